@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QSqlDatabase>
+
+// An ADO-like connection over SQLite: opened from the Jet connection text, WAL mode, busy timeout.
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Parses the connection text (provider, Data Source, password checked for form) and opens the
+    // file. Throws DbError with a Japanese text naming the file; the file is never created here.
+    void Open(const QString& connectionString);
+    void Close();
+    int State() const; // 1 open, 0 closed
+
+    // Runs an action statement (or a query whose rows are dropped). Throws DbError.
+    // Returns the number of rows affected.
+    int Execute(const QString& sql);
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
+    // How long a statement waits for another connection's lock before it fails.
+    void setBusyTimeout(int milliseconds);
+    int busyTimeout() const;
+
+    QSqlDatabase database() const;
+    QString filePath() const;
+
+private:
+    QString m_name;
+    QString m_file;
+    int m_busyTimeoutMs = 5000;
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+class Connection;
+
+// The ADO recordset as the program uses it.
+// - Read-only (static, client-side): every row is fetched at open, RecordCount is known at once.
+// - Editable (pessimistic): one table's row(s) opened inside BEGIN IMMEDIATE on its connection;
+//   Update writes the current row (or inserts the added one) and commits; CancelUpdate and Close
+//   roll back. A failed Update leaves no half-written row and releases the lock.
+// Field names are case-insensitive; "Expr1000", "Expr1001", ... read the column at that position.
+// (ADO's EOF is a C macro, hence Eof().)
+class Recordset {
+public:
+    enum State { adStateClosed = 0, adStateOpen = 1 };
+    enum EditMode { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 };
+
+    Recordset();
+    ~Recordset();
+    Recordset(Recordset&&) noexcept;
+    Recordset& operator=(Recordset&&) noexcept;
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    // Opens a static read-only list. Throws DbError.
+    void openStatic(Connection& cn, const QString& sql);
+    // Opens the editable cursor under the connection's write lock. Throws DbError.
+    void openEditable(Connection& cn, const QString& sql);
+
+    int State() const;
+    bool Eof() const;
+    bool Bof() const;
+    int RecordCount() const;
+    int EditMode() const;
+    void MoveNext();
+    void MoveFirst();
+
+    int fieldCount() const;
+    QStringList fieldNames() const;
+    bool hasField(const QString& name) const;
+    // Value of a field of the current row; throws DbError for an unknown name or no current row.
+    QVariant Fields(const QString& name) const;
+    QVariant Fields(int index) const;
+    // SQLite-declared type of a column mapped to the ADO type numbers (3 integer, 5 double, 202 text...).
+    int fieldType(const QString& name) const;
+
+    // Editable only.
+    void AddNew();
+    void setField(const QString& name, const QVariant& value); // throws DbError
+    void Update();       // throws DbError; releases the lock either way
+    void CancelUpdate(); // discards the pending change and releases the lock
+    void Close();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// The settings file zanmo.ini beside the executable, and the connection string built from it.
+
+inline constexpr const char* kIniFileName = "zanmo.ini";
+inline constexpr const char* kIniSection = "zanmo";
+inline constexpr const char* kDataFileName = "data1.dat";
+inline constexpr const char* kDbPassword = "QelMorvan";
+
+// The executable's folder (no trailing separator); tests and tools may point it elsewhere.
+QString fnProgramFolder();
+void fnSetProgramFolder(const QString& folder); // empty restores the executable's folder
+
+// Profile-string read with the Windows rules: section and key case-insensitive, value trimmed,
+// the default when missing, the result cut to bufferSize - 1 characters, every NUL removed.
+QString fnGetIniString(const QString& section, const QString& key, const QString& defaultValue,
+                       int bufferSize, const QString& filePath);
+// Profile integer read: the leading digits of the value (an optional sign first), the default when missing.
+int fnGetIniInt(const QString& section, const QString& key, int defaultValue, const QString& filePath);
+
+// dbmode of zanmo.ini as a byte (0 when missing).
+quint8 fnGetDbMode();
+// The Jet connection text for the mode and file name; empty for a mode other than 0 and 1.
+QString fnConnectString(quint8 mode, const QString& fileName);

@@ -1,0 +1,24 @@
+#include "ScriptedDialogs.h"
+
+ScriptedDialogs::ScriptedDialogs() : m_previous(&dialogs()) { setDialogs(this); }
+
+ScriptedDialogs::~ScriptedDialogs() { setDialogs(nullptr); }
+
+int ScriptedDialogs::messageBox(const MessageRequest& request) {
+    messages.append(request);
+    return m_messageAnswers.isEmpty() ? request.defaultButton : m_messageAnswers.dequeue();
+}
+
+QString ScriptedDialogs::saveFileName(const SaveFileRequest& request) {
+    saveRequests.append(request);
+    return m_saveAnswers.isEmpty() ? QString() : m_saveAnswers.dequeue();
+}
+
+bool ScriptedDialogs::startProgram(const ProgramStart& start, QString* error) {
+    starts.append(start);
+    if (m_startError.isEmpty())
+        return true;
+    if (error)
+        *error = m_startError;
+    return false;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "data/DialogSeam.h"
+
+#include <QList>
+#include <QQueue>
+
+// Records every box, file dialog and program start, and answers as the test scripted.
+// An unscripted message box answers with its default button; an unscripted save dialog cancels.
+// Installs itself on construction and restores the previous seam on destruction.
+class ScriptedDialogs final : public DialogSeam {
+public:
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    void answerMessage(int result) { m_messageAnswers.enqueue(result); }
+    void answerSaveFile(const QString& path) { m_saveAnswers.enqueue(path); }
+    // Program starts succeed unless told otherwise; a failure reports this error text.
+    void failProgramStart(const QString& error) { m_startError = error; }
+
+    QList<MessageRequest> messages;
+    QList<SaveFileRequest> saveRequests;
+    QList<ProgramStart> starts;
+
+    int messageBox(const MessageRequest& request) override;
+    QString saveFileName(const SaveFileRequest& request) override;
+    bool startProgram(const ProgramStart& start, QString* error) override;
+
+    const MessageRequest& lastMessage() const { return messages.last(); }
+    void clear() { messages.clear(); saveRequests.clear(); starts.clear(); }
+
+private:
+    QQueue<int> m_messageAnswers;
+    QQueue<QString> m_saveAnswers;
+    QString m_startError;
+    DialogSeam* m_previous;
+};
