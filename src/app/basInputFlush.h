@@ -1,0 +1,6 @@
+#pragma once
+
+// Throws away the keys, clicks, wheel turns and shortcuts queued while a screen was busy: pending
+// events run, but input events are dropped on the way (none of them is dispatched). Call it at the
+// end of a long operation, while the form is still disabled, just before enabling it.
+void fnFlushInput();

@@ -1,0 +1,6 @@
+#include "app/basRetry.h"
+
+bool fnNextTry(qint16& counter) {
+    ++counter;
+    return counter < 11;
+}
