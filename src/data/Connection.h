@@ -1,7 +1,10 @@
 #pragma once
 
-#include <QString>
 #include <QSqlDatabase>
+#include <QString>
+#include <memory>
+
+struct ConnectionShared;
 
 // An ADO-like connection over SQLite: opened from the Jet connection text, WAL mode, busy timeout.
 class Connection {
@@ -31,8 +34,13 @@ public:
 
     QSqlDatabase database() const;
     QString filePath() const;
+    // True between BeginTrans and CommitTrans/RollbackTrans.
+    bool inTransaction() const;
 
 private:
+    friend class Recordset;
+    std::shared_ptr<ConnectionShared>
+        m_shared; // outlived by recordsets that must not touch a closed connection
     QString m_name;
     QString m_file;
     int m_busyTimeoutMs = 5000;

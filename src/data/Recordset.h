@@ -31,6 +31,9 @@ public:
     void openStatic(Connection& cn, const QString& sql);
     // Opens the editable cursor under the connection's write lock. Throws DbError.
     void openEditable(Connection& cn, const QString& sql);
+    // Runs any statement (Connection.Execute): a query leaves the rows open, an action statement leaves
+    // the recordset closed. Throws DbError.
+    void openExecute(Connection& cn, const QString& sql, int* rowsAffected = nullptr);
 
     int State() const;
     bool Eof() const;
@@ -52,7 +55,7 @@ public:
     // Editable only.
     void AddNew();
     void setField(const QString& name, const QVariant& value); // throws DbError
-    void Update();       // throws DbError; releases the lock either way
+    void Update();                                             // throws DbError; releases the lock either way
     void CancelUpdate(); // discards the pending change and releases the lock
     void Close();
 

@@ -1,0 +1,126 @@
+#include "app/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+
+namespace {
+
+QMessageBox::Icon qtIcon(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton qtButton(int result) {
+    switch (result) {
+    case MsgCancel:
+        return QMessageBox::Cancel;
+    case MsgYes:
+        return QMessageBox::Yes;
+    case MsgNo:
+        return QMessageBox::No;
+    default:
+        return QMessageBox::Ok;
+    }
+}
+
+int resultOf(int button) {
+    switch (button) {
+    case QMessageBox::Cancel:
+        return MsgCancel;
+    case QMessageBox::Yes:
+        return MsgYes;
+    case QMessageBox::No:
+        return MsgNo;
+    default:
+        return MsgOk;
+    }
+}
+
+} // namespace
+
+int QtDialogs::messageBox(const MessageRequest& request) {
+    QMessageBox box(qtIcon(request.icon), request.title, request.text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QList<int> results;
+    switch (request.buttons) {
+    case MsgButtons::Ok:
+        results = {MsgOk};
+        break;
+    case MsgButtons::OkCancel:
+        results = {MsgOk, MsgCancel};
+        break;
+    case MsgButtons::YesNo:
+        results = {MsgYes, MsgNo};
+        break;
+    case MsgButtons::YesNoCancel:
+        results = {MsgYes, MsgNo, MsgCancel};
+        break;
+    }
+    for (int r : results)
+        box.addButton(qtButton(r));
+    const int def = results.contains(request.defaultButton) ? request.defaultButton : results.first();
+    box.setDefaultButton(qtButton(def));
+    // Escape answers Cancel where there is one, else No for Yes/No boxes, else OK.
+    if (results.contains(MsgCancel))
+        box.setEscapeButton(QMessageBox::Cancel);
+    else if (request.buttons == MsgButtons::YesNo)
+        box.setEscapeButton(QMessageBox::No);
+    else
+        box.setEscapeButton(QMessageBox::Ok);
+    const int answer = box.exec();
+    return resultOf(answer);
+}
+
+QString QtDialogs::saveFileName(const SaveFileRequest& request) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title, request.proposedName,
+                                        request.filter);
+}
+
+bool QtDialogs::startProgram(const ProgramStart& start, QString* error) {
+    QString program = start.program;
+    QStringList args = start.args;
+    if (program.isEmpty() && !start.commandLine.isEmpty()) {
+        args = QProcess::splitCommand(start.commandLine);
+        if (!args.isEmpty()) program = args.takeFirst();
+    }
+    const bool found =
+        !program.isEmpty() && (program.contains(u'/') ? QFileInfo(program).isFile()
+                                                      : !QStandardPaths::findExecutable(program).isEmpty());
+    if (!found) {
+        if (error) *error = QStringLiteral("指定されたファイルが見つかりません。");
+        return false;
+    }
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(args);
+    if (process.startDetached()) return true;
+    if (error) {
+        const QFileInfo info(program);
+        if (info.isFile() && !info.isExecutable())
+            *error = QStringLiteral("アクセスが拒否されました。");
+        else
+            *error = process.errorString();
+    }
+    return false;
+}
+
+void installQtDialogs() {
+    static QtDialogs seam;
+    setDialogs(&seam);
+}

@@ -1,0 +1,232 @@
+#include "data/Connection.h"
+
+#include "data/ConnectionShared.h"
+#include "data/DbError.h"
+#include "data/SqlDialect.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+namespace {
+
+QAtomicInt g_connectionSeq;
+
+QString engineText(const QSqlError& e) {
+    QString t = e.databaseText();
+    if (t.isEmpty()) t = e.text();
+    return t;
+}
+
+struct ParsedConnection {
+    QString provider;
+    QString dataSource;
+    bool hasPassword = false;
+    QString password;
+};
+
+ParsedConnection parseConnectionString(const QString& text) {
+    if (text.trimmed().isEmpty())
+        throw DbError(
+            QStringLiteral("[Microsoft][ODBC Driver Manager] データ ソース名および指定された既定のドライバが"
+                           "見つかりません。"));
+    ParsedConnection p;
+    const QStringList parts = text.split(u';');
+    for (const QString& part : parts) {
+        if (part.trimmed().isEmpty()) continue;
+        const int eq = part.indexOf(u'=');
+        if (eq <= 0)
+            throw DbError(QStringLiteral("引数が間違った型、許容範囲外、または競合しています。"),
+                          -2146825287);
+        const QString key = part.left(eq).trimmed().toLower();
+        const QString value = part.mid(eq + 1).trimmed();
+        if (key == u"provider")
+            p.provider = value;
+        else if (key == u"data source")
+            p.dataSource = value;
+        else if (key == u"jet oledb:database password") {
+            p.hasPassword = true;
+            p.password = value;
+        }
+        // Other properties (Persist Security Info, User ID, Mode, ...) do not concern SQLite.
+    }
+    if (p.provider.isEmpty())
+        throw DbError(
+            QStringLiteral("[Microsoft][ODBC Driver Manager] データ ソース名および指定された既定のドライバが"
+                           "見つかりません。"));
+    if (p.provider.compare(u"Microsoft.Jet.OLEDB.4.0", Qt::CaseInsensitive) != 0)
+        throw DbError(
+            QStringLiteral("プロバイダが見つかりません。正しくインストールされていない可能性があります。"),
+            -2146824582);
+    // Jet passwords are at most 20 characters of printable text.
+    if (p.hasPassword) {
+        bool ok = p.password.size() <= 20;
+        for (QChar c : p.password)
+            ok = ok && c.isPrint();
+        if (!ok) throw DbError(QStringLiteral("パスワードが無効です。"), -2147217843);
+    }
+    return p;
+}
+
+// Data Source as a local path: a backslash is a folder separator, doubled ones collapse.
+QString dataSourcePath(const QString& dataSource) {
+    QString path = dataSource;
+    path.replace(u'\\', u'/');
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+} // namespace
+
+QString fnProviderErrorText(const QSqlError& error) {
+    const QString raw = engineText(error);
+    const int code = error.nativeErrorCode().toInt();
+    const QString detail = QStringLiteral(" (") + raw + QLatin1Char(')');
+    if ((code & 0xff) == 5 || (code & 0xff) == 6 || raw.contains(QLatin1String("locked")))
+        return QStringLiteral("ほかのユーザーが使用中のため、データベースをロックできませんでした。") +
+               detail;
+    if (raw.contains(QLatin1String("syntax error")) || raw.contains(QLatin1String("incomplete input")))
+        return QStringLiteral("SQL ステートメントの構文エラーです。") + detail;
+    static const QRegularExpression noTable(QStringLiteral("no such table: (\\S+)"));
+    if (const auto m = noTable.match(raw); m.hasMatch())
+        return QStringLiteral("入力テーブルまたはクエリ '") + m.captured(1) +
+               QStringLiteral("' が見つかりません。") + detail;
+    static const QRegularExpression noColumn(QStringLiteral("no such column: (\\S+)"));
+    if (const auto m = noColumn.match(raw); m.hasMatch())
+        return QStringLiteral("列 '") + m.captured(1) + QStringLiteral("' が見つかりません。") + detail;
+    if (raw.contains(QLatin1String("readonly")) || raw.contains(QLatin1String("read-only")))
+        return QStringLiteral("データベースまたはオブジェクトは読み取り専用なので、更新できません。") +
+               detail;
+    return QStringLiteral("データベースの操作でエラーが発生しました。") + detail;
+}
+
+Connection::Connection() = default;
+
+Connection::~Connection() {
+    Close();
+}
+
+void Connection::Open(const QString& connectionString) {
+    Close();
+    const ParsedConnection parsed = parseConnectionString(connectionString);
+    const QString path = dataSourcePath(parsed.dataSource);
+    const QFileInfo info(path);
+    if (parsed.dataSource.trimmed().isEmpty())
+        throw DbError(QStringLiteral("ファイル '' が見つかりません。"), -2147467259);
+    if (!info.dir().exists())
+        throw DbError(
+            QStringLiteral("'") + QDir::toNativeSeparators(info.absolutePath()) +
+                QStringLiteral(
+                    "' は正しいパスではありません。パス名のスペルが正しいかどうか確認してください。"),
+            -2147467259);
+    // The suite's database is never created here: opening a missing file is an error.
+    if (!info.exists() || !info.isFile())
+        throw DbError(QStringLiteral("ファイル '") + QDir::toNativeSeparators(path) +
+                          QStringLiteral("' が見つかりません。"),
+                      -2147467259);
+
+    const QString name = QStringLiteral("zanmo-cn-%1").arg(g_connectionSeq.fetchAndAddRelaxed(1) + 1);
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs));
+        if (!db.open()) {
+            failure = QStringLiteral("ファイル '") + QDir::toNativeSeparators(path) +
+                      QStringLiteral("' を開けません。") + QStringLiteral(" (") + engineText(db.lastError()) +
+                      QLatin1Char(')');
+        } else {
+            QSqlQuery q(db);
+            // Also proves the file is a database at all.
+            if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+                const QSqlError e = q.lastError();
+                if ((e.nativeErrorCode().toInt() & 0xff) == 26 ||
+                    engineText(e).contains(QLatin1String("not a database")))
+                    failure = QStringLiteral("認識できないデータベース形式 '") +
+                              QDir::toNativeSeparators(path) + QStringLiteral("' です。");
+                else
+                    failure = fnProviderErrorText(e);
+            } else {
+                q.finish();
+                q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(m_busyTimeoutMs));
+            }
+        }
+        if (!failure.isEmpty()) db.close();
+    }
+    if (!failure.isEmpty()) {
+        QSqlDatabase::removeDatabase(name);
+        throw DbError(failure, -2147467259);
+    }
+    m_name = name;
+    m_file = path;
+    m_shared = std::make_shared<ConnectionShared>();
+    m_shared->name = name;
+}
+
+void Connection::Close() {
+    if (!m_shared) return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (db.isOpen()) {
+            if (m_shared->inTrans || m_shared->editLock) {
+                QSqlQuery q(db);
+                q.exec(QStringLiteral("ROLLBACK"));
+            }
+            db.close();
+        }
+    }
+    m_shared.reset();
+    QSqlDatabase::removeDatabase(m_name);
+    m_name.clear();
+}
+
+int Connection::State() const {
+    return m_shared ? 1 : 0;
+}
+
+int Connection::Execute(const QString& sql) {
+    if (!m_shared) throw DbError(DbTexts::closedObject(), 3704);
+    QSqlQuery q(database());
+    if (!q.exec(fnJetToSqlite(sql))) throw DbError(fnProviderErrorText(q.lastError()));
+    return q.isSelect() ? -1 : q.numRowsAffected();
+}
+
+void Connection::BeginTrans() {
+    Execute(QStringLiteral("BEGIN"));
+    m_shared->inTrans = true;
+}
+
+void Connection::CommitTrans() {
+    Execute(QStringLiteral("COMMIT"));
+    m_shared->inTrans = false;
+}
+
+void Connection::RollbackTrans() {
+    Execute(QStringLiteral("ROLLBACK"));
+    m_shared->inTrans = false;
+}
+
+void Connection::setBusyTimeout(int milliseconds) {
+    m_busyTimeoutMs = qMax(0, milliseconds);
+    if (m_shared) {
+        QSqlQuery q(database());
+        q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(m_busyTimeoutMs));
+    }
+}
+
+int Connection::busyTimeout() const {
+    return m_busyTimeoutMs;
+}
+
+QSqlDatabase Connection::database() const {
+    return m_shared ? QSqlDatabase::database(m_name, false) : QSqlDatabase();
+}
+
+QString Connection::filePath() const {
+    return m_file;
+}
+
+bool Connection::inTransaction() const {
+    return m_shared && m_shared->inTrans;
+}

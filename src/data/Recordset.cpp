@@ -1,0 +1,463 @@
+#include "data/Recordset.h"
+
+#include "data/Connection.h"
+#include "data/ConnectionShared.h"
+#include "data/DbError.h"
+#include "data/SqlDialect.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <cmath>
+
+namespace {
+
+const QString kRowidAlias = QStringLiteral("zanmo_rowid_");
+
+// ADO type numbers of the declared SQLite column types.
+int adoTypeOfDeclared(const QString& declared) {
+    const QString t = declared.toUpper();
+    if (t.contains(u"TINYINT") || t.contains(u"BYTE")) return 17;
+    if (t.contains(u"SMALLINT") || t.contains(u"SHORT")) return 2;
+    if (t.contains(u"BIGINT")) return 20;
+    if (t.contains(u"INT") || t.contains(u"LONG") || t.contains(u"COUNTER")) return 3;
+    if (t.contains(u"SINGLE")) return 4;
+    if (t.contains(u"REAL") || t.contains(u"DOUBLE") || t.contains(u"FLOAT")) return 5;
+    if (t.contains(u"CURRENCY") || t.contains(u"MONEY")) return 6;
+    if (t.contains(u"DECIMAL") || t.contains(u"NUMERIC")) return 131;
+    if (t.contains(u"BOOL") || t.contains(u"BIT") || t.contains(u"YESNO")) return 11;
+    if (t.contains(u"DATE") || t.contains(u"TIME")) return 7;
+    if (t.contains(u"BLOB") || t.contains(u"BINARY")) return 205;
+    if (t.isEmpty()) return 12; // variant
+    return 202;
+}
+
+int adoTypeOfField(const QSqlField& f) {
+    switch (f.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return 3;
+    case QMetaType::Double:
+        return 5;
+    case QMetaType::Bool:
+        return 11;
+    case QMetaType::QByteArray:
+        return 205;
+    default:
+        return 202;
+    }
+}
+
+bool isNumericType(int t) {
+    return t == 2 || t == 3 || t == 4 || t == 5 || t == 6 || t == 11 || t == 17 || t == 20 || t == 131;
+}
+bool isIntegerType(int t) {
+    return t == 2 || t == 3 || t == 11 || t == 17 || t == 20;
+}
+
+// A value as the column will take it: numeric columns get numbers, a text that is no number is refused.
+QVariant convertForColumn(const QVariant& value, int type) {
+    if (value.isNull()) return value;
+    if (!isNumericType(type))
+        return type == 202 && value.metaType().id() != QMetaType::QString ? QVariant(value.toString())
+                                                                          : value;
+    double number;
+    if (value.metaType().id() == QMetaType::QString) {
+        const QString text = value.toString().trimmed();
+        bool ok = false;
+        number = text.toDouble(&ok);
+        if (!ok) throw DbError(DbTexts::typeMismatch(), -2147217887);
+    } else {
+        bool ok = false;
+        number = value.toDouble(&ok);
+        if (!ok) throw DbError(DbTexts::typeMismatch(), -2147217887);
+    }
+    if (!isIntegerType(type)) return QVariant(number);
+    const double rounded = std::nearbyint(number); // halves to even, as Jet stores them
+    double lo = -2147483648.0, hi = 2147483647.0;
+    if (type == 17)
+        lo = 0, hi = 255;
+    else if (type == 2)
+        lo = -32768, hi = 32767;
+    else if (type == 11)
+        lo = -1, hi = 1;
+    else if (type == 20)
+        lo = -9.2e18, hi = 9.2e18;
+    if (rounded < lo || rounded > hi) throw DbError(QStringLiteral("オーバーフローしました。"), 6);
+    return QVariant(static_cast<qlonglong>(rounded));
+}
+
+} // namespace
+
+struct Recordset::Impl {
+    bool open = false;
+    bool editable = false;
+    QStringList names;
+    QVector<int> types;
+    QVector<QVector<QVariant>> rows;
+    QVector<qint64> rowids;
+    int pos = 0;
+
+    // Editable cursor.
+    std::weak_ptr<ConnectionShared> shared;
+    QString table;
+    QStringList tableColumns; // lower case
+    bool holdsLock = false;
+    QString savepoint; // empty when the lock is our own BEGIN IMMEDIATE
+    bool adding = false;
+    int editMode = adEditNone;
+    QHash<int, QVariant> pending;
+
+    ~Impl() { releaseLock(false); }
+
+    QSqlDatabase db() const {
+        const auto sp = shared.lock();
+        return sp ? QSqlDatabase::database(sp->name, false) : QSqlDatabase();
+    }
+
+    void acquireLock() {
+        if (holdsLock) return;
+        const auto sp = shared.lock();
+        if (!sp) throw DbError(DbTexts::closedObject(), 3704);
+        QSqlQuery q(QSqlDatabase::database(sp->name, false));
+        if (sp->inTrans || sp->editLock) {
+            const QString name = QStringLiteral("zanmo_edit_%1").arg(++sp->savepointSeq);
+            if (!q.exec(QStringLiteral("SAVEPOINT ") + name))
+                throw DbError(fnProviderErrorText(q.lastError()));
+            savepoint = name;
+        } else {
+            if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) throw DbError(fnProviderErrorText(q.lastError()));
+            savepoint.clear();
+            sp->editLock = true;
+        }
+        holdsLock = true;
+    }
+
+    // Commits or rolls back what this cursor holds. A failed commit is rolled back and reported.
+    void releaseLock(bool commit) {
+        if (!holdsLock) return;
+        holdsLock = false;
+        const auto sp = shared.lock();
+        if (!sp) return;
+        QSqlQuery q(QSqlDatabase::database(sp->name, false));
+        if (!savepoint.isEmpty()) {
+            if (!commit) q.exec(QStringLiteral("ROLLBACK TO ") + savepoint);
+            q.exec(QStringLiteral("RELEASE ") + savepoint);
+            savepoint.clear();
+            return;
+        }
+        sp->editLock = false;
+        if (commit && q.exec(QStringLiteral("COMMIT"))) return;
+        const QSqlError failure = q.lastError();
+        QSqlQuery r(QSqlDatabase::database(sp->name, false));
+        r.exec(QStringLiteral("ROLLBACK"));
+        if (commit) throw DbError(fnProviderErrorText(failure));
+    }
+
+    int indexOf(const QString& name) const {
+        for (int i = 0; i < names.size(); ++i)
+            if (names[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+        // Unnamed aggregates are read as Expr1000, Expr1001, ... by their position.
+        static const QRegularExpression expr(QStringLiteral("^expr(\\d{4,6})$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        const auto m = expr.match(name);
+        if (m.hasMatch()) {
+            const int n = m.captured(1).toInt() - 1000;
+            if (n >= 0 && n < names.size()) return n;
+        }
+        return -1;
+    }
+
+    void load(QSqlQuery& q, int firstColumn) {
+        const QSqlRecord rec = q.record();
+        for (int i = firstColumn; i < rec.count(); ++i) {
+            names.append(rec.fieldName(i));
+            types.append(adoTypeOfField(rec.field(i)));
+        }
+        const int n = rec.count();
+        while (q.next()) {
+            QVector<QVariant> row(n - firstColumn);
+            for (int i = firstColumn; i < n; ++i)
+                row[i - firstColumn] = q.value(i);
+            if (firstColumn > 0) rowids.append(q.value(0).toLongLong());
+            rows.append(std::move(row));
+        }
+        open = true;
+        pos = 0;
+    }
+
+    bool onRow() const { return adding || (pos >= 0 && pos < rows.size()); }
+};
+
+Recordset::Recordset() : d(std::make_unique<Impl>()) {}
+Recordset::~Recordset() = default;
+Recordset::Recordset(Recordset&& other) noexcept : d(std::move(other.d)) {
+    other.d = std::make_unique<Impl>();
+}
+Recordset& Recordset::operator=(Recordset&& other) noexcept {
+    if (this != &other) {
+        d = std::move(other.d); // the old cursor's destructor rolls back what it held
+        other.d = std::make_unique<Impl>();
+    }
+    return *this;
+}
+
+void Recordset::openStatic(Connection& cn, const QString& sql) {
+    Close();
+    if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
+    QSqlQuery q(cn.database());
+    q.setForwardOnly(true);
+    if (!q.exec(fnJetToSqlite(sql))) throw DbError(fnProviderErrorText(q.lastError()));
+    if (q.isSelect()) d->load(q, 0);
+}
+
+void Recordset::openExecute(Connection& cn, const QString& sql, int* rowsAffected) {
+    Close();
+    if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
+    QSqlQuery q(cn.database());
+    q.setForwardOnly(true);
+    if (!q.exec(fnJetToSqlite(sql))) throw DbError(fnProviderErrorText(q.lastError()));
+    if (q.isSelect()) {
+        d->load(q, 0);
+        if (rowsAffected) *rowsAffected = -1;
+    } else if (rowsAffected) {
+        *rowsAffected = q.numRowsAffected();
+    }
+}
+
+void Recordset::openEditable(Connection& cn, const QString& sql) {
+    Close();
+    if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
+    const QString text = fnJetToSqlite(sql);
+    // One table's rows only: the rowid says which row Update writes.
+    static const QRegularExpression selectHead(QStringLiteral("^\\s*select\\s+(?!distinct\\b)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression fromTable(
+        QStringLiteral("\\bfrom\\s+([A-Za-z_][A-Za-z0-9_]*)(\\s+(as\\s+)?(?!where\\b|order\\b|group\\b|"
+                       "join\\b|inner\\b|left\\b|cross\\b|natural\\b)[A-Za-z_]\\w*)?"
+                       "\\s*(,|\\bjoin\\b|\\binner\\b|\\bleft\\b)?"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto head = selectHead.match(text);
+    const auto from = fromTable.match(text);
+    if (!head.hasMatch() || !from.hasMatch() || !from.captured(4).isEmpty())
+        throw DbError(DbTexts::notUpdatable(), 3251);
+    const QString rewritten = QStringLiteral("select rowid as ") + kRowidAlias + QStringLiteral(", ") +
+                              text.mid(head.capturedEnd());
+
+    d->editable = true;
+    d->shared = cn.m_shared;
+    d->table = from.captured(1);
+    d->acquireLock();
+    QSqlDatabase db = cn.database();
+    QHash<QString, int> declared;
+    {
+        QSqlQuery info(db);
+        if (info.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(d->table))) {
+            while (info.next()) {
+                const QString col = info.value(1).toString().toLower();
+                d->tableColumns.append(col);
+                declared.insert(col, adoTypeOfDeclared(info.value(2).toString()));
+            }
+        }
+    }
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(rewritten)) {
+        const QSqlError e = q.lastError();
+        q.finish();
+        d->releaseLock(false);
+        d = std::make_unique<Impl>();
+        throw DbError(fnProviderErrorText(e));
+    }
+    d->load(q, 1);
+    for (int i = 0; i < d->names.size(); ++i) {
+        const auto it = declared.constFind(d->names[i].toLower());
+        if (it != declared.constEnd()) d->types[i] = *it;
+    }
+}
+
+int Recordset::State() const {
+    return d && d->open ? adStateOpen : adStateClosed;
+}
+
+bool Recordset::Eof() const {
+    if (!d || !d->open) return true;
+    return !d->adding && d->pos >= d->rows.size();
+}
+
+bool Recordset::Bof() const {
+    if (!d || !d->open) return true;
+    return !d->adding && d->rows.isEmpty();
+}
+
+int Recordset::RecordCount() const {
+    if (!d || !d->open) return 0;
+    return d->rows.size() + (d->adding ? 1 : 0);
+}
+
+int Recordset::EditMode() const {
+    return d ? d->editMode : adEditNone;
+}
+
+void Recordset::MoveNext() {
+    if (!d->open) throw DbError(DbTexts::closedObject(), 3704);
+    if (d->adding || !d->pending.isEmpty()) Update(); // leaving a changed row saves it
+    if (d->pos >= d->rows.size()) throw DbError(DbTexts::noCurrentRecord(), 3021);
+    ++d->pos;
+}
+
+void Recordset::MoveFirst() {
+    if (!d->open) throw DbError(DbTexts::closedObject(), 3704);
+    if (d->adding || !d->pending.isEmpty()) Update();
+    d->pos = 0;
+}
+
+int Recordset::fieldCount() const {
+    return d && d->open ? d->names.size() : 0;
+}
+
+QStringList Recordset::fieldNames() const {
+    return d ? d->names : QStringList();
+}
+
+bool Recordset::hasField(const QString& name) const {
+    return d && d->indexOf(name) >= 0;
+}
+
+QVariant Recordset::Fields(const QString& name) const {
+    if (!d->open) throw DbError(DbTexts::closedObject(), 3704);
+    const int i = d->indexOf(name);
+    if (i < 0) throw DbError(DbTexts::noSuchField(), 3265);
+    return Fields(i);
+}
+
+QVariant Recordset::Fields(int index) const {
+    if (!d->open) throw DbError(DbTexts::closedObject(), 3704);
+    if (index < 0 || index >= d->names.size()) throw DbError(DbTexts::noSuchField(), 3265);
+    if (!d->onRow()) throw DbError(DbTexts::noCurrentRecord(), 3021);
+    const auto it = d->pending.constFind(index);
+    if (it != d->pending.constEnd()) return *it;
+    if (d->adding) return QVariant();
+    return d->rows[d->pos][index];
+}
+
+int Recordset::fieldType(const QString& name) const {
+    if (!d->open) throw DbError(DbTexts::closedObject(), 3704);
+    const int i = d->indexOf(name);
+    if (i < 0) throw DbError(DbTexts::noSuchField(), 3265);
+    return d->types[i];
+}
+
+void Recordset::AddNew() {
+    if (!d->open || !d->editable) throw DbError(DbTexts::notUpdatable(), 3251);
+    if (d->adding || !d->pending.isEmpty()) Update();
+    d->acquireLock();
+    d->adding = true;
+    d->pending.clear();
+    d->editMode = adEditAdd;
+}
+
+void Recordset::setField(const QString& name, const QVariant& value) {
+    if (!d->open || !d->editable) throw DbError(DbTexts::notUpdatable(), 3251);
+    const int i = d->indexOf(name);
+    if (i < 0 || !d->tableColumns.contains(d->names[i].toLower()))
+        throw DbError(DbTexts::noSuchField(), 3265);
+    if (!d->onRow()) throw DbError(DbTexts::noCurrentRecord(), 3021);
+    const QVariant stored = convertForColumn(value, d->types[i]);
+    d->acquireLock();
+    d->pending.insert(i, stored);
+    if (!d->adding) d->editMode = adEditInProgress;
+}
+
+void Recordset::Update() {
+    if (!d->open || !d->editable) throw DbError(DbTexts::notUpdatable(), 3251);
+    if (!d->adding && d->pending.isEmpty()) {
+        d->releaseLock(true);
+        return;
+    }
+    if (!d->adding && (d->pos < 0 || d->pos >= d->rows.size()))
+        throw DbError(DbTexts::noCurrentRecord(), 3021);
+    d->acquireLock();
+    QList<int> cols = d->pending.keys();
+    std::sort(cols.begin(), cols.end());
+    QSqlQuery q(d->db());
+    const QString table = QLatin1Char('"') + d->table + QLatin1Char('"');
+    QString sql;
+    if (d->adding) {
+        if (cols.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" DEFAULT VALUES");
+        } else {
+            QStringList names, marks;
+            for (int c : cols) {
+                names << QLatin1Char('"') + d->names[c] + QLatin1Char('"');
+                marks << QStringLiteral("?");
+            }
+            sql = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + names.join(u',') +
+                  QStringLiteral(") VALUES (") + marks.join(u',') + QLatin1Char(')');
+        }
+    } else {
+        QStringList sets;
+        for (int c : cols)
+            sets << QLatin1Char('"') + d->names[c] + QStringLiteral("\"=?");
+        sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + sets.join(u',') +
+              QStringLiteral(" WHERE rowid=?");
+    }
+    bool ok = q.prepare(sql);
+    if (ok) {
+        for (int c : cols)
+            q.addBindValue(d->pending.value(c));
+        if (!d->adding) q.addBindValue(d->rowids[d->pos]);
+        ok = q.exec();
+    }
+    if (!ok) {
+        const QSqlError e = q.lastError();
+        q.finish();
+        d->releaseLock(false); // nothing half-written stays, and the lock goes
+        throw DbError(fnProviderErrorText(e));
+    }
+    const qint64 newRowid = d->adding ? q.lastInsertId().toLongLong() : 0;
+    q.finish();
+    d->releaseLock(true); // throws after rolling back when the commit fails
+
+    if (d->adding) {
+        QVector<QVariant> row(d->names.size());
+        QSqlQuery back(d->db());
+        if (back.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE rowid=") +
+                      QString::number(newRowid)) &&
+            back.next()) {
+            const QSqlRecord r = back.record();
+            for (int i = 0; i < d->names.size(); ++i) {
+                const int k = r.indexOf(d->names[i]);
+                row[i] = k >= 0 ? back.value(k) : d->pending.value(i);
+            }
+        } else {
+            for (int i = 0; i < d->names.size(); ++i)
+                row[i] = d->pending.value(i);
+        }
+        d->rows.append(row);
+        d->rowids.append(newRowid);
+        d->pos = d->rows.size() - 1;
+        d->adding = false;
+    } else {
+        for (int c : cols)
+            d->rows[d->pos][c] = d->pending.value(c);
+    }
+    d->pending.clear();
+    d->editMode = adEditNone;
+}
+
+void Recordset::CancelUpdate() {
+    if (!d) return;
+    d->pending.clear();
+    d->adding = false;
+    d->editMode = adEditNone;
+    d->releaseLock(false);
+}
+
+void Recordset::Close() {
+    d = std::make_unique<Impl>(); // the old cursor's destructor rolls back what it held
+}

@@ -1,0 +1,115 @@
+#include "data/Schema.h"
+
+#include "data/DbError.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace Schema {
+
+QStringList createStatements() {
+    // Text compares case-insensitively, as the suite's Jet database did.
+    return {
+        QStringLiteral("CREATE TABLE gdai ("
+                       "gcode VARCHAR(12) COLLATE NOCASE, "
+                       "day INTEGER, "
+                       "kubun INTEGER, "
+                       "denno INTEGER, "
+                       "line INTEGER, "
+                       "suu REAL)"),
+        QStringLiteral("CREATE TABLE goods ("
+                       "code VARCHAR(12) COLLATE NOCASE, "
+                       "name VARCHAR(60) COLLATE NOCASE, "
+                       "kana VARCHAR(60) COLLATE NOCASE, "
+                       "sname VARCHAR(60) COLLATE NOCASE, "
+                       "skana VARCHAR(60) COLLATE NOCASE, "
+                       "unit VARCHAR(10) COLLATE NOCASE, "
+                       "tanka1 REAL, "
+                       "tanka2 REAL, "
+                       "tanka3 REAL, "
+                       "bunrui INTEGER, "
+                       "gkubun INTEGER, "
+                       "tkubun INTEGER, "
+                       "zkubun INTEGER, "
+                       "stop INTEGER, "
+                       "stanka REAL, "
+                       "kakuho INTEGER)"),
+        QStringLiteral("CREATE TABLE bunrui ("
+                       "kubun INTEGER, "
+                       "code INTEGER, "
+                       "name VARCHAR(40) COLLATE NOCASE, "
+                       "jun INTEGER)"),
+        QStringLiteral("CREATE TABLE sysfile ("
+                       "id INTEGER, "
+                       "gno INTEGER, "
+                       "maxline INTEGER, "
+                       "stankakbn INTEGER)"),
+        QStringLiteral("CREATE TABLE operatlog ("
+                       "pcname VARCHAR(40), "
+                       "username VARCHAR(40), "
+                       "naiyou VARCHAR(80), "
+                       "kubun INTEGER, "
+                       "nitiji TEXT, "
+                       "syousai VARCHAR(50))"),
+        QStringLiteral("CREATE INDEX gdai_gcode_day_kubun ON gdai (gcode, day, kubun)"),
+        // Covers the per-goods sums of the stock engine and the stock list without touching the table.
+        QStringLiteral("CREATE INDEX gdai_gcode_kubun_day ON gdai (gcode, kubun, day, denno, suu)"),
+        QStringLiteral("CREATE INDEX goods_code ON goods (code)"),
+        QStringLiteral("CREATE INDEX bunrui_kubun_code ON bunrui (kubun, code)"),
+    };
+}
+
+void createDatabase(const QString& filePath, int gno, int maxline, int stankakbn) {
+    const QFileInfo info(filePath);
+    if (info.exists())
+        throw DbError(QStringLiteral("ファイル '") + QDir::toNativeSeparators(info.absoluteFilePath()) +
+                      QStringLiteral("' は既に存在します。"));
+    if (!info.dir().exists())
+        throw DbError(QStringLiteral("'") + QDir::toNativeSeparators(info.absolutePath()) +
+                      QStringLiteral("' は正しいパスではありません。"));
+
+    static QAtomicInt seq;
+    const QString name = QStringLiteral("zanmo-create-%1").arg(seq.fetchAndAddRelaxed(1) + 1);
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(info.absoluteFilePath());
+        if (!db.open()) {
+            failure = db.lastError().text();
+        } else {
+            QSqlQuery q(db);
+            QStringList statements = {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("BEGIN")};
+            statements += createStatements();
+            statements << QStringLiteral(
+                              "INSERT INTO sysfile (id, gno, maxline, stankakbn) VALUES (1, %1, %2, %3)")
+                              .arg(gno)
+                              .arg(maxline)
+                              .arg(stankakbn)
+                       << QStringLiteral("COMMIT");
+            for (const QString& s : statements) {
+                if (!q.exec(s)) {
+                    failure = q.lastError().text();
+                    break;
+                }
+            }
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!failure.isEmpty()) {
+        // A half-made file would pass for the suite's database later.
+        QFile::remove(info.absoluteFilePath());
+        QFile::remove(info.absoluteFilePath() + QStringLiteral("-wal"));
+        QFile::remove(info.absoluteFilePath() + QStringLiteral("-shm"));
+        throw DbError(QStringLiteral("データベース '") + QDir::toNativeSeparators(info.absoluteFilePath()) +
+                      QStringLiteral("' を作成できませんでした。 (") + failure + QLatin1Char(')'));
+    }
+}
+
+} // namespace Schema

@@ -1,0 +1,55 @@
+#include "data/SqlDialect.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// Applies fn to every stretch of the statement outside quoted literals, so typed text is never touched.
+template <typename Fn> QString outsideLiterals(const QString& sql, Fn fn) {
+    QString out;
+    out.reserve(sql.size());
+    int i = 0;
+    while (i < sql.size()) {
+        int q = i;
+        while (q < sql.size() && sql[q] != u'\'' && sql[q] != u'"')
+            ++q;
+        out += fn(sql.mid(i, q - i));
+        if (q >= sql.size()) break;
+        const QChar quote = sql[q];
+        int e = q + 1;
+        while (e < sql.size()) {
+            if (sql[e] == quote) {
+                if (e + 1 < sql.size() && sql[e + 1] == quote) {
+                    e += 2;
+                    continue;
+                }
+                break;
+            }
+            ++e;
+        }
+        out += sql.mid(q, e - q + 1);
+        i = e + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+QString fnJetToSqlite(const QString& sql) {
+    static const QRegularExpression deleteStar(QStringLiteral("\\bdelete\\s+\\*\\s*from\\b"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    return outsideLiterals(sql, [](QString part) {
+        part.replace(deleteStar, QStringLiteral("delete from"));
+        return part;
+    });
+}
+
+QString fnSqlText(const QString& value) {
+    QString s = value;
+    s.replace(QLatin1Char('\''), QLatin1String("''"));
+    return s;
+}
+
+QString fnSqlLike(const QString& value) {
+    return fnSqlText(value);
+}

@@ -1,0 +1,139 @@
+#include "data/basSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace {
+
+QString g_programFolderOverride;
+
+// The ini file may come from Windows in Shift-JIS; UTF-8 is tried first.
+QString decodeIni(const QByteArray& bytes) {
+    QByteArray data = bytes;
+    if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(data);
+    if (!utf8.hasError()) return text;
+    QStringDecoder sjis("Shift_JIS");
+    if (sjis.isValid()) {
+        QString alt = sjis.decode(data);
+        if (!sjis.hasError()) return alt;
+    }
+    return text;
+}
+
+QString trimBlanks(const QString& s) {
+    int b = 0, e = s.size();
+    while (b < e && (s[b] == u' ' || s[b] == u'\t'))
+        ++b;
+    while (e > b && (s[e - 1] == u' ' || s[e - 1] == u'\t' || s[e - 1] == u'\r'))
+        --e;
+    return s.mid(b, e - b);
+}
+
+// Value of section/key as the profile functions see it; nullopt-like flag when absent.
+bool findIniValue(const QString& section, const QString& key, const QString& filePath, QString* value) {
+    QFile f(filePath);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QString text = decodeIni(f.readAll());
+    const QStringList lines = text.split(u'\n');
+    bool inSection = false;
+    for (const QString& raw : lines) {
+        const QString line = trimBlanks(raw);
+        if (line.isEmpty() || line.startsWith(u';')) continue;
+        if (line.startsWith(u'[')) {
+            const int close = line.indexOf(u']');
+            const QString name = trimBlanks(close < 0 ? line.mid(1) : line.mid(1, close - 1));
+            // Only the first section of that name counts, as with the Windows profile functions.
+            if (inSection) return false;
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (!inSection) continue;
+        const int eq = line.indexOf(u'=');
+        const QString k = trimBlanks(eq < 0 ? line : line.left(eq));
+        if (k.compare(key, Qt::CaseInsensitive) != 0) continue;
+        QString v = eq < 0 ? QString() : trimBlanks(line.mid(eq + 1));
+        if (v.size() >= 2 &&
+            ((v.startsWith(u'"') && v.endsWith(u'"')) || (v.startsWith(u'\'') && v.endsWith(u'\''))))
+            v = v.mid(1, v.size() - 2);
+        *value = v;
+        return true;
+    }
+    return false;
+}
+
+QString iniPath() {
+    return fnProgramFolder() + QLatin1Char('/') + QLatin1String(kIniFileName);
+}
+
+} // namespace
+
+QString fnProgramFolder() {
+    if (!g_programFolderOverride.isEmpty()) return g_programFolderOverride;
+    if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+}
+
+void fnSetProgramFolder(const QString& folder) {
+    QString f = folder;
+    while (f.size() > 1 && (f.endsWith(u'/') || f.endsWith(u'\\')))
+        f.chop(1);
+    g_programFolderOverride = f;
+}
+
+QString fnGetIniString(const QString& section, const QString& key, const QString& defaultValue,
+                       int bufferSize, const QString& filePath) {
+    QString value;
+    if (!findIniValue(section, key, filePath, &value)) {
+        // Windows drops trailing blanks of the default.
+        value = defaultValue;
+        while (value.endsWith(u' '))
+            value.chop(1);
+    }
+    if (bufferSize <= 0) return QString();
+    if (value.size() > bufferSize - 1) value.truncate(bufferSize - 1);
+    value.remove(QChar(u'\0'));
+    return value;
+}
+
+int fnGetIniInt(const QString& section, const QString& key, int defaultValue, const QString& filePath) {
+    QString value;
+    if (!findIniValue(section, key, filePath, &value) || value.isEmpty()) return defaultValue;
+    int i = 0;
+    bool negative = false;
+    if (i < value.size() && (value[i] == u'-' || value[i] == u'+')) {
+        negative = value[i] == u'-';
+        ++i;
+    }
+    qint64 n = 0;
+    for (; i < value.size() && value[i] >= u'0' && value[i] <= u'9'; ++i) {
+        n = n * 10 + (value[i].unicode() - u'0');
+        if (n > std::numeric_limits<int>::max()) n = std::numeric_limits<int>::max();
+    }
+    return static_cast<int>(negative ? -n : n);
+}
+
+quint8 fnGetDbMode() {
+    const int mode = fnGetIniInt(QLatin1String(kIniSection), QStringLiteral("dbmode"), 0, iniPath());
+    // A value outside the byte range selects no database rather than wrapping onto a valid mode.
+    if (mode < 0 || mode > 255) return 255;
+    return static_cast<quint8>(mode);
+}
+
+QString fnConnectString(quint8 mode, const QString& fileName) {
+    QString folder;
+    if (mode == 0)
+        folder = fnProgramFolder();
+    else if (mode == 1)
+        folder = fnGetIniString(QLatin1String(kIniSection), QStringLiteral("dbpath"), fnProgramFolder(), 1024,
+                                iniPath());
+    else
+        return QString();
+    return QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + folder + QLatin1Char('\\') +
+           fileName + QLatin1Char(';') + QStringLiteral("Jet OLEDB:Database Password=") +
+           QLatin1String(kDbPassword);
+}

@@ -1,0 +1,118 @@
+#include "TempProgramDir.h"
+
+#include "data/DbError.h"
+#include "data/Schema.h"
+#include "data/SqlDialect.h"
+#include "data/basDb.h"
+#include "data/basSettings.h"
+
+#include <QFile>
+#include <QTest>
+#include <stdexcept>
+
+namespace {
+
+// A fixture statement that fails makes the test fail where it stands, naming the statement.
+[[noreturn]] void fixtureFailure(const QString& sql, const QString& error) {
+    const QByteArray msg = ("fixture SQL failed: " + sql + "\n  " + error).toUtf8();
+    if (QTest::currentTestFunction()) {
+        QTest::qFail(msg.constData(), __FILE__, __LINE__);
+        throw std::runtime_error(msg.toStdString());
+    }
+    qFatal("%s", msg.constData());
+}
+
+QString padCode(const QString& code) {
+    return (QString(12, u' ') + code.trimmed()).right(12);
+}
+
+} // namespace
+
+TempProgramDir::TempProgramDir(bool openShared, bool createDatabase) {
+    if (!m_dir.isValid()) qFatal("TempProgramDir: cannot create a temporary folder");
+    if (createDatabase) {
+        try {
+            Schema::createDatabase(dataFile());
+        } catch (const DbError& e) {
+            qFatal("TempProgramDir: %s", qPrintable(e.description()));
+        }
+    }
+    fnSetProgramFolder(m_dir.path());
+    if (openShared && !fnOpenDB())
+        qFatal("TempProgramDir: the shared connection did not open on %s", qPrintable(dataFile()));
+}
+
+TempProgramDir::~TempProgramDir() {
+    fnCloseDB();
+    fnSetProgramFolder(QString());
+}
+
+QString TempProgramDir::dataFile() const {
+    return m_dir.path() + QStringLiteral("/data1.dat");
+}
+
+void TempProgramDir::exec(const QString& sql) const {
+    if (!gcnData || gcnData->State() != 1)
+        fixtureFailure(sql, QStringLiteral("the shared connection is not open"));
+    try {
+        gcnData->Execute(sql);
+    } catch (const DbError& e) {
+        fixtureFailure(sql, e.description());
+    }
+}
+
+void TempProgramDir::exec(const QStringList& sqls) const {
+    for (const QString& s : sqls)
+        exec(s);
+}
+
+QString TempProgramDir::scalar(const QString& sql) const {
+    if (!gcnData || gcnData->State() != 1)
+        fixtureFailure(sql, QStringLiteral("the shared connection is not open"));
+    Recordset rec;
+    try {
+        rec.openStatic(*gcnData, sql);
+        if (rec.Eof() || rec.fieldCount() == 0) return QString();
+        const QVariant v = rec.Fields(0);
+        return v.isNull() ? QString() : v.toString();
+    } catch (const DbError& e) {
+        fixtureFailure(sql, e.description());
+    }
+}
+
+void TempProgramDir::addCategory(int code, const QString& name) const {
+    exec(QStringLiteral("insert into bunrui (kubun, code, name, jun) values (4, %1, '%2', %1)")
+             .arg(code)
+             .arg(fnSqlText(name)));
+}
+
+void TempProgramDir::addGoods(const QString& code, const QString& name, int bunrui, int zkubun, int stop,
+                              const QString& kana) const {
+    exec(QStringLiteral(
+             "insert into goods (code, name, kana, sname, skana, unit, tanka1, tanka2, tanka3, bunrui, "
+             "gkubun, tkubun, zkubun, stop, stanka, kakuho) values ('%1', '%2', '%3', '%4', '%5', '個', "
+             "0, 0, 0, %6, 0, 0, %7, %8, 0, 0)")
+             .arg(padCode(code), fnSqlText(name), fnSqlText(kana), fnSqlText(QString(name).remove(u'-')),
+                  fnSqlText(QString(kana).remove(u'-')))
+             .arg(bunrui)
+             .arg(zkubun)
+             .arg(stop));
+}
+
+void TempProgramDir::addLedger(const QString& code, int day, int kubun, double suu, int denno,
+                               int line) const {
+    exec(QStringLiteral(
+             "insert into gdai (gcode, day, kubun, denno, line, suu) values ('%1', %2, %3, %4, %5, %6)")
+             .arg(padCode(code))
+             .arg(day)
+             .arg(kubun)
+             .arg(denno)
+             .arg(line)
+             .arg(suu, 0, 'g', 15));
+}
+
+void TempProgramDir::writeIni(const QString& text) const {
+    QFile f(m_dir.path() + QStringLiteral("/zanmo.ini"));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("TempProgramDir: cannot write zanmo.ini");
+    f.write(text.toUtf8());
+}
