@@ -92,8 +92,8 @@ void TempProgramDir::addGoods(const QString& code, const QString& name, int bunr
              "insert into goods (code, name, kana, sname, skana, unit, tanka1, tanka2, tanka3, bunrui, "
              "gkubun, tkubun, zkubun, stop, stanka, kakuho) values ('%1', '%2', '%3', '%4', '%5', '個', "
              "0, 0, 0, %6, 0, 0, %7, %8, 0, 0)")
-             .arg(padCode(code), fnSqlText(name), fnSqlText(kana), fnSqlText(QString(name).remove(u'-')),
-                  fnSqlText(QString(kana).remove(u'-')))
+             .arg(fnSqlText(padCode(code)), fnSqlText(name), fnSqlText(kana),
+                  fnSqlText(QString(name).remove(u'-')), fnSqlText(QString(kana).remove(u'-')))
              .arg(bunrui)
              .arg(zkubun)
              .arg(stop));
@@ -103,7 +103,7 @@ void TempProgramDir::addLedger(const QString& code, int day, int kubun, double s
                                int line) const {
     exec(QStringLiteral(
              "insert into gdai (gcode, day, kubun, denno, line, suu) values ('%1', %2, %3, %4, %5, %6)")
-             .arg(padCode(code))
+             .arg(fnSqlText(padCode(code)))
              .arg(day)
              .arg(kubun)
              .arg(denno)
