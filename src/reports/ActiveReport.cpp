@@ -1,0 +1,297 @@
+#include "reports/ActiveReport.h"
+
+#include "data/DialogSeam.h"
+#include "data/Recordset.h"
+#include "reports/PrinterSeam.h"
+#include "reports/ReportPreview.h"
+#include "ui/basFormat.h"
+
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+QString plainText(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return QString();
+    return v.toString();
+}
+
+// Cuts a one-line text to what fits the box, as a fixed-size text box clips it.
+QString fitText(const QString& text, const QFont& font, int width) {
+    const QFontMetricsF fm(font);
+    if (fm.horizontalAdvance(text) <= width) return text;
+    QString t = text;
+    while (!t.isEmpty() && fm.horizontalAdvance(t) > width)
+        t.chop(1);
+    return t;
+}
+
+} // namespace
+
+ActiveReport::ActiveReport(QObject* parent) : QObject(parent) {
+    PrintWidth = PageSettings.paperWidth() - PageSettings.LeftMargin - PageSettings.RightMargin;
+}
+
+ActiveReport::~ActiveReport() {
+    if (m_preview) delete m_preview.data();
+}
+
+ReportControl* ActiveReport::control(const QString& name) const {
+    for (const ReportSection* s : {&PageHeader, &Detail, &PageFooter})
+        if (ReportControl* c = s->control(name)) return c;
+    return nullptr;
+}
+
+void ActiveReport::setRecords(const QList<QVariantMap>& records) {
+    m_records = records;
+    m_haveRecords = true;
+}
+
+void ActiveReport::setRecordset(Recordset& rec) {
+    QList<QVariantMap> rows;
+    const QStringList names = rec.fieldNames();
+    while (!rec.Eof()) {
+        QVariantMap row;
+        for (int i = 0; i < names.size(); ++i)
+            row.insert(names.at(i), rec.Fields(i));
+        rows.append(row);
+        rec.MoveNext();
+    }
+    setRecords(rows);
+}
+
+void ActiveReport::setError(int number, const QString& text) {
+    m_errorNumber = number;
+    m_errorText = text;
+}
+
+bool ActiveReport::Run() {
+    if (m_ran || m_running) return m_runResult;
+    m_running = true;
+    m_pages.clear();
+    m_pageCountSlots.clear();
+    m_pageOpen = false;
+
+    ReportStart();
+    if (!m_unloaded && !DataControl1.Source.isEmpty()) {
+        int number = 0;
+        QString text;
+        QList<QVariantMap> rows;
+        if (DataControl1.fetch(&rows, &number, &text)) {
+            setRecords(rows);
+        } else {
+            setError(number, text);
+            MessageRequest box;
+            box.title = QStringLiteral("エラー");
+            box.text = QString::number(number) + QStringLiteral(": ") + text;
+            box.icon = MsgIcon::Critical;
+            dialogs().messageBox(box);
+            m_running = false;
+            ReportEnd();
+            m_ran = true;
+            m_runResult = false;
+            Unload();
+            return false;
+        }
+    }
+    if (!m_unloaded) layOut();
+    ReportEnd();
+
+    // The page count is known only now.
+    const QString count = QString::number(m_pages.size());
+    for (const auto& slot : std::as_const(m_pageCountSlots))
+        m_pages[slot.first].ops()[slot.second].text = count;
+
+    m_running = false;
+    m_ran = true;
+    m_runResult = !m_unloaded;
+    m_currentPage = m_pages.isEmpty() ? 1 : qBound(1, m_currentPage, int(m_pages.size()));
+    return m_runResult;
+}
+
+void ActiveReport::layOut() {
+    startPage();
+    int next = 0;
+    bool first = true;
+    while (!m_unloaded) {
+        bool eof = false;
+        if (m_haveRecords) {
+            eof = next >= m_records.size();
+            if (!eof) m_fields.load(m_records.at(next));
+        }
+        FetchData(eof);
+        if (m_unloaded) return;
+        if (eof) {
+            if (first) NoData();
+            break;
+        }
+        first = false;
+        if (m_haveRecords) ++next;
+
+        Detail.LayoutAction = ReportSection::ddLAPrintSection;
+        bindFields(Detail);
+        Detail_Format();
+        if (m_unloaded) return;
+        if (Detail.LayoutAction == ReportSection::ddLANextRecord || !Detail.Visible) continue;
+
+        const int footerTop = PageSettings.paperHeight() - PageSettings.BottomMargin -
+                              (PageFooter.Visible ? PageFooter.Height : 0);
+        // A detail taller than a whole page still goes on its own page instead of looping.
+        if (m_y + Detail.Height > footerTop && m_detailsOnPage > 0) {
+            finishPage();
+            if (m_unloaded) return;
+            startPage();
+            if (m_unloaded) return;
+        }
+        emitSection(Detail, PageSettings.LeftMargin, m_y);
+        m_y += Detail.Height;
+        ++m_detailsOnPage;
+    }
+    if (!m_unloaded && m_pageOpen) finishPage();
+}
+
+void ActiveReport::startPage() {
+    m_pages.append(ReportPage(PageSettings.paperWidth(), PageSettings.paperHeight()));
+    m_pageOpen = true;
+    m_detailsOnPage = 0;
+    m_y = PageSettings.TopMargin;
+    PageHeader.LayoutAction = ReportSection::ddLAPrintSection;
+    bindFields(PageHeader);
+    PageHeader_Format();
+    if (m_unloaded) return;
+    if (PageHeader.Visible && PageHeader.LayoutAction != ReportSection::ddLANextRecord) {
+        emitSection(PageHeader, PageSettings.LeftMargin, m_y);
+        m_y += PageHeader.Height;
+    }
+}
+
+void ActiveReport::finishPage() {
+    PageFooter.LayoutAction = ReportSection::ddLAPrintSection;
+    bindFields(PageFooter);
+    PageFooter_Format();
+    m_pageOpen = false;
+    if (m_unloaded) return;
+    if (PageFooter.Visible && PageFooter.LayoutAction != ReportSection::ddLANextRecord)
+        emitSection(PageFooter, PageSettings.LeftMargin,
+                    PageSettings.paperHeight() - PageSettings.BottomMargin - PageFooter.Height);
+}
+
+void ActiveReport::bindFields(ReportSection& section) {
+    for (const auto& c : section.controls()) {
+        if (c->kind != ReportControl::Kind::TextField || c->DataField.isEmpty() ||
+            c->SummaryType != ReportControl::Summary::None)
+            continue;
+        const QVariant v = m_fields.value(c->DataField);
+        c->Text = c->OutputFormat.isEmpty() ? plainText(v) : fnFormat(v, c->OutputFormat);
+    }
+}
+
+void ActiveReport::emitSection(const ReportSection& section, int x, int y) {
+    ReportPage& page = m_pages.last();
+    for (const auto& c : section.controls()) {
+        if (!c->Visible) continue;
+        ReportPage::Op op;
+        if (c->kind == ReportControl::Kind::Line) {
+            op.type = ReportPage::Op::Line;
+            op.line = QLine(x + c->X1, y + c->Y1, x + c->X2, y + c->Y2);
+            op.penWidth = qMax(1, c->LineWeight) * kTwipsPerPixel;
+            op.color = c->ForeColor;
+            page.append(op);
+            continue;
+        }
+        op.type = ReportPage::Op::Text;
+        op.rect = QRect(x + c->Left, y + c->Top, c->Width, c->Height);
+        op.family = c->FontName;
+        op.pointSize = c->FontSize;
+        op.bold = c->FontBold;
+        op.alignment = int(c->Alignment);
+        op.wordWrap = c->WordWrap;
+        op.color = c->ForeColor;
+        switch (c->SummaryType) {
+        case ReportControl::Summary::PageNumber:
+            op.text = QString::number(m_pages.size());
+            break;
+        case ReportControl::Summary::PageCount:
+            m_pageCountSlots.append({int(m_pages.size()) - 1, int(page.ops().size())});
+            break;
+        case ReportControl::Summary::None:
+            op.text = c->displayText();
+            if (!op.wordWrap)
+                op.text = fitText(op.text, ReportPage::fontFor(op.family, op.pointSize, op.bold), c->Width);
+            break;
+        }
+        page.append(op);
+    }
+}
+
+void ActiveReport::Show() {
+    m_ownedByPreview = true;
+    Run();
+    if (m_unloaded) {
+        deleteLater();
+        return;
+    }
+    if (!m_preview) m_preview = new ReportPreview(this);
+    m_preview->showPreview();
+}
+
+bool ActiveReport::PrintReport(bool promptUser) {
+    setError(0, QString());
+    if (!Run() || m_pages.isEmpty()) return false;
+    PrintRequest request;
+    request.documentName = Caption;
+    request.pageLayout = PageSettings.pageLayout();
+    request.pageCount = m_pages.size();
+    request.showDialog = promptUser;
+    int first = 1;
+    int last = m_pages.size();
+    std::unique_ptr<QPagedPaintDevice> device = printers().openPrinter(request, &first, &last);
+    if (!device) return false;
+    if (!paintPages(device.get(), first, last)) {
+        setError(482, QStringLiteral("プリンタ エラーです。"));
+        return false;
+    }
+    return true;
+}
+
+bool ActiveReport::paintPages(QPagedPaintDevice* device, int first, int last) const {
+    first = qMax(1, first);
+    last = qMin(last, int(m_pages.size()));
+    if (first > last) return false;
+    QPainter painter;
+    if (!painter.begin(device)) return false;
+    for (int i = first; i <= last; ++i) {
+        if (i > first && !device->newPage()) {
+            painter.end();
+            return false;
+        }
+        m_pages.at(i - 1).paint(painter, device->logicalDpiX());
+    }
+    return painter.end();
+}
+
+void ActiveReport::Unload() {
+    m_unloaded = true;
+    if (m_preview) {
+        m_preview->hide();
+        m_preview->deleteLater();
+    }
+    if (m_ownedByPreview) deleteLater();
+}
+
+void ActiveReport::setZoom(int percent) {
+    percent = qBound(10, percent, 800);
+    if (percent == m_zoom) return;
+    m_zoom = percent;
+    emit zoomChanged(m_zoom);
+}
+
+void ActiveReport::setCurrentPage(int page) {
+    page = qBound(1, page, qMax(1, int(m_pages.size())));
+    if (page == m_currentPage) return;
+    m_currentPage = page;
+    emit currentPageChanged(m_currentPage);
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "reports/ReportDataControl.h"
+#include "reports/ReportFields.h"
+#include "reports/ReportPage.h"
+#include "reports/ReportPageSettings.h"
+#include "reports/ReportPreview.h"
+#include "reports/ReportSection.h"
+#include "reports/ReportToolbar.h"
+
+#include <QIcon>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QVariantMap>
+
+class QPagedPaintDevice;
+class Recordset;
+
+// The base of every report: page header, detail and page footer sections, a data control or
+// records handed over, the Fields of the current record, page settings, and the report events as
+// virtual functions. Running the report lays out all pages first (so a header can show
+// "page / page count"); the preview, the printer and the PDF writer then paint the same pages.
+//
+// Lifetime: after Show() the preview owns the report; closing the preview (F12, the close tool,
+// the window's own close, or Unload() from an event such as NoData) deletes it. A report that is
+// only printed belongs to its caller.
+class ActiveReport : public QObject {
+    Q_OBJECT
+public:
+    explicit ActiveReport(QObject* parent = nullptr);
+    ~ActiveReport() override;
+
+    ReportSection PageHeader{QStringLiteral("PageHeader")};
+    ReportSection Detail{QStringLiteral("Detail")};
+    ReportSection PageFooter{QStringLiteral("PageFooter")};
+    ReportDataControl DataControl1;
+    ReportPageSettings PageSettings;
+    ReportToolbar Toolbar;
+    int PrintWidth = 0;           // twips
+    QString Caption;              // preview title; also the PDF dialog's title and proposed name
+    QIcon Icon;                   // preview window icon
+    bool PreviewCentered = false; // the preview opens in the middle of the screen
+
+    // The current record's fields and the unbound fields of the report.
+    ReportFields& Fields() { return m_fields; }
+    QVariant Fields(const QString& name) const { return m_fields.value(name); }
+
+    // The control of that name in any section, or nullptr.
+    ReportControl* control(const QString& name) const;
+
+    // Records handed over by the caller instead of DataControl1.Source.
+    void setRecords(const QList<QVariantMap>& records);
+    // Copies the recordset's records from its current position to its end.
+    void setRecordset(Recordset& rec);
+
+    // Lays out all pages (events ReportStart ... ReportEnd). False when the run was stopped by
+    // Unload() or by a data error. A report runs once; later calls return the first result.
+    bool Run();
+    bool hasRun() const { return m_ran; }
+    const QList<ReportPage>& Pages() const { return m_pages; }
+    int PageCount() const { return m_pages.size(); }
+
+    // Runs the report and opens the preview window (modeless).
+    void Show();
+    // Runs the report and prints it, asking with the printer dialog when promptUser.
+    // False when cancelled, unloaded or failed (lastError... tells a failure).
+    bool PrintReport(bool promptUser);
+    // Paints pages first..last (1-based) onto a paged device such as a printer or PDF writer.
+    bool paintPages(QPagedPaintDevice* device, int first, int last) const;
+    // Closes the preview, stops a run in progress; deletes the report when the preview owns it.
+    void Unload();
+    bool isUnloaded() const { return m_unloaded; }
+
+    int lastErrorNumber() const { return m_errorNumber; }
+    QString lastErrorText() const { return m_errorText; }
+
+    // Preview state: zoom in percent, current page from 1.
+    int Zoom() const { return m_zoom; }
+    void setZoom(int percent);
+    int CurrentPage() const { return m_currentPage; }
+    void setCurrentPage(int page);
+    ReportPreview* preview() const { return m_preview; }
+
+    // Events. Overridden by the report classes; the defaults do nothing.
+    virtual void ReportStart() {}
+    virtual void FetchData(bool& eof) { Q_UNUSED(eof) }
+    virtual void PageHeader_Format() {}
+    virtual void Detail_Format() {}
+    virtual void PageFooter_Format() {}
+    virtual void NoData() {}
+    virtual void ReportEnd() {}
+    virtual void KeyDown(int& KeyCode, int Shift) {
+        Q_UNUSED(KeyCode)
+        Q_UNUSED(Shift)
+    }
+    virtual void ToolbarClick(ReportToolbar::Tool& tool) { Q_UNUSED(tool) }
+
+signals:
+    void zoomChanged(int percent);
+    void currentPageChanged(int page);
+
+private:
+    enum class Source { Unbound, Records };
+
+    void layOut();
+    void startPage();
+    void finishPage();
+    void bindFields(ReportSection& section);
+    void emitSection(const ReportSection& section, int x, int y);
+    void setError(int number, const QString& text);
+
+    ReportFields m_fields;
+    QList<QVariantMap> m_records;
+    bool m_haveRecords = false;
+
+    QList<ReportPage> m_pages;
+    QList<QPair<int, int>> m_pageCountSlots; // (page, op) showing the page count
+    bool m_pageOpen = false;
+    int m_y = 0;
+    int m_detailsOnPage = 0;
+
+    bool m_ran = false;
+    bool m_runResult = false;
+    bool m_running = false;
+    bool m_unloaded = false;
+    bool m_ownedByPreview = false;
+    int m_errorNumber = 0;
+    QString m_errorText;
+
+    int m_zoom = 100;
+    int m_currentPage = 1;
+    QPointer<ReportPreview> m_preview;
+};

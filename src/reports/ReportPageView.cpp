@@ -1,0 +1,41 @@
+#include "reports/ReportPageView.h"
+
+#include "reports/ReportPage.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+ReportPageView::ReportPageView(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(false);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void ReportPageView::setPage(const ReportPage* page, int zoomPercent) {
+    m_page = page;
+    m_zoom = zoomPercent;
+    setFixedSize(sizeHint());
+    update();
+}
+
+double ReportPageView::dotsPerInch() const {
+    return logicalDpiX() * m_zoom / 100.0;
+}
+
+QSize ReportPageView::sizeHint() const {
+    if (!m_page) return QSize(2 * kGap, 2 * kGap);
+    const double s = dotsPerInch() / 1440.0;
+    return QSize(qCeil(m_page->width() * s) + 2 * kGap, qCeil(m_page->height() * s) + 2 * kGap);
+}
+
+void ReportPageView::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    p.fillRect(event->rect(), QColor(0x80, 0x80, 0x80));
+    if (!m_page) return;
+    const double s = dotsPerInch() / 1440.0;
+    const QRect paper(kGap, kGap, qCeil(m_page->width() * s), qCeil(m_page->height() * s));
+    p.fillRect(paper.translated(4, 4), QColor(0x40, 0x40, 0x40));
+    p.fillRect(paper, Qt::white);
+    p.translate(paper.topLeft());
+    p.setClipRect(QRect(QPoint(0, 0), paper.size()));
+    m_page->paint(p, dotsPerInch());
+}

@@ -1,0 +1,310 @@
+#include "reports/ReportPreview.h"
+
+#include "data/DialogSeam.h"
+#include "reports/ActiveReport.h"
+#include "reports/ReportPageView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+ReportPreview::ReportPreview(ActiveReport* report) : QWidget(nullptr, Qt::Window), m_report(report) {
+    setObjectName(QStringLiteral("ReportPreview"));
+    setAttribute(Qt::WA_DeleteOnClose, false); // the report decides when the window goes
+    setWindowTitle(report->Caption.isEmpty() ? QStringLiteral("ﾌﾟﾚﾋﾞｭｰ") : report->Caption);
+    if (!report->Icon.isNull()) setWindowIcon(report->Icon);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("tlbPreview"));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_toolbar->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(m_toolbar);
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("scrPage"));
+    m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_scroll->setWidgetResizable(false);
+    m_view = new ReportPageView;
+    m_view->setObjectName(QStringLiteral("pagView"));
+    m_scroll->setWidget(m_view);
+    layout->addWidget(m_scroll, 1);
+
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("lblStatus"));
+    m_status->setContentsMargins(8, 3, 8, 3);
+    layout->addWidget(m_status);
+
+    rebuildToolbar();
+    connect(report, &ActiveReport::currentPageChanged, this, &ReportPreview::showCurrentPage);
+    connect(report, &ActiveReport::zoomChanged, this, &ReportPreview::showCurrentPage);
+    showCurrentPage();
+}
+
+ReportPreview::~ReportPreview() = default;
+
+void ReportPreview::rebuildToolbar() {
+    m_toolbar->clear();
+    // Widgets of the old page and zoom boxes went with clear(); new ones are made below.
+    m_pageBox = nullptr;
+    m_pageTotal = nullptr;
+    m_zoomLabel = nullptr;
+    const auto& tools = m_report->Toolbar.tools();
+    bool lastWasSeparator = true;
+    for (int i = 0; i < tools.size(); ++i) {
+        const auto& t = tools.at(i);
+        if (!t.Visible) continue;
+        using T = ReportToolbar::Tool::Type;
+        switch (t.type) {
+        case T::Separator:
+            if (!lastWasSeparator) m_toolbar->addSeparator();
+            lastWasSeparator = true;
+            continue;
+        case T::Button: {
+            QAction* a = m_toolbar->addAction(t.Caption.isEmpty() ? t.Tooltip : t.Caption);
+            a->setToolTip(t.Tooltip);
+            a->setObjectName(QStringLiteral("tool%1").arg(i));
+            a->setData(i);
+            connect(a, &QAction::triggered, this, [this, i] { clickTool(i); });
+            if (auto* b = m_toolbar->widgetForAction(a)) b->setFocusPolicy(Qt::NoFocus);
+            break;
+        }
+        case T::PageBox: {
+            auto* box = new QWidget(m_toolbar);
+            auto* h = new QHBoxLayout(box);
+            h->setContentsMargins(4, 0, 4, 0);
+            h->setSpacing(4);
+            m_pageBox = new QLineEdit(box);
+            m_pageBox->setObjectName(QStringLiteral("txtPageNo"));
+            m_pageBox->setAlignment(Qt::AlignRight);
+            m_pageBox->setValidator(new QIntValidator(1, 99999, m_pageBox));
+            m_pageBox->setFixedWidth(m_pageBox->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                                     12);
+            m_pageBox->setToolTip(t.Tooltip);
+            m_pageTotal = new QLabel(box);
+            m_pageTotal->setObjectName(QStringLiteral("lblPageTotal"));
+            h->addWidget(m_pageBox);
+            h->addWidget(m_pageTotal);
+            box->setToolTip(t.Tooltip);
+            connect(m_pageBox, &QLineEdit::returnPressed, this, &ReportPreview::jumpToTypedPage);
+            m_toolbar->addWidget(box);
+            break;
+        }
+        case T::ZoomBox:
+            m_zoomLabel = new QLabel(m_toolbar);
+            m_zoomLabel->setObjectName(QStringLiteral("lblZoom"));
+            m_zoomLabel->setAlignment(Qt::AlignCenter);
+            m_zoomLabel->setMinimumWidth(
+                m_zoomLabel->fontMetrics().horizontalAdvance(QStringLiteral("800%")) + 12);
+            m_toolbar->addWidget(m_zoomLabel);
+            break;
+        }
+        lastWasSeparator = false;
+    }
+    watchChildren();
+    if (m_view) showCurrentPage();
+}
+
+void ReportPreview::watchChildren() {
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+}
+
+void ReportPreview::showPreview() {
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 900);
+    resize(qMin(1100, screen.width() * 9 / 10), qMin(860, screen.height() * 9 / 10));
+    if (m_report && m_report->PreviewCentered)
+        move(screen.left() + (screen.width() - width()) / 2, screen.top() + (screen.height() - height()) / 2);
+    show();
+    raise();
+    activateWindow();
+    setFocus();
+}
+
+void ReportPreview::showCurrentPage() {
+    if (!m_report) return;
+    const int count = m_report->PageCount();
+    const int page = m_report->CurrentPage();
+    m_view->setPage(count > 0 ? &m_report->Pages().at(page - 1) : nullptr, m_report->Zoom());
+    if (m_pageBox) m_pageBox->setText(QString::number(page));
+    if (m_pageTotal) m_pageTotal->setText(QStringLiteral("/ %1").arg(count));
+    if (m_zoomLabel) m_zoomLabel->setText(QStringLiteral("%1%").arg(m_report->Zoom()));
+    m_status->setText(QStringLiteral("ﾍﾟｰｼﾞ %1 / %2　　倍率 %3%").arg(page).arg(count).arg(m_report->Zoom()));
+    if (!m_walkingHistory && (m_historyPos < 0 || m_history.value(m_historyPos) != page)) {
+        m_history = m_history.mid(0, m_historyPos + 1);
+        m_history.append(page);
+        m_historyPos = m_history.size() - 1;
+    }
+}
+
+void ReportPreview::jumpToTypedPage() {
+    if (!m_report) return;
+    bool ok = false;
+    const int page = m_pageBox->text().trimmed().toInt(&ok);
+    if (ok && page >= 1 && page <= m_report->PageCount()) m_report->setCurrentPage(page);
+    showCurrentPage(); // a number out of range shows the current page again
+}
+
+void ReportPreview::clickTool(int position) {
+    if (!m_report || position < 0 || position >= m_report->Toolbar.Count()) return;
+    QPointer<ActiveReport> report = m_report;
+    ReportToolbar::Tool& tool = report->Toolbar.Tools(position);
+    const int id = tool.ID;
+    report->ToolbarClick(tool);
+    if (report && !report->isUnloaded()) runEngineTool(id);
+}
+
+void ReportPreview::runEngineTool(int id) {
+    ActiveReport* r = m_report;
+    switch (id) {
+    case ReportToolbar::IdPrint:
+        if (!r->PrintReport(true) && r->lastErrorNumber() != 0) {
+            MessageRequest box;
+            box.title = QStringLiteral("エラー");
+            box.text = QString::number(r->lastErrorNumber()) + QStringLiteral(": ") + r->lastErrorText();
+            box.icon = MsgIcon::Critical;
+            dialogs().messageBox(box);
+        }
+        break;
+    case ReportToolbar::IdCopy:
+        if (m_view->page()) {
+            const double dpi = m_view->dotsPerInch();
+            const ReportPage* page = m_view->page();
+            QImage image(qCeil(page->width() * dpi / 1440.0), qCeil(page->height() * dpi / 1440.0),
+                         QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            page->paint(p, dpi);
+            p.end();
+            QApplication::clipboard()->setImage(image);
+        }
+        break;
+    case ReportToolbar::IdZoomOut:
+        if (r->Zoom() > 20) r->setZoom(r->Zoom() - 10);
+        break;
+    case ReportToolbar::IdZoomIn:
+        if (r->Zoom() < 800) r->setZoom(r->Zoom() + 10);
+        break;
+    case ReportToolbar::IdPreviousPage:
+        if (r->CurrentPage() > 1) r->setCurrentPage(r->CurrentPage() - 1);
+        break;
+    case ReportToolbar::IdNextPage:
+        if (r->CurrentPage() < r->PageCount()) r->setCurrentPage(r->CurrentPage() + 1);
+        break;
+    case ReportToolbar::IdBack:
+    case ReportToolbar::IdForward: {
+        const int pos = m_historyPos + (id == ReportToolbar::IdBack ? -1 : 1);
+        if (pos >= 0 && pos < m_history.size()) {
+            m_historyPos = pos;
+            m_walkingHistory = true;
+            r->setCurrentPage(m_history.at(pos));
+            m_walkingHistory = false;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+int ReportPreview::keyCodeOf(const QKeyEvent* event) {
+    const int k = event->key();
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return 112 + (k - Qt::Key_F1);
+    if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)) return k;
+    switch (k) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    default:
+        return 0;
+    }
+}
+
+int ReportPreview::shiftOf(Qt::KeyboardModifiers modifiers) {
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier) shift |= 1;
+    if (modifiers & Qt::ControlModifier) shift |= 2;
+    if (modifiers & Qt::AltModifier) shift |= 4;
+    return shift;
+}
+
+bool ReportPreview::handleKey(QKeyEvent* event) {
+    if (!m_report || m_report->isUnloaded()) return true;
+    int code = keyCodeOf(event);
+    const bool functionKey = event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F24;
+    if (code == 0) return false;
+    m_report->KeyDown(code, shiftOf(event->modifiers()));
+    // Function keys belong to the preview; a key the report cleared is used up as well.
+    return functionKey || code == 0;
+}
+
+bool ReportPreview::eventFilter(QObject* watched, QEvent* event) {
+    // Function keys go to the report whichever child has the focus. Other keys reach the child
+    // first and come to keyPressEvent only when the child leaves them, so none is told twice.
+    if (event->type() == QEvent::KeyPress && watched != this) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return handleKey(static_cast<QKeyEvent*>(event));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ReportPreview::keyPressEvent(QKeyEvent* event) {
+    if (!handleKey(event)) QWidget::keyPressEvent(event);
+}
+
+void ReportPreview::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (m_report && !m_report->isUnloaded()) m_report->Unload();
+}

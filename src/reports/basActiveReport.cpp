@@ -1,0 +1,117 @@
+#include "reports/basActiveReport.h"
+
+#include "app/basMessage.h"
+#include "data/DialogSeam.h"
+#include "data/basSettings.h"
+#include "reports/ActiveReport.h"
+#include "reports/ReportPdfExport.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+constexpr int vbKeyF2 = 113;
+constexpr int vbKeyF3 = 114;
+constexpr int vbKeyF9 = 120;
+constexpr int vbKeyF12 = 123;
+constexpr int vbShiftMask = 1;
+
+} // namespace
+
+void fnSetDataControl(ActiveReport& report) {
+    report.DataControl1.ConnectionString =
+        fnConnectString(fnGetDbMode(), QString::fromLatin1(kDataFileName)) +
+        QStringLiteral(";Persist Security Info=False");
+}
+
+void fnSetPreviewToolbar(ActiveReport& report) {
+    ReportToolbar& bar = report.Toolbar;
+    for (int position : {1, 8, 9, 12, 13})
+        bar.Tools(position).Visible = false;
+
+    QCoreApplication::processEvents();
+    ReportToolbar::Tool& pdf = bar.Tools(0);
+    pdf.Tooltip = QStringLiteral("PDF出力");
+    pdf.Caption = QStringLiteral("PDF出力");
+    pdf.Visible = true;
+    pdf.ID = ToolPdf;
+
+    bar.Tools(2).Visible = true;
+    bar.Tools(3).Visible = true;
+
+    bar.Tools(4).Tooltip = QStringLiteral("(F9) 縮小");
+    bar.Tools(5).Tooltip = QStringLiteral("(Shift&F9) 拡大");
+    bar.Tools(10).Tooltip = QStringLiteral("ﾍﾟｰｼﾞ数を入力し[Enter]ｷｰを押すとジャンプします。");
+
+    ReportToolbar::Tool& close = bar.Insert(12, QStringLiteral("(F12)ﾌﾟﾚﾋﾞｭｰを閉じる"));
+    close.ID = ToolClose;
+    close.Tooltip = close.Caption;
+
+    ReportToolbar::Tool& next = bar.Insert(8, QStringLiteral("(F2)次のﾍﾟｰｼﾞ"));
+    next.Tooltip = next.Caption;
+    next.ID = ReportToolbar::IdNextPage;
+    ReportToolbar::Tool& previous = bar.Insert(9, QStringLiteral("(F3)前のﾍﾟｰｼﾞ"));
+    previous.Tooltip = previous.Caption;
+    previous.ID = ReportToolbar::IdPreviousPage;
+
+    report.PrintWidth =
+        report.PageSettings.paperWidth() - (report.PageSettings.LeftMargin + report.PageSettings.RightMargin);
+}
+
+bool fnExportPdf(ActiveReport& report) {
+    SaveFileRequest ask;
+    ask.title = report.Caption + QStringLiteral("PDF出力ﾌｧｲﾙ");
+    ask.filter = QStringLiteral("PDFﾌｧｲﾙ (*.PDF)");
+    ask.proposedName = report.Caption;
+    const QString fileName = dialogs().saveFileName(ask);
+    if (fileName.isEmpty()) return false; // cancelled: nothing written, nothing said
+
+    ReportPdfExport filter;
+    filter.FileName = fileName;
+    if (!filter.Export(report)) {
+        MessageRequest box;
+        box.title = QStringLiteral("エラー");
+        box.text = QString::number(filter.errorNumber()) + QStringLiteral(": ") + filter.errorDescription();
+        box.icon = MsgIcon::Critical;
+        dialogs().messageBox(box);
+        return false;
+    }
+    MessageRequest done;
+    done.title = QString::fromUtf16(kProgramName);
+    done.text = QStringLiteral("出力しました。");
+    dialogs().messageBox(done);
+    return true;
+}
+
+void fnPreviewKeyDown(ActiveReport& report, int& KeyCode, int Shift) {
+    switch (KeyCode) {
+    case vbKeyF2:
+        if (report.CurrentPage() < report.PageCount()) report.setCurrentPage(report.CurrentPage() + 1);
+        break;
+    case vbKeyF3:
+        if (report.CurrentPage() > 1) report.setCurrentPage(report.CurrentPage() - 1);
+        break;
+    case vbKeyF9:
+        if (Shift == 0) {
+            if (report.Zoom() > 20) report.setZoom(report.Zoom() - 10);
+        } else if (Shift == vbShiftMask) {
+            if (report.Zoom() < 800) report.setZoom(report.Zoom() + 10);
+        }
+        break;
+    case vbKeyF12:
+        report.Unload();
+        break;
+    default:
+        break;
+    }
+}
+
+void fnPreviewToolbarClick(ActiveReport& report, ReportToolbar::Tool& tool) {
+    if (tool.ID == ToolPdf) fnExportPdf(report);
+    if (tool.ID == ToolClose) report.Unload();
+}
+
+void fnPreviewNoData(ActiveReport& report) {
+    fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
+    report.Unload();
+}
