@@ -1,6 +1,76 @@
+#include "ToolCommands.h"
+
+#include "data/basDb.h"
+#include "data/basSettings.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFileInfo>
 #include <cstdio>
 
-int main() {
-    std::fprintf(stderr, "zanmo-tool: not built yet\n");
+namespace {
+
+const char* const kUsage =
+    "usage: zanmo-tool COMMAND ...\n"
+    "\n"
+    "  init DIR                                   create an empty DIR/data1.dat with the tables\n"
+    "  init --demo DIR [--seed S] [--today YYYYMMDD]\n"
+    "                                             create DIR/data1.dat with Japanese demo goods and\n"
+    "                                             a year of movements up to today\n"
+    "  generate DIR --goods N --rows M [--seed S] [--today YYYYMMDD]\n"
+    "                                             create a large deterministic DIR/data1.dat\n"
+    "  stock DIR CODE YYYYMMDD [--before]         stock of a product as of a day\n"
+    "  --help                                     this text\n"
+    "\n"
+    "An existing data1.dat is never overwritten. Errors go to stderr with exit status 2.\n";
+
+} // namespace
+
+int toolFail(const QString& message) {
+    std::fprintf(stderr, "zanmo-tool: %s\n", message.toUtf8().constData());
     return 2;
+}
+
+bool toolOpenDatabase(const QString& dir) {
+    if (!QFileInfo(dir).isDir()) {
+        toolFail(QStringLiteral("no such folder: ") + dir);
+        return false;
+    }
+    fnSetProgramFolder(QFileInfo(dir).absoluteFilePath());
+    return fnOpenDB(); // the console seam has printed the reason
+}
+
+bool toolParseDay(const QString& text, int* day) {
+    if (text.size() != 8) return false;
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || !QDate(n / 10000, n / 100 % 100, n % 100).isValid()) return false;
+    *day = n;
+    return true;
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    int status;
+    if (command == QLatin1String("init"))
+        status = toolInit(args);
+    else if (command == QLatin1String("generate"))
+        status = toolGenerate(args);
+    else if (command == QLatin1String("stock"))
+        status = toolStock(args);
+    else
+        return toolFail(QStringLiteral("unknown command '") + command + QStringLiteral("' (see --help)"));
+    fnCloseDB();
+    return status;
 }

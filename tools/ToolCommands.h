@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Subcommands of zanmo-tool. Each takes the arguments after its name and returns the exit status
+// (0 done, 2 usage or data error, with the reason on stderr).
+int toolInit(const QStringList& args);
+int toolGenerate(const QStringList& args);
+int toolStock(const QStringList& args);
+
+// Prints "zanmo-tool: message" to stderr and returns 2.
+int toolFail(const QString& message);
+// Makes DIR the program folder and opens the shared connection (gcnData) on DIR/data1.dat.
+// On failure the reason has been printed; returns false.
+bool toolOpenDatabase(const QString& dir);
+// Parses a yyyymmdd text into a date; false when it is no calendar day.
+bool toolParseDay(const QString& text, int* day);

@@ -1,0 +1,145 @@
+#include "DemoData.h"
+#include "ToolCommands.h"
+
+#include "data/Connection.h"
+#include "data/ConnectionShared.h"
+#include "data/DbError.h"
+#include "data/Schema.h"
+#include "data/basSettings.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+bool parseCount(const QString& text, qint64 lo, qint64 hi, qint64* out) {
+    bool ok = false;
+    const qint64 n = text.toLongLong(&ok);
+    if (!ok || n < lo || n > hi) return false;
+    *out = n;
+    return true;
+}
+
+void generate(Connection& cn, int goodsCount, qint64 rows, quint32 seed, const QDate& end) {
+    using namespace DemoData;
+    Rng rng(seed);
+    QSqlDatabase db = cn.database();
+    QSqlQuery pragma(db);
+    pragma.exec(QStringLiteral("PRAGMA synchronous=OFF")); // one bulk transaction; the file is new
+    cn.BeginTrans();
+    try {
+        QSqlQuery cat(db), goods(db), ledger(db);
+        if (!cat.prepare(categoryInsertSql()) || !goods.prepare(goodsInsertSql()) ||
+            !ledger.prepare(ledgerInsertSql()))
+            throw DbError(fnProviderErrorText(goods.lastError()));
+        const QList<Category> cats = categories();
+        for (const Category& c : cats)
+            insertCategory(cat, 4, c.code, c.name, c.code);
+        const QList<Product> products = catalogue();
+        const int width = QString::number(goodsCount).size();
+        for (int i = 0; i < goodsCount; ++i) {
+            const Product& p = products[i % products.size()];
+            const QString serial = QString::number(i + 1).rightJustified(width, u'0');
+            const int stop = rng.chance(3) ? 1 : 0;
+            insertGoods(goods, QString::number(i + 1), p.name + u' ' + serial,
+                        toHalfWidthKana(p.kana) + u' ' + serial, p.unit, p.price, p.price * 95 / 100,
+                        p.price * 90 / 100, p.category, 0, 0, 0, stop, p.price * 6 / 10,
+                        rng.chance(30) ? rng.between(1, 6) * 5 : 0);
+        }
+
+        // Three years of movements; each goods gets its share of the rows in date order.
+        const QDate start = end.addYears(-3);
+        const int span = static_cast<int>(start.daysTo(end));
+        int voucher = 100000;
+        for (int i = 0; i < goodsCount; ++i) {
+            const QString code = padCode(QString::number(i + 1));
+            const qint64 share = rows / goodsCount + (i < rows % goodsCount ? 1 : 0);
+            if (share == 0) continue;
+            insertLedger(ledger, code, dayNumber(start), 9, 0, 0, rng.between(10, 200));
+            QList<int> offsets;
+            offsets.reserve(share - 1);
+            for (qint64 r = 1; r < share; ++r)
+                offsets.append(rng.between(1, span));
+            std::sort(offsets.begin(), offsets.end());
+            int lastReceipt = -1, lastCount = 0;
+            for (int off : offsets) {
+                const int day = dayNumber(start.addDays(off));
+                int kind = rng.below(100);
+                // Receipts and counts are unique per goods, day and kind, as this program writes them.
+                if (kind < 25 && off != lastReceipt) {
+                    insertLedger(ledger, code, day, 0, 0, 0, rng.between(1, 20) * 10);
+                    lastReceipt = off;
+                } else if (kind >= 97 && off != lastCount) {
+                    insertLedger(ledger, code, day, 9, 0, 0, rng.between(0, 200));
+                    lastCount = off;
+                } else if (kind >= 92 && kind < 97) {
+                    insertLedger(ledger, code, day, 2, ++voucher, 1, rng.between(1, 3));
+                } else {
+                    insertLedger(ledger, code, day, 1, ++voucher, rng.between(1, 5), rng.between(1, 12));
+                }
+            }
+        }
+        cn.CommitTrans();
+    } catch (...) {
+        cn.RollbackTrans();
+        throw;
+    }
+}
+
+} // namespace
+
+int toolGenerate(const QStringList& args) {
+    QString dir;
+    qint64 goods = -1, rows = -1, seed = 1;
+    QDate end = QDate::currentDate();
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("--goods") && hasValue) {
+            if (!parseCount(args[++i], 1, 10000000, &goods))
+                return toolFail(QStringLiteral("generate: --goods takes a number from 1"));
+        } else if (a == QLatin1String("--rows") && hasValue) {
+            if (!parseCount(args[++i], 0, 2000000000, &rows))
+                return toolFail(QStringLiteral("generate: --rows takes a number from 0"));
+        } else if (a == QLatin1String("--seed") && hasValue) {
+            if (!parseCount(args[++i], 0, 4294967295LL, &seed))
+                return toolFail(QStringLiteral("generate: --seed takes a number"));
+        } else if (a == QLatin1String("--today") && hasValue) {
+            int day = 0;
+            if (!toolParseDay(args[++i], &day))
+                return toolFail(QStringLiteral("generate: --today takes a date YYYYMMDD"));
+            end = QDate(day / 10000, day / 100 % 100, day % 100);
+        } else if (a.startsWith(QLatin1String("--")) || !dir.isEmpty()) {
+            return toolFail(QStringLiteral("generate: unexpected argument '") + a +
+                            QStringLiteral("' (see --help)"));
+        } else {
+            dir = a;
+        }
+    }
+    if (dir.isEmpty() || goods < 0 || rows < 0)
+        return toolFail(QStringLiteral("generate: DIR, --goods and --rows are required (see --help)"));
+    if (!QDir().mkpath(dir)) return toolFail(QStringLiteral("cannot create folder ") + dir);
+    const QString file = QFileInfo(QDir(dir).filePath(QLatin1String(kDataFileName))).absoluteFilePath();
+    if (QFileInfo::exists(file))
+        return toolFail(file + QStringLiteral(" exists already; it is never overwritten"));
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        Schema::createDatabase(file);
+        Connection cn;
+        cn.Open(QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
+                QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword));
+        generate(cn, static_cast<int>(goods), rows, static_cast<quint32>(seed), end);
+    } catch (const DbError& e) {
+        QFile::remove(file);
+        return toolFail(e.description());
+    }
+    std::printf("created %s: %lld goods, %lld ledger rows in %.1f s\n", file.toUtf8().constData(),
+                static_cast<long long>(goods), static_cast<long long>(rows), timer.elapsed() / 1000.0);
+    return 0;
+}
