@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+// The busy state of a long operation, for one scope:
+//   start: the form disabled, the wait cursor shown;
+//   end:   the keys and clicks queued meanwhile thrown away (fnFlushInput) while still disabled,
+//          then the form enabled again and the normal cursor back.
+//
+//     void frmSiiden::fnNextData() {
+//         BusyGuard busy(this);
+//         ...                      // queries; a message box may be shown
+//     }                            // input typed while busy is dropped here
+//
+// release() ends the busy state early (same steps); the destructor then does nothing.
+class BusyGuard {
+public:
+    explicit BusyGuard(QWidget* form);
+    ~BusyGuard();
+    void release();
+
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    QPointer<QWidget> m_form;
+    bool m_active = false;
+};

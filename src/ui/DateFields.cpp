@@ -1,0 +1,106 @@
+#include "ui/DateFields.h"
+
+#include "ui/basDate.h"
+#include "ui/basInput.h"
+
+#include <QDateEdit>
+#include <QEvent>
+#include <QLineEdit>
+
+DateFields::DateFields(QWidget* parent, const QString& yearName, const QString& monthName,
+                       const QString& dayName, const QString& pickerName)
+    : QObject(parent) {
+    m_year = new QLineEdit(parent);
+    m_month = new QLineEdit(parent);
+    m_day = new QLineEdit(parent);
+    m_picker = new QDateEdit(parent);
+    m_year->setObjectName(yearName);
+    m_month->setObjectName(monthName);
+    m_day->setObjectName(dayName);
+    m_picker->setObjectName(pickerName);
+    setObjectName(pickerName + QStringLiteral("Fields"));
+    wire();
+}
+
+DateFields::DateFields(QLineEdit* year, QLineEdit* month, QLineEdit* day, QDateEdit* picker, QObject* parent)
+    : QObject(parent), m_year(year), m_month(month), m_day(day), m_picker(picker) {
+    wire();
+}
+
+void DateFields::wire() {
+    const std::pair<QLineEdit*, int> boxes[] = {{m_year, 4}, {m_month, 2}, {m_day, 2}};
+    for (auto [box, bytes] : boxes) {
+        if (!box) continue;
+        if (inputMode(box).isEmpty()) setInputMode(box, QStringLiteral("6"));
+        if (byteMaxLength(box) == 0) setByteMaxLength(box, bytes);
+        box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::textChanged, this, &DateFields::correct);
+        // Wide enough for the digits and no wider.
+        box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QString(bytes + 2, QLatin1Char('0'))) + 12);
+    }
+    if (m_picker) {
+        m_picker->setCalendarPopup(true);
+        m_picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+        connect(m_picker, &QDateEdit::dateChanged, this, [this] { pickerToFields(); });
+    }
+}
+
+void DateFields::correct() {
+    if (m_correcting) return;
+    m_correcting = true;
+    fnCorrectDate(m_year, m_month, m_day);
+    m_correcting = false;
+}
+
+qint32 DateFields::date() const {
+    return fnFieldsToDate(m_year, m_month, m_day);
+}
+
+void DateFields::setDate(qint32 yyyymmdd) {
+    setDate(fnNumberToDate(yyyymmdd));
+}
+
+void DateFields::setDate(const QDate& date) {
+    if (!date.isValid() || !m_picker) return;
+    QDate d = date;
+    if (d < m_picker->minimumDate()) d = m_picker->minimumDate();
+    if (d > m_picker->maximumDate()) d = m_picker->maximumDate();
+    const QSignalBlocker block(m_picker);
+    m_picker->setDate(d);
+    // The change handler runs even when the date was already there, so the boxes are rewritten.
+    pickerToFields();
+}
+
+void DateFields::setToday() {
+    setDate(QDate::currentDate());
+}
+
+void DateFields::setRange(const QDate& minimum, const QDate& maximum) {
+    if (m_picker) m_picker->setDateRange(minimum, maximum);
+}
+
+void DateFields::pickerToFields() {
+    if (!m_picker) return;
+    const qint32 d = fnDateToNumber(m_picker->date());
+    fnDateToFields(d, m_year, m_month, m_day);
+    emit dateChanged(d);
+}
+
+void DateFields::fieldsToPicker() {
+    if (!m_year || !m_month || !m_day || !m_picker) return;
+    const int y = fnRoundEven(fnVal(m_year->text()));
+    const int m = fnRoundEven(fnVal(m_month->text()));
+    const int d = fnRoundEven(fnVal(m_day->text()));
+    if (qint64(y) * m * d == 0) return;
+    const QDate date(y, m, d);
+    if (!date.isValid()) return;
+    setDate(date);
+}
+
+bool DateFields::eventFilter(QObject* obj, QEvent* e) {
+    if (e->type() == QEvent::FocusOut && (obj == m_year || obj == m_month || obj == m_day)) {
+        fieldsToPicker();
+    }
+    return QObject::eventFilter(obj, e);
+}

@@ -1,0 +1,366 @@
+#include "ui/FormBase.h"
+
+#include "app/basOperationLog.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+// Resources of a static library are registered by hand (outside any namespace).
+static void initUiResources() {
+    Q_INIT_RESOURCE(ui);
+}
+
+FormBase::FormBase(FormKind kind, QWidget* parent) : QDialog(parent), m_kind(kind) {
+    initUiResources();
+    if (kind == FormKind::Screen) {
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                       Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    } else {
+        setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    }
+    m_logOpenClose = kind == FormKind::Screen;
+    setWindowIcon(fnProgramIcon());
+    setSizeGripEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_toolbar = fnCreateFunctionToolbar(this);
+    layout->addWidget(m_toolbar);
+    m_body = new QWidget(this);
+    m_body->setObjectName(QStringLiteral("body"));
+    layout->addWidget(m_body, 1);
+    fnSetToolbar(m_toolbar, imlFunction, QStringLiteral("1111-1111-1111"));
+    connect(m_toolbar, &QToolBar::actionTriggered, this, [this](QAction* a) {
+        const int n = a->data().toInt();
+        if (n >= 1 && n <= 12) toolbarClick(n);
+    });
+
+    qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &FormBase::onFocusChanged);
+}
+
+FormBase::~FormBase() {
+    if (qApp) qApp->removeEventFilter(this);
+}
+
+void FormBase::setToolbar(const QString& pattern) {
+    fnSetToolbar(m_toolbar, imlFunction, pattern);
+}
+
+void FormBase::enableToolbar(const QString& pattern) {
+    fnEnableToolbar(m_toolbar, pattern);
+}
+
+void FormBase::fitToolbar() {
+    fnFitToolbar(this, m_toolbar);
+}
+
+bool FormBase::isToolbarEnabled(int n) const {
+    const QAction* a = fnToolbarButton(m_toolbar, n);
+    return a && a->isEnabled();
+}
+
+QString FormBase::helpPage() const {
+    auto exists = [](const QString& page) {
+        return QFile::exists(QStringLiteral(":/help/%1.html").arg(page));
+    };
+    if (!m_helpPage.isEmpty() && exists(m_helpPage)) return m_helpPage;
+    const QString own = QString::fromLatin1(metaObject()->className());
+    if (exists(own)) return own;
+    return QStringLiteral("index");
+}
+
+void FormBase::setHelpContext(int contextId) {
+    const QString page = QStringLiteral("context%1").arg(contextId);
+    if (QFile::exists(QStringLiteral(":/help/%1.html").arg(page))) m_helpPage = page;
+}
+
+QWidget* FormBase::showHelp() {
+    if (!m_help) {
+        m_help = new QDialog(this, Qt::Window);
+        m_help->setObjectName(QStringLiteral("frmHelp"));
+        m_help->setAttribute(Qt::WA_DeleteOnClose, false);
+        auto* layout = new QVBoxLayout(m_help);
+        auto* browser = new QTextBrowser(m_help);
+        browser->setObjectName(QStringLiteral("helpBrowser"));
+        browser->setOpenExternalLinks(false);
+        layout->addWidget(browser);
+        m_help->resize(600, 480);
+    }
+    auto* browser = m_help->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
+    browser->setSource(QUrl(QStringLiteral("qrc:/help/%1.html").arg(helpPage())));
+    m_help->setWindowTitle(QStringLiteral("ヘルプ － %1").arg(windowTitle()));
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+    return m_help;
+}
+
+void FormBase::applyTabOrder() {
+    QList<QWidget*> controls;
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w->window() == this && tabIndex(w) >= 0) controls.append(w);
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](const QWidget* a, const QWidget* b) { return tabIndex(a) < tabIndex(b); });
+    for (int i = 1; i < controls.size(); ++i)
+        QWidget::setTabOrder(controls.at(i - 1), controls.at(i));
+}
+
+QLineEdit* FormBase::newTextBox(QWidget* parent, const QString& name, int tabIndex, const QString& mode,
+                                int maxBytes) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    setTabIndex(box, tabIndex);
+    setTabStop(box, true);
+    setInputMode(box, mode);
+    setByteMaxLength(box, maxBytes);
+    return box;
+}
+
+void FormBase::formKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    m_modifiers = modifiers;
+    runKeyNavigation(key);
+    runFunctionKeys(key);
+    runMoveFocus(key);
+}
+
+void FormBase::runKeyNavigation(int& key) {
+    if (key == 0) return;
+    m_keyDown.fnKeyDown(this, key);
+}
+
+void FormBase::runFunctionKeys(int& key) {
+    if (key < Qt::Key_F1 || key > Qt::Key_F12) return;
+    const int n = key - Qt::Key_F1 + 1;
+    key = 0;
+    if (isToolbarEnabled(n)) functionKey(n);
+}
+
+void FormBase::runMoveFocus(int& key) {
+    if (key == 0) return;
+    // Alt+Down opens a date picker's calendar; it is no field move.
+    if (m_modifiers & Qt::AltModifier) return;
+    fnMoveFocus(this, key, m_arrows);
+}
+
+void FormBase::formKeyPress(char32_t& ch) {
+    if (ch == 13 || ch == 10 || ch == 27) {
+        ch = 0;
+        return;
+    }
+    if (ch == 8) return;
+    fnFilterKey(this, ch);
+    fnCheckByteLength(this, ch);
+}
+
+void FormBase::functionKey(int n) {
+    if (n == 1) showHelp();
+}
+
+void FormBase::toolbarClick(int n) {
+    functionKey(n);
+}
+
+void FormBase::focusEnter(QWidget*) {}
+
+void FormBase::focusLeave(QWidget*, QWidget*, bool) {}
+
+bool FormBase::ownsWidget(const QObject* obj) const {
+    return obj && obj->isWidgetType() && static_cast<const QWidget*>(obj)->window() == this;
+}
+
+bool FormBase::eventFilter(QObject* obj, QEvent* e) {
+    switch (e->type()) {
+    case QEvent::KeyPress:
+        if (ownsWidget(obj)) return handleKeyPress(obj, static_cast<QKeyEvent*>(e));
+        break;
+    case QEvent::KeyRelease:
+        if (ownsWidget(obj)) {
+            m_lastKeyEvent = nullptr;
+            if (!isEnabled()) return true;
+        }
+        break;
+    case QEvent::InputMethod:
+        if (ownsWidget(obj)) return handleInputMethod(obj, static_cast<QInputMethodEvent*>(e));
+        break;
+    case QEvent::FocusIn:
+        if (ownsWidget(obj)) {
+            m_focusInWidget = static_cast<QWidget*>(obj);
+            m_focusInReason = static_cast<QFocusEvent*>(e)->reason();
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (m_clickedBox && obj == m_clickedBox) {
+            QLineEdit* box = m_clickedBox;
+            m_clickedBox = nullptr;
+            // The click placed the cursor and undid the select-on-focus; a drag keeps its own selection.
+            if (m_clickedBoxSelected && box->hasFocus() && !box->hasSelectedText()) box->selectAll();
+        }
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(obj, e);
+}
+
+bool FormBase::handleKeyPress(QObject* obj, QKeyEvent* e) {
+    // Qt hands an unused key on to the parent widgets: preview it once only.
+    if (e == m_lastKeyEvent && m_lastKeyReceiver && obj != m_lastKeyReceiver && obj->isWidgetType() &&
+        m_lastKeyReceiver->isWidgetType() &&
+        static_cast<QWidget*>(obj)->isAncestorOf(static_cast<QWidget*>(m_lastKeyReceiver.data())))
+        return false;
+    m_lastKeyEvent = e;
+    m_lastKeyReceiver = obj;
+
+    auto* target = static_cast<QWidget*>(obj);
+    if (!isEnabled() || !target->isEnabled()) return true;
+    // A key sent straight to a text box that does not have the focus acts as if the box had it.
+    if (isTextBox(target) && activeControl(this) != target) target->setFocus(Qt::OtherFocusReason);
+
+    QWidget* active = activeControl(this);
+    if (isTextBox(active) && (e->matches(QKeySequence::Paste) ||
+                              (e->key() == Qt::Key_Insert && e->modifiers() == Qt::ShiftModifier))) {
+        // Pasted text obeys the same rules as typed characters.
+        auto* box = static_cast<QLineEdit*>(active);
+        int key = Qt::Key_unknown;
+        runKeyNavigation(key);
+        const QString text = fnFilterText(this, QApplication::clipboard()->text());
+        if (!text.isEmpty() && !box->isReadOnly()) box->insert(text);
+        return true;
+    }
+
+    QPointer<FormBase> self(this);
+    int key = e->key();
+    formKeyDown(key, e->modifiers());
+    if (!self) return true;
+    if (key == 0) return true;
+
+    // Key-press steps.
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return true;
+    if (key == Qt::Key_Backspace) return false;
+    const QString text = e->text();
+    if (text.isEmpty()) return false;
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const QList<uint> chars = text.toUcs4();
+    if (chars.isEmpty() || chars.first() < 32 || chars.first() == 127) return false;
+    active = activeControl(this);
+    if (!isTextBox(active) &&
+        (qobject_cast<QAbstractButton*>(active) || qobject_cast<QAbstractSpinBox*>(active))) {
+        // Buttons and the date picker act on the key itself, not on the character it makes.
+        return false;
+    }
+    QString accepted;
+    bool changed = false;
+    for (uint u : chars) {
+        char32_t ch = u;
+        formKeyPress(ch);
+        if (!self) return true;
+        if (ch == 0 || ch != u) changed = true;
+        if (ch != 0) accepted += QString::fromUcs4(&ch, 1);
+    }
+    if (!changed) return false;
+    if (!accepted.isEmpty() && isTextBox(active)) static_cast<QLineEdit*>(active)->insert(accepted);
+    return true;
+}
+
+bool FormBase::handleInputMethod(QObject* obj, QInputMethodEvent* e) {
+    if (m_forwardingInput) return false;
+    if (e->commitString().isEmpty()) return false;
+    if (!isEnabled()) return true;
+    auto* target = static_cast<QWidget*>(obj);
+    QPointer<FormBase> self(this);
+    QPointer<QWidget> guard(target);
+    int key = Qt::Key_unknown;
+    runKeyNavigation(key);
+
+    // Each committed character is checked against the box as the previous ones left it.
+    struct Forwarding {
+        QPointer<FormBase> form;
+        explicit Forwarding(FormBase* f) : form(f) { f->m_forwardingInput = true; }
+        ~Forwarding() {
+            if (form) form->m_forwardingInput = false;
+        }
+    } forwarding(this);
+    bool first = true;
+    for (uint u : e->commitString().toUcs4()) {
+        char32_t ch = u;
+        formKeyPress(ch);
+        if (!self || !guard) return true;
+        if (ch == 0) continue;
+        QInputMethodEvent commit;
+        commit.setCommitString(QString::fromUcs4(&ch, 1), first ? e->replacementStart() : 0,
+                               first ? e->replacementLength() : 0);
+        first = false;
+        QCoreApplication::sendEvent(target, &commit);
+        if (!self || !guard) return true;
+    }
+    // What is still being composed stays as the input method showed it.
+    QInputMethodEvent rest(e->preeditString(), e->attributes());
+    QCoreApplication::sendEvent(target, &rest);
+    return true;
+}
+
+void FormBase::onFocusChanged(QWidget* old, QWidget* now) {
+    const bool oldInside = ownsWidget(old);
+    const bool nowInside = ownsWidget(now);
+    QPointer<FormBase> self(this);
+    if (oldInside) focusLeave(old, now, nowInside);
+    if (!self) return;
+    if (nowInside && now->hasFocus()) {
+        focusEnter(now);
+        if (!self) return;
+        auto* box = qobject_cast<QLineEdit*>(now);
+        if (box && m_focusInWidget == now && m_focusInReason == Qt::MouseFocusReason) {
+            m_clickedBox = box;
+            m_clickedBoxSelected = box->hasSelectedText() && box->selectedText() == box->text();
+        } else {
+            m_clickedBox = nullptr;
+        }
+    }
+}
+
+void FormBase::showEvent(QShowEvent* e) {
+    if (!m_firstShowDone) {
+        m_firstShowDone = true;
+        applyTabOrder();
+        if (!focusWidget() || !fnCanFocus(focusWidget())) {
+            QWidget* first = nullptr;
+            for (QWidget* w : findChildren<QWidget*>()) {
+                if (w->window() != this || tabIndex(w) < 0 || !fnCanFocus(w)) continue;
+                if (!first || tabIndex(w) < tabIndex(first)) first = w;
+            }
+            if (first) first->setFocus(Qt::OtherFocusReason);
+        }
+        if (m_logOpenClose && !m_opened) fnOperationLog(windowTitle(), 0);
+        m_opened = true;
+    }
+    QDialog::showEvent(e);
+}
+
+void FormBase::closeEvent(QCloseEvent* e) {
+    if (!queryUnload()) {
+        e->ignore();
+        return;
+    }
+    if (!m_unloaded) {
+        m_unloaded = true;
+        if (m_logOpenClose && m_opened) fnOperationLog(windowTitle(), 9);
+        formUnload();
+    }
+    if (m_help) m_help->close();
+    QDialog::closeEvent(e);
+}
