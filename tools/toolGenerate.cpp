@@ -30,7 +30,9 @@ void generate(Connection& cn, int goodsCount, qint64 rows, quint32 seed, const Q
     Rng rng(seed);
     QSqlDatabase db = cn.database();
     QSqlQuery pragma(db);
-    pragma.exec(QStringLiteral("PRAGMA synchronous=OFF")); // one bulk transaction; the file is new
+    // One bulk transaction on a new file: a failure removes the file, so no journal is needed meanwhile.
+    pragma.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
+    pragma.exec(QStringLiteral("PRAGMA synchronous=OFF"));
     cn.BeginTrans();
     try {
         QSqlQuery cat(db), goods(db), ledger(db);
@@ -85,6 +87,7 @@ void generate(Connection& cn, int goodsCount, qint64 rows, quint32 seed, const Q
             }
         }
         cn.CommitTrans();
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     } catch (...) {
         cn.RollbackTrans();
         throw;
