@@ -1,7 +1,12 @@
 #include "app/basMain.h"
+#include "screens/frmSiiden.h"
+#include "screens/frmTanaden.h"
 
 int main(int argc, char** argv) {
     // Screens register here as they are built.
-    const ScreenTable screens = {};
+    const ScreenTable screens = {
+        {"1", [] { return static_cast<QWidget*>(new frmSiiden); }},
+        {"2", [] { return static_cast<QWidget*>(new frmTanaden); }},
+    };
     return Main(argc, argv, screens);
 }

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "data/clsDbClass.h"
+#include "ui/FormBase.h"
+
+#include <QString>
+
+class DateFields;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+// The list of recorded receipts (Mode 0) or stock counts (Mode 9) from which the entry screens
+// reopen a row. Writes nothing.
+//
+//     frmPopupZaiko popup(this);
+//     popup.setMode(0);
+//     popup.exec();
+//     if (popup.FindDay != 0) fnLoadRecord(popup.FindDay, popup.FindGcode);
+class frmPopupZaiko : public FormBase {
+    Q_OBJECT
+public:
+    explicit frmPopupZaiko(QWidget* parent = nullptr);
+    ~frmPopupZaiko() override;
+
+    // The movement kind listed (0 receipts, 9 stock counts); also sets the caption, label and columns.
+    void setMode(int mode);
+    int mode() const { return m_mode; }
+
+    // The picked row: its date yyyymmdd (0 before any pick) and its goods code, trimmed.
+    qint32 FindDay = 0;
+    QString FindGcode;
+
+    QTreeWidget* listView() const { return ListView; }
+    bool hasRows() const { return m_found; }
+
+protected:
+    void formKeyDown(int& key, Qt::KeyboardModifiers modifiers) override;
+    void functionKey(int n) override;
+    void focusEnter(QWidget* now) override;
+    void focusLeave(QWidget* old, QWidget* now, bool stillInside) override;
+    bool eventFilter(QObject* obj, QEvent* e) override;
+
+private:
+    void buildControls();
+    void fnFind();
+    void fnPick();
+    void fnSort(int column);
+    void fnCancel();
+    void fnClose();
+    void fnStepData(bool next);
+    void fnShowList();
+    void fnCheckGoods();
+    void fnShowGoods(const QString& code, const QString& name);
+    void fnCompleteYearField();
+    QString bunruiCondition() const;
+
+    int m_mode = -1;
+    bool m_found = false;
+    clsDbClass gclsDb;
+
+    DateFields* m_date = nullptr;
+    QLabel* lblDay = nullptr;
+    QLineEdit* txtYy = nullptr;
+    QLineEdit* txtMm = nullptr;
+    QLineEdit* txtDd = nullptr;
+    QWidget* DTPicker = nullptr;
+    QLineEdit* txtBunrui = nullptr;
+    QLabel* lblBunruiName = nullptr;
+    QLineEdit* txtGcode = nullptr;
+    QLabel* lblGoodsName = nullptr;
+    QPushButton* cmdFind = nullptr;
+    QTreeWidget* ListView = nullptr;
+};
