@@ -10,11 +10,11 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QImage>
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
 #include <QToolBar>
@@ -94,7 +94,9 @@ void ReportPreview::rebuildToolbar() {
             m_pageBox = new QLineEdit(box);
             m_pageBox->setObjectName(QStringLiteral("txtPageNo"));
             m_pageBox->setAlignment(Qt::AlignRight);
-            m_pageBox->setValidator(new QIntValidator(1, 99999, m_pageBox));
+            // Digits only; a number out of range is refused when Enter is pressed.
+            m_pageBox->setValidator(
+                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,5}")), m_pageBox));
             m_pageBox->setFixedWidth(m_pageBox->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
                                      12);
             m_pageBox->setToolTip(t.Tooltip);
@@ -133,7 +135,6 @@ void ReportPreview::showPreview() {
     if (m_report && m_report->PreviewCentered)
         move(screen.left() + (screen.width() - width()) / 2, screen.top() + (screen.height() - height()) / 2);
     show();
-    raise();
     activateWindow();
     setFocus();
 }
