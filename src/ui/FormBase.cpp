@@ -54,7 +54,11 @@ FormBase::FormBase(FormKind kind, QWidget* parent) : QDialog(parent), m_kind(kin
 }
 
 FormBase::~FormBase() {
-    if (qApp) qApp->removeEventFilter(this);
+    // QDialog hides the window after this body: no hook may run on the half-destroyed form.
+    if (qApp) {
+        qApp->removeEventFilter(this);
+        disconnect(qApp, nullptr, this, nullptr);
+    }
 }
 
 void FormBase::setToolbar(const QString& pattern) {
