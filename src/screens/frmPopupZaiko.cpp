@@ -190,6 +190,11 @@ void frmPopupZaiko::formKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
         fnPick();
         return;
     }
+    // In the list the arrows move between its rows, not to the next field.
+    if ((key == Qt::Key_Up || key == Qt::Key_Down) && activeControl(this) == ListView) {
+        runKeyNavigation(key);
+        return;
+    }
     FormBase::formKeyDown(key, modifiers);
 }
 
