@@ -5,7 +5,10 @@
 #include <QApplication>
 
 BusyGuard::BusyGuard(QWidget* form) : m_form(form) {
-    if (m_form) m_form->setEnabled(false);
+    if (m_form) {
+        m_focus = m_form->window()->focusWidget();
+        m_form->setEnabled(false);
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_active = true;
 }
@@ -21,4 +24,13 @@ void BusyGuard::release() {
     fnFlushInput();
     if (m_form) m_form->setEnabled(true);
     QApplication::restoreOverrideCursor();
+    // Disabling took the focus away from the field being worked; give it back unless the
+    // operation put it somewhere else meanwhile.
+    if (m_form && m_focus && m_focus->isEnabled() && m_focus->isVisibleTo(m_focus->window())) {
+        QWidget* now = QApplication::focusWidget();
+        QWidget* remembered = m_form->window()->focusWidget();
+        const bool elsewhere = (now && now->window() == m_form->window() && now != m_focus) ||
+                               (remembered && remembered != m_focus && remembered->isEnabled());
+        if (!elsewhere && !m_focus->hasFocus()) m_focus->setFocus(Qt::OtherFocusReason);
+    }
 }

@@ -6,7 +6,9 @@
 // The busy state of a long operation, for one scope:
 //   start: the form disabled, the wait cursor shown;
 //   end:   the keys and clicks queued meanwhile thrown away (fnFlushInput) while still disabled,
-//          then the form enabled again and the normal cursor back.
+//          then the form enabled again, the normal cursor back, and the focus back on the control
+//          that had it (Qt takes the focus out of a disabled form), unless the operation gave
+//          the focus to another control meanwhile.
 //
 //     void frmSiiden::fnNextData() {
 //         BusyGuard busy(this);
@@ -25,5 +27,6 @@ public:
 
 private:
     QPointer<QWidget> m_form;
+    QPointer<QWidget> m_focus;
     bool m_active = false;
 };

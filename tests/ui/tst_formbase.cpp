@@ -446,6 +446,8 @@ void TestFormBase::busyGuardDropsKeysTypedMeanwhile() {
     }
     QVERIFY(m_form->isEnabled());
     QVERIFY(!QApplication::overrideCursor());
+    // The field being worked has the focus again.
+    QCOMPARE(QApplication::focusWidget(), m_form->txtName);
     QCoreApplication::processEvents();
     QCOMPARE(m_form->txtName->text(), QString());
     QVERIFY(m_form->keys.isEmpty());
