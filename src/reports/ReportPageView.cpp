@@ -29,7 +29,7 @@ QSize ReportPageView::sizeHint() const {
 
 void ReportPageView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.fillRect(event->rect(), QColor(0x80, 0x80, 0x80));
+    p.fillRect(event->rect(), deskColor());
     if (!m_page) return;
     const double s = dotsPerInch() / 1440.0;
     const QRect paper(kGap, kGap, qCeil(m_page->width() * s), qCeil(m_page->height() * s));

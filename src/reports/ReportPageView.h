@@ -16,6 +16,7 @@ public:
     // Device pixels per inch of the paper at the current zoom.
     double dotsPerInch() const;
     QSize sizeHint() const override;
+    static QColor deskColor() { return QColor(0x80, 0x80, 0x80); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

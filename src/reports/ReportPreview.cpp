@@ -40,7 +40,11 @@ ReportPreview::ReportPreview(ActiveReport* report) : QWidget(nullptr, Qt::Window
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("scrPage"));
     m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_scroll->setBackgroundRole(QPalette::Dark);
+    // The desk around the paper: the same grey as the page view paints beside the paper.
+    QPalette desk = m_scroll->viewport()->palette();
+    desk.setColor(QPalette::Window, ReportPageView::deskColor());
+    m_scroll->viewport()->setPalette(desk);
+    m_scroll->viewport()->setAutoFillBackground(true);
     m_scroll->setWidgetResizable(false);
     m_view = new ReportPageView;
     m_view->setObjectName(QStringLiteral("pagView"));
@@ -105,6 +109,7 @@ void ReportPreview::rebuildToolbar() {
             h->addWidget(m_pageBox);
             h->addWidget(m_pageTotal);
             box->setToolTip(t.Tooltip);
+            box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
             connect(m_pageBox, &QLineEdit::returnPressed, this, &ReportPreview::jumpToTypedPage);
             m_toolbar->addWidget(box);
             break;

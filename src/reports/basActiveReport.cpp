@@ -25,7 +25,12 @@ void fnSetDataControl(ActiveReport& report) {
 }
 
 void fnSetPreviewToolbar(ActiveReport& report) {
+    report.PrintWidth =
+        report.PageSettings.paperWidth() - (report.PageSettings.LeftMargin + report.PageSettings.RightMargin);
     ReportToolbar& bar = report.Toolbar;
+    // Set up once: a second call would insert the page and close tools again.
+    for (const auto& tool : bar.tools())
+        if (tool.ID == ToolClose) return;
     for (int position : {1, 8, 9, 12, 13})
         bar.Tools(position).Visible = false;
 
@@ -53,9 +58,6 @@ void fnSetPreviewToolbar(ActiveReport& report) {
     ReportToolbar::Tool& previous = bar.Insert(9, QStringLiteral("(F3)前のﾍﾟｰｼﾞ"));
     previous.Tooltip = previous.Caption;
     previous.ID = ReportToolbar::IdPreviousPage;
-
-    report.PrintWidth =
-        report.PageSettings.paperWidth() - (report.PageSettings.LeftMargin + report.PageSettings.RightMargin);
 }
 
 bool fnExportPdf(ActiveReport& report) {

@@ -2,6 +2,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempProgramDir.h"
 
+#include "data/basDb.h"
 #include "data/basSettings.h"
 #include "reports/ReportPreview.h"
 
@@ -31,6 +32,44 @@ QStringList printedNames(const ActiveReport& r) {
     return out;
 }
 
+// The shortage-list pattern: details skipped in Detail_Format, the first page footer closes the
+// report when nothing was printed.
+class ShortageReport : public GoodsListReport {
+public:
+    using GoodsListReport::GoodsListReport;
+    int printedLines = 0;
+    int minimum = 0;
+    void Detail_Format() override {
+        if (minimum <= Fields(QStringLiteral("kakuho")).toInt())
+            Detail.LayoutAction = ReportSection::ddLANextRecord;
+        else
+            ++printedLines;
+    }
+    void PageFooter_Format() override {
+        ++footers;
+        if (printedLines == 0) fnPreviewNoData(*this);
+    }
+};
+
+// The receipt-list pattern: no data control, FetchData takes rows from a handed-over recordset
+// while a counter lasts.
+class CountedReport : public GoodsListReport {
+public:
+    Recordset* grecBuff = nullptr;
+    int glngCnt = 0;
+    void ReportStart() override {} // no data control
+    void FetchData(bool& eof) override {
+        if (glngCnt > 0) {
+            Fields().setValue(QStringLiteral("name"), grecBuff->Fields(QStringLiteral("name")));
+            Fields().setValue(QStringLiteral("code"), grecBuff->Fields(QStringLiteral("code")));
+            grecBuff->MoveNext();
+            --glngCnt;
+        } else {
+            eof = true;
+        }
+    }
+};
+
 } // namespace
 
 class tst_ReportEngine : public QObject {
@@ -49,6 +88,12 @@ private slots:
     void longTextIsCutToItsBox();
     void detailTallerThanPageDoesNotLoop();
     void landscapeSwapsPaper();
+    void footerCanCloseWhenNothingPrinted_data();
+    void footerCanCloseWhenNothingPrinted();
+    void unboundFetchEndsByCounter_data();
+    void unboundFetchEndsByCounter();
+    void recordsetHandedOver();
+    void printWithNoDataPrintsNothing();
 };
 
 void tst_ReportEngine::pagesAndPageCount_data() {
@@ -225,6 +270,84 @@ void tst_ReportEngine::landscapeSwapsPaper() {
     QCOMPARE(s.pageLayout().orientation(), QPageLayout::Landscape);
     s.Orientation = ReportPageSettings::ddOPortrait;
     QCOMPARE(s.paperWidth(), 11906);
+}
+
+void tst_ReportEngine::footerCanCloseWhenNothingPrinted_data() {
+    QTest::addColumn<int>("minimum");
+    QTest::addColumn<int>("printed");
+    // kakuho of goods i is i; a goods is short when its kakuho is below the minimum.
+    QTest::newRow("none short") << 1 << 0;
+    QTest::newRow("some short") << 4 << 3;
+}
+
+void tst_ReportEngine::footerCanCloseWhenNothingPrinted() {
+    QFETCH(int, minimum);
+    QFETCH(int, printed);
+    TempProgramDir dir;
+    ScriptedDialogs dialogs;
+    for (int i = 1; i <= 10; ++i)
+        dir.addGoods(QString::number(i), nameOf(i));
+    dir.exec(QStringLiteral("update goods set kakuho = cast(trim(code) as integer)"));
+    QPointer<ShortageReport> r = new ShortageReport(kAllGoods);
+    r->minimum = minimum;
+    r->Show();
+    if (printed == 0) {
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.lastMessage().text, QStringLiteral("該当データがありません"));
+        settle();
+        QVERIFY(r.isNull());
+    } else {
+        QVERIFY(dialogs.messages.isEmpty());
+        QVERIFY(r->preview()->isVisible());
+        QCOMPARE(printedNames(*r), QStringList({nameOf(1), nameOf(2), nameOf(3)}));
+        r->Unload();
+        settle();
+    }
+}
+
+void tst_ReportEngine::unboundFetchEndsByCounter_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("printed");
+    QTest::newRow("all three") << 3 << 3;
+    QTest::newRow("counter below the rows") << 2 << 2;
+}
+
+void tst_ReportEngine::unboundFetchEndsByCounter() {
+    QFETCH(int, count);
+    QFETCH(int, printed);
+    TempProgramDir dir;
+    for (int i = 1; i <= 3; ++i)
+        dir.addGoods(QString::number(i), nameOf(i));
+    Recordset rec;
+    fnOpenRecordset(rec, kAllGoods);
+    CountedReport r;
+    r.grecBuff = &rec;
+    r.glngCnt = count;
+    QVERIFY(r.Run());
+    QCOMPARE(printedNames(r), QStringList({nameOf(1), nameOf(2), nameOf(3)}).mid(0, printed));
+}
+
+void tst_ReportEngine::recordsetHandedOver() {
+    TempProgramDir dir;
+    for (int i = 1; i <= 5; ++i)
+        dir.addGoods(QString::number(i), nameOf(i));
+    Recordset rec;
+    fnOpenRecordset(rec, kAllGoods);
+    rec.MoveNext(); // from the current record on
+    GoodsListReport r;
+    r.setRecordset(rec);
+    QVERIFY(r.Run());
+    QCOMPARE(printedNames(r), QStringList({nameOf(2), nameOf(3), nameOf(4), nameOf(5)}));
+}
+
+void tst_ReportEngine::printWithNoDataPrintsNothing() {
+    TempProgramDir dir;
+    ScriptedDialogs dialogs;
+    GoodsListReport r(kAllGoods); // an empty goods table
+    QVERIFY(!r.PrintReport(true));
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(r.lastErrorNumber(), 0);
+    QVERIFY(r.isUnloaded());
 }
 
 QTEST_MAIN(tst_ReportEngine)

@@ -70,6 +70,7 @@ private slots:
     void init();
     void cleanup();
     void toolbarInOrder();
+    void toolbarSetUpOnce();
     void keys_data();
     void keys();
     void keysReachReportFromPageBox();
@@ -137,6 +138,17 @@ void tst_ReportPreview::toolbarInOrder() {
     QCOMPARE(box->toolTip(), QStringLiteral("ﾍﾟｰｼﾞ数を入力し[Enter]ｷｰを押すとジャンプします。"));
     QCOMPARE(r->PrintWidth, 11906 - 2 * 1440);
     r->Unload();
+}
+
+void tst_ReportPreview::toolbarSetUpOnce() {
+    GoodsListReport r;
+    QCOMPARE(r.Toolbar.Count(), 14);
+    fnSetPreviewToolbar(r);
+    fnSetPreviewToolbar(r);
+    QCOMPARE(r.Toolbar.Count(), 17);
+    QCOMPARE(r.Toolbar.Tools(8).ID, 5107);
+    QCOMPARE(r.Toolbar.Tools(9).ID, 5106);
+    QCOMPARE(r.Toolbar.Tools(14).ID, 12);
 }
 
 void tst_ReportPreview::keys_data() {
