@@ -90,7 +90,10 @@ frmPopup::frmPopup(QWidget* parent) : FormBase(FormKind::Popup, parent) {
     resize(540, 420);
 }
 
-frmPopup::~frmPopup() = default;
+frmPopup::~frmPopup() {
+    // Hidden while still whole: hiding moves the focus, and the form hears of it.
+    hide();
+}
 
 void frmPopup::addColumn(const QString& header, int widthTwips) {
     const int column = m_list->columnCount();

@@ -73,6 +73,8 @@ public:
     explicit BusyFocus(QWidget* form) : m_focus(form->focusWidget()), m_busy(form) {}
     ~BusyFocus() { release(); }
     void release() {
+        if (m_released) return;
+        m_released = true;
         m_busy.release();
         if (m_focus && m_focus->isEnabled() && m_focus->isVisible() && !m_focus->hasFocus())
             m_focus->setFocus();
@@ -81,6 +83,7 @@ public:
 private:
     QPointer<QWidget> m_focus;
     BusyGuard m_busy;
+    bool m_released = false;
 };
 
 } // namespace
@@ -222,6 +225,8 @@ frmPopupGoods::frmPopupGoods(QWidget* parent) : FormBase(FormKind::Popup, parent
 }
 
 frmPopupGoods::~frmPopupGoods() {
+    // Hidden while still whole: hiding moves the focus, and the form hears of it.
+    hide();
     m_db.CloseDb();
 }
 
@@ -471,6 +476,8 @@ void frmPopupGoods::fnBunruiList() {
             lblBunruiName->setText(fieldText(rec, QStringLiteral("name")));
         }
     }
+    // Back from the list: this window takes the keys again, in the category field.
+    activateWindow();
     txtBunrui->setFocus();
     fnSelectText(txtBunrui, false);
 }
