@@ -1,5 +1,6 @@
 #include "reports/PrinterSeam.h"
 
+#include <QApplication>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -15,7 +16,7 @@ public:
         printer->setPageLayout(request.pageLayout);
         printer->setFromTo(1, qMax(1, request.pageCount));
         if (request.showDialog) {
-            QPrintDialog dialog(printer.get());
+            QPrintDialog dialog(printer.get(), QApplication::activeWindow());
             dialog.setMinMax(1, qMax(1, request.pageCount));
             dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
             if (dialog.exec() != QDialog::Accepted) return nullptr;
