@@ -23,7 +23,11 @@ class QToolBar;
 //                 consumed either way), then fnMoveFocus (Enter; Up/Down when arrowsMove());
 //      key-press: formKeyPress(ch) per typed character = Enter and Escape swallowed, Backspace
 //                 passed, every other character through fnFilterKey and fnCheckByteLength.
-//    Text committed by an input method and pasted text obey the same character rules.
+//    Text committed by an input method and pasted text obey the same character rules. Enter and
+//    Escape therefore never reach QDialog (no default button, no reject). Buttons, check boxes and
+//    the date picker keep their own keys (Space, digits), as they act on the key, not a character.
+//    A key sent straight to a text box without the focus (QTest::keyClicks on a named control)
+//    first gives that box the focus.
 //  - the toolbar tlbFunction() with buttons "F1".."F12" (fnSetToolbar / fnEnableToolbar through
 //    setToolbar() / enableToolbar()); a click calls toolbarClick(n), by default functionKey(n).
 //  - focusEnter(now) / focusLeave(old, now, stillInside) for focus moves touching this form;

@@ -121,6 +121,8 @@ private slots:
     void busyGuardDropsKeysTypedMeanwhile();
     void openAndCloseAreLogged();
     void popupsDoNotLog();
+    void screensAreWindowsAndFitTheirToolbar();
+    void queryUnloadCanKeepTheFormOpen();
 
 private:
     void showForm(FormBase* f);
@@ -475,6 +477,44 @@ void TestFormBase::popupsDoNotLog() {
     popup.close();
     QCOMPARE(dir.count(u"select count(*) from operatlog"_s), 0);
     QCOMPARE(popup.unloads, 1);
+}
+
+void TestFormBase::screensAreWindowsAndFitTheirToolbar() {
+    QVERIFY(m_form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    QVERIFY(m_form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QCOMPARE(m_form->windowType(), Qt::Window);
+    TestForm popup(FormKind::Popup);
+    QCOMPARE(popup.windowType(), Qt::Dialog);
+    // The toolbar sits above the controls and the form is wide enough for all its buttons.
+    QCOMPARE(m_form->tlbFunction()->objectName(), u"tlbFunction"_s);
+    QVERIFY(m_form->body()->geometry().top() >= m_form->tlbFunction()->geometry().bottom());
+    QWidget* last = m_form->tlbFunction()->widgetForAction(fnToolbarButton(m_form->tlbFunction(), 12));
+    QVERIFY(last);
+    QVERIFY(last->isVisible());
+    QVERIFY(m_form->imlFunction.size() == 12);
+}
+
+namespace {
+
+class KeepOpenForm : public TestForm {
+public:
+    bool allow = false;
+
+protected:
+    bool queryUnload() override { return allow; }
+};
+
+} // namespace
+
+void TestFormBase::queryUnloadCanKeepTheFormOpen() {
+    KeepOpenForm form;
+    showForm(&form);
+    QVERIFY(!form.close());
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.unloads, 0);
+    form.allow = true;
+    QVERIFY(form.close());
+    QCOMPARE(form.unloads, 1);
 }
 
 QTEST_MAIN(TestFormBase)
