@@ -40,6 +40,9 @@ TempProgramDir::TempProgramDir(bool openShared, bool createDatabase) {
     fnSetProgramFolder(m_dir.path());
     if (openShared && !fnOpenDB())
         qFatal("TempProgramDir: the shared connection did not open on %s", qPrintable(dataFile()));
+    // Fixture rows need no flush to disk per statement; the file is thrown away after the test.
+    if (openShared)
+        gcnData->Execute(QStringLiteral("PRAGMA synchronous=OFF"));
 }
 
 TempProgramDir::~TempProgramDir() {
