@@ -8,6 +8,7 @@
 #include "ui/basInput.h"
 #include "ui/basToolbar.h"
 
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTimer>
@@ -155,6 +156,9 @@ bool frmPopup::fnLoadBunrui(int& rows) {
         Recordset rec;
         fnOpenRecordset(rec, sql);
         const bool withOrder = kubun == u"3";
+        // Blanks as wide as digits, so the right-justified codes line up.
+        QFont codeFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        codeFont.setPointSizeF(m_list->font().pointSizeF());
         int counter = 1;
         while (!rec.Eof()) {
             if (counter > m_maxLine) {
@@ -163,8 +167,12 @@ bool frmPopup::fnLoadBunrui(int& rows) {
             }
             auto* item = new QTreeWidgetItem;
             item->setText(0, fnPadLeft(fieldText(rec, QStringLiteral("Code")), 6));
+            item->setFont(0, codeFont);
             item->setText(1, fieldText(rec, QStringLiteral("Name")));
-            if (withOrder) item->setText(2, fnPadLeft(fieldText(rec, QStringLiteral("jun")), 3));
+            if (withOrder) {
+                item->setText(2, fnPadLeft(fieldText(rec, QStringLiteral("jun")), 3));
+                item->setFont(2, codeFont);
+            }
             m_list->addTopLevelItem(item);
             ++rows;
             ++counter;

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -172,6 +173,9 @@ frmPopupGoods::frmPopupGoods(QWidget* parent) : FormBase(FormKind::Popup, parent
     ListView->header()->setSectionsClickable(true);
     ListView->header()->setSectionsMovable(false);
     setTabIndex(ListView, 6);
+    // Blanks as wide as digits, so the right-justified codes line up.
+    m_codeFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    m_codeFont.setPointSizeF(ListView->font().pointSizeF());
     setTabStop(ListView, true);
     const int columns = int(std::size(kColumns));
     ListView->setColumnCount(columns);
@@ -381,6 +385,7 @@ void frmPopupGoods::fnAddRow(const Recordset& rec, int counter) {
 
     auto* item = new QTreeWidgetItem;
     item->setText(0, fnPadLeft(fieldText(rec, QStringLiteral("code")), kCodeLength));
+    item->setFont(0, m_codeFont);
     item->setText(1, fieldText(rec, QStringLiteral("kana")).trimmed());
     item->setText(2, fieldText(rec, QStringLiteral("gname")).trimmed());
     item->setText(3, fnFormat(rec.Fields(QStringLiteral("tanka1")), QStringLiteral("##,###,##0")));

@@ -3,6 +3,7 @@
 #include "data/clsDbClass.h"
 #include "ui/FormBase.h"
 
+#include <QFont>
 #include <QHash>
 #include <QString>
 
@@ -81,6 +82,7 @@ private:
     int m_sortColumn = 0;
     bool m_shown = false;
     QHash<qint64, QString> m_bunruiNames; // per search
+    QFont m_codeFont;
 
     QLineEdit* txtBunrui = nullptr;
     QLabel* lblBunruiName = nullptr;

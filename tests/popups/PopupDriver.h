@@ -17,7 +17,7 @@ public:
 
     ModalDriver(Ready ready, Drive drive, int watchdogMs = 8000) {
         QTimer::singleShot(0, &m_context, [this, ready, drive] {
-            QTest::qWaitFor(
+            const bool settled = QTest::qWaitFor(
                 [&] {
                     if (!m_dialog) {
                         m_dialog = qobject_cast<T*>(QApplication::activeModalWidget());
@@ -26,7 +26,7 @@ public:
                     return m_dialog && (!m_dialog->isVisible() || ready(m_dialog));
                 },
                 5000);
-            if (m_dialog && m_dialog->isVisible()) {
+            if (settled && m_dialog && m_dialog->isVisible()) {
                 m_driven = true;
                 drive(m_dialog);
             }
