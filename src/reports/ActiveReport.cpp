@@ -20,8 +20,7 @@ QString plainText(const QVariant& v) {
 }
 
 // Cuts a one-line text to what fits the box, as a fixed-size text box clips it.
-QString fitText(const QString& text, const QFont& font, int width) {
-    const QFontMetricsF fm(font);
+QString fitText(const QString& text, const QFontMetricsF& fm, int width) {
     if (fm.horizontalAdvance(text) <= width) return text;
     QString t = text;
     while (!t.isEmpty() && fm.horizontalAdvance(t) > width)
@@ -220,11 +219,19 @@ void ActiveReport::emitSection(const ReportSection& section, int x, int y) {
         case ReportControl::Summary::None:
             op.text = c->displayText();
             if (!op.wordWrap)
-                op.text = fitText(op.text, ReportPage::fontFor(op.family, op.pointSize, op.bold), c->Width);
+                op.text = fitText(op.text, metricsFor(op.family, op.pointSize, op.bold), c->Width);
             break;
         }
         page.append(op);
     }
+}
+
+const QFontMetricsF& ActiveReport::metricsFor(const QString& family, double pointSize, bool bold) {
+    const QString key = family + u'|' + QString::number(pointSize) + (bold ? u'b' : u'r');
+    auto it = m_metrics.find(key);
+    if (it == m_metrics.end())
+        it = m_metrics.emplace(key, ReportPage::fontFor(family, pointSize, bold)).first;
+    return it->second;
 }
 
 void ActiveReport::Show() {

@@ -8,11 +8,13 @@
 #include "reports/ReportSection.h"
 #include "reports/ReportToolbar.h"
 
+#include <QFontMetricsF>
 #include <QIcon>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QVariantMap>
+#include <map>
 
 class QPagedPaintDevice;
 class Recordset;
@@ -25,6 +27,34 @@ class Recordset;
 // Lifetime: after Show() the preview owns the report; closing the preview (F12, the close tool,
 // the window's own close, or Unload() from an event such as NoData) deletes it. A report that is
 // only printed belongs to its caller.
+//
+// A report class builds its sections in its constructor and overrides the events it needs:
+//
+//   class rptExample : public ActiveReport {
+//   public:
+//       rptExample() {
+//           Caption = QStringLiteral("...");
+//           PageHeader.Height = 1400;
+//           lblMenu = PageHeader.addLabel("lblMenu", QStringLiteral("..."), 0, 0, 4000, 400);
+//           auto* page = PageHeader.addTextField("txtPage", {}, 9000, 0, 500, 300);
+//           page->SummaryType = ReportControl::Summary::PageNumber;   // and PageCount
+//           Detail.Height = 300;
+//           Detail.addTextField("txtsuu", "suu", 6000, 0, 1200, 300, "#,##0")
+//               ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+//       }
+//       void ReportStart() override { fnSetDataControl(*this); ...; DataControl1.Source = sql;
+//                                     fnSetPreviewToolbar(*this); }
+//       void KeyDown(int& k, int s) override { fnPreviewKeyDown(*this, k, s); }
+//       void ToolbarClick(ReportToolbar::Tool& t) override { fnPreviewToolbarClick(*this, t); }
+//       void NoData() override { fnPreviewNoData(*this); }
+//   };
+//   (new rptExample)->Show();                 // preview
+//   rptExample r; r.PrintReport(true);        // print with the printer dialog
+//
+// Records: DataControl1.Source (SQL run after ReportStart), or setRecords()/setRecordset(), or
+// none at all, when FetchData supplies each detail itself and sets eof at the end. With records,
+// FetchData is called once per record with eof false and Fields loaded, and once more with eof
+// true when they are used up (a report may simply return then).
 class ActiveReport : public QObject {
     Q_OBJECT
 public:
@@ -109,7 +139,9 @@ private:
     void bindFields(ReportSection& section);
     void emitSection(const ReportSection& section, int x, int y);
     void setError(int number, const QString& text);
+    const QFontMetricsF& metricsFor(const QString& family, double pointSize, bool bold);
 
+    std::map<QString, QFontMetricsF> m_metrics; // text measuring, one per font used
     ReportFields m_fields;
     QList<QVariantMap> m_records;
     bool m_haveRecords = false;
