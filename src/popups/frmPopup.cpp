@@ -109,6 +109,8 @@ void frmPopup::addColumn(const QString& header, int widthTwips) {
 }
 
 void frmPopup::showEvent(QShowEvent* e) {
+    // A caller that is busy (disabled) while it opens the popup must not freeze it with itself.
+    if (!isEnabled()) setEnabled(true);
     FormBase::showEvent(e);
     // The list loads on the first activation, once the dialog is on the screen.
     if (!m_loaded && !m_activationQueued) {

@@ -248,6 +248,8 @@ void frmPopupGoods::Gbun(qint32 code) {
 }
 
 void frmPopupGoods::showEvent(QShowEvent* e) {
+    // A caller that is busy (disabled) while it opens the popup must not freeze it with itself.
+    if (!isEnabled()) setEnabled(true);
     FormBase::showEvent(e);
     if (!m_shown) {
         m_shown = true;

@@ -135,6 +135,7 @@ private slots:
     void headerSortStaysForLaterSearches();
     void toolbarFollowsTheFocus();
     void modalAsTheScreensOpenIt();
+    void usableWhileTheCallerIsBusy();
 };
 
 void TestPopupGoods::searchFromTheStartCode_data() {
@@ -802,6 +803,28 @@ void TestPopupGoods::modalAsTheScreensOpenIt() {
     QCOMPARE(caption, u"商品一覧（在庫対象外は除く）"_s);
     QCOMPARE(startCode, pad(u"11"_s));
     QCOMPARE(chosen, pad(u"12"_s));
+}
+
+void TestPopupGoods::usableWhileTheCallerIsBusy() {
+    TempProgramDir dir;
+    ScriptedDialogs dialogs;
+    dir.addGoods(u"5"_s, u"パン"_s);
+
+    QWidget screen;
+    screen.show();
+    auto* d = new frmPopupGoods(&screen);
+    screen.setEnabled(false); // the caller's busy state, taken after creating the popup
+    ModalDriver<frmPopupGoods> driver([](frmPopupGoods* p) { return p->isEnabled(); },
+                                      [&](frmPopupGoods* p) {
+                                          clickFind(*p);
+                                          QTest::keyClick(list(*p), Qt::Key_Return);
+                                      });
+    d->exec();
+    const QString chosen = d->gstrCode;
+    delete d;
+
+    QVERIFY(driver.driven());
+    QCOMPARE(chosen, pad(u"5"_s));
 }
 
 QTEST_MAIN(TestPopupGoods)
