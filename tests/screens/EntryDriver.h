@@ -83,6 +83,11 @@ inline void onNextModal(std::function<void(QWidget*)> work) {
         timer->stop();
         timer->deleteLater();
         work(modal);
+        // A failed check inside `work` must not leave the test waiting on the popup.
+        if (modal->isVisible()) {
+            qWarning("modal window %s still open after the scripted steps", qPrintable(modal->objectName()));
+            modal->hide();
+        }
     });
     timer->start();
 }
