@@ -1,0 +1,572 @@
+#include "screens/frmGdai.h"
+
+#include "app/basInputFlush.h"
+#include "app/basMessage.h"
+#include "app/basShell.h"
+#include "data/DbError.h"
+#include "data/DialogSeam.h"
+#include "data/SqlDialect.h"
+#include "data/basDb.h"
+#include "data/basSettings.h"
+#include "popups/frmPopupGoods.h"
+#include "stock/basStock.h"
+#include "ui/basFormat.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+const QString kCaption = QStringLiteral("商品台帳");
+// Toolbar patterns: at load, in the code field, in the year or month field, in the grid.
+const QString kPatternLoad = QStringLiteral("1111-1100-0001");
+const QString kPatternCode = QStringLiteral("1111-0000-0001");
+const QString kPatternDate = QStringLiteral("1000-1100-0001");
+const QString kPatternGrid = QStringLiteral("1110-0100-0001");
+const QString kQuantityFormat = QStringLiteral("##,###,##0");
+const QString kTotalFormat = QStringLiteral("###,###,##0");
+// Margin between the controls and the form's edges (the grid's left offset).
+constexpr int kMargin = 8;
+// 1500 twips at 15 twips a pixel.
+constexpr int kColumnWidth = 100;
+
+qint64 roundEven(double v) {
+    // The default rounding mode rounds halves to even, as the ledger's whole-unit figures do.
+    return static_cast<qint64>(std::nearbyint(v));
+}
+
+qint64 cellNumber(const QTableWidgetItem* item) {
+    if (!item) return 0;
+    return roundEven(fnVal(item->text().remove(u',')));
+}
+
+bool cellFilled(const QTableWidget* grid, int row, int column) {
+    const QTableWidgetItem* item = grid->item(row, column);
+    return item && !item->text().trimmed().isEmpty();
+}
+
+// A database failure inside an operation: told to the user, the screen stays usable.
+void showDbError(const DbError& e) {
+    MessageRequest box;
+    box.title = QString::fromUtf16(kMessageTitle);
+    box.text = e.description();
+    box.icon = MsgIcon::Critical;
+    box.buttons = MsgButtons::Ok;
+    dialogs().messageBox(box);
+}
+
+QLabel* newValueLabel(QWidget* parent, const QString& name, Qt::Alignment alignment) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setMargin(2);
+    return label;
+}
+
+QLabel* newCaption(QWidget* parent, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+int textWidth(const QWidget* w, const QString& sample) {
+    return w->fontMetrics().horizontalAdvance(sample) + 14;
+}
+
+} // namespace
+
+QString frmGdai::voucherProgramName() {
+    return QStringLiteral("denpyo");
+}
+
+QString frmGdai::ownProgramName() {
+    return QString::fromUtf16(kProgramName);
+}
+
+frmGdai::frmGdai(QWidget* parent) : FormBase(FormKind::Screen, parent) {
+    setObjectName(QStringLiteral("frmGdai"));
+    setWindowTitle(kCaption);
+
+    QWidget* b = body();
+    txtCode = newTextBox(b, QStringLiteral("txtCode"), 0, QString(), 12);
+    txtCode->setToolTip(QStringLiteral("商品コードを入力してください"));
+    txtCode->setFixedWidth(textWidth(txtCode, QStringLiteral("WWWWWWWWWWWW")));
+    lblName = newValueLabel(b, QStringLiteral("lblName"), Qt::AlignLeft);
+    lblName->setMinimumWidth(300);
+
+    txtYy = newTextBox(b, QStringLiteral("txtYy"), 1, QStringLiteral("6"), 4);
+    txtYy->setToolTip(QStringLiteral("年を指定します"));
+    txtYy->setFixedWidth(textWidth(txtYy, QStringLiteral("88888")));
+    txtYy->setAlignment(Qt::AlignRight);
+    txtMm = newTextBox(b, QStringLiteral("txtMm"), 2, QStringLiteral("6"), 2);
+    txtMm->setToolTip(QStringLiteral("月を指定します"));
+    txtMm->setFixedWidth(textWidth(txtMm, QStringLiteral("888")));
+    txtMm->setAlignment(Qt::AlignRight);
+
+    lblNsuu = newValueLabel(b, QStringLiteral("lblNsuu"), Qt::AlignRight);
+    lblSsuu = newValueLabel(b, QStringLiteral("lblSsuu"), Qt::AlignRight);
+    lblHsuu = newValueLabel(b, QStringLiteral("lblHsuu"), Qt::AlignRight);
+    lblZsuu = newValueLabel(b, QStringLiteral("lblZsuu"), Qt::AlignRight);
+    for (QLabel* l : {lblNsuu, lblSsuu, lblHsuu, lblZsuu})
+        l->setMinimumWidth(textWidth(l, QStringLiteral("-888,888,888")));
+
+    // The grid: eight columns under one header row, no row headers, read only.
+    msgMei = new QTableWidget(0, ColumnCount, b);
+    msgMei->setObjectName(QStringLiteral("msgMei"));
+    setTabIndex(msgMei, 3);
+    setTabStop(msgMei, true);
+    msgMei->setHorizontalHeaderLabels({QStringLiteral("日付"), QStringLiteral("伝票番号"),
+                                       QStringLiteral("行番号"), QStringLiteral("入庫"),
+                                       QStringLiteral("出庫"), QStringLiteral("返品入庫"),
+                                       QStringLiteral("棚卸"), QStringLiteral("在庫数")});
+    msgMei->verticalHeader()->setVisible(false);
+    msgMei->verticalHeader()->setDefaultSectionSize(msgMei->fontMetrics().height() + 6);
+    msgMei->horizontalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    msgMei->horizontalHeader()->setHighlightSections(false);
+    msgMei->horizontalHeader()->setSectionsClickable(false);
+    for (int c = 0; c < ColumnCount; ++c)
+        msgMei->setColumnWidth(c, kColumnWidth);
+    msgMei->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    msgMei->setSelectionBehavior(QAbstractItemView::SelectRows);
+    msgMei->setSelectionMode(QAbstractItemView::SingleSelection);
+    msgMei->setAlternatingRowColors(true);
+    msgMei->setWordWrap(false);
+    connect(msgMei, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { fnOpenMovement(row); });
+
+    // Fields and totals above, the grid filling the rest of the form with the same margin all round.
+    auto* outer = new QVBoxLayout(b);
+    outer->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    outer->setSpacing(6);
+
+    auto* fields = new QGridLayout;
+    fields->setHorizontalSpacing(6);
+    fields->setVerticalSpacing(6);
+    fields->addWidget(newCaption(b, QStringLiteral("商品コード")), 0, 0);
+    fields->addWidget(txtCode, 0, 1);
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(newCaption(b, QStringLiteral("名称")));
+    nameRow->addWidget(lblName, 1);
+    fields->addLayout(nameRow, 0, 2);
+    auto* monthRow = new QHBoxLayout;
+    monthRow->setSpacing(4);
+    monthRow->addWidget(txtYy);
+    monthRow->addWidget(new QLabel(QStringLiteral("年"), b));
+    monthRow->addSpacing(4);
+    monthRow->addWidget(txtMm);
+    monthRow->addWidget(new QLabel(QStringLiteral("月分"), b));
+    monthRow->addStretch(1);
+    fields->addLayout(monthRow, 1, 1, 1, 2);
+    fields->setColumnStretch(2, 1);
+    outer->addLayout(fields);
+
+    auto* totals = new QHBoxLayout;
+    totals->setSpacing(6);
+    const QList<QPair<QString, QLabel*>> captions = {{QStringLiteral("入庫合計"), lblNsuu},
+                                                     {QStringLiteral("出庫合計"), lblSsuu},
+                                                     {QStringLiteral("返品入庫合計"), lblHsuu},
+                                                     {QStringLiteral("現在庫数"), lblZsuu}};
+    for (const auto& [caption, label] : captions) {
+        if (label != lblNsuu) totals->addSpacing(10);
+        totals->addWidget(newCaption(b, caption));
+        totals->addWidget(label);
+    }
+    totals->addStretch(1);
+    outer->addLayout(totals);
+    outer->addWidget(msgMei, 1);
+
+    setToolbar(kPatternLoad);
+    fitToolbar();
+
+    fnReadGoodsMode();
+    fnClear(false);
+    const QDate today = QDate::currentDate();
+    txtYy->setText(today.toString(QStringLiteral("yyyy")));
+    txtMm->setText(today.toString(QStringLiteral("MM")));
+
+    resize(kMargin * 2 + kColumnWidth * ColumnCount + 24, 520);
+}
+
+frmGdai::~frmGdai() {
+    // Hidden while this class is still whole: hiding moves the focus, and the base's focus
+    // handlers must not run on a half-destroyed form.
+    hide();
+}
+
+void frmGdai::fnReadGoodsMode() {
+    // Sysfile.gno: 0 letters, digits and signs; 1 digits only; anything else no rule.
+    QString mode;
+    try {
+        Recordset rec;
+        fnOpenRecordset(rec, QStringLiteral("SELECT gno FROM Sysfile WHERE Id = 1"));
+        if (!rec.Eof()) {
+            const QString gno = fnGetFieldValue(rec, QStringLiteral("gno"), 1).trimmed();
+            if (gno == QLatin1String("0"))
+                mode = QStringLiteral("4");
+            else if (gno == QLatin1String("1"))
+                mode = QStringLiteral("6");
+        }
+        rec.Close();
+    } catch (const DbError&) {
+        // Start-up has already told the user the database could not be opened.
+    }
+    setInputMode(txtCode, mode);
+}
+
+// --- keys and focus -----------------------------------------------------------------------------
+
+void frmGdai::functionKey(int n) {
+    switch (n) {
+    case 2:
+        fnNextData();
+        break;
+    case 3:
+        fnPrevData();
+        break;
+    case 4:
+        fnGoodsList();
+        break;
+    case 5:
+        fnShowLedger();
+        break;
+    case 6:
+        fnCancel();
+        break;
+    case 12:
+        close();
+        break;
+    default:
+        FormBase::functionKey(n);
+        break;
+    }
+}
+
+void frmGdai::focusEnter(QWidget* now) {
+    if (now == txtCode) {
+        // From now on Enter goes from the code straight to the grid; year and month stay clickable.
+        setTabStop(txtYy, false);
+        setTabStop(txtMm, false);
+        fnSelectText(txtCode, false);
+        enableToolbar(kPatternCode);
+    } else if (now == txtYy || now == txtMm) {
+        fnSelectText(static_cast<QLineEdit*>(now), false);
+        enableToolbar(kPatternDate);
+    } else if (now == msgMei) {
+        enableToolbar(kPatternGrid);
+    }
+}
+
+void frmGdai::focusLeave(QWidget* old, QWidget* now, bool stillInside) {
+    if (!stillInside) return;
+    if (old == txtCode) {
+        // Going from the code to the month lets the user set the month first.
+        if (now != txtMm) fnCheckGoods();
+    } else if (old == txtMm) {
+        fnShowLedger();
+    }
+}
+
+void frmGdai::formUnload() {
+    // The ledger owns the shared connection's end (the close log row is already written).
+    fnCloseDB();
+}
+
+void frmGdai::restoreFocus(QWidget* control) {
+    if (!control || control->window() != this || QApplication::focusWidget()) return;
+    if (control->isVisible() && control->isEnabled()) control->setFocus(Qt::OtherFocusReason);
+}
+
+// --- display ------------------------------------------------------------------------------------
+
+bool frmGdai::fnCheckInput() {
+    for (QLineEdit* box : {txtCode, txtYy, txtMm}) {
+        if (!box->text().trimmed().isEmpty()) continue;
+        fnMessage(QStringLiteral("未記入"));
+        if (box->isEnabled()) box->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
+void frmGdai::fnClear(bool keepGoods) {
+    msgMei->clearContents();
+    msgMei->setRowCount(0);
+    for (QLabel* l : {lblNsuu, lblSsuu, lblHsuu, lblZsuu})
+        l->clear();
+    if (!keepGoods) {
+        txtCode->clear();
+        lblName->clear();
+        m_ledgerCode.clear();
+    }
+}
+
+int frmGdai::fnAddRow() {
+    const int row = msgMei->rowCount();
+    msgMei->insertRow(row);
+    for (int c = 0; c < ColumnCount; ++c) {
+        auto* item = new QTableWidgetItem;
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        msgMei->setItem(row, c, item);
+    }
+    return row;
+}
+
+void frmGdai::fnSetRow(int row, const Recordset& rec) {
+    const QString day = fnGetFieldValue(rec, QStringLiteral("day"), 2);
+    msgMei->item(row, ColDay)->setText(fnFormat(day, QStringLiteral("@@@@/@@/@@")));
+    msgMei->item(row, ColDay)->setData(Qt::UserRole, day.trimmed());
+    const qint64 denno = roundEven(fnVal(fnGetFieldValue(rec, QStringLiteral("denno"), 4)));
+    msgMei->item(row, ColDenno)->setText(denno == 0 ? QString() : QString::number(denno));
+    const qint64 line = roundEven(fnVal(fnGetFieldValue(rec, QStringLiteral("line"), 5)));
+    msgMei->item(row, ColLine)->setText(line == 0 ? QString() : QString::number(line));
+
+    const QVariant suu = rec.Fields(QStringLiteral("suu"));
+    const double quantity = suu.isNull() ? 0.0 : fnVal(suu.toString());
+    const QString shown = fnFormat(suu.isNull() ? QVariant(0) : suu, kQuantityFormat);
+    switch (roundEven(fnVal(fnGetFieldValue(rec, QStringLiteral("kubun"), 3)))) {
+    case 0:
+        msgMei->item(row, ColIn)->setText(shown);
+        glngNsuu = roundEven(double(glngNsuu) + quantity);
+        break;
+    case 1:
+        msgMei->item(row, ColOut)->setText(shown);
+        glngSsuu = roundEven(double(glngSsuu) + quantity);
+        break;
+    case 2:
+        msgMei->item(row, ColReturn)->setText(shown);
+        glngHsuu = roundEven(double(glngHsuu) + quantity);
+        break;
+    case 9:
+        msgMei->item(row, ColCount)->setText(shown);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmGdai::fnShowLedger() {
+    if (!fnCheckInput()) return;
+    // The stored form, whatever was typed: a code typed without its blanks still finds its rows.
+    const QString code = fnPadLeft(txtCode->text(), 12);
+    const qint32 from = fnRoundEven(fnVal(txtYy->text()) * 10000.0 + fnVal(txtMm->text()) * 100.0);
+    const qint32 to = from + 99;
+    QPointer<QWidget> focused = QApplication::focusWidget();
+    bool found = false;
+    bool failed = false;
+    {
+        BusyGuard busy(this);
+        msgMei->setEnabled(false);
+        msgMei->setVisible(false);
+        fnClear(true);
+        glngNsuu = glngSsuu = glngHsuu = 0;
+        m_ledgerCode = code;
+        try {
+            Recordset rec;
+            fnOpenRecordset(rec, QStringLiteral("select *") + QStringLiteral(" from gdai") +
+                                     QStringLiteral(" where gcode = '") + fnSqlText(code) +
+                                     QStringLiteral("'") + QStringLiteral(" and day between ") +
+                                     QString::number(from) + QStringLiteral(" and ") + QString::number(to) +
+                                     QStringLiteral(" order by day desc,kubun,denno desc,line"));
+            while (!rec.Eof()) {
+                fnSetRow(fnAddRow(), rec);
+                rec.MoveNext();
+            }
+            rec.Close();
+            found = msgMei->rowCount() > 0;
+            if (found) {
+                // One pass from the oldest row up, starting at the end of the previous month; a
+                // count replaces the running stock (it sits below the day's other rows).
+                qint64 stock = fnGetStock(fnSqlText(code), from - 1);
+                for (int r = msgMei->rowCount() - 1; r >= 0; --r) {
+                    if (cellFilled(msgMei, r, ColIn)) stock += cellNumber(msgMei->item(r, ColIn));
+                    if (cellFilled(msgMei, r, ColOut)) stock -= cellNumber(msgMei->item(r, ColOut));
+                    if (cellFilled(msgMei, r, ColReturn)) stock += cellNumber(msgMei->item(r, ColReturn));
+                    if (cellFilled(msgMei, r, ColCount)) stock = cellNumber(msgMei->item(r, ColCount));
+                    msgMei->item(r, ColStock)->setText(fnFormat(QVariant(stock), kQuantityFormat));
+                }
+            }
+            lblNsuu->setText(fnFormat(QVariant(glngNsuu), kTotalFormat));
+            lblSsuu->setText(fnFormat(QVariant(glngSsuu), kTotalFormat));
+            lblHsuu->setText(fnFormat(QVariant(glngHsuu), kTotalFormat));
+            lblZsuu->setText(fnFormat(QVariant(fnGetStock(fnSqlText(code), to)), kTotalFormat));
+        } catch (const DbError& e) {
+            showDbError(e);
+            failed = true;
+            found = msgMei->rowCount() > 0;
+        }
+        msgMei->setEnabled(true);
+        msgMei->setVisible(true);
+    }
+    restoreFocus(focused);
+    if (found) {
+        msgMei->setCurrentCell(0, 0);
+        msgMei->setRangeSelected(QTableWidgetSelectionRange(0, 0, 0, ColumnCount - 1), true);
+    } else if (!failed) {
+        fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
+    }
+}
+
+void frmGdai::fnSetGoods(const Recordset& rec) {
+    txtCode->setText(fnGetFieldValue(rec, QStringLiteral("code"), 1));
+    lblName->setText(fnGetFieldValue(rec, QStringLiteral("name"), 2).trimmed());
+    fnShowLedger();
+}
+
+// Leaving the code field: the code must name a stock-managed product.
+void frmGdai::fnCheckGoods() {
+    if (txtCode->text().trimmed().isEmpty()) {
+        if (txtCode->isEnabled()) txtCode->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    try {
+        Recordset rec;
+        fnOpenRecordset(rec, QStringLiteral("SELECT code,name,zkubun,stop FROM Goods WHERE Code = '") +
+                                 fnSqlText(fnPadLeft(txtCode->text(), 12)) + QStringLiteral("'"));
+        if (rec.Eof()) {
+            fnMessage(QStringLiteral("未登録"));
+            txtCode->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        if (fnVal(fnGetFieldValue(rec, QStringLiteral("stop"), 4)) == 1) {
+            if (fnMessage(QStringLiteral("中止")) == MsgNo) txtCode->setFocus(Qt::OtherFocusReason);
+        }
+        if (fnVal(fnGetFieldValue(rec, QStringLiteral("zkubun"), 3)) != 0) {
+            fnMessage(QStringLiteral("在庫対象外"));
+            txtCode->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        fnSetGoods(rec);
+    } catch (const DbError& e) {
+        showDbError(e);
+    }
+}
+
+// --- stepping -----------------------------------------------------------------------------------
+
+void frmGdai::fnNextData() {
+    QWidget* active = activeControl(this);
+    if (active == txtCode)
+        fnStepGoods(true);
+    else if (active == msgMei)
+        fnStepMonth(1);
+}
+
+void frmGdai::fnPrevData() {
+    QWidget* active = activeControl(this);
+    if (active == txtCode)
+        fnStepGoods(false);
+    else if (active == msgMei)
+        fnStepMonth(-1);
+}
+
+void frmGdai::fnStepGoods(bool next) {
+    const QString code = fnSqlText(fnPadLeft(txtCode->text(), 12));
+    {
+        BusyGuard busy(this);
+        try {
+            Recordset rec;
+            fnOpenRecordset(rec,
+                            next ? QStringLiteral("SELECT code,name FROM Goods WHERE Code > '") + code +
+                                       QStringLiteral("' and zkubun = 0 and stop = 0 ORDER BY Code")
+                                 : QStringLiteral("SELECT code,name FROM Goods WHERE Code < '") + code +
+                                       QStringLiteral("' and zkubun = 0 and stop = 0 ORDER BY Code desc"));
+            if (!rec.Eof()) fnSetGoods(rec);
+            rec.Close();
+        } catch (const DbError& e) {
+            showDbError(e);
+        }
+    }
+    restoreFocus(txtCode);
+    fnSelectText(txtCode, false);
+}
+
+void frmGdai::fnStepMonth(int months) {
+    // Calendar months counted from year 0, so December + 1 is January of the next year.
+    const qint64 shown =
+        qint64(fnRoundEven(fnVal(txtYy->text()))) * 12 + fnRoundEven(fnVal(txtMm->text())) - 1;
+    const qint64 target = shown + months;
+    const qint64 year = target >= 0 ? target / 12 : (target - 11) / 12;
+    const int month = int(target - year * 12) + 1;
+    if (year < 1 || year > 9999) return;
+    {
+        BusyGuard busy(this);
+        txtYy->setText(QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0')));
+        txtMm->setText(QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0')));
+        QCoreApplication::processEvents();
+        fnShowLedger();
+    }
+    if (msgMei->isEnabled()) msgMei->setFocus(Qt::OtherFocusReason);
+}
+
+// --- goods lookup, cancel -----------------------------------------------------------------------
+
+void frmGdai::fnGoodsList() {
+    QString chosen;
+    {
+        frmPopupGoods popup(this);
+        popup.gbytMode = 1;
+        popup.gstrCode = fnPadLeft(txtCode->text(), 12);
+        popup.exec();
+        chosen = popup.gstrCode;
+    }
+    if (!chosen.trimmed().isEmpty()) {
+        const QString code = fnPadLeft(chosen, 12);
+        {
+            BusyGuard busy(this);
+            try {
+                Recordset rec;
+                fnOpenRecordset(rec, QStringLiteral("SELECT code,name FROM goods WHERE Code = '") +
+                                         fnSqlText(code) + QStringLiteral("'"));
+                if (!rec.Eof()) fnSetGoods(rec);
+                rec.Close();
+            } catch (const DbError& e) {
+                showDbError(e);
+            }
+        }
+        restoreFocus(txtCode);
+    }
+    fnSelectText(txtCode, false);
+}
+
+void frmGdai::fnCancel() {
+    if (fnMessage(QStringLiteral("ｷｬﾝｾﾙ")) != MsgYes) return;
+    fnClear(false);
+    if (txtCode->isEnabled()) txtCode->setFocus(Qt::OtherFocusReason);
+}
+
+// --- reopening a movement -----------------------------------------------------------------------
+
+void frmGdai::fnOpenMovement(int row) {
+    if (msgMei->rowCount() == 0 || row < 0 || row >= msgMei->rowCount()) return;
+    if (activeControl(this) == txtCode) return;
+
+    const QString denno = msgMei->item(row, ColDenno)->text().trimmed();
+    QStringList args;
+    QString program;
+    if (!denno.isEmpty()) {
+        // A voucher's row: the suite's voucher entry, shipment ("1") or return ("6") voucher.
+        program = voucherProgramName();
+        args << (cellFilled(msgMei, row, ColOut) ? QStringLiteral("1") : QStringLiteral("6")) << denno;
+    } else {
+        // This program's own receipt ("1") or count ("2") screen on that day and product.
+        program = ownProgramName();
+        QString day = msgMei->item(row, ColDay)->data(Qt::UserRole).toString();
+        if (day.isEmpty()) day = msgMei->item(row, ColDay)->text().remove(u'/').trimmed();
+        args << (cellFilled(msgMei, row, ColIn) ? QStringLiteral("1") : QStringLiteral("2")) << day
+             << m_ledgerCode.trimmed();
+    }
+    fnShellExe(fnProgramFolder() + QStringLiteral("\\") + program + QStringLiteral(" ") + args.join(u' '), 1);
+}

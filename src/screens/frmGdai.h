@@ -1,0 +1,80 @@
+#pragma once
+
+#include "ui/FormBase.h"
+
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+class Recordset;
+
+// The goods ledger ("商品台帳", launch "3"): one product's ledger rows of one month, newest first,
+// with the stock after each row, the month's totals and the stock at the month's end. Reads only;
+// a double-click on a row starts the screen or program that recorded the movement.
+class frmGdai : public FormBase {
+    Q_OBJECT
+public:
+    explicit frmGdai(QWidget* parent = nullptr);
+    ~frmGdai() override;
+
+    // Grid columns.
+    enum Column {
+        ColDay = 0,
+        ColDenno = 1,
+        ColLine = 2,
+        ColIn = 3,
+        ColOut = 4,
+        ColReturn = 5,
+        ColCount = 6,
+        ColStock = 7,
+        ColumnCount = 8
+    };
+
+    // File names, in the program folder, of the programs a double-clicked row starts.
+    static QString voucherProgramName();
+    static QString ownProgramName();
+
+protected:
+    void functionKey(int n) override;
+    void focusEnter(QWidget* now) override;
+    void focusLeave(QWidget* old, QWidget* now, bool stillInside) override;
+    void formUnload() override;
+
+private:
+    void fnShowLedger();
+    bool fnCheckInput();
+    void fnSetGoods(const Recordset& rec);
+    void fnNextData();
+    void fnPrevData();
+    void fnGoodsList();
+    void fnCancel();
+    void fnClear(bool keepGoods);
+    int fnAddRow();
+    void fnSetRow(int row, const Recordset& rec);
+
+    void fnCheckGoods();
+    void fnStepGoods(bool next);
+    void fnStepMonth(int months);
+    void fnOpenMovement(int row);
+    void fnReadGoodsMode();
+    // Disabling the form takes the focus away; this gives it back afterwards.
+    void restoreFocus(QWidget* control);
+
+    // The code whose ledger the grid shows (stored form), for the rows' double-click.
+    QString m_ledgerCode;
+    // Month totals of receipts, shipments and returns.
+    qint64 glngNsuu = 0;
+    qint64 glngSsuu = 0;
+    qint64 glngHsuu = 0;
+
+    QLineEdit* txtCode = nullptr;
+    QLabel* lblName = nullptr;
+    QLineEdit* txtYy = nullptr;
+    QLineEdit* txtMm = nullptr;
+    QTableWidget* msgMei = nullptr;
+    QLabel* lblNsuu = nullptr;
+    QLabel* lblSsuu = nullptr;
+    QLabel* lblHsuu = nullptr;
+    QLabel* lblZsuu = nullptr;
+};
