@@ -114,7 +114,10 @@ public:
 
     // Events. Overridden by the report classes; the defaults do nothing.
     virtual void ReportStart() {}
-    virtual void FetchData(bool& eof) { Q_UNUSED(eof) }
+    // Without records and without an override there is nothing to fetch: the default ends the data.
+    virtual void FetchData(bool& eof) {
+        if (!m_haveRecords) eof = true;
+    }
     virtual void PageHeader_Format() {}
     virtual void Detail_Format() {}
     virtual void PageFooter_Format() {}

@@ -94,6 +94,7 @@ private slots:
     void unboundFetchEndsByCounter();
     void recordsetHandedOver();
     void printWithNoDataPrintsNothing();
+    void reportWithoutDataEnds();
 };
 
 void tst_ReportEngine::pagesAndPageCount_data() {
@@ -348,6 +349,21 @@ void tst_ReportEngine::printWithNoDataPrintsNothing() {
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(r.lastErrorNumber(), 0);
     QVERIFY(r.isUnloaded());
+}
+
+void tst_ReportEngine::reportWithoutDataEnds() {
+    // No source, no records, no FetchData of its own: one empty page, not an endless one.
+    struct Bare : ActiveReport {
+        int noData = 0;
+        void NoData() override { ++noData; }
+    } r;
+    r.Detail.Height = 300;
+    r.PageHeader.Height = 300;
+    r.PageHeader.addLabel(QStringLiteral("lblMenu"), QStringLiteral("見出し"), 0, 0, 2000, 300);
+    QVERIFY(r.Run());
+    QCOMPARE(r.PageCount(), 1);
+    QCOMPARE(r.noData, 1);
+    QCOMPARE(r.Pages().at(0).texts(), QStringList{QStringLiteral("見出し")});
 }
 
 QTEST_MAIN(tst_ReportEngine)
