@@ -1,4 +1,5 @@
 #include "app/basMain.h"
+#include "screens/frmGdai.h"
 #include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
 
@@ -7,6 +8,7 @@ int main(int argc, char** argv) {
     const ScreenTable screens = {
         {"1", [] { return static_cast<QWidget*>(new frmSiiden); }},
         {"2", [] { return static_cast<QWidget*>(new frmTanaden); }},
+        {"3", [] { return static_cast<QWidget*>(new frmGdai); }},
     };
     return Main(argc, argv, screens);
 }
