@@ -39,6 +39,7 @@ QLabel* newValueLabel(QWidget* parent, const QString& name, int minWidth) {
 } // namespace
 
 frmPopupZaiko::frmPopupZaiko(QWidget* parent) : FormBase(FormKind::Popup, parent) {
+    setObjectName(QStringLiteral("frmPopupZaiko"));
     buildControls();
     gclsDb.OpenDb();
     setToolbar(kPatternCodes);

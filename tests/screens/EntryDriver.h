@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace entry {
 
@@ -73,13 +74,20 @@ inline int today() {
     return d.year() * 10000 + d.month() * 100 + d.day();
 }
 
-// Runs `work` on the next modal window that opens (a popup shown with exec()).
-inline void onNextModal(std::function<void(QWidget*)> work) {
+// Runs `work` on the next modal window that opens (a popup shown with exec()), once `ready` says it
+// has settled. The check runs from a timer and never waits itself, so a popup that lets events run
+// while it loads is not held up by it.
+inline void onNextModal(
+    std::function<void(QWidget*)> work,
+    std::function<bool(QWidget*)> ready = [](QWidget* w) { return w->isEnabled(); }) {
     auto* timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, work] {
+    auto running = std::make_shared<bool>(false);
+    QObject::connect(timer, &QTimer::timeout, [timer, work, ready, running] {
+        if (*running) return;
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible()) return;
+        if (!modal || !modal->isVisible() || !ready(modal)) return;
+        *running = true;
         timer->stop();
         timer->deleteLater();
         work(modal);

@@ -54,6 +54,10 @@ private slots:
     void lockedRowSaveReportsFailure();
     void lockedRowDeleteReportsFailure();
     void f4OnDatePicksFromTheList();
+    void f4OnCategoryPicksFromTheCodeList();
+    void f4OnCodePicksFromTheGoodsLookup();
+    void keysMoveAndTabStopsFollowTheDate();
+    void quantityRulesWhileFocused();
     void openAndCloseAreLogged();
 
 private:
@@ -551,6 +555,112 @@ void TstSiiden::f4OnDatePicksFromTheList() {
     QCOMPARE(shownDate(m_form.get()), kDay);
     QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("みかん"));
     QCOMPARE(text(m_form.get(), "txtSuu"), QStringLiteral("6"));
+}
+
+// Chooses the row whose first column, trimmed, is `key` in a popup's list and presses Enter on it.
+static void chooseInList(QWidget* popup, const QString& key) {
+    auto* list = popup->findChild<QTreeWidget*>(QStringLiteral("ListView"));
+    QVERIFY(list);
+    // The list loads when the popup first shows; it is ready once the popup is enabled again.
+    QVERIFY(QTest::qWaitFor([&] { return list->topLevelItemCount() > 0 && popup->isEnabled(); }));
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->text(0).trimmed() == key) {
+            list->setCurrentItem(list->topLevelItem(i));
+            list->setFocus(Qt::OtherFocusReason);
+            QTest::keyClick(list, Qt::Key_Return);
+            return;
+        }
+    }
+    QFAIL(qPrintable("no row " + key));
+}
+
+void TstSiiden::f4OnCategoryPicksFromTheCodeList() {
+    openForm();
+    type(m_form.get(), "txtBunrui", QString());
+    QString title;
+    // The code list loads when it first shows; it is ready once it is enabled again with its rows.
+    onNextModal(
+        [&](QWidget* popup) {
+            title = popup->windowTitle();
+            chooseInList(popup, QStringLiteral("2"));
+        },
+        [](QWidget* popup) {
+            auto* list = popup->findChild<QTreeWidget*>(QStringLiteral("ListView"));
+            return popup->isEnabled() && list && list->topLevelItemCount() > 0;
+        });
+    press(Qt::Key_F4);
+    // Back on the screen as the window manager would activate it after the popup.
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QCOMPARE(title, QStringLiteral("商品分類一覧"));
+    QCOMPARE(text(m_form.get(), "txtBunrui"), QStringLiteral("2")); // selected on the focused field
+    QCOMPARE(label(m_form.get(), "lblBunruiName")->text(), QStringLiteral("雑貨"));
+    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtBunrui"));
+}
+
+void TstSiiden::f4OnCodePicksFromTheGoodsLookup() {
+    m_dir->addLedger(QStringLiteral("20"), kDay, 0, 11);
+    openForm();
+    typeDate(m_form.get(), kDay);
+    type(m_form.get(), "txtGcode", QString());
+    QString name;
+    onNextModal([&](QWidget* popup) {
+        name = popup->objectName();
+        QTest::mouseClick(popup->findChild<QPushButton*>(QStringLiteral("cmdFind")), Qt::LeftButton);
+        chooseInList(popup, QStringLiteral("20"));
+    });
+    press(Qt::Key_F4);
+    // Back on the screen as the window manager would activate it after the popup.
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QCOMPARE(name, QStringLiteral("frmPopupGoods"));
+    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("石鹸"));
+    QCOMPARE(text(m_form.get(), "txtSuu"), QStringLiteral("11")); // the recorded receipt of that day
+    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
+}
+
+void TstSiiden::keysMoveAndTabStopsFollowTheDate() {
+    openForm();
+    QWidget* yy = box(m_form.get(), "txtYy");
+    // The date is skipped at the start; once in the category the date fields become tab stops.
+    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtBunrui"));
+    QVERIFY(yy->focusPolicy() & Qt::TabFocus);
+    QVERIFY(!(m_form->findChild<QWidget*>(QStringLiteral("DTPicker"))->focusPolicy() & Qt::TabFocus));
+    press(Qt::Key_Up); // the category makes the date fields tab stops
+    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtDd"));
+    press(Qt::Key_Up);
+    press(Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), yy);
+    QCOMPARE(m_form->isToolbarEnabled(2), false); // date fields: no browsing
+    QCOMPARE(m_form->isToolbarEnabled(4), true);
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    press(Qt::Key_Down); // the picker is no tab stop
+    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtBunrui"));
+    QCOMPARE(m_form->isToolbarEnabled(2), true);
+    press(Qt::Key_Return);
+    press(Qt::Key_Return);
+    press(Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOk"));
+    QCOMPARE(m_form->isToolbarEnabled(4), false);
+    QCOMPARE(m_form->isToolbarEnabled(5), true);
+    // Escape puts back what the box held before typing.
+    type(m_form.get(), "txtGcode", QStringLiteral("1"));
+    QTest::keyClicks(box(m_form.get(), "txtGcode"), QStringLiteral("23"));
+    press(Qt::Key_Escape);
+    QCOMPARE(text(m_form.get(), "txtGcode"), QString());
+}
+
+void TstSiiden::quantityRulesWhileFocused() {
+    openForm();
+    QLineEdit* suu = box(m_form.get(), "txtSuu");
+    type(m_form.get(), "txtSuu", QStringLiteral("12a,3456789"));
+    QCOMPARE(suu->text(), QStringLiteral("123456")); // digits only, six of them
+    press(Qt::Key_Return);
+    QCOMPARE(suu->text(), QStringLiteral("123,456"));
+    type(m_form.get(), "txtSuu", QString());
+    QCOMPARE(suu->text(), QStringLiteral("123456"));
+    QCOMPARE(suu->selectedText(), QStringLiteral("123456"));
 }
 
 void TstSiiden::openAndCloseAreLogged() {
