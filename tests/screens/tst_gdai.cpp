@@ -36,6 +36,8 @@ private slots:
     void receiptAndCountOnOneDay();
     void otherKindRepeatsStockBelow();
     void emptyMonthShowsZeroTotals();
+    void totalsBeyond32Bits();
+    void databaseErrorIsShown();
     void untypedBlanksStillFindTheCode();
     void monthStepsAcrossYearEnd();
     void codeStepsStopAtTheEnds();
@@ -290,6 +292,32 @@ void tst_gdai::emptyMonthShowsZeroTotals() {
     QCOMPARE(label("lblSsuu"), QStringLiteral("0"));
     QCOMPARE(label("lblHsuu"), QStringLiteral("0"));
     QCOMPARE(label("lblZsuu"), QStringLiteral("77"));
+}
+
+void tst_gdai::totalsBeyond32Bits() {
+    m_dir->addLedger("1001", 20240502, 0, 2000000000);
+    m_dir->addLedger("1001", 20240503, 0, 1500000000);
+    openForm();
+    showLedger("1001", "2024", "05");
+    QCOMPARE(label("lblNsuu"), QStringLiteral("3,500,000,000"));
+    QCOMPARE(cell(0, frmGdai::ColStock), QStringLiteral("3,500,000,000"));
+}
+
+void tst_gdai::databaseErrorIsShown() {
+    openForm();
+    fnCloseDB(); // the shared connection is gone
+    QTest::keyClicks(txtCode(), "1001");
+    QTest::keyClick(txtCode(), Qt::Key_Return);
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QCOMPARE(m_dialogs->lastMessage().icon, MsgIcon::Critical);
+    QCOMPARE(m_dialogs->lastMessage().title, QStringLiteral("ＰＥＬＫＯ"));
+    QVERIFY(!m_dialogs->lastMessage().text.isEmpty());
+    // The screen stays usable.
+    QVERIFY(m_form->isEnabled());
+    QVERIFY(fnOpenDB());
+    QTest::mouseClick(txtCode(), Qt::LeftButton);
+    QTest::keyClick(txtCode(), Qt::Key_Return);
+    QCOMPARE(label("lblName"), QStringLiteral("テスト商品Ａ"));
 }
 
 void tst_gdai::untypedBlanksStillFindTheCode() {
