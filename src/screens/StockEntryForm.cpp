@@ -112,24 +112,30 @@ void StockEntryForm::buildControls() {
     dateRow->addWidget(DTPicker);
     dateRow->addStretch(1);
     grid->addWidget(newLabel(b, m_texts.dateLabel, QStringLiteral("lblDay")), 0, 0);
-    grid->addLayout(dateRow, 0, 1, 1, 3);
+    grid->addLayout(dateRow, 0, 1);
 
     txtBunrui = newTextBox(b, QStringLiteral("txtBunrui"), 4, QStringLiteral("6"), kBunruiLength);
     txtBunrui->setToolTip(QStringLiteral("商品分類を指定します。"));
     txtBunrui->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtBunrui->setFixedWidth(txtBunrui->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 14);
     lblBunruiName = newValueLabel(b, QStringLiteral("lblBunruiName"), 220, Qt::AlignLeft);
+    auto* bunruiRow = new QHBoxLayout;
+    bunruiRow->setSpacing(10);
+    bunruiRow->addWidget(txtBunrui);
+    bunruiRow->addWidget(lblBunruiName, 1);
     grid->addWidget(newLabel(b, QStringLiteral("商品分類")), 1, 0);
-    grid->addWidget(txtBunrui, 1, 1, Qt::AlignLeft);
-    grid->addWidget(lblBunruiName, 1, 2, 1, 2);
+    grid->addLayout(bunruiRow, 1, 1);
 
     txtGcode = newTextBox(b, QStringLiteral("txtGcode"), 5, QStringLiteral("4"), kGcodeLength);
     txtGcode->setToolTip(QStringLiteral("商品コードを指定します"));
     txtGcode->setFixedWidth(txtGcode->fontMetrics().horizontalAdvance(QString(14, QLatin1Char('0'))) + 14);
     lblGoodsName = newValueLabel(b, QStringLiteral("lblGoodsName"), 260, Qt::AlignLeft);
+    auto* goodsRow = new QHBoxLayout;
+    goodsRow->setSpacing(10);
+    goodsRow->addWidget(txtGcode);
+    goodsRow->addWidget(lblGoodsName, 1);
     grid->addWidget(newLabel(b, QStringLiteral("商品コード")), 2, 0);
-    grid->addWidget(txtGcode, 2, 1, Qt::AlignLeft);
-    grid->addWidget(lblGoodsName, 2, 2, 1, 2);
+    grid->addLayout(goodsRow, 2, 1);
 
     lblStop = newLabel(b, QStringLiteral("この商品は中止商品です"), QStringLiteral("lblStop"));
     lblStop->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
@@ -138,11 +144,15 @@ void StockEntryForm::buildControls() {
     QSizePolicy keep = lblStop->sizePolicy();
     keep.setRetainSizeWhenHidden(true);
     lblStop->setSizePolicy(keep);
-    grid->addWidget(lblStop, 3, 2, 1, 2);
+    auto* stopRow = new QHBoxLayout;
+    stopRow->setSpacing(10);
+    stopRow->addSpacing(txtGcode->maximumWidth() + stopRow->spacing()); // under the goods name
+    stopRow->addWidget(lblStop, 1);
+    grid->addLayout(stopRow, 3, 1);
 
     lblZaikoSuu = newValueLabel(b, QStringLiteral("lblZaikoSuu"), 110, Qt::AlignRight);
     grid->addWidget(newLabel(b, m_texts.stockLabel, QStringLiteral("lblZaiko")), 4, 0);
-    grid->addWidget(lblZaikoSuu, 4, 1, 1, 1, Qt::AlignLeft);
+    grid->addWidget(lblZaikoSuu, 4, 1, Qt::AlignLeft);
 
     txtSuu = newTextBox(b, QStringLiteral("txtSuu"), 6, QStringLiteral("0"), 7);
     txtSuu->setToolTip(m_texts.suuTip);
@@ -169,9 +179,9 @@ void StockEntryForm::buildControls() {
     buttons->addStretch(1);
     buttons->addWidget(cmdOk);
     buttons->addWidget(cmdCancel);
-    grid->addLayout(buttons, 6, 0, 1, 4);
-    grid->setColumnStretch(3, 1);
-    grid->setRowStretch(7, 1);
+    grid->setRowStretch(6, 1);
+    grid->addLayout(buttons, 7, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
 
     connect(cmdOk, &QPushButton::clicked, this, [this] { fnSave(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { fnCancel(); });
@@ -179,7 +189,10 @@ void StockEntryForm::buildControls() {
     for (QLineEdit* box : {txtYy, txtMm, txtDd, txtBunrui, txtGcode, txtSuu})
         connect(box, &QLineEdit::textEdited, this, [this] { setOkCancelEnabled(true); });
 
-    resize(600, 330);
+    const int rowHeight = txtGcode->sizeHint().height();
+    for (QLabel* l : {lblBunruiName, lblGoodsName, lblZaikoSuu})
+        l->setMinimumHeight(rowHeight);
+    resize(600, 300);
 }
 
 void StockEntryForm::loadFromCommandLine() {

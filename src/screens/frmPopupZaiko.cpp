@@ -92,7 +92,7 @@ void frmPopupZaiko::buildControls() {
     dateRow->addWidget(DTPicker);
     dateRow->addStretch(1);
     grid->addWidget(lblDay, 0, 0);
-    grid->addLayout(dateRow, 0, 1, 1, 2);
+    grid->addLayout(dateRow, 0, 1);
 
     txtBunrui = newTextBox(frame, QStringLiteral("txtBunrui"), 4, QStringLiteral("6"), kBunruiLength);
     setTabStop(txtBunrui, false);
@@ -100,17 +100,23 @@ void frmPopupZaiko::buildControls() {
     txtBunrui->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtBunrui->setFixedWidth(txtBunrui->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 14);
     lblBunruiName = newValueLabel(frame, QStringLiteral("lblBunruiName"), 200);
+    auto* bunruiRow = new QHBoxLayout;
+    bunruiRow->setSpacing(10);
+    bunruiRow->addWidget(txtBunrui);
+    bunruiRow->addWidget(lblBunruiName, 1);
     grid->addWidget(new QLabel(QStringLiteral("商品分類"), frame), 1, 0);
-    grid->addWidget(txtBunrui, 1, 1, Qt::AlignLeft);
-    grid->addWidget(lblBunruiName, 1, 2);
+    grid->addLayout(bunruiRow, 1, 1);
 
     txtGcode = newTextBox(frame, QStringLiteral("txtGcode"), 5, QStringLiteral("4"), kGcodeLength);
     txtGcode->setToolTip(QStringLiteral("商品コードを指定します"));
     txtGcode->setFixedWidth(txtGcode->fontMetrics().horizontalAdvance(QString(14, QLatin1Char('0'))) + 14);
     lblGoodsName = newValueLabel(frame, QStringLiteral("lblGoodsName"), 260);
+    auto* goodsRow = new QHBoxLayout;
+    goodsRow->setSpacing(10);
+    goodsRow->addWidget(txtGcode);
+    goodsRow->addWidget(lblGoodsName, 1);
     grid->addWidget(new QLabel(QStringLiteral("商品コード"), frame), 2, 0);
-    grid->addWidget(txtGcode, 2, 1, Qt::AlignLeft);
-    grid->addWidget(lblGoodsName, 2, 2);
+    grid->addLayout(goodsRow, 2, 1);
 
     cmdFind = new QPushButton(QStringLiteral("検索"), frame);
     cmdFind->setObjectName(QStringLiteral("cmdFind"));
@@ -118,8 +124,8 @@ void frmPopupZaiko::buildControls() {
     cmdFind->setMinimumWidth(90);
     setTabIndex(cmdFind, 6);
     setTabStop(cmdFind, true);
-    grid->addWidget(cmdFind, 2, 3, Qt::AlignRight);
-    grid->setColumnStretch(2, 1);
+    grid->addWidget(cmdFind, 2, 2);
+    grid->setColumnStretch(1, 1);
     outer->addWidget(frame);
 
     ListView = new QTreeWidget(b);
@@ -141,6 +147,8 @@ void frmPopupZaiko::buildControls() {
     connect(ListView, &QTreeWidget::itemDoubleClicked, this, [this] { fnPick(); });
     connect(ListView->header(), &QHeaderView::sectionClicked, this, [this](int column) { fnSort(column); });
 
+    for (QLabel* l : {lblBunruiName, lblGoodsName})
+        l->setMinimumHeight(txtGcode->sizeHint().height());
     resize(700, 480);
 }
 
