@@ -217,6 +217,16 @@ void tst_settings::programFolderOverride() {
     QCOMPARE(fnProgramFolder(), QStringLiteral("/tmp/somewhere"));
     fnSetProgramFolder(QString());
     QCOMPARE(fnProgramFolder(), QCoreApplication::applicationDirPath());
+    // Test folders give the folder back in turn.
+    {
+        TempProgramDir outer(false, false);
+        {
+            TempProgramDir inner(false, false);
+            QCOMPARE(fnProgramFolder(), inner.path());
+        }
+        QCOMPARE(fnProgramFolder(), outer.path());
+    }
+    QCOMPARE(fnProgramFolder(), QCoreApplication::applicationDirPath());
 }
 
 QTEST_MAIN(tst_settings)

@@ -6,6 +6,7 @@
 #include "data/basDb.h"
 #include "data/basSettings.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTest>
 #include <stdexcept>
@@ -37,6 +38,7 @@ TempProgramDir::TempProgramDir(bool openShared, bool createDatabase) {
             qFatal("TempProgramDir: %s", qPrintable(e.description()));
         }
     }
+    m_previousFolder = fnProgramFolder();
     fnSetProgramFolder(m_dir.path());
     if (openShared && !fnOpenDB())
         qFatal("TempProgramDir: the shared connection did not open on %s", qPrintable(dataFile()));
@@ -47,7 +49,7 @@ TempProgramDir::TempProgramDir(bool openShared, bool createDatabase) {
 
 TempProgramDir::~TempProgramDir() {
     fnCloseDB();
-    fnSetProgramFolder(QString());
+    fnSetProgramFolder(m_previousFolder == QCoreApplication::applicationDirPath() ? QString() : m_previousFolder);
 }
 
 QString TempProgramDir::dataFile() const {

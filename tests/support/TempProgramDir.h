@@ -28,4 +28,5 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_previousFolder; // the program folder to go back to
 };
