@@ -50,6 +50,8 @@ private slots:
     void commandLinePreload_data();
     void commandLinePreload();
     void vanishedProductIsRefused();
+    void rowOfAVanishedProductStillOpens();
+    void leavingThePickerGoesToTheMonth();
     void cancelEmptiesQuantityAndButtonsReturnOnEdit();
     void lockedRowSaveReportsFailure();
     void lockedRowDeleteReportsFailure();
@@ -452,6 +454,37 @@ void TstSiiden::vanishedProductIsRefused() {
     QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("未登録です"));
     QCOMPARE(m_dir->count("select count(*) from gdai"), 0);
     QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
+}
+
+void TstSiiden::rowOfAVanishedProductStillOpens() {
+    m_dir->addLedger(QStringLiteral("77"), kDay, 0, 9); // its goods row was removed by the suite
+    gstrArgs = QStringList{QStringLiteral("1"), QStringLiteral("20240105"), QStringLiteral("77")};
+    openForm();
+    QCOMPARE(shownDate(m_form.get()), kDay);
+    QCOMPARE(text(m_form.get(), "txtGcode").trimmed(), QStringLiteral("77"));
+    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QString());
+    QCOMPARE(text(m_form.get(), "txtSuu"), QStringLiteral("9"));
+    // It can be deleted, but not booked again.
+    m_dialogs->answerMessage(MsgYes);
+    box(m_form.get(), "txtSuu")->setFocus(Qt::MouseFocusReason);
+    press(Qt::Key_F5);
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    QCOMPARE(m_dialogs->messages.at(0).text,
+             QStringLiteral("入力された商品は同日中に入庫処理がされています。再度記録しますか"));
+    QCOMPARE(m_dialogs->messages.at(1).text, QStringLiteral("未登録です"));
+    QCOMPARE(m_dir->scalar("select suu from gdai"), QStringLiteral("9"));
+    m_dialogs->answerMessage(MsgYes);
+    press(Qt::Key_F8);
+    QCOMPARE(m_dir->count("select count(*) from gdai"), 0);
+}
+
+void TstSiiden::leavingThePickerGoesToTheMonth() {
+    openForm();
+    m_form->findChild<QWidget*>(QStringLiteral("DTPicker"))->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    QCOMPARE(m_form->isToolbarEnabled(4), false);
+    box(m_form.get(), "txtGcode")->setFocus(Qt::MouseFocusReason);
+    QVERIFY(QTest::qWaitFor([&] { return QApplication::focusWidget() == box(m_form.get(), "txtMm"); }));
 }
 
 void TstSiiden::cancelEmptiesQuantityAndButtonsReturnOnEdit() {
