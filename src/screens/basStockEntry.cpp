@@ -125,9 +125,10 @@ void fnBunruiListField(clsDbClass& db, QLineEdit* field, QLabel* label, int widt
         showBunrui(field, label, width, rec);
 }
 
-ScreenBusy::ScreenBusy(QWidget* form) : m_form(form), m_focus(QApplication::focusWidget()), m_guard(form) {
-    if (m_focus && m_form && m_focus->window() != m_form->window()) m_focus = nullptr;
-}
+// The form's own focus child is kept, not the application's: the form may be waiting to be
+// activated again after a message box when the busy state starts.
+ScreenBusy::ScreenBusy(QWidget* form)
+    : m_form(form), m_focus(form ? form->window()->focusWidget() : nullptr), m_guard(form) {}
 
 ScreenBusy::~ScreenBusy() {
     release();
@@ -137,7 +138,6 @@ void ScreenBusy::release() {
     if (!m_active) return;
     m_active = false;
     m_guard.release();
-    if (m_form && m_focus && m_focus->isEnabled() && m_focus->isVisible() && !m_focus->hasFocus() &&
-        (!QApplication::focusWidget() || QApplication::focusWidget()->window() == m_form->window()))
-        m_focus->setFocus(Qt::OtherFocusReason);
+    if (!m_form || !m_focus || !m_focus->isEnabled() || !m_focus->isVisible()) return;
+    if (m_form->window()->focusWidget() != m_focus) m_focus->setFocus(Qt::OtherFocusReason);
 }
