@@ -36,6 +36,7 @@ private slots:
     void cancelClearsTheConditions();
     void goodsCodeIsCheckedOnLeaving();
     void focusStartsInTheYear();
+    void browsingFillsCodeAndNameOnly();
 
 private:
     void openPopup(int mode);
@@ -302,6 +303,35 @@ void TstPopupZaiko::focusStartsInTheYear() {
         QCOMPARE(text(m_popup.get(), name), QString());
     QVERIFY(!m_popup->findChild<QToolBar*>(QStringLiteral("tlbFunction"))->actions().isEmpty());
     QCOMPARE(m_dir->count("select count(*) from operatlog"), 0); // this popup writes no log
+}
+
+void TstPopupZaiko::browsingFillsCodeAndNameOnly() {
+    m_dir->addGoods(QStringLiteral("3"), QStringLiteral("送料"), 1, /*zkubun*/ 1);
+    openPopup(0);
+    type(m_popup.get(), "txtGcode", QString());
+    QVERIFY(m_popup->isToolbarEnabled(2));
+    press(Qt::Key_F2); // the first stock-managed product
+    QCOMPARE(text(m_popup.get(), "txtGcode"), QStringLiteral("7"));
+    QCOMPARE(label(m_popup.get(), "lblGoodsName")->text(), QStringLiteral("石鹸"));
+    press(Qt::Key_F2);
+    QCOMPARE(text(m_popup.get(), "txtGcode"), QStringLiteral("12"));
+    press(Qt::Key_F3);
+    press(Qt::Key_F3); // F3 also reaches goods whose stock is not managed
+    QCOMPARE(label(m_popup.get(), "lblGoodsName")->text(), QStringLiteral("送料"));
+    // Categories step on their own field (the goods code is emptied first: leaving it with a code
+    // whose stock is not managed would say "未登録").
+    type(m_popup.get(), "txtGcode", QString());
+    press(Qt::Key_Backspace);
+    type(m_popup.get(), "txtBunrui", QString());
+    press(Qt::Key_F2);
+    QCOMPARE(label(m_popup.get(), "lblBunruiName")->text(), QStringLiteral("食品"));
+    press(Qt::Key_F2);
+    QCOMPARE(text(m_popup.get(), "txtBunrui"), QStringLiteral("2"));
+    QCOMPARE(label(m_popup.get(), "lblBunruiName")->text(), QStringLiteral("雑貨"));
+    // Date fields offer no browsing.
+    type(m_popup.get(), "txtYy", QString());
+    QVERIFY(!m_popup->isToolbarEnabled(2));
+    QVERIFY(m_dialogs->messages.isEmpty());
 }
 
 QTEST_MAIN(TstPopupZaiko)

@@ -9,6 +9,7 @@
 #include "screens/frmSiiden.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempProgramDir.h"
+#include "ui/basToolbar.h"
 
 #include <QTreeWidget>
 #include <QtTest>
@@ -193,7 +194,12 @@ void TstSiiden::codeIsStoredPadded() {
     QFETCH(QString, typed);
     openForm();
     m_dialogs->answerMessage(MsgYes);
-    enterReceipt(kDay, typed, QStringLiteral("1,234"));
+    typeDate(m_form.get(), kDay);
+    type(m_form.get(), "txtGcode", typed);
+    press(Qt::Key_Return);
+    QTest::keyClicks(box(m_form.get(), "txtSuu"), QStringLiteral("1234"));
+    // Saved from the toolbar this time.
+    fnToolbarButton(m_form->tlbFunction(), 5)->trigger();
     QCOMPARE(m_dir->scalar("select gcode from gdai"), kG12);
     QCOMPARE(m_dir->scalar("select suu from gdai"), QStringLiteral("1234"));
 }
