@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6
   sqlite3 fonts-ipafont-gothic fonts-ipafont-mincho
-  poppler-utils xvfb xauth
+  qt6-translations-l10n poppler-utils xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do

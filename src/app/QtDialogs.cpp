@@ -26,6 +26,20 @@ QMessageBox::Icon qtIcon(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Button captions as the suite's Windows boxes show them on a Japanese system.
+QString caption(int result) {
+    switch (result) {
+    case MsgCancel:
+        return QStringLiteral("キャンセル");
+    case MsgYes:
+        return QStringLiteral("はい(&Y)");
+    case MsgNo:
+        return QStringLiteral("いいえ(&N)");
+    default:
+        return QStringLiteral("OK");
+    }
+}
+
 QMessageBox::StandardButton qtButton(int result) {
     switch (result) {
     case MsgCancel:
@@ -73,7 +87,7 @@ int QtDialogs::messageBox(const MessageRequest& request) {
         break;
     }
     for (int r : results)
-        box.addButton(qtButton(r));
+        box.addButton(qtButton(r))->setText(caption(r));
     const int def = results.contains(request.defaultButton) ? request.defaultButton : results.first();
     box.setDefaultButton(qtButton(def));
     // Escape answers Cancel where there is one, else No for Yes/No boxes, else OK.

@@ -5,6 +5,8 @@
 #include "data/basSettings.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cstdio>
 
 QStringList gstrArgs;
@@ -62,6 +64,10 @@ int Main(int argc, char** argv, const ScreenTable& screens) {
     }
 
     QApplication app(argc, argv);
+    // The suite is Japanese whatever the machine's locale: Qt's own dialogs speak Japanese too.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtJapanese);
     installQtDialogs();
     fnOpenDB(); // a failure has been shown to the user; the screen still opens
     gbytDbMode = fnGetDbMode();
