@@ -67,26 +67,6 @@ QString likeText(const QString& typed) {
     return fnSqlLike(QString(typed).remove(u'-').trimmed());
 }
 
-// The busy state of BusyGuard, giving the focus back to the control that had it: disabling the
-// form takes the focus away.
-class BusyFocus {
-public:
-    explicit BusyFocus(QWidget* form) : m_focus(form->focusWidget()), m_busy(form) {}
-    ~BusyFocus() { release(); }
-    void release() {
-        if (m_released) return;
-        m_released = true;
-        m_busy.release();
-        if (m_focus && m_focus->isEnabled() && m_focus->isVisible() && !m_focus->hasFocus())
-            m_focus->setFocus();
-    }
-
-private:
-    QPointer<QWidget> m_focus;
-    BusyGuard m_busy;
-    bool m_released = false;
-};
-
 } // namespace
 
 frmPopupGoods::frmPopupGoods(QWidget* parent) : FormBase(FormKind::Popup, parent) {
@@ -285,7 +265,7 @@ void frmPopupGoods::fnFirstShow() {
 void frmPopupGoods::fnFind() {
     if (gstrGkbn != u"1" && gstrGkbn != u"2" && gstrGkbn != u"3") setWindowTitle(m_baseCaption);
 
-    BusyFocus busy(this);
+    BusyGuard busy(this);
     ListView->clear();
     m_hasRows = false;
     m_sorted = true;
@@ -321,7 +301,7 @@ void frmPopupGoods::fnFind() {
 }
 
 void frmPopupGoods::fnNameSearch() {
-    BusyFocus busy(this);
+    BusyGuard busy(this);
     fnPlaceNotice();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); // let the notice paint
     ListView->clear();
@@ -447,7 +427,7 @@ void frmPopupGoods::fnAfterSearch(bool found) {
 
 void frmPopupGoods::fnStepBunrui(bool next) {
     {
-        BusyFocus busy(this);
+        BusyGuard busy(this);
         const QString n = QString::number(qint64(fnToNumber(txtBunrui->text(), false, false)));
         const QString sql = next
                                 ? QStringLiteral("select code,name from bunrui where kubun = 4 and code > ") +

@@ -387,7 +387,7 @@ void StockEntryForm::fnStepData(bool next) {
     QWidget* field = activeControl(this);
     if (field != txtBunrui && field != txtGcode) return;
     {
-        ScreenBusy busy(this);
+        BusyGuard busy(this);
         if (field == txtBunrui) {
             fnStepBunruiField(gclsDb, txtBunrui, lblBunruiName, kBunruiLength, next);
         } else {
@@ -415,7 +415,7 @@ void StockEntryForm::fnShowList() {
             code = popup.FindGcode;
         }
         if (day == 0) return; // nothing picked
-        ScreenBusy busy(this);
+        BusyGuard busy(this);
         fnLoadRecord(day, code);
     } else if (field == txtBunrui) {
         fnBunruiListField(gclsDb, txtBunrui, lblBunruiName, kBunruiLength, this);
@@ -432,7 +432,7 @@ void StockEntryForm::fnShowList() {
             chosen = popup.gstrCode;
         }
         if (!chosen.trimmed().isEmpty()) {
-            ScreenBusy busy(this);
+            BusyGuard busy(this);
             Recordset rec;
             if (fnOpenShared(rec, QStringLiteral("SELECT * FROM Goods WHERE Code = '") + fnGcodeSql(chosen) +
                                       "'") &&
@@ -508,7 +508,7 @@ void StockEntryForm::fnSave() {
         bool saved = false;
         QString error;
         {
-            ScreenBusy busy(this);
+            BusyGuard busy(this);
             qint16 counter = 0;
             do {
                 // Each attempt reads the row afresh under the write lock; a held lock makes it fail
@@ -562,7 +562,7 @@ void StockEntryForm::fnDelete() {
     if (fnMessage(QStringLiteral("削除")) != MsgYes) return;
     bool deleted = false;
     {
-        ScreenBusy busy(this);
+        BusyGuard busy(this);
         busy.setFocusAfter(txtGcode);
         const qint32 day = m_date->date();
         const QString code = fnPadLeft(txtGcode->text(), kGcodeLength);

@@ -124,20 +124,3 @@ void fnBunruiListField(clsDbClass& db, QLineEdit* field, QLabel* label, int widt
         !rec.Eof())
         showBunrui(field, label, width, rec);
 }
-
-// The form's own focus child is kept, not the application's: the form may be waiting to be
-// activated again after a message box when the busy state starts.
-ScreenBusy::ScreenBusy(QWidget* form)
-    : m_form(form), m_focus(form ? form->window()->focusWidget() : nullptr), m_guard(form) {}
-
-ScreenBusy::~ScreenBusy() {
-    release();
-}
-
-void ScreenBusy::release() {
-    if (!m_active) return;
-    m_active = false;
-    m_guard.release();
-    if (!m_form || !m_focus || !m_focus->isEnabled() || !m_focus->isVisible()) return;
-    if (m_form->window()->focusWidget() != m_focus) m_focus->setFocus(Qt::OtherFocusReason);
-}

@@ -43,22 +43,3 @@ void fnCheckBunruiField(clsDbClass& db, QLineEdit* field, QLabel* label, int wid
 void fnStepBunruiField(clsDbClass& db, QLineEdit* field, QLabel* label, int width, bool next);
 // Category F4: the category code list starting at the field's value; the chosen one is shown.
 void fnBunruiListField(clsDbClass& db, QLineEdit* field, QLabel* label, int width, QWidget* parent);
-
-// BusyGuard that also gives the focus back: disabling a form takes the focus away from its field.
-class ScreenBusy {
-public:
-    explicit ScreenBusy(QWidget* form);
-    ~ScreenBusy();
-    void release();
-    // The control to focus afterwards (default: the one focused at the start).
-    void setFocusAfter(QWidget* w) { m_focus = w; }
-
-    ScreenBusy(const ScreenBusy&) = delete;
-    ScreenBusy& operator=(const ScreenBusy&) = delete;
-
-private:
-    QPointer<QWidget> m_form;
-    QPointer<QWidget> m_focus;
-    BusyGuard m_guard;
-    bool m_active = true;
-};

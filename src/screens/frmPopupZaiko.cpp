@@ -269,7 +269,7 @@ void frmPopupZaiko::fnCompleteYearField() {
 void frmPopupZaiko::fnFind() {
     bool found = false;
     {
-        ScreenBusy busy(this);
+        BusyGuard busy(this);
         QString sql = QStringLiteral("select day,gcode,name,suu") + "  from gdai as d,goods as g" +
                       " where d.gcode=g.code" + "   and kubun=" + QString::number(m_mode);
         const qint32 day = m_date->date();
@@ -365,7 +365,7 @@ void frmPopupZaiko::fnStepData(bool next) {
     QWidget* field = activeControl(this);
     if (field != txtBunrui && field != txtGcode) return;
     {
-        ScreenBusy busy(this);
+        BusyGuard busy(this);
         if (field == txtBunrui) {
             fnStepBunruiField(gclsDb, txtBunrui, lblBunruiName, kBunruiLength, next);
         } else {

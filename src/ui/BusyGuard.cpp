@@ -29,8 +29,9 @@ void BusyGuard::release() {
     if (m_form && m_focus && m_focus->isEnabled() && m_focus->isVisibleTo(m_focus->window())) {
         QWidget* now = QApplication::focusWidget();
         QWidget* remembered = m_form->window()->focusWidget();
-        const bool elsewhere = (now && now->window() == m_form->window() && now != m_focus) ||
-                               (remembered && remembered != m_focus && remembered->isEnabled());
+        const bool elsewhere =
+            !m_focusChosen && ((now && now->window() == m_form->window() && now != m_focus) ||
+                               (remembered && remembered != m_focus && remembered->isEnabled()));
         if (!elsewhere && !m_focus->hasFocus()) m_focus->setFocus(Qt::OtherFocusReason);
     }
 }

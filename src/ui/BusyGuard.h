@@ -16,11 +16,16 @@
 //     }                            // input typed while busy is dropped here
 //
 // release() ends the busy state early (same steps); the destructor then does nothing.
+// setFocusAfter() names the control to focus at the end instead of the one that had the focus.
 class BusyGuard {
 public:
     explicit BusyGuard(QWidget* form);
     ~BusyGuard();
     void release();
+    void setFocusAfter(QWidget* control) {
+        m_focus = control;
+        m_focusChosen = true;
+    }
 
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
@@ -29,4 +34,5 @@ private:
     QPointer<QWidget> m_form;
     QPointer<QWidget> m_focus;
     bool m_active = false;
+    bool m_focusChosen = false;
 };
