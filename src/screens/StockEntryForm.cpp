@@ -7,7 +7,6 @@
 #include "data/DbError.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
-#include "popups/frmPopupGoods.h"
 #include "screens/basStockEntry.h"
 #include "screens/frmPopupZaiko.h"
 #include "stock/basStock.h"
@@ -422,15 +421,7 @@ void StockEntryForm::fnShowList() {
         focusIfEnabled(txtBunrui);
         fnSelectText(txtBunrui, true);
     } else if (field == txtGcode) {
-        QString chosen;
-        {
-            frmPopupGoods popup(this);
-            popup.Gbun(txtBunrui->text().trimmed().isEmpty() ? 0 : fnRoundEven(fnVal(txtBunrui->text())));
-            popup.gbytMode = 1;
-            popup.gstrCode = fnPadLeft(txtGcode->text(), kGcodeLength);
-            popup.exec();
-            chosen = popup.gstrCode;
-        }
+        const QString chosen = fnGoodsListCode(txtBunrui, txtGcode, this);
         if (!chosen.trimmed().isEmpty()) {
             BusyGuard busy(this);
             Recordset rec;

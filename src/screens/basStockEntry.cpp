@@ -7,6 +7,7 @@
 #include "data/basDb.h"
 #include "data/clsDbClass.h"
 #include "popups/clsPopup.h"
+#include "popups/frmPopupGoods.h"
 #include "ui/basInput.h"
 
 #include <QApplication>
@@ -123,4 +124,13 @@ void fnBunruiListField(clsDbClass& db, QLineEdit* field, QLabel* label, int widt
     if (fnOpenClass(db, rec, QStringLiteral("select * from bunrui where Kubun = 4 and code = ") + n) &&
         !rec.Eof())
         showBunrui(field, label, width, rec);
+}
+
+QString fnGoodsListCode(const QLineEdit* bunrui, const QLineEdit* gcode, QWidget* parent) {
+    frmPopupGoods popup(parent);
+    popup.Gbun(bunrui->text().trimmed().isEmpty() ? 0 : fnRoundEven(fnVal(bunrui->text())));
+    popup.gbytMode = 1;
+    popup.gstrCode = fnPadLeft(gcode->text(), 12);
+    popup.exec();
+    return popup.gstrCode;
 }

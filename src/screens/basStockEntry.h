@@ -43,3 +43,6 @@ void fnCheckBunruiField(clsDbClass& db, QLineEdit* field, QLabel* label, int wid
 void fnStepBunruiField(clsDbClass& db, QLineEdit* field, QLabel* label, int width, bool next);
 // Category F4: the category code list starting at the field's value; the chosen one is shown.
 void fnBunruiListField(clsDbClass& db, QLineEdit* field, QLabel* label, int width, QWidget* parent);
+// Goods-code F4: the goods lookup filtered by the category field, starting at the code field;
+// the chosen code (12 characters) or empty when none was chosen.
+QString fnGoodsListCode(const QLineEdit* bunrui, const QLineEdit* gcode, QWidget* parent);

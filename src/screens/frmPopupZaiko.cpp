@@ -2,7 +2,6 @@
 
 #include "app/basMessage.h"
 #include "data/basDb.h"
-#include "popups/frmPopupGoods.h"
 #include "screens/basStockEntry.h"
 #include "ui/DateFields.h"
 #include "ui/basDate.h"
@@ -386,15 +385,7 @@ void frmPopupZaiko::fnShowList() {
         if (txtBunrui->isEnabled()) txtBunrui->setFocus(Qt::OtherFocusReason);
         fnSelectText(txtBunrui, true);
     } else if (field == txtGcode) {
-        QString chosen;
-        {
-            frmPopupGoods popup(this);
-            popup.Gbun(txtBunrui->text().trimmed().isEmpty() ? 0 : fnRoundEven(fnVal(txtBunrui->text())));
-            popup.gbytMode = 1;
-            popup.gstrCode = fnPadLeft(txtGcode->text(), kGcodeLength);
-            popup.exec();
-            chosen = popup.gstrCode;
-        }
+        const QString chosen = fnGoodsListCode(txtBunrui, txtGcode, this);
         if (!chosen.trimmed().isEmpty()) {
             Recordset rec;
             if (fnOpenShared(rec, QStringLiteral("SELECT * FROM Goods WHERE Code = '") + fnGcodeSql(chosen) +
