@@ -1,77 +1,68 @@
 #pragma once
 
+#include "support/TempProgramDir.h"
+
 #include "reports/ActiveReport.h"
 #include "reports/basActiveReport.h"
 
+#include <QCoreApplication>
 #include <QString>
+
+using namespace Qt::StringLiterals;
 
 // A small goods list built on the engine the way the program's reports are: data control on the
 // program's database, page "n / count" in the header, a skipped detail, the common preview handlers.
 class GoodsListReport : public ActiveReport {
 public:
-    explicit GoodsListReport(const QString& source = QString()) : m_source(source) {
-        Caption = QStringLiteral("商品一覧表");
+    explicit GoodsListReport(const QString& sql = QString()) : source(sql) {
+        const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+        Caption = u"商品一覧表"_s;
         PageHeader.Height = 1100;
-        PageHeader.addLabel(QStringLiteral("lblMenu"), QStringLiteral("商品一覧表"), 0, 0, 4000, 400)
-            ->setFont(QStringLiteral("IPAGothic"), 16, true);
-        auto* page = PageHeader.addTextField(QStringLiteral("txtPage"), QString(), 7400, 100, 600, 300);
-        page->SummaryType = ReportControl::Summary::PageNumber;
-        page->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        PageHeader.addLabel(QStringLiteral("Label8"), QStringLiteral("/"), 8000, 100, 200, 300)
-            ->setAlignment(Qt::AlignCenter);
-        auto* total = PageHeader.addTextField(QStringLiteral("txtPageTotal"), QString(), 8200, 100, 600, 300);
-        total->SummaryType = ReportControl::Summary::PageCount;
-        PageHeader.addLabel(QStringLiteral("Label3"), QStringLiteral("商品コード"), 0, 700, 1800, 300);
-        PageHeader.addLabel(QStringLiteral("Label4"), QStringLiteral("商品名称"), 1900, 700, 4000, 300);
-        PageHeader.addLabel(QStringLiteral("Label5"), QStringLiteral("原価"), 6000, 700, 1400, 300)
-            ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        PageHeader.addLabel(QStringLiteral("Label6"), QStringLiteral("金額"), 7500, 700, 1400, 300)
-            ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        PageHeader.addLine(QStringLiteral("Line1"), 0, 1050, 9000, 1050);
-
+        PageHeader.addLabel(u"lblMenu"_s, Caption, 0, 0, 4000, 400)->setFont(u"IPAGothic"_s, 16, true);
+        PageHeader.addTextField(u"txtPage"_s, {}, 7400, 100, 600, 300)->setAlignment(right).SummaryType =
+            ReportControl::Summary::PageNumber;
+        PageHeader.addLabel(u"Label8"_s, u"/"_s, 8000, 100, 200, 300)->setAlignment(Qt::AlignCenter);
+        PageHeader.addTextField(u"txtPageTotal"_s, {}, 8200, 100, 600, 300)->SummaryType =
+            ReportControl::Summary::PageCount;
+        auto column = [&](const QString& field, const QString& heading, int x, int width,
+                          const QString& format) {
+            auto* head = PageHeader.addLabel(u"lbl"_s + field, heading, x, 700, width, 300);
+            auto* cell = Detail.addTextField(u"txt"_s + field, field, x, 0, width, 300, format);
+            if (!format.isEmpty()) head->setAlignment(right), cell->setAlignment(right);
+        };
+        column(u"code"_s, u"商品コード"_s, 0, 1800, {});
+        column(u"name"_s, u"商品名称"_s, 1900, 4000, {});
+        column(u"stanka"_s, u"原価"_s, 6000, 1400, u"##,###,##0.00"_s);
+        column(u"kingaku"_s, u"金額"_s, 7500, 1400, u"#,##0"_s);
+        PageHeader.addLine(u"Line1"_s, 0, 1050, 9000, 1050);
         Detail.Height = 300;
-        Detail.addTextField(QStringLiteral("txtcode"), QStringLiteral("code"), 0, 0, 1800, 300);
-        Detail.addTextField(QStringLiteral("txtname"), QStringLiteral("name"), 1900, 0, 4000, 300);
-        Detail
-            .addTextField(QStringLiteral("txtstanka"), QStringLiteral("stanka"), 6000, 0, 1400, 300,
-                          QStringLiteral("##,###,##0.00"))
-            ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        Detail
-            .addTextField(QStringLiteral("txtkingaku"), QStringLiteral("kingaku"), 7500, 0, 1400, 300,
-                          QStringLiteral("#,##0"))
-            ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
         PageFooter.Height = 400;
-        PageFooter.addLine(QStringLiteral("Line2"), 0, 0, 9000, 0);
-        Fields().Add(QStringLiteral("kingaku"));
+        PageFooter.addLine(u"Line2"_s, 0, 0, 9000, 0);
+        Fields().Add(u"kingaku"_s);
     }
 
-    QString skipCode;   // the detail of this code is not printed
-    int fetched = 0;    // FetchData calls that found a record
-    int footers = 0;    // PageFooter_Format calls
-    bool ended = false; // ReportEnd ran
-    bool started = false;
+    QString source;                      // DataControl1.Source when set
+    QString skipCode;                    // the detail of this code is not printed
+    int fetched = 0, footers = 0;        // FetchData calls that found a record, PageFooter_Format calls
+    bool started = false, ended = false; // ReportStart, ReportEnd ran
 
     void ReportStart() override {
         started = true;
         fnSetDataControl(*this);
         PageSettings.PaperSize = ReportPageSettings::ddPaperA4;
         PageSettings.Orientation = ReportPageSettings::ddOPortrait;
-        PageSettings.TopMargin = 720;
-        PageSettings.BottomMargin = 720;
-        PageSettings.LeftMargin = 1440;
-        PageSettings.RightMargin = 1440;
+        PageSettings.TopMargin = PageSettings.BottomMargin = 720;
+        PageSettings.LeftMargin = PageSettings.RightMargin = 1440;
         fnSetPreviewToolbar(*this);
-        if (!m_source.isEmpty()) DataControl1.Source = m_source;
+        if (!source.isEmpty()) DataControl1.Source = source;
     }
     void FetchData(bool& eof) override {
         if (eof) return;
-        ++fetched;
-        // An unbound field the report fills in code.
-        Fields().setValue(QStringLiteral("kingaku"), Fields(QStringLiteral("stanka")).toDouble() * 3);
+        ++fetched; // an unbound field the report fills in code
+        Fields().setValue(u"kingaku"_s, Fields(u"stanka"_s).toDouble() * 3);
     }
     void Detail_Format() override {
-        if (!skipCode.isEmpty() && Fields(QStringLiteral("code")).toString().trimmed() == skipCode)
+        if (!skipCode.isEmpty() && Fields(u"code"_s).toString().trimmed() == skipCode)
             Detail.LayoutAction = ReportSection::ddLANextRecord;
     }
     void PageFooter_Format() override { ++footers; }
@@ -79,7 +70,22 @@ public:
     void ReportEnd() override { ended = true; }
     void KeyDown(int& KeyCode, int Shift) override { fnPreviewKeyDown(*this, KeyCode, Shift); }
     void ToolbarClick(ReportToolbar::Tool& tool) override { fnPreviewToolbarClick(*this, tool); }
-
-private:
-    QString m_source;
 };
+
+inline const QString kAllGoods = u"SELECT * FROM goods ORDER BY code"_s;
+
+inline QString nameOf(int i) {
+    return u"テスト商品%1"_s.arg(i, 3, 10, QLatin1Char('0'));
+}
+
+// Goods 1..count named nameOf(i).
+inline void addGoods(const TempProgramDir& dir, int count) {
+    for (int i = 1; i <= count; ++i)
+        dir.addGoods(QString::number(i), nameOf(i));
+}
+
+// Lets deferred deletes run, as the event loop would after an event handler returns.
+inline void settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
