@@ -3,10 +3,9 @@
 
 #include "data/basDb.h"
 #include "data/basSettings.h"
-#include "reports/ReportPreview.h"
 
-#include <QPointer>
 #include <QtTest>
+#include <optional>
 
 namespace {
 
@@ -26,19 +25,19 @@ QStringList names(int first, int last) {
 }
 
 // The shortage-list pattern: details skipped in Detail_Format, the first page footer closes the
-// report when nothing was printed.
+// report when nothing was printed. A plain goods list without a minimum.
 class ShortageReport : public GoodsListReport {
 public:
     using GoodsListReport::GoodsListReport;
     int printedLines = 0, minimum = 0;
     void Detail_Format() override {
-        if (minimum <= Fields(u"kakuho"_s).toInt())
+        if (minimum > 0 && minimum <= Fields(u"kakuho"_s).toInt())
             Detail.LayoutAction = ReportSection::ddLANextRecord;
         else
             ++printedLines;
     }
     void PageFooter_Format() override {
-        if (printedLines == 0) fnPreviewNoData(*this);
+        if (minimum > 0 && printedLines == 0) fnPreviewNoData(*this);
     }
 };
 
@@ -57,6 +56,14 @@ public:
     }
 };
 
+// Goods 1..goods, the one of code skip not printed (0: none), from the database or handed over
+// with no database at all.
+struct PagesCase {
+    int goods, skip, pages;
+    bool handed = false;
+    int detailHeight = 300;
+};
+
 } // namespace
 
 class tst_ReportEngine : public QObject {
@@ -64,32 +71,37 @@ class tst_ReportEngine : public QObject {
 
 private slots:
     void pagesAndPageCount_data() {
-        QTest::addColumn<int>("goods");
-        QTest::addColumn<int>("skip"); // code of the detail skipped, 0 for none
-        QTest::addColumn<int>("pages");
+        QTest::addColumn<PagesCase>("c");
         // 46 details fit a page: A4 16838 twips - margins 1440 - header 1100 - footer 400, 300 each.
-        QTest::newRow("one line") << 1 << 0 << 1;
-        QTest::newRow("exactly one page") << 46 << 0 << 1;
-        QTest::newRow("one more line opens page two") << 47 << 0 << 2;
-        QTest::newRow("three pages") << 100 << 0 << 3;
-        QTest::newRow("skipped detail frees its place") << 47 << 47 << 1;
-        QTest::newRow("three pages, one skipped") << 100 << 50 << 3;
+        QTest::newRow("one line") << PagesCase{1, 0, 1};
+        QTest::newRow("exactly one page") << PagesCase{46, 0, 1};
+        QTest::newRow("one more line opens page two") << PagesCase{47, 0, 2};
+        QTest::newRow("three pages") << PagesCase{100, 0, 3};
+        QTest::newRow("skipped detail frees its place") << PagesCase{47, 47, 1};
+        QTest::newRow("three pages, one skipped") << PagesCase{100, 50, 3};
+        QTest::newRow("three handed over") << PagesCase{3, 0, 1, true};
+        QTest::newRow("sixty handed over") << PagesCase{60, 0, 2, true};
+        QTest::newRow("details taller than a page") << PagesCase{2, 0, 2, true, 20000};
     }
     void pagesAndPageCount() {
-        QFETCH(int, goods);
-        QFETCH(int, skip);
-        QFETCH(int, pages);
-        TempProgramDir dir;
-        addGoods(dir, goods);
-        GoodsListReport r(kAllGoods);
-        r.skipCode = skip ? QString::number(skip) : QString();
+        QFETCH(PagesCase, c);
+        const int goods = c.goods, pages = c.pages;
+        std::optional<TempProgramDir> dir;
+        QList<QVariantMap> rows;
+        for (int i = 1; c.handed && i <= goods; ++i)
+            rows.append({{u"CODE"_s, QString::number(i)}, {u"Name"_s, nameOf(i)}});
+        if (!c.handed) addGoods(dir.emplace(), goods);
+        GoodsListReport r(c.handed ? QString() : kAllGoods);
+        if (c.handed) r.setRecords(rows);
+        r.Detail.Height = c.detailHeight;
+        r.skipCode = c.skip ? QString::number(c.skip) : QString();
         QVERIFY(r.Run());
         QCOMPARE(r.PageCount(), pages);
         QCOMPARE(r.fetched, goods);
         QCOMPARE(r.footers, pages);
         QVERIFY(r.ended);
         QStringList expected = names(1, goods);
-        expected.removeAll(nameOf(skip));
+        expected.removeAll(nameOf(c.skip));
         QCOMPARE(printedNames(r), expected);
         for (int p = 0; p < pages; ++p) { // "page / page count" in every header
             const QStringList texts = r.Pages().at(p).texts();
@@ -115,51 +127,64 @@ private slots:
                      u"\\data1.dat;Jet OLEDB:Database Password=QelMorvan;Persist Security Info=False"_s);
     }
 
-    void handedOverRecordsDriveTheDetail_data() {
-        QTest::addColumn<int>("records");
-        for (int n : {0, 3, 60})
-            QTest::addRow("%d records", n) << n;
+    // Nothing to print: the NoData message, false, unloaded; a report never shown is its caller's.
+    void nothingToPrint_data() {
+        QTest::addColumn<bool>("print");
+        QTest::newRow("no records handed over") << false;
+        QTest::newRow("printing an empty table") << true;
     }
-    void handedOverRecordsDriveTheDetail() {
-        QFETCH(int, records);
+    void nothingToPrint() {
+        QFETCH(bool, print);
+        TempProgramDir dir;
         ScriptedDialogs dialogs;
-        QList<QVariantMap> rows;
-        for (int i = 1; i <= records; ++i)
-            rows.append({{u"CODE"_s, QString::number(i)}, {u"Name"_s, nameOf(i)}});
-        auto* r = new GoodsListReport; // no database at all: the records come from the caller
+        auto* r = new GoodsListReport(print ? kAllGoods : QString());
         QPointer<GoodsListReport> guard(r);
-        r->setRecords(rows);
-        QCOMPARE(r->Run(), records > 0);
-        QCOMPARE(printedNames(*r), names(1, records));
-        QCOMPARE(dialogs.messages.size(), records == 0 ? 1 : 0);
-        if (records == 0) QCOMPARE(dialogs.lastMessage().title, u"ＰＥＬＫＯ"_s);
-        QCOMPARE(r->isUnloaded(), records == 0);
-        if (records > 0) QCOMPARE(r->PageCount(), records > 46 ? 2 : 1);
-        delete r; // a report that was never shown belongs to its caller
+        if (!print) r->setRecords({});
+        QVERIFY(!(print ? r->PrintReport(true) : r->Run()));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.lastMessage().title, u"ＰＥＬＫＯ"_s);
+        QCOMPARE(r->lastErrorNumber(), 0);
+        QVERIFY(r->isUnloaded());
+        delete r;
         settle();
         QVERIFY(guard.isNull());
     }
 
-    // The preview does not stay open: the NoData message, or the error box of a bad source.
-    void showWithoutPreview_data() {
+    // Shown: the NoData message, the error box of a bad source, or a preview of what was printed.
+    // kakuho of goods i is i; a goods is short when its kakuho is below the minimum.
+    void show_data() {
         QTest::addColumn<QString>("source");
-        QTest::addColumn<bool>("error");
-        QTest::newRow("no data") << u"SELECT * FROM goods WHERE code = 'none'"_s << false;
-        QTest::newRow("bad source") << u"SELECT * FROM nosuchtable"_s << true;
+        QTest::addColumn<int>("minimum");   // 0: no shortage check
+        QTest::addColumn<QString>("title"); // of the message box, "" for none
+        QTest::addColumn<int>("printed");
+        const QString pelko = u"ＰＥＬＫＯ"_s;
+        QTest::newRow("no data") << u"SELECT * FROM goods WHERE code = 'none'"_s << 0 << pelko << 0;
+        QTest::newRow("bad source") << u"SELECT * FROM nosuchtable"_s << 0 << u"エラー"_s << 0;
+        QTest::newRow("footer closes, none short") << kAllGoods << 1 << pelko << 0;
+        QTest::newRow("some short") << kAllGoods << 4 << QString() << 3;
     }
-    void showWithoutPreview() {
+    void show() {
         QFETCH(QString, source);
-        QFETCH(bool, error);
+        QFETCH(int, minimum);
+        QFETCH(QString, title);
+        QFETCH(int, printed);
         TempProgramDir dir;
         ScriptedDialogs dialogs;
-        dir.addGoods(u"1"_s, nameOf(1));
-        QPointer<GoodsListReport> r = new GoodsListReport(source);
+        addGoods(dir, 10);
+        dir.exec(u"update goods set kakuho = cast(trim(code) as integer)"_s);
+        QPointer<ShortageReport> r = new ShortageReport(source);
+        r->minimum = minimum;
         r->Show();
         QVERIFY(r && r->started);
-        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.size(), title.isEmpty() ? 0 : 1);
+        if (printed > 0) {
+            QVERIFY(r->preview()->isVisible());
+            QCOMPARE(printedNames(*r), names(1, printed));
+            return r->Unload();
+        }
         const MessageRequest& box = dialogs.lastMessage();
-        QCOMPARE(box.title, error ? u"エラー"_s : u"ＰＥＬＫＯ"_s);
-        if (error) {
+        QCOMPARE(box.title, title);
+        if (title == u"エラー") {
             QCOMPARE(box.icon, MsgIcon::Critical);
             QVERIFY2(box.text.contains(u": "_s), qPrintable(box.text));
             QVERIFY(r->ended);
@@ -186,14 +211,6 @@ private slots:
         QVERIFY(fm.horizontalAdvance(printed.first()) <= 4000);
     }
 
-    void detailTallerThanPageDoesNotLoop() {
-        GoodsListReport r;
-        r.Detail.Height = 20000;
-        r.setRecords({{{u"name"_s, nameOf(1)}}, {{u"name"_s, nameOf(2)}}});
-        QVERIFY(r.Run());
-        QCOMPARE(r.PageCount(), 2);
-    }
-
     void landscapeSwapsPaper() {
         ReportPageSettings s;
         s.Orientation = ReportPageSettings::ddOLandscape;
@@ -201,34 +218,6 @@ private slots:
         QCOMPARE(s.pageLayout().orientation(), QPageLayout::Landscape);
         s.Orientation = ReportPageSettings::ddOPortrait;
         QCOMPARE(s.paperWidth(), 11906);
-    }
-
-    // kakuho of goods i is i; a goods is short when its kakuho is below the minimum.
-    void footerCanCloseWhenNothingPrinted_data() {
-        QTest::addColumn<int>("minimum");
-        for (int minimum : {1, 4})
-            QTest::addRow("%d short", minimum - 1) << minimum;
-    }
-    void footerCanCloseWhenNothingPrinted() {
-        QFETCH(int, minimum);
-        TempProgramDir dir;
-        ScriptedDialogs dialogs;
-        addGoods(dir, 10);
-        dir.exec(u"update goods set kakuho = cast(trim(code) as integer)"_s);
-        QPointer<ShortageReport> r = new ShortageReport(kAllGoods);
-        r->minimum = minimum;
-        r->Show();
-        QCOMPARE(dialogs.messages.size(), minimum == 1 ? 1 : 0);
-        if (minimum == 1) {
-            QCOMPARE(dialogs.lastMessage().text, u"該当データがありません"_s);
-            settle();
-            QVERIFY(r.isNull());
-            return;
-        }
-        QVERIFY(r->preview()->isVisible());
-        QCOMPARE(printedNames(*r), names(1, minimum - 1));
-        r->Unload();
-        settle();
     }
 
     // A recordset handed over: to a FetchData of the report's own while a counter lasts, or
@@ -257,16 +246,6 @@ private slots:
         ActiveReport& r = counter < 0 ? static_cast<ActiveReport&>(copied) : counted;
         QVERIFY(r.Run());
         QCOMPARE(printedNames(r), names(first, last));
-    }
-
-    void printWithNoDataPrintsNothing() {
-        TempProgramDir dir;
-        ScriptedDialogs dialogs;
-        GoodsListReport r(kAllGoods); // an empty goods table
-        QVERIFY(!r.PrintReport(true));
-        QCOMPARE(dialogs.messages.size(), 1);
-        QCOMPARE(r.lastErrorNumber(), 0);
-        QVERIFY(r.isUnloaded());
     }
 
     void reportWithoutDataEnds() {

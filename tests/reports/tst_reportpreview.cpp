@@ -4,15 +4,8 @@
 #include "reports/PrinterSeam.h"
 #include "reports/ReportPreview.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPdfWriter>
-#include <QPointer>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QToolBar>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
@@ -38,10 +31,9 @@ public:
                                                    int* last) override {
         requests.append(request);
         if (cancel) return nullptr;
+        std::tie(*first, *last) = std::pair(1, request.pageCount);
         auto writer = std::make_unique<QPdfWriter>(outputFile);
         writer->setPageLayout(request.pageLayout);
-        *first = 1;
-        *last = request.pageCount;
         return writer;
     }
     QList<PrintRequest> requests;
@@ -69,9 +61,15 @@ QList<int> visibleButtonIds(const ReportToolbar& bar) {
     return ids;
 }
 
+// Not keys: the close button, the window's own close.
+enum { CloseTool = -1, WindowClose = -2 };
+
+// From the start page: the key pressed (in the page box when typed or inPageBox) -> page, zoom;
+// page 0: the preview closed and the report unloaded.
 struct KeyCase {
     int startPage, key, modifiers, presses, page, zoom;
     bool inPageBox = false;
+    QString typed; // into the page box before the key
 };
 
 } // namespace
@@ -114,7 +112,6 @@ private slots:
         QTest::addColumn<KeyCase>("c");
         const int F2 = Qt::Key_F2, F3 = Qt::Key_F3, F9 = Qt::Key_F9, S = Qt::ShiftModifier;
         const int C = Qt::ControlModifier;
-        // start page, key, modifiers, presses -> page, zoom
         QTest::newRow("F2 next page") << KeyCase{1, F2, 0, 1, 2, 100};
         QTest::newRow("F2 on the last page") << KeyCase{3, F2, 0, 1, 3, 100};
         QTest::newRow("F2 stops at the last") << KeyCase{1, F2, 0, 5, 3, 100};
@@ -128,14 +125,34 @@ private slots:
         QTest::newRow("Ctrl+Shift+F9 does nothing") << KeyCase{1, F9, S | C, 1, 1, 100};
         QTest::newRow("Ctrl+F9 does nothing") << KeyCase{1, F9, C, 1, 1, 100};
         QTest::newRow("F5 does nothing") << KeyCase{2, Qt::Key_F5, 0, 1, 2, 100};
+        QTest::newRow("F12 closes") << KeyCase{1, Qt::Key_F12, 0, 1, 0, 100};
+        QTest::newRow("F12 in the page box") << KeyCase{1, Qt::Key_F12, 0, 1, 0, 100, true};
+        QTest::newRow("close tool") << KeyCase{1, CloseTool, 0, 1, 0, 100};
+        QTest::newRow("window close") << KeyCase{1, WindowClose, 0, 1, 0, 100};
+        for (auto [typed, page] : {std::pair{3, 3}, {1, 1}, {9, 2}, {0, 2}}) // out of range stays
+            QTest::addRow("page box %d", typed)
+                << KeyCase{2, Qt::Key_Return, 0, 1, page, 100, true, QString::number(typed)};
     }
     void keys() {
         QFETCH(KeyCase, c);
         QPointer<GoodsListReport> r = showThreePages();
+        QPointer<ReportPreview> preview = r->preview();
         r->setCurrentPage(c.startPage);
-        QWidget* target = c.inPageBox ? static_cast<QWidget*>(pageBox(r)) : r->preview();
-        for (int i = 0; i < c.presses; ++i)
-            QTest::keyClick(target, Qt::Key(c.key), Qt::KeyboardModifiers(c.modifiers));
+        QWidget* target = c.inPageBox ? static_cast<QWidget*>(pageBox(r)) : preview;
+        pageBox(r)->selectAll();
+        QTest::keyClicks(target, c.typed);
+        for (int i = 0; i < c.presses; ++i) {
+            if (c.key == CloseTool) preview->clickTool(r->Toolbar.indexOfId(ToolClose));
+            if (c.key == WindowClose) QVERIFY(preview->close());
+            if (c.key > 0) QTest::keyClick(target, Qt::Key(c.key), Qt::KeyboardModifiers(c.modifiers));
+        }
+        if (c.page == 0) {
+            QVERIFY(!preview || !preview->isVisible());
+            settle();
+            QVERIFY(r.isNull());
+            QVERIFY(preview.isNull());
+            return;
+        }
         QCOMPARE(r->CurrentPage(), c.page);
         QCOMPARE(r->Zoom(), c.zoom);
         // The window shows what the report says.
@@ -145,63 +162,51 @@ private slots:
         r->Unload();
     }
 
-    // From page 2, typed in the page number box and Enter; out of range stays.
-    void pageBoxJumps_data() {
-        QTest::addColumn<int>("typed");
-        QTest::addColumn<int>("page");
-        for (auto [typed, page] : {std::pair{3, 3}, {1, 1}, {9, 2}, {0, 2}})
-            QTest::addRow("typed %d", typed) << typed << page;
+    // Through the save dialog: written, cancelled (nothing said), or the error box and nothing
+    // left behind; the preview stays open.
+    void pdfExport_data() {
+        QTest::addColumn<QString>("target"); // %1: an empty folder; none: the dialog is cancelled
+        QTest::addColumn<int>("number");     // of the error box, 0 for none
+        QTest::newRow("written") << u"%1/一覧.PDF"_s << 0;
+        QTest::newRow("cancelled") << QString() << 0;
+        QTest::newRow("folder missing") << u"%1/nosuchfolder/a.PDF"_s << 76;
+        QTest::newRow("name is a folder") << u"%1"_s << 75;
+        QTest::newRow("folder not writable") << u"/proc/zanmo-report.PDF"_s << 70;
     }
-    void pageBoxJumps() {
-        QFETCH(int, typed);
-        QFETCH(int, page);
-        QPointer<GoodsListReport> r = showThreePages();
-        r->setCurrentPage(2);
-        QLineEdit* box = pageBox(r);
-        box->selectAll();
-        QTest::keyClicks(box, QString::number(typed));
-        QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(r->CurrentPage(), page);
-        QCOMPARE(box->text(), QString::number(page));
-        r->Unload();
-    }
-
-    void closingUnloads_data() {
-        QTest::addColumn<QString>("how");
-        for (const char* how : {"F12", "F12 in the page box", "close tool", "window close"})
-            QTest::newRow(how) << QString::fromLatin1(how);
-    }
-    void closingUnloads() {
-        QFETCH(QString, how);
-        QPointer<GoodsListReport> r = showThreePages();
-        QPointer<ReportPreview> preview = r->preview();
-        const int closeTool = r->Toolbar.indexOfId(ToolClose);
-        QVERIFY(closeTool > 0);
-        if (how == u"F12") QTest::keyClick(preview, Qt::Key_F12);
-        if (how == u"F12 in the page box") QTest::keyClick(pageBox(r), Qt::Key_F12);
-        if (how == u"close tool") preview->clickTool(closeTool);
-        if (how == u"window close") QVERIFY(preview->close());
-        QVERIFY(!preview || !preview->isVisible());
-        settle();
-        QVERIFY(r.isNull());
-        QVERIFY(preview.isNull());
-    }
-
-    void pdfExportWritesSearchableJapanese() {
-        ScriptedDialogs dialogs;
+    void pdfExport() {
+        QFETCH(QString, target);
+        QFETCH(int, number);
         QTemporaryDir out;
-        const QString file = out.filePath(u"一覧.PDF"_s);
-        dialogs.answerSaveFile(file);
+        ScriptedDialogs dialogs; // an unscripted save dialog cancels
+        const QString file = target.contains(u"%1"_s) ? target.arg(out.path()) : target;
+        const bool written = !file.isEmpty() && number == 0;
+        if (!file.isEmpty()) dialogs.answerSaveFile(file);
         QPointer<GoodsListReport> r = showThreePages();
-        r->preview()->clickTool(0); // the PDF button
+        QCOMPARE(fnExportPdf(*r), written);
         QCOMPARE(dialogs.saveRequests.size(), 1);
         const SaveFileRequest& ask = dialogs.saveRequests.first();
         QCOMPARE(QStringList({ask.title, ask.filter, ask.proposedName}),
                  QStringList({u"商品一覧表PDF出力ﾌｧｲﾙ"_s, u"PDFﾌｧｲﾙ (*.PDF)"_s, u"商品一覧表"_s}));
-        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.size(), file.isEmpty() ? 0 : 1);
+        if (file.isEmpty()) {
+            r->preview()->clickTool(0); // the PDF button, cancelled as well
+            QCOMPARE(dialogs.saveRequests.size(), 2);
+            QVERIFY(dialogs.messages.isEmpty());
+        }
+        QVERIFY(r && r->preview()->isVisible());
+        r->Unload();
+        if (number) {
+            const MessageRequest& box = dialogs.lastMessage();
+            QCOMPARE(box.title, u"エラー"_s);
+            QCOMPARE(box.icon, MsgIcon::Critical);
+            QVERIFY2(box.text.startsWith(QString::number(number) + u": "_s), qPrintable(box.text));
+        }
+        if (!written) {
+            QVERIFY(!QFileInfo(file).isFile());
+            QVERIFY(QDir(out.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+            return;
+        }
         QCOMPARE(dialogs.lastMessage().text, u"出力しました。"_s);
-        QVERIFY(r && r->preview()->isVisible()); // the preview stays open
-
         QCOMPARE(pdfPages(file), 3);
         const QString text = poppler(u"pdftotext"_s, {u"-layout"_s, file, u"-"_s});
         for (const QString& s : {u"商品一覧表"_s, nameOf(1), nameOf(100), u"商品コード"_s})
@@ -220,43 +225,6 @@ private slots:
                          qPrintable(line));
         // Only the glyphs used: the whole font file alone is several megabytes.
         QVERIFY(QFileInfo(file).size() < 1024 * 1024);
-        r->Unload();
-    }
-
-    // Nothing written: a cancelled save dialog says nothing, a failure shows the error box.
-    void pdfExportNotWritten_data() {
-        QTest::addColumn<QString>("target"); // %1: an empty folder
-        QTest::addColumn<int>("number");     // of the error box, 0 for none
-        QTest::newRow("cancelled") << QString() << 0;
-        QTest::newRow("folder missing") << u"%1/nosuchfolder/a.PDF"_s << 76;
-        QTest::newRow("name is a folder") << u"%1"_s << 75;
-        QTest::newRow("folder not writable") << u"/proc/zanmo-report.PDF"_s << 70;
-    }
-    void pdfExportNotWritten() {
-        QFETCH(QString, target);
-        QFETCH(int, number);
-        QTemporaryDir out;
-        ScriptedDialogs dialogs; // an unscripted save dialog cancels
-        const QString file = target.contains(u"%1"_s) ? target.arg(out.path()) : target;
-        if (!file.isEmpty()) dialogs.answerSaveFile(file);
-        QPointer<GoodsListReport> r = showThreePages();
-        QVERIFY(!fnExportPdf(*r));
-        QCOMPARE(dialogs.saveRequests.size(), 1);
-        QCOMPARE(dialogs.messages.size(), number ? 1 : 0);
-        if (number) {
-            const MessageRequest& box = dialogs.lastMessage();
-            QCOMPARE(box.title, u"エラー"_s);
-            QCOMPARE(box.icon, MsgIcon::Critical);
-            QVERIFY2(box.text.startsWith(QString::number(number) + u": "_s), qPrintable(box.text));
-            QVERIFY(!QFileInfo(file).isFile());
-        } else {
-            r->preview()->clickTool(0); // the PDF button, cancelled as well
-            QCOMPARE(dialogs.saveRequests.size(), 2);
-            QVERIFY(dialogs.messages.isEmpty());
-        }
-        QVERIFY(QDir(out.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
-        QVERIFY(r && r->preview()->isVisible());
-        r->Unload();
     }
 
     void printGoesThroughPrinterSeam_data() {
