@@ -38,9 +38,8 @@ public:
         });
     }
 
-    bool saw = false; // a dialog of the type appeared (it may have closed itself before it could be driven)
-    bool driven = false;
-    bool timedOut = false;
+    // saw: a dialog of the type appeared (it may have closed itself before it could be driven).
+    bool saw = false, driven = false, timedOut = false;
 
 private:
     QObject m_context;
@@ -50,15 +49,18 @@ private:
 inline const QString kNoData = QStringLiteral("該当データがありません");
 inline const QString kMaxLine = QStringLiteral("最大表示行数を超えました");
 
-// One column of every row, or (col < 0) every column joined by '|'.
+// One column of an item, or (col < 0) every column joined by '|'.
+inline QString itemText(const QTreeWidgetItem* item, int columns, int col = -1) {
+    QStringList cells;
+    for (int c = 0; c < columns; ++c)
+        if (col < 0 || c == col) cells << item->text(c);
+    return cells.join(u'|');
+}
+
 inline QStringList rowTexts(const QTreeWidget* list, int col = -1) {
     QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        QStringList cells;
-        for (int c = 0; c < list->columnCount(); ++c)
-            if (col < 0 || c == col) cells << list->topLevelItem(i)->text(c);
-        out << cells.join(u'|');
-    }
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << itemText(list->topLevelItem(i), list->columnCount(), col);
     return out;
 }
 
@@ -76,13 +78,13 @@ inline void clickHeader(QTreeWidget* list, int section) {
 }
 
 inline void categories(const TempProgramDir& dir) {
-    dir.addCategory(1, QStringLiteral("食品"));
-    dir.addCategory(3, QStringLiteral("雑貨"));
-    dir.addCategory(7, QStringLiteral("衣料"));
+    for (const auto& [code, name] : {std::pair{1, u"食品"}, {3, u"雑貨"}, {7, u"衣料"}})
+        dir.addCategory(code, QString::fromUtf16(name));
 }
 
 // Plays space-separated steps on a popup's list as a user does them: down, enter, esc, f1, f12,
-// tb12 (the toolbar's F12), frame (the window frame's close), dclick2 (double-click on row 3).
+// tb12 (the toolbar's F12), frame (the window frame's close), dclick2 (double-click on row 3),
+// sortN (a click on the header of column N).
 // Returns what went wrong: the popup closed before a step, or F1 showing no help.
 inline QString play(FormBase* dlg, QTreeWidget* list, const QString& script) {
     for (const QString& step : script.split(u' ', Qt::SkipEmptyParts)) {
@@ -94,6 +96,7 @@ inline QString play(FormBase* dlg, QTreeWidget* list, const QString& script) {
         if (step == u"f12") QTest::keyClick(list, Qt::Key_F12);
         if (step == u"tb12") dlg->tlbFunction()->findChild<QAction*>(QStringLiteral("F12"))->trigger();
         if (step == u"frame") dlg->close();
+        if (step.startsWith(u"sort")) clickHeader(list, step.mid(4).toInt());
         if (step == u"dclick2") QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row3);
         if (step == u"dclick2") QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row3);
         if (step == u"f1") {
