@@ -2,16 +2,19 @@
 
 #include "support/TempProgramDir.h"
 
+#include "data/Recordset.h"
 #include "reports/ActiveReport.h"
 #include "reports/basActiveReport.h"
 
 #include <QCoreApplication>
-#include <QString>
 
 using namespace Qt::StringLiterals;
 
 // A small goods list built on the engine the way the program's reports are: data control on the
 // program's database, page "n / count" in the header, a skipped detail, the common preview handlers.
+// With a minimum it is a shortage list: goods with kakuho below it printed, the page footer closes
+// the report when none was. With grecBuff it is a receipt list: no data control, FetchData takes
+// rows from that recordset while the counter glngCnt lasts.
 class GoodsListReport : public ActiveReport {
 public:
     explicit GoodsListReport(const QString& sql = QString()) : source(sql) {
@@ -24,10 +27,9 @@ public:
         PageHeader.addLabel(u"Label8"_s, u"/"_s, 8000, 100, 200, 300)->setAlignment(Qt::AlignCenter);
         PageHeader.addTextField(u"txtPageTotal"_s, {}, 8200, 100, 600, 300)->SummaryType =
             ReportControl::Summary::PageCount;
-        auto column = [&](const QString& field, const QString& heading, int x, int width,
-                          const QString& format) {
-            auto* head = PageHeader.addLabel(u"lbl"_s + field, heading, x, 700, width, 300);
-            auto* cell = Detail.addTextField(u"txt"_s + field, field, x, 0, width, 300, format);
+        auto column = [&](const QString& field, const QString& heading, int x, int w, const QString& format) {
+            auto* head = PageHeader.addLabel(u"lbl"_s + field, heading, x, 700, w, 300);
+            auto* cell = Detail.addTextField(u"txt"_s + field, field, x, 0, w, 300, format);
             if (!format.isEmpty()) head->setAlignment(right), cell->setAlignment(right);
         };
         column(u"code"_s, u"商品コード"_s, 0, 1800, {});
@@ -43,29 +45,42 @@ public:
 
     QString source;                      // DataControl1.Source when set
     QString skipCode;                    // the detail of this code is not printed
+    int minimum = 0, printedLines = 0;   // a shortage list when minimum is set
+    Recordset* grecBuff = nullptr;       // a receipt list when set
+    int glngCnt = 0;                     // and the rows to take from it
     int fetched = 0, footers = 0;        // FetchData calls that found a record, PageFooter_Format calls
     bool started = false, ended = false; // ReportStart, ReportEnd ran
 
     void ReportStart() override {
         started = true;
+        if (grecBuff) return;
         fnSetDataControl(*this);
-        PageSettings.PaperSize = ReportPageSettings::ddPaperA4;
-        PageSettings.Orientation = ReportPageSettings::ddOPortrait;
-        PageSettings.TopMargin = PageSettings.BottomMargin = 720;
-        PageSettings.LeftMargin = PageSettings.RightMargin = 1440;
+        PageSettings.TopMargin = PageSettings.BottomMargin = 720; // A4 portrait, sides 1440
         fnSetPreviewToolbar(*this);
         if (!source.isEmpty()) DataControl1.Source = source;
     }
     void FetchData(bool& eof) override {
+        if (grecBuff && glngCnt-- <= 0) eof = true;
         if (eof) return;
-        ++fetched; // an unbound field the report fills in code
+        ++fetched;
+        if (grecBuff) {
+            Fields().setValue(u"name"_s, grecBuff->Fields(u"name"_s));
+            Fields().setValue(u"code"_s, grecBuff->Fields(u"code"_s));
+            grecBuff->MoveNext();
+        } // an unbound field the report fills in code
         Fields().setValue(u"kingaku"_s, Fields(u"stanka"_s).toDouble() * 3);
     }
     void Detail_Format() override {
-        if (!skipCode.isEmpty() && Fields(u"code"_s).toString().trimmed() == skipCode)
+        const bool enough = minimum > 0 && minimum <= Fields(u"kakuho"_s).toInt();
+        if (enough || (!skipCode.isEmpty() && Fields(u"code"_s).toString().trimmed() == skipCode))
             Detail.LayoutAction = ReportSection::ddLANextRecord;
+        else
+            ++printedLines;
     }
-    void PageFooter_Format() override { ++footers; }
+    void PageFooter_Format() override {
+        ++footers;
+        if (minimum > 0 && printedLines == 0) fnPreviewNoData(*this);
+    }
     void NoData() override { fnPreviewNoData(*this); }
     void ReportEnd() override { ended = true; }
     void KeyDown(int& KeyCode, int Shift) override { fnPreviewKeyDown(*this, KeyCode, Shift); }

@@ -2,7 +2,6 @@
 #include "support/ScriptedDialogs.h"
 
 #include "data/basDb.h"
-#include "data/basSettings.h"
 
 #include <QtTest>
 #include <optional>
@@ -24,44 +23,22 @@ QStringList names(int first, int last) {
     return out;
 }
 
-// The shortage-list pattern: details skipped in Detail_Format, the first page footer closes the
-// report when nothing was printed. A plain goods list without a minimum.
-class ShortageReport : public GoodsListReport {
-public:
-    using GoodsListReport::GoodsListReport;
-    int printedLines = 0, minimum = 0;
-    void Detail_Format() override {
-        if (minimum > 0 && minimum <= Fields(u"kakuho"_s).toInt())
-            Detail.LayoutAction = ReportSection::ddLANextRecord;
-        else
-            ++printedLines;
-    }
-    void PageFooter_Format() override {
-        if (minimum > 0 && printedLines == 0) fnPreviewNoData(*this);
-    }
-};
-
-// The receipt-list pattern: no data control, FetchData takes rows from a handed-over recordset
-// while a counter lasts.
-class CountedReport : public GoodsListReport {
-public:
-    Recordset* grecBuff = nullptr;
-    int glngCnt = 0;
-    void ReportStart() override {} // no data control
-    void FetchData(bool& eof) override {
-        if (glngCnt-- <= 0) return void(eof = true);
-        Fields().setValue(u"name"_s, grecBuff->Fields(u"name"_s));
-        Fields().setValue(u"code"_s, grecBuff->Fields(u"code"_s));
-        grecBuff->MoveNext();
-    }
-};
-
 // Goods 1..goods, the one of code skip not printed (0: none), from the database or handed over
 // with no database at all.
 struct PagesCase {
     int goods, skip, pages;
     bool handed = false;
     int detailHeight = 300;
+};
+
+enum How { Show, Run, Print };
+
+struct OutcomeCase {
+    QString source; // none: no records handed over
+    int minimum;    // of the shortage list, 0 for a plain list
+    QString title;  // of the message box, none when there is none
+    int printed;    // goods printed in the preview
+    How how = Show;
 };
 
 } // namespace
@@ -85,124 +62,44 @@ private slots:
     }
     void pagesAndPageCount() {
         QFETCH(PagesCase, c);
-        const int goods = c.goods, pages = c.pages;
         std::optional<TempProgramDir> dir;
         QList<QVariantMap> rows;
-        for (int i = 1; c.handed && i <= goods; ++i)
+        for (int i = 1; c.handed && i <= c.goods; ++i)
             rows.append({{u"CODE"_s, QString::number(i)}, {u"Name"_s, nameOf(i)}});
-        if (!c.handed) addGoods(dir.emplace(), goods);
+        if (!c.handed) addGoods(dir.emplace(), c.goods);
         GoodsListReport r(c.handed ? QString() : kAllGoods);
         if (c.handed) r.setRecords(rows);
         r.Detail.Height = c.detailHeight;
         r.skipCode = c.skip ? QString::number(c.skip) : QString();
         QVERIFY(r.Run());
-        QCOMPARE(r.PageCount(), pages);
-        QCOMPARE(r.fetched, goods);
-        QCOMPARE(r.footers, pages);
+        QCOMPARE(r.PageCount(), c.pages);
+        QCOMPARE(r.fetched, c.goods);
+        QCOMPARE(r.footers, c.pages);
         QVERIFY(r.ended);
-        QStringList expected = names(1, goods);
+        QStringList expected = names(1, c.goods);
         expected.removeAll(nameOf(c.skip));
         QCOMPARE(printedNames(r), expected);
-        for (int p = 0; p < pages; ++p) { // "page / page count" in every header
+        for (int p = 0; p < c.pages; ++p) { // "page / page count" in every header
             const QStringList texts = r.Pages().at(p).texts();
             const int slash = texts.indexOf(u"/"_s);
             QVERIFY2(slash > 0 && slash + 1 < texts.size(), qPrintable(texts.join(u'|')));
-            QCOMPARE(texts.mid(slash - 1, 3).join(u' '), u"%1 / %2"_s.arg(p + 1).arg(pages));
+            QCOMPARE(texts.mid(slash - 1, 3).join(u' '), u"%1 / %2"_s.arg(p + 1).arg(c.pages));
             QCOMPARE(texts.first(), u"商品一覧表"_s);
         }
     }
 
-    void boundAndUnboundFieldsAreFormatted() {
+    // Bound fields in their formats, an unbound one filled in FetchData (kingaku = stanka * 3,
+    // "#,##0"), a name too long for its box cut to the box.
+    void detailTexts() {
         TempProgramDir dir;
-        dir.addGoods(u"A1"_s, nameOf(1));
+        const QString longName = u"テスト商品"_s + QString(55, QChar(u'長'));
+        dir.addGoods(u"A1"_s, longName);
         dir.exec(u"update goods set stanka = 1234.5"_s);
         GoodsListReport r(kAllGoods);
         QVERIFY(r.Run());
         const QStringList texts = r.Pages().at(0).texts();
-        // kingaku = stanka * 3, filled in FetchData, format "#,##0".
         for (const QString& s : {u"1,234.50"_s, u"3,704"_s, u"          A1"_s})
             QVERIFY2(texts.contains(s), qPrintable(s + u" in "_s + texts.join(u'|')));
-        QCOMPARE(r.DataControl1.ConnectionString,
-                 u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + fnProgramFolder() +
-                     u"\\data1.dat;Jet OLEDB:Database Password=QelMorvan;Persist Security Info=False"_s);
-    }
-
-    // Nothing to print: the NoData message, false, unloaded; a report never shown is its caller's.
-    void nothingToPrint_data() {
-        QTest::addColumn<bool>("print");
-        QTest::newRow("no records handed over") << false;
-        QTest::newRow("printing an empty table") << true;
-    }
-    void nothingToPrint() {
-        QFETCH(bool, print);
-        TempProgramDir dir;
-        ScriptedDialogs dialogs;
-        auto* r = new GoodsListReport(print ? kAllGoods : QString());
-        QPointer<GoodsListReport> guard(r);
-        if (!print) r->setRecords({});
-        QVERIFY(!(print ? r->PrintReport(true) : r->Run()));
-        QCOMPARE(dialogs.messages.size(), 1);
-        QCOMPARE(dialogs.lastMessage().title, u"ＰＥＬＫＯ"_s);
-        QCOMPARE(r->lastErrorNumber(), 0);
-        QVERIFY(r->isUnloaded());
-        delete r;
-        settle();
-        QVERIFY(guard.isNull());
-    }
-
-    // Shown: the NoData message, the error box of a bad source, or a preview of what was printed.
-    // kakuho of goods i is i; a goods is short when its kakuho is below the minimum.
-    void show_data() {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<int>("minimum");   // 0: no shortage check
-        QTest::addColumn<QString>("title"); // of the message box, "" for none
-        QTest::addColumn<int>("printed");
-        const QString pelko = u"ＰＥＬＫＯ"_s;
-        QTest::newRow("no data") << u"SELECT * FROM goods WHERE code = 'none'"_s << 0 << pelko << 0;
-        QTest::newRow("bad source") << u"SELECT * FROM nosuchtable"_s << 0 << u"エラー"_s << 0;
-        QTest::newRow("footer closes, none short") << kAllGoods << 1 << pelko << 0;
-        QTest::newRow("some short") << kAllGoods << 4 << QString() << 3;
-    }
-    void show() {
-        QFETCH(QString, source);
-        QFETCH(int, minimum);
-        QFETCH(QString, title);
-        QFETCH(int, printed);
-        TempProgramDir dir;
-        ScriptedDialogs dialogs;
-        addGoods(dir, 10);
-        dir.exec(u"update goods set kakuho = cast(trim(code) as integer)"_s);
-        QPointer<ShortageReport> r = new ShortageReport(source);
-        r->minimum = minimum;
-        r->Show();
-        QVERIFY(r && r->started);
-        QCOMPARE(dialogs.messages.size(), title.isEmpty() ? 0 : 1);
-        if (printed > 0) {
-            QVERIFY(r->preview()->isVisible());
-            QCOMPARE(printedNames(*r), names(1, printed));
-            return r->Unload();
-        }
-        const MessageRequest& box = dialogs.lastMessage();
-        QCOMPARE(box.title, title);
-        if (title == u"エラー") {
-            QCOMPARE(box.icon, MsgIcon::Critical);
-            QVERIFY2(box.text.contains(u": "_s), qPrintable(box.text));
-            QVERIFY(r->ended);
-        } else {
-            QCOMPARE(box.text, u"該当データがありません"_s);
-        }
-        QVERIFY(!r->preview() || !r->preview()->isVisible());
-        settle();
-        QVERIFY(r.isNull()); // unloaded with its preview
-        for (QWidget* w : QApplication::topLevelWidgets())
-            QVERIFY(!qobject_cast<ReportPreview*>(w) || !w->isVisible());
-    }
-
-    void longTextIsCutToItsBox() {
-        GoodsListReport r;
-        const QString longName = u"テスト商品"_s + QString(60, QChar(u'長'));
-        r.setRecords({{{u"name"_s, longName}}});
-        QVERIFY(r.Run());
         const QStringList printed = printedNames(r);
         QCOMPARE(printed.size(), 1);
         QVERIFY(printed.first().size() < longName.size());
@@ -211,41 +108,74 @@ private slots:
         QVERIFY(fm.horizontalAdvance(printed.first()) <= 4000);
     }
 
-    void landscapeSwapsPaper() {
-        ReportPageSettings s;
-        s.Orientation = ReportPageSettings::ddOLandscape;
-        QCOMPARE(QSize(s.paperWidth(), s.paperHeight()), QSize(16838, 11906));
-        QCOMPARE(s.pageLayout().orientation(), QPageLayout::Landscape);
-        s.Orientation = ReportPageSettings::ddOPortrait;
-        QCOMPARE(s.paperWidth(), 11906);
+    // Shown, run or printed: the NoData message, the error box of a bad source, or what was printed.
+    // kakuho of goods i is i; a goods is short when its kakuho is below the minimum.
+    void outcome_data() {
+        QTest::addColumn<OutcomeCase>("c");
+        const QString none = u"SELECT * FROM goods WHERE code = 'none'"_s, pelko = u"ＰＥＬＫＯ"_s;
+        QTest::newRow("no data") << OutcomeCase{none, 0, pelko, 0};
+        QTest::newRow("bad source") << OutcomeCase{u"SELECT * FROM nosuchtable"_s, 0, u"エラー"_s, 0};
+        QTest::newRow("footer closes, none short") << OutcomeCase{kAllGoods, 1, pelko, 0};
+        QTest::newRow("some short") << OutcomeCase{kAllGoods, 4, QString(), 3};
+        QTest::newRow("run, no records handed over") << OutcomeCase{QString(), 0, pelko, 0, Run};
+        QTest::newRow("printing no data") << OutcomeCase{none, 0, pelko, 0, Print};
+    }
+    void outcome() {
+        QFETCH(OutcomeCase, c);
+        TempProgramDir dir;
+        ScriptedDialogs dialogs;
+        addGoods(dir, 10);
+        dir.exec(u"update goods set kakuho = cast(trim(code) as integer)"_s);
+        QPointer<GoodsListReport> r = new GoodsListReport(c.source);
+        r->minimum = c.minimum;
+        if (c.source.isEmpty()) r->setRecords({});
+        if (c.how == Show)
+            r->Show();
+        else
+            QVERIFY(!(c.how == Print ? r->PrintReport(true) : r->Run())); // nothing to print is no success
+        QVERIFY(r && r->started);
+        QCOMPARE(dialogs.messages.size(), c.title.isEmpty() ? 0 : 1);
+        if (c.printed > 0) {
+            QVERIFY(r->preview()->isVisible());
+            QCOMPARE(printedNames(*r), names(1, c.printed));
+            r->Unload();
+        } else if (c.title == u"エラー") {
+            QCOMPARE(dialogs.lastMessage().icon, MsgIcon::Critical);
+            QVERIFY2(dialogs.lastMessage().text.contains(u": "_s), qPrintable(dialogs.lastMessage().text));
+            QVERIFY(r->ended);
+        } else {
+            QCOMPARE(dialogs.lastMessage().text, u"該当データがありません"_s);
+            QCOMPARE(r->lastErrorNumber(), 0);
+        }
+        if (!c.title.isEmpty()) QCOMPARE(dialogs.lastMessage().title, c.title);
+        QVERIFY(!r->preview() || !r->preview()->isVisible());
+        QVERIFY(r->isUnloaded());
+        if (c.how != Show) delete r; // a report never shown belongs to its caller
+        settle();
+        QVERIFY(r.isNull()); // unloaded with its preview
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<ReportPreview*>(w) || !w->isVisible());
     }
 
-    // A recordset handed over: to a FetchData of the report's own while a counter lasts, or
-    // copied by setRecordset from its current record on (counter -1).
+    // A recordset of five goods handed over: to a FetchData of the report's own while a counter
+    // lasts, or (counter -1) copied by setRecordset from its current record, the second, on.
     void recordsetHandedOver_data() {
         QTest::addColumn<int>("counter");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("last");
-        QTest::newRow("counter for all five") << 5 << 1 << 5;
-        QTest::newRow("counter below the rows") << 2 << 1 << 2;
-        QTest::newRow("from the current record") << -1 << 2 << 5;
+        for (int counter : {5, 2, -1})
+            QTest::addRow("counter %d", counter) << counter;
     }
     void recordsetHandedOver() {
         QFETCH(int, counter);
-        QFETCH(int, first);
-        QFETCH(int, last);
         TempProgramDir dir;
         addGoods(dir, 5);
         Recordset rec;
         fnOpenRecordset(rec, kAllGoods);
-        CountedReport counted;
-        counted.grecBuff = &rec;
-        counted.glngCnt = counter;
-        GoodsListReport copied;
-        if (counter < 0) rec.MoveNext(), copied.setRecordset(rec);
-        ActiveReport& r = counter < 0 ? static_cast<ActiveReport&>(copied) : counted;
+        GoodsListReport r;
+        r.grecBuff = counter < 0 ? nullptr : &rec;
+        r.glngCnt = counter;
+        if (counter < 0) rec.MoveNext(), r.setRecordset(rec);
         QVERIFY(r.Run());
-        QCOMPARE(printedNames(r), names(first, last));
+        QCOMPARE(printedNames(r), counter < 0 ? names(2, 5) : names(1, counter));
     }
 
     void reportWithoutDataEnds() {

@@ -2,7 +2,6 @@
 #include "support/ScriptedDialogs.h"
 
 #include "reports/PrinterSeam.h"
-#include "reports/ReportPreview.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -13,8 +12,8 @@ namespace {
 QString poppler(const QString& tool, const QStringList& args) {
     QProcess p;
     p.start(tool, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) return QString();
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return p.waitForFinished(60000) && !p.exitCode() ? QString::fromUtf8(p.readAllStandardOutput())
+                                                     : QString();
 }
 
 int pdfPages(const QString& file) {
@@ -22,18 +21,15 @@ int pdfPages(const QString& file) {
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
-// A printer that needs no printer: it hands back a PDF writer, or cancels.
-class ScriptedPrinters final : public PrinterSeam {
-public:
+// A printer that needs no printer: it hands back a PDF writer on outputFile, or cancels.
+struct ScriptedPrinters final : PrinterSeam {
     ScriptedPrinters() { setPrinters(this); }
     ~ScriptedPrinters() override { setPrinters(nullptr); }
-    std::unique_ptr<QPagedPaintDevice> openPrinter(const PrintRequest& request, int* first,
-                                                   int* last) override {
-        requests.append(request);
-        if (cancel) return nullptr;
-        std::tie(*first, *last) = std::pair(1, request.pageCount);
-        auto writer = std::make_unique<QPdfWriter>(outputFile);
-        writer->setPageLayout(request.pageLayout);
+    std::unique_ptr<QPagedPaintDevice> openPrinter(const PrintRequest& r, int* first, int* last) override {
+        requests.append(r);
+        std::tie(*first, *last) = std::pair(1, r.pageCount);
+        auto writer = cancel ? nullptr : std::make_unique<QPdfWriter>(outputFile);
+        if (writer) writer->setPageLayout(r.pageLayout);
         return writer;
     }
     QList<PrintRequest> requests;
@@ -42,8 +38,9 @@ public:
 };
 
 // A shown preview of a three-page list.
-QPointer<GoodsListReport> showThreePages() {
+QPointer<GoodsListReport> showThreePages(bool centred = false) {
     auto* r = new GoodsListReport(kAllGoods);
+    r->PreviewCentered = centred;
     r->Show();
     if (!r->preview() || !r->preview()->isVisible() || r->PageCount() != 3)
         qFatal("the preview did not open with three pages");
@@ -76,20 +73,18 @@ struct KeyCase {
 
 class tst_ReportPreview : public QObject {
     Q_OBJECT
-    std::unique_ptr<TempProgramDir> m_dir;
+    TempProgramDir m_dir; // only read
 
 private slots:
-    void init() {
-        m_dir = std::make_unique<TempProgramDir>();
-        addGoods(*m_dir, 100);
-    }
-    void cleanup() {
-        settle();
-        m_dir.reset();
-    }
+    void initTestCase() { addGoods(m_dir, 100); }
+    void cleanup() { settle(); }
 
-    void toolbarInOrderAndSetUpOnce() {
-        QPointer<GoodsListReport> r = showThreePages();
+    void previewAsOpened() {
+        QPointer<GoodsListReport> r = showThreePages(true);
+        const QPoint off =
+            r->preview()->geometry().center() - r->preview()->screen()->availableGeometry().center();
+        QVERIFY2(qAbs(off.x()) <= 40 && qAbs(off.y()) <= 40,
+                 qPrintable(u"%1,%2"_s.arg(off.x()).arg(off.y())));
         QStringList shown; // [box]: zoom percent, page number
         for (QAction* a : r->preview()->findChild<QToolBar*>(u"tlbPreview"_s)->actions())
             if (!a->isSeparator())
@@ -146,11 +141,10 @@ private slots:
             if (c.key == WindowClose) QVERIFY(preview->close());
             if (c.key > 0) QTest::keyClick(target, Qt::Key(c.key), Qt::KeyboardModifiers(c.modifiers));
         }
-        if (c.page == 0) {
+        if (c.page == 0) { // closed and unloaded
             QVERIFY(!preview || !preview->isVisible());
             settle();
-            QVERIFY(r.isNull());
-            QVERIFY(preview.isNull());
+            QVERIFY(r.isNull() && preview.isNull());
             return;
         }
         QCOMPARE(r->CurrentPage(), c.page);
@@ -162,41 +156,55 @@ private slots:
         r->Unload();
     }
 
-    // Through the save dialog: written, cancelled (nothing said), or the error box and nothing
-    // left behind; the preview stays open.
-    void pdfExport_data() {
-        QTest::addColumn<QString>("target"); // %1: an empty folder; none: the dialog is cancelled
+    // Printed through the printer seam or exported through the save dialog, and read back;
+    // cancelled: nothing written or said; a file that cannot be written: the error box and nothing
+    // left behind. The preview stays open, its tool asks again.
+    void output_data() {
+        QTest::addColumn<bool>("print");
+        QTest::addColumn<QString>("target"); // %1: an empty folder; none: cancelled
         QTest::addColumn<int>("number");     // of the error box, 0 for none
-        QTest::newRow("written") << u"%1/一覧.PDF"_s << 0;
-        QTest::newRow("cancelled") << QString() << 0;
-        QTest::newRow("folder missing") << u"%1/nosuchfolder/a.PDF"_s << 76;
-        QTest::newRow("name is a folder") << u"%1"_s << 75;
-        QTest::newRow("folder not writable") << u"/proc/zanmo-report.PDF"_s << 70;
+        QTest::newRow("printed") << true << u"%1/printed.pdf"_s << 0;
+        QTest::newRow("print cancelled") << true << QString() << 0;
+        QTest::newRow("PDF written") << false << u"%1/一覧.PDF"_s << 0;
+        QTest::newRow("PDF cancelled") << false << QString() << 0;
+        QTest::newRow("folder missing") << false << u"%1/nosuchfolder/a.PDF"_s << 76;
+        QTest::newRow("name is a folder") << false << u"%1"_s << 75;
+        QTest::newRow("folder not writable") << false << u"/proc/zanmo-report.PDF"_s << 70;
     }
-    void pdfExport() {
+    void output() {
+        QFETCH(bool, print);
         QFETCH(QString, target);
         QFETCH(int, number);
         QTemporaryDir out;
         ScriptedDialogs dialogs; // an unscripted save dialog cancels
+        ScriptedPrinters printer;
         const QString file = target.contains(u"%1"_s) ? target.arg(out.path()) : target;
         const bool written = !file.isEmpty() && number == 0;
-        if (!file.isEmpty()) dialogs.answerSaveFile(file);
+        printer.outputFile = file;
+        printer.cancel = file.isEmpty();
+        if (!print && !file.isEmpty()) dialogs.answerSaveFile(file);
         QPointer<GoodsListReport> r = showThreePages();
-        QCOMPARE(fnExportPdf(*r), written);
-        QCOMPARE(dialogs.saveRequests.size(), 1);
-        const SaveFileRequest& ask = dialogs.saveRequests.first();
-        QCOMPARE(QStringList({ask.title, ask.filter, ask.proposedName}),
-                 QStringList({u"商品一覧表PDF出力ﾌｧｲﾙ"_s, u"PDFﾌｧｲﾙ (*.PDF)"_s, u"商品一覧表"_s}));
-        QCOMPARE(dialogs.messages.size(), file.isEmpty() ? 0 : 1);
-        if (file.isEmpty()) {
-            r->preview()->clickTool(0); // the PDF button, cancelled as well
-            QCOMPARE(dialogs.saveRequests.size(), 2);
-            QVERIFY(dialogs.messages.isEmpty());
-        }
+        QCOMPARE(print ? r->PrintReport(true) : fnExportPdf(*r), written);
+        QCOMPARE(dialogs.messages.size(), print || file.isEmpty() ? 0 : 1);
+        printer.cancel = true;
+        r->preview()->clickTool(r->Toolbar.indexOfId(print ? int(ReportToolbar::IdPrint) : ToolPdf));
+        QCOMPARE(print ? printer.requests.size() : dialogs.saveRequests.size(), 2);
+        QCOMPARE(print ? dialogs.saveRequests.size() : printer.requests.size(), 0);
         QVERIFY(r && r->preview()->isVisible());
         r->Unload();
+        if (print) {
+            const PrintRequest& asked = printer.requests.first();
+            QVERIFY(asked.showDialog);
+            QCOMPARE(asked.pageCount, 3);
+            QCOMPARE(asked.documentName, u"商品一覧表"_s);
+            QCOMPARE(asked.pageLayout.pageSize().id(), QPageSize::A4);
+        } else {
+            const SaveFileRequest& ask = dialogs.saveRequests.first();
+            QCOMPARE(QStringList({ask.title, ask.filter, ask.proposedName}),
+                     QStringList({u"商品一覧表PDF出力ﾌｧｲﾙ"_s, u"PDFﾌｧｲﾙ (*.PDF)"_s, u"商品一覧表"_s}));
+        }
         if (number) {
-            const MessageRequest& box = dialogs.lastMessage();
+            const MessageRequest& box = dialogs.messages.first();
             QCOMPARE(box.title, u"エラー"_s);
             QCOMPARE(box.icon, MsgIcon::Critical);
             QVERIFY2(box.text.startsWith(QString::number(number) + u": "_s), qPrintable(box.text));
@@ -206,10 +214,10 @@ private slots:
             QVERIFY(QDir(out.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
             return;
         }
-        QCOMPARE(dialogs.lastMessage().text, u"出力しました。"_s);
+        if (!print) QCOMPARE(dialogs.messages.first().text, u"出力しました。"_s);
         QCOMPARE(pdfPages(file), 3);
         const QString text = poppler(u"pdftotext"_s, {u"-layout"_s, file, u"-"_s});
-        for (const QString& s : {u"商品一覧表"_s, nameOf(1), nameOf(100), u"商品コード"_s})
+        for (const QString& s : {u"商品一覧表"_s, nameOf(1), nameOf(50), nameOf(100), u"商品コード"_s})
             QVERIFY2(text.contains(s), qPrintable(s + u" in "_s + text.left(400)));
         const QStringList pages = text.split(QChar(u'\f'), Qt::SkipEmptyParts);
         QCOMPARE(pages.size(), 3);
@@ -225,51 +233,6 @@ private slots:
                          qPrintable(line));
         // Only the glyphs used: the whole font file alone is several megabytes.
         QVERIFY(QFileInfo(file).size() < 1024 * 1024);
-    }
-
-    void printGoesThroughPrinterSeam_data() {
-        QTest::addColumn<bool>("cancel");
-        QTest::newRow("printed") << false;
-        QTest::newRow("cancelled") << true;
-    }
-    void printGoesThroughPrinterSeam() {
-        QFETCH(bool, cancel);
-        ScriptedPrinters printer;
-        QTemporaryDir out;
-        printer.outputFile = out.filePath(u"printed.pdf"_s);
-        printer.cancel = cancel;
-        GoodsListReport printed(kAllGoods);
-        QCOMPARE(printed.PrintReport(true), !cancel);
-        QCOMPARE(printer.requests.size(), 1);
-        const PrintRequest& asked = printer.requests.first();
-        QVERIFY(asked.showDialog);
-        QCOMPARE(asked.pageCount, 3);
-        QCOMPARE(asked.documentName, u"商品一覧表"_s);
-        QCOMPARE(asked.pageLayout.pageSize().id(), QPageSize::A4);
-        if (!cancel) {
-            QCOMPARE(pdfPages(printer.outputFile), 3);
-            QVERIFY(poppler(u"pdftotext"_s, {printer.outputFile, u"-"_s}).contains(nameOf(50)));
-            return;
-        }
-        QVERIFY(!QFileInfo::exists(printer.outputFile));
-        // The preview's print tool asks the same printer; cancelled, the preview stays open.
-        QPointer<GoodsListReport> r = showThreePages();
-        r->preview()->clickTool(r->Toolbar.indexOfId(ReportToolbar::IdPrint));
-        QCOMPARE(printer.requests.size(), 2);
-        QVERIFY(!QFileInfo::exists(printer.outputFile));
-        QVERIFY(r && r->preview()->isVisible());
-        r->Unload();
-    }
-
-    void centredWhenAsked() {
-        QPointer<GoodsListReport> r = new GoodsListReport(kAllGoods);
-        r->PreviewCentered = true;
-        r->Show();
-        const QPoint off =
-            r->preview()->geometry().center() - r->preview()->screen()->availableGeometry().center();
-        QVERIFY2(qAbs(off.x()) <= 40 && qAbs(off.y()) <= 40,
-                 qPrintable(u"%1,%2"_s.arg(off.x()).arg(off.y())));
-        r->Unload();
     }
 };
 
