@@ -10,11 +10,10 @@
 
 using namespace Qt::StringLiterals;
 
-// A small goods list built on the engine the way the program's reports are: data control on the
-// program's database, page "n / count" in the header, a skipped detail, the common preview handlers.
-// With a minimum it is a shortage list: goods with kakuho below it printed, the page footer closes
-// the report when none was. With grecBuff it is a receipt list: no data control, FetchData takes
-// rows from that recordset while the counter glngCnt lasts.
+// A goods list built the way the program's reports are: data control on the program's database,
+// page "n / count" in the header, a skipped detail, the common preview handlers. With a minimum a
+// shortage list (kakuho below it printed, the footer closes the report when none was); with
+// grecBuff a receipt list (no data control, FetchData takes rows while the counter glngCnt lasts).
 class GoodsListReport : public ActiveReport {
 public:
     explicit GoodsListReport(const QString& sql = QString()) : source(sql) {
@@ -64,8 +63,8 @@ public:
         if (eof) return;
         ++fetched;
         if (grecBuff) {
-            Fields().setValue(u"name"_s, grecBuff->Fields(u"name"_s));
-            Fields().setValue(u"code"_s, grecBuff->Fields(u"code"_s));
+            for (const QString& field : {u"name"_s, u"code"_s})
+                Fields().setValue(field, grecBuff->Fields(field));
             grecBuff->MoveNext();
         } // an unbound field the report fills in code
         Fields().setValue(u"kingaku"_s, Fields(u"stanka"_s).toDouble() * 3);

@@ -1,7 +1,6 @@
+#include "data/basDb.h"
 #include "reports/GoodsListReport.h"
 #include "support/ScriptedDialogs.h"
-
-#include "data/basDb.h"
 
 #include <QtTest>
 #include <optional>
@@ -23,12 +22,14 @@ QStringList names(int first, int last) {
     return out;
 }
 
-// Goods 1..goods, the one of code skip not printed (0: none), from the database or handed over
-// with no database at all.
+// Where the details come from: the data control, records handed over with no database at all, a
+// recordset copied from its current record (the second) on, or FetchData while a counter lasts.
+enum From { Database, Records, FromRecordset, Counted };
+
 struct PagesCase {
-    int goods, skip, pages;
-    bool handed = false;
-    int detailHeight = 300;
+    int goods, skip, pages; // goods 1..goods, the one of code skip not printed (0: none)
+    From from = Database;
+    int counter = 0, detailHeight = 300;
 };
 
 enum How { Show, Run, Print };
@@ -56,27 +57,35 @@ private slots:
         QTest::newRow("three pages") << PagesCase{100, 0, 3};
         QTest::newRow("skipped detail frees its place") << PagesCase{47, 47, 1};
         QTest::newRow("three pages, one skipped") << PagesCase{100, 50, 3};
-        QTest::newRow("three handed over") << PagesCase{3, 0, 1, true};
-        QTest::newRow("sixty handed over") << PagesCase{60, 0, 2, true};
-        QTest::newRow("details taller than a page") << PagesCase{2, 0, 2, true, 20000};
+        QTest::newRow("three handed over") << PagesCase{3, 0, 1, Records};
+        QTest::newRow("sixty handed over") << PagesCase{60, 0, 2, Records};
+        QTest::newRow("details taller than a page") << PagesCase{2, 0, 2, Records, 0, 20000};
+        QTest::newRow("recordset from its current record") << PagesCase{5, 0, 1, FromRecordset};
+        QTest::newRow("counter for all rows") << PagesCase{5, 0, 1, Counted, 5};
+        QTest::newRow("counter below the rows") << PagesCase{5, 0, 1, Counted, 2};
     }
     void pagesAndPageCount() {
         QFETCH(PagesCase, c);
         std::optional<TempProgramDir> dir;
+        if (c.from != Records) addGoods(dir.emplace(), c.goods);
+        Recordset rec;
+        if (c.from >= FromRecordset) fnOpenRecordset(rec, kAllGoods);
         QList<QVariantMap> rows;
-        for (int i = 1; c.handed && i <= c.goods; ++i)
+        for (int i = 1; c.from == Records && i <= c.goods; ++i)
             rows.append({{u"CODE"_s, QString::number(i)}, {u"Name"_s, nameOf(i)}});
-        if (!c.handed) addGoods(dir.emplace(), c.goods);
-        GoodsListReport r(c.handed ? QString() : kAllGoods);
-        if (c.handed) r.setRecords(rows);
+        GoodsListReport r(c.from == Database ? kAllGoods : QString());
+        if (c.from == Records) r.setRecords(rows);
+        if (c.from == FromRecordset) rec.MoveNext(), r.setRecordset(rec);
+        if (c.from == Counted) r.grecBuff = &rec, r.glngCnt = c.counter;
         r.Detail.Height = c.detailHeight;
         r.skipCode = c.skip ? QString::number(c.skip) : QString();
         QVERIFY(r.Run());
         QCOMPARE(r.PageCount(), c.pages);
-        QCOMPARE(r.fetched, c.goods);
         QCOMPARE(r.footers, c.pages);
         QVERIFY(r.ended);
-        QStringList expected = names(1, c.goods);
+        const int first = c.from == FromRecordset ? 2 : 1, last = c.from == Counted ? c.counter : c.goods;
+        QCOMPARE(r.fetched, last - first + 1);
+        QStringList expected = names(first, last);
         expected.removeAll(nameOf(c.skip));
         QCOMPARE(printedNames(r), expected);
         for (int p = 0; p < c.pages; ++p) { // "page / page count" in every header
@@ -129,10 +138,8 @@ private slots:
         QPointer<GoodsListReport> r = new GoodsListReport(c.source);
         r->minimum = c.minimum;
         if (c.source.isEmpty()) r->setRecords({});
-        if (c.how == Show)
-            r->Show();
-        else
-            QVERIFY(!(c.how == Print ? r->PrintReport(true) : r->Run())); // nothing to print is no success
+        const bool ok = c.how == Show ? (r->Show(), false) : c.how == Print ? r->PrintReport(true) : r->Run();
+        QVERIFY2(!ok, "nothing to print is no success");
         QVERIFY(r && r->started);
         QCOMPARE(dialogs.messages.size(), c.title.isEmpty() ? 0 : 1);
         if (c.printed > 0) {
@@ -156,28 +163,6 @@ private slots:
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY(!qobject_cast<ReportPreview*>(w) || !w->isVisible());
     }
-
-    // A recordset of five goods handed over: to a FetchData of the report's own while a counter
-    // lasts, or (counter -1) copied by setRecordset from its current record, the second, on.
-    void recordsetHandedOver_data() {
-        QTest::addColumn<int>("counter");
-        for (int counter : {5, 2, -1})
-            QTest::addRow("counter %d", counter) << counter;
-    }
-    void recordsetHandedOver() {
-        QFETCH(int, counter);
-        TempProgramDir dir;
-        addGoods(dir, 5);
-        Recordset rec;
-        fnOpenRecordset(rec, kAllGoods);
-        GoodsListReport r;
-        r.grecBuff = counter < 0 ? nullptr : &rec;
-        r.glngCnt = counter;
-        if (counter < 0) rec.MoveNext(), r.setRecordset(rec);
-        QVERIFY(r.Run());
-        QCOMPARE(printedNames(r), counter < 0 ? names(2, 5) : names(1, counter));
-    }
-
     void reportWithoutDataEnds() {
         // No source, no records, no FetchData of its own: one empty page, not an endless one.
         struct Bare : ActiveReport {
