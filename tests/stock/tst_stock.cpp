@@ -1,4 +1,5 @@
 #include "support/TempProgramDir.h"
+#include "ui/DataRows.h"
 
 #include "data/DbError.h"
 #include "stock/basStock.h"
@@ -8,31 +9,20 @@
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace rows;
 
 // The stock engine on a real ledger file.
 class TestStock : public QObject {
     Q_OBJECT
-
     TempProgramDir* m_dir = nullptr;
     static QString code(const QString& c) { return fnPadLeft(c, 12, u" "_s); }
-    QProcess* runTool(const QStringList& args) {
-        auto* p = new QProcess(this);
-        p->start(qEnvironmentVariable("ZANMO_TOOL"), args);
-        return p->waitForFinished(60000) ? p : nullptr;
-    }
-
 private slots:
     void init() { m_dir = new TempProgramDir; }
     void cleanup() { delete m_dir; }
-
     // Ledger rows "[goods@]day:kind:quantity[:voucher]" (goods A1 unless named, "null" for no quantity), then
     // "[goods@]S<day>=n" for fnGetStock and "B<day>=n" for fnGetStockBefore.
     void stock_data() {
-        QTest::addColumn<QString>("ledger");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, const char* ledger, const char* expected) {
-            QTest::newRow(name) << QString::fromUtf8(ledger) << QString::fromUtf8(expected);
-        };
+        cols<QString, QString>("ledger", "expected");
         row("counts on the 10th and the 20th",
             "20240110:9:50 20240110:0:7 20240120:9:30 20240120:0:5 20240125:1:2",
             "S20240125=28 B20240120=55 B20240125=28 S20240120=30 S20240115=50 S20240110=50 B20240110=7 "
@@ -60,10 +50,9 @@ private slots:
             "S20240702=2 S20240703=4 B20240703=4");
     }
     void stock() {
-        QFETCH(QString, ledger);
-        QFETCH(QString, expected);
+        const QString expected = fetch<QString>("expected");
         const auto goods = [](QString& s) { return s.contains(u'@') ? s.section(u'@', 0, 0) : u"A1"_s; };
-        for (QString r : ledger.split(u' ', Qt::SkipEmptyParts)) {
+        for (QString r : fetch<QString>("ledger").split(u' ', Qt::SkipEmptyParts)) {
             const QString g = goods(r);
             const QStringList f = r.section(u'@', -1).split(u':');
             if (f[2] == u"null"_s)
@@ -82,47 +71,39 @@ private slots:
         }
         QCOMPARE(actual.join(u' '), expected);
     }
-
     void databaseErrorRises() {
         m_dir->exec(u"drop table gdai"_s);
         QVERIFY_THROWS_EXCEPTION(DbError, fnGetStock(code(u"A1"_s), 20240101));
         QVERIFY_THROWS_EXCEPTION(DbError, fnGetStockBefore(code(u"A1"_s), 20240101));
     }
-
     void tool_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output");
-        // The code as typed: the tool pads it to the stored form.
-        QTest::newRow("on the 25th") << QStringList{u"12"_s, u"20240125"_s} << 0 << u"28\n"_s;
-        QTest::newRow("before the 20th")
-            << QStringList{u"12"_s, u"20240120"_s, u"--before"_s} << 0 << u"55\n"_s;
-        QTest::newRow("on the 20th") << QStringList{u"12"_s, u"20240120"_s} << 0 << u"30\n"_s;
-        QTest::newRow("missing day") << QStringList{u"12"_s} << 2 << QString();
-        QTest::newRow("no such day") << QStringList{u"12"_s, u"20240230"_s} << 2 << QString();
-        QTest::newRow("quote in the code") << QStringList{u"1'2"_s, u"20240101"_s} << 2 << QString();
-        QTest::newRow("no database there")
-            << QStringList{u"NODB"_s, u"12"_s, u"20240101"_s} << 2 << QString();
+        // The code as typed: the tool pads it to the stored form. DIR is the program folder, NODB an empty
+        // one.
+        cols<QStringList, int, QString>("args", "exitCode", "output");
+        row("on the 25th", QStringList{u"DIR"_s, u"12"_s, u"20240125"_s}, 0, "28\n");
+        row("before the 20th", QStringList{u"DIR"_s, u"12"_s, u"20240120"_s, u"--before"_s}, 0, "55\n");
+        row("on the 20th", QStringList{u"DIR"_s, u"12"_s, u"20240120"_s}, 0, "30\n");
+        row("missing day", QStringList{u"DIR"_s, u"12"_s}, 2, "");
+        row("no such day", QStringList{u"DIR"_s, u"12"_s, u"20240230"_s}, 2, "");
+        row("quote in the code", QStringList{u"DIR"_s, u"1'2"_s, u"20240101"_s}, 2, "");
+        row("no database there", QStringList{u"NODB"_s, u"12"_s, u"20240101"_s}, 2, "");
     }
     void tool() {
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
         if (qEnvironmentVariable("ZANMO_TOOL").isEmpty()) QSKIP("ZANMO_TOOL is not set (run through CTest)");
-        for (const char* r : {"10:9:50", "20:9:30", "20:0:5", "25:1:2"})
-            m_dir->addLedger(u"12"_s, 20240100 + QString::fromLatin1(r).section(u':', 0, 0).toInt(),
-                             QString::fromLatin1(r).section(u':', 1, 1).toInt(),
-                             QString::fromLatin1(r).section(u':', 2).toInt());
+        m_dir->addLedger(u"12"_s, 20240110, 9, 50);
+        m_dir->addLedger(u"12"_s, 20240120, 9, 30);
+        m_dir->addLedger(u"12"_s, 20240120, 0, 5);
+        m_dir->addLedger(u"12"_s, 20240125, 1, 2);
         QTemporaryDir empty;
-        if (args.first() == u"NODB"_s)
-            args[0] = empty.path();
-        else
-            args.prepend(m_dir->path());
-        QProcess* p = runTool(QStringList{u"stock"_s} + args);
-        QVERIFY(p);
-        QCOMPARE(p->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p->exitCode(), exitCode);
-        QTEST(QString::fromUtf8(p->readAllStandardOutput()), "output");
-        QCOMPARE(p->readAllStandardError().isEmpty(), exitCode == 0);
+        QStringList args = fetch<QStringList>("args");
+        args.replaceInStrings(u"NODB"_s, empty.path()).replaceInStrings(u"DIR"_s, m_dir->path());
+        QProcess p;
+        p.start(qEnvironmentVariable("ZANMO_TOOL"), QStringList{u"stock"_s} + args);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QTEST(p.exitCode(), "exitCode");
+        QTEST(QString::fromUtf8(p.readAllStandardOutput()), "output");
+        QCOMPARE(p.readAllStandardError().isEmpty(), p.exitCode() == 0);
     }
 };
 

@@ -22,6 +22,9 @@ struct DateForm {
         window.show();
         window.activateWindow();
     }
+    QString boxes() const {
+        return fields->year()->text() + u'/' + fields->month()->text() + u'/' + fields->day()->text();
+    }
     // Types into one box and leaves it for the other one.
     void enterAndLeave(QLineEdit* box, const QString& text) {
         box->setFocus();
@@ -32,11 +35,18 @@ struct DateForm {
     }
 };
 
+// Three boxes from "2024/ 1/ 5" and back.
+struct Boxes {
+    QLineEdit y, m, d;
+    explicit Boxes(const QString& s = QString())
+        : y(s.section(u'/', 0, 0)), m(s.section(u'/', 1, 1)), d(s.section(u'/', 2, 2)) {}
+    QString text() const { return y.text() + u'/' + m.text() + u'/' + d.text(); }
+};
+
 } // namespace
 
 class TestDates : public QObject {
     Q_OBJECT
-
 private slots:
     void addDate_data() {
         cols<int, int, int, bool, int>("date", "months", "days", "keepMonthEnd", "expected");
@@ -65,7 +75,6 @@ private slots:
                         fetch<bool>("keepMonthEnd")),
               "expected");
     }
-
     void lastDay_data() {
         // The last days of months 1 to 13 of a year.
         cols<int, QString>("year", "lastDays");
@@ -81,7 +90,6 @@ private slots:
             days << QString::number(fnLastDay(year, month));
         QTEST(days.join(u' '), "lastDays");
     }
-
     void completeYear_data() {
         cols<QString, QString>("text", "expected");
         row("5", "5", "2005"), row("50", "50", "2050"), row("51", "51", "1951"), row("99", "99", "1999"),
@@ -91,56 +99,46 @@ private slots:
             row("blanks", "   ", "");
     }
     void completeYear() { QTEST(fnCompleteYear(fetch<QString>("text")), "expected"); }
-
     void correctDate_data() {
-        cols<QString, QString, QString, QString, QString>("y", "m", "d", "mAfter", "dAfter");
-        row("month 13 to 12", "2024", "13", "5", "12", "5");
-        row("day 31 in April to 30", "2024", "4", "31", "4", "30");
-        row("29 Feb 2023 to 28", "2023", "2", "29", "2", "28");
-        row("29 Feb 2000 stays", "2000", "2", "29", "2", "29");
-        row("29 Feb 2100 to 28", "2100", "2", "29", "2", "28");
-        row("30 Feb 2024 to 29", "2024", "2", "30", "2", "29");
-        row("day 32 in December", "2024", "12", "32", "12", "31");
-        row("month 0 cleared", "2024", "0", "5", "", "5"), row("day 0 cleared", "2024", "5", "00", "5", "");
-        row("empty month leaves the day", "2024", "", "40", "", "40");
-        row("valid date untouched", "2024", " 1", " 5", " 1", " 5");
+        cols<QString, QString>("boxes", "after");
+        row("month 13 to 12", "2024/13/5", "2024/12/5"),
+            row("day 31 in April to 30", "2024/4/31", "2024/4/30");
+        row("29 Feb 2023 to 28", "2023/2/29", "2023/2/28"),
+            row("29 Feb 2000 stays", "2000/2/29", "2000/2/29");
+        row("29 Feb 2100 to 28", "2100/2/29", "2100/2/28"),
+            row("30 Feb 2024 to 29", "2024/2/30", "2024/2/29");
+        row("day 32 in December", "2024/12/32", "2024/12/31"), row("month 0 cleared", "2024/0/5", "2024//5");
+        row("day 0 cleared", "2024/5/00", "2024/5/"),
+            row("empty month leaves the day", "2024//40", "2024//40");
+        row("valid date untouched", "2024/ 1/ 5", "2024/ 1/ 5");
     }
     void correctDate() {
-        QLineEdit y(fetch<QString>("y")), m(fetch<QString>("m")), d(fetch<QString>("d"));
-        fnCorrectDate(&y, &m, &d);
-        QTEST(y.text(), "y");
-        QTEST(m.text(), "mAfter");
-        QTEST(d.text(), "dAfter");
+        Boxes b(fetch<QString>("boxes"));
+        fnCorrectDate(&b.y, &b.m, &b.d);
+        QTEST(b.text(), "after");
     }
-
     void fieldsToDate_data() {
-        cols<QString, QString, QString, int>("y", "m", "d", "expected");
-        row("padded boxes", "2024", " 1", " 5", 20240105), row("month end", "2024", "12", "31", 20241231);
-        row("empty month", "2024", "", "5", 0), row("blank year", "    ", "1", "1", 0),
-            row("empty day", "2024", "1", "", 0);
+        cols<QString, int>("boxes", "expected");
+        row("padded boxes", "2024/ 1/ 5", 20240105), row("month end", "2024/12/31", 20241231);
+        row("empty month", "2024//5", 0), row("blank year", "    /1/1", 0), row("empty day", "2024/1/", 0);
     }
     void fieldsToDate() {
-        QLineEdit y(fetch<QString>("y")), m(fetch<QString>("m")), d(fetch<QString>("d"));
-        QTEST(fnFieldsToDate(&y, &m, &d), "expected");
+        Boxes b(fetch<QString>("boxes"));
+        QTEST(fnFieldsToDate(&b.y, &b.m, &b.d), "expected");
     }
-
     void dateToFields_data() {
-        cols<int, QString, QString, QString>("date", "y", "m", "d");
-        row("no leading zeros", 20240105, "2024", " 1", " 5"),
-            row("two digits", 20241231, "2024", "12", "31");
-        row("no date", 0, "    ", " 0", " 0");
+        cols<int, QString>("date", "boxes");
+        row("no leading zeros", 20240105, "2024/ 1/ 5"), row("two digits", 20241231, "2024/12/31");
+        row("no date", 0, "    / 0/ 0");
     }
     void dateToFields() {
-        QLineEdit y, m, d;
-        setByteMaxLength(&y, 4);
-        setByteMaxLength(&m, 2);
-        setByteMaxLength(&d, 2);
-        fnDateToFields(fetch<int>("date"), &y, &m, &d);
-        QTEST(y.text(), "y");
-        QTEST(m.text(), "m");
-        QTEST(d.text(), "d");
+        Boxes b;
+        setByteMaxLength(&b.y, 4);
+        setByteMaxLength(&b.m, 2);
+        setByteMaxLength(&b.d, 2);
+        fnDateToFields(fetch<int>("date"), &b.y, &b.m, &b.d);
+        QTEST(b.text(), "boxes");
     }
-
     void truncate_data() {
         cols<double, int, double, double>("value", "mode", "unit", "expected");
         row("date to its month", 20240131.0, 0, 100.0, 20240100.0),
@@ -155,28 +153,24 @@ private slots:
     void truncate() {
         QTEST(fnTruncate(fetch<double>("value"), fetch<int>("mode"), fetch<double>("unit")), "expected");
     }
-
+    // Boxes set in turn ("Mm13" puts 13 into txtMm); each change corrects the date at once.
+    void dateFieldsCorrectWhileTyping_data() {
+        cols<QString, QString, int>("typed", "boxes", "date");
+        row("day 31 in April", "Yy2024 Dd31 Mm4", "2024/4/30", 20240430);
+        row("month 13, the day corrected again", "Yy2024 Dd31 Mm4 Mm13", "2024/12/30", 20241230);
+        row("30 Feb in a leap year", "Yy2024 Mm2 Dd30", "2024/2/29", 20240229);
+        row("then a common year", "Yy2024 Mm2 Dd30 Yy2023", "2023/2/28", 20230228);
+        row("the day cleared", "Yy2024 Mm2 Dd30 Yy2023 Dd", "2023/2/", 0);
+    }
     void dateFieldsCorrectWhileTyping() {
         DateForm f;
-        QVERIFY(QTest::qWaitForWindowActive(&f.window));
         QCOMPARE(inputMode(f.fields->month()), u"6"_s);
         QCOMPARE(byteMaxLength(f.fields->year()), 4);
-        f.fields->year()->setText(u"2024"_s);
-        f.fields->day()->setText(u"31"_s);
-        f.fields->month()->setText(u"4"_s);
-        QCOMPARE(f.fields->day()->text(), u"30"_s);
-        // Month 13 becomes 12; the change runs the correction again for the day.
-        f.fields->month()->setText(u"13"_s);
-        QCOMPARE(f.fields->month()->text(), u"12"_s);
-        f.fields->month()->setText(u"2"_s);
-        f.fields->day()->setText(u"30"_s);
-        QCOMPARE(f.fields->day()->text(), u"29"_s);
-        f.fields->year()->setText(u"2023"_s);
-        QCOMPARE(f.fields->date(), 20230228);
-        f.fields->day()->clear();
-        QCOMPARE(f.fields->date(), 0);
+        for (const QString& t : fetch<QString>("typed").split(u' '))
+            f.window.findChild<QLineEdit*>(u"txt"_s + t.left(2))->setText(t.mid(2));
+        QTEST(f.boxes(), "boxes");
+        QTEST(f.fields->date(), "date");
     }
-
     void dateFieldsLeavingABoxMovesThePicker() {
         DateForm f;
         QVERIFY(QTest::qWaitForWindowActive(&f.window));
@@ -190,13 +184,11 @@ private slots:
         QCOMPARE(f.fields->picker()->date(), QDate(2024, 3, 5));
         QCOMPARE(f.fields->day()->text(), QString());
     }
-
     void dateFieldsPickerRewritesBoxes() {
         DateForm f;
         QSignalSpy spy(f.fields, &DateFields::dateChanged);
         f.fields->picker()->setDate(QDate(2025, 11, 9));
-        QCOMPARE(f.fields->year()->text() + f.fields->month()->text() + f.fields->day()->text(),
-                 u"202511 9"_s);
+        QCOMPARE(f.boxes(), u"2025/11/ 9"_s);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toInt(), 20251109);
         // Setting the date it already shows still rewrites the boxes.
@@ -204,7 +196,6 @@ private slots:
         f.fields->setDate(20251109);
         QCOMPARE(f.fields->day()->text(), u" 9"_s);
     }
-
     void dateFieldsClampToRange() {
         DateForm f;
         f.fields->setRange(QDate(2000, 1, 1), QDate(2030, 12, 31));

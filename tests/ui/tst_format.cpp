@@ -8,7 +8,6 @@ using namespace Qt::Literals::StringLiterals;
 
 class TestFormat : public QObject {
     Q_OBJECT
-
 private slots:
     void format_data() {
         QTest::addColumn<QVariant>("value");

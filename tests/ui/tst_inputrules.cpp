@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -13,39 +12,31 @@ using namespace rows;
 // The field input rules on a plain window with real widgets.
 class TestInputRules : public QObject {
     Q_OBJECT
-
     QWidget* m_form = nullptr;
     QLineEdit* box(const QString& name) { return m_form->findChild<QLineEdit*>(name); }
     void focusOn(QWidget* w) {
         w->setFocus(Qt::OtherFocusReason);
         QTRY_COMPARE(QApplication::focusWidget(), w);
     }
-
 private slots:
     void init() {
         m_form = new QWidget;
-        auto* layout = new QVBoxLayout(m_form);
         // Tab indexes deliberately not in creation order, with a gap.
-        const QStringList names{u"txtA"_s,      u"txtC"_s,        u"txtB"_s,
-                                u"txtHidden"_s, u"txtDisabled"_s, u"txtNoStop"_s};
-        const int indexes[] = {0, 7, 3, 4, 5, 6};
-        for (int i = 0; i < names.size(); ++i) {
+        for (const QString& s : u"txtA:0 txtC:7 txtB:3 txtHidden:4 txtDisabled:5 txtNoStop:6"_s.split(u' ')) {
             auto* e = new QLineEdit(m_form);
-            e->setObjectName(names[i]);
-            setTabIndex(e, indexes[i]);
+            e->setObjectName(s.section(u':', 0, 0));
+            setTabIndex(e, s.section(u':', 1).toInt());
             setTabStop(e, true);
-            layout->addWidget(e);
         }
         box(u"txtHidden"_s)->hide();
         box(u"txtDisabled"_s)->setEnabled(false);
         setTabStop(box(u"txtNoStop"_s), false);
-        layout->addWidget(new QCheckBox(u"chk"_s, m_form));
+        new QCheckBox(u"chk"_s, m_form);
         m_form->show();
         m_form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_form));
     }
     void cleanup() { delete m_form; }
-
     void filterKey_data() {
         cols<QString, QString, QString>("mode", "passes", "swallowed");
         row("0", "0", ",", "-"), row("1", "1", "-", "."), row("2", "2", ".", "-"), row("3", "3", "-.", ","),
@@ -65,7 +56,6 @@ private slots:
             QCOMPARE(ch, passes.toUcs4().contains(c) ? c : char32_t(0));
         }
     }
-
     void checkByteLength_data() {
         // "AB|" puts the cursor after AB, "A[BC]D" selects BC.
         cols<int, QString, QString, bool, QString>("maxLength", "text", "typed", "accepted", "textAfter");
@@ -95,7 +85,6 @@ private slots:
         QCOMPARE(ch != 0, fetch<bool>("accepted"));
         QTEST(b->text(), "textAfter");
     }
-
     void filterTextActsLikeTyping_data() {
         cols<QString, int, QString, QString, QString>("mode", "maxLength", "text", "given", "expected");
         row("digits only", "6", 0, "", "1a2b3", "123"),
@@ -111,7 +100,6 @@ private slots:
         b->setText(fetch<QString>("text"));
         QTEST(fnFilterText(m_form, fetch<QString>("given")), "expected");
     }
-
     void moveFocus_data() {
         cols<QString, int, bool, QString>("from", "key", "arrows", "to");
         const int ret = Qt::Key_Return, up = Qt::Key_Up, down = Qt::Key_Down;
@@ -134,7 +122,6 @@ private slots:
         QCOMPARE(key, to.isEmpty() ? sent : 0);
         QTRY_COMPARE(QApplication::focusWidget()->objectName(), to.isEmpty() ? from : to);
     }
-
     void canFocus() {
         QVERIFY(fnCanFocus(box(u"txtA"_s)));
         for (const QString& name : {u"txtHidden"_s, u"txtDisabled"_s, u"txtNoStop"_s})
@@ -143,7 +130,6 @@ private slots:
         QLabel label(m_form); // takes no focus at all
         QVERIFY(!fnCanFocus(&label));
     }
-
     void selectText_data() {
         cols<QString, bool, QString>("text", "removeCommas", "expected");
         row("commas and blanks removed", " 1,234,567 ", true, "1234567"),
@@ -158,7 +144,6 @@ private slots:
         QCOMPARE(b->text(), expected);
         QCOMPARE(b->selectedText(), expected);
     }
-
     void padLeft_data() {
         cols<QString, int, QString, QString>("value", "width", "pad", "expected");
         row("code 12 to 12", "12", 12, " ", "          12"), row("empty to 3", "", 3, " ", "   "),
@@ -170,7 +155,6 @@ private slots:
         QTEST(fnPadLeft(fetch<QString>("value"), qint16(fetch<int>("width")), fetch<QString>("pad")),
               "expected");
     }
-
     void val_data() {
         cols<QString, double>("text", "expected");
         row("digits", "2024", 2024.0), row("leading number only", "12abc", 12.0),
@@ -179,7 +163,6 @@ private slots:
             row("exponent", "1e3", 1000.0), row("hex", "&H1F", 31.0);
     }
     void val() { QTEST(fnVal(fetch<QString>("text")), "expected"); }
-
     void roundEven_data() {
         cols<double, int>("value", "expected");
         row("2.5 down", 2.5, 2), row("3.5 up", 3.5, 4), row("-2.5 to -2", -2.5, -2),

@@ -22,7 +22,6 @@ QString enabledKeys(const QToolBar* tb) {
 
 class TestToolbar : public QObject {
     Q_OBJECT
-
 private slots:
     void createsTwelveKeyedButtons() {
         QWidget w;
@@ -37,7 +36,6 @@ private slots:
         QVERIFY(!fnToolbarButton(tb, 13));
         QVERIFY(!fnToolbarButton(nullptr, 1));
     }
-
     void setToolbar() {
         QWidget w;
         QToolBar* tb = fnCreateFunctionToolbar(&w);
@@ -50,7 +48,6 @@ private slots:
         QVERIFY(!fnToolbarButton(tb, 5)->icon().isNull());
         QVERIFY(fnToolbarButton(tb, 7)->icon().isNull()); // a button left out gets no picture
     }
-
     void enableToolbar_data() {
         cols<QString, QString, QString>("before", "pattern", "enabled");
         const char* all = "1111-1111-1111";
@@ -71,7 +68,6 @@ private slots:
         fnEnableToolbar(tb, fetch<QString>("pattern"));
         QTEST(enabledKeys(tb), "enabled");
     }
-
     void tips_data() {
         cols<int, QString>("n", "tip");
         row("1", 1, "F1 ヘルプを表示"), row("2", 2, "F2 次のデータを検索"),
@@ -80,7 +76,6 @@ private slots:
             row("10", 10, "F10 印刷"), row("11", 11, "F11");
     }
     void tips() { QTEST(fnToolbarTip(fetch<int>("n")), "tip"); }
-
     void fitToolbarMovesFreeControlsAndWidens() {
         QWidget form;
         form.resize(100, 200);
@@ -97,18 +92,16 @@ private slots:
         QVERIFY(form.width() > 100);
         QCOMPARE(tb->pos(), QPoint(0, 0));
     }
-
     void fitToolbarWithFewerButtons() {
         QWidget form;
         form.resize(1000, 100);
         auto* tb = new QToolBar(&form);
         tb->addAction(u"F1"_s)->setObjectName(u"F1"_s);
-        fnFitToolbar(&form, tb);
-        QCOMPARE(form.width(), 1000);
         QToolBar empty;
-        fnFitToolbar(&form, &empty);
-        fnFitToolbar(&form, nullptr);
-        QCOMPARE(form.width(), 1000);
+        for (QToolBar* t : {tb, &empty, static_cast<QToolBar*>(nullptr)}) {
+            fnFitToolbar(&form, t);
+            QCOMPARE(form.width(), 1000);
+        }
     }
 };
 
