@@ -163,8 +163,9 @@ private slots:
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY(!qobject_cast<ReportPreview*>(w) || !w->isVisible());
     }
+
+    // No source, no records, no FetchData of its own: one empty page, not an endless one.
     void reportWithoutDataEnds() {
-        // No source, no records, no FetchData of its own: one empty page, not an endless one.
         struct Bare : ActiveReport {
             int noData = 0;
             void NoData() override { ++noData; }

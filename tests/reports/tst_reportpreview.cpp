@@ -93,6 +93,7 @@ private slots:
         QCOMPARE(visibleButtonIds(r->Toolbar), ids);
         r->Unload();
     }
+
     void keys_data() {
         QTest::addColumn<KeyCase>("c");
         const int F2 = Qt::Key_F2, F3 = Qt::Key_F3, F9 = Qt::Key_F9, S = Qt::SHIFT, C = Qt::CTRL;
