@@ -1,8 +1,15 @@
+#include "app/QtDialogs.h"
 #include "app/basMain.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
+// Starting the program: the launch text split into tokens, the program run, and the real dialogs.
 class tst_startup : public QObject {
     Q_OBJECT
 
@@ -11,34 +18,39 @@ private slots:
     void commandLine();
     void program_data();
     void program();
+    void messageBox_data();
+    void messageBox();
+    void startProgram();
 };
+
+// Token lists are written joined by '|'; a null text is no list at all.
+static QStringList list(const char* joined) {
+    return joined ? QString(joined).split('|') : QStringList();
+}
+
+static void row(const char* name, const QString& text, const char* tokens, const char* before = nullptr) {
+    QTest::newRow(name) << text << list(before) << list(tokens);
+}
 
 void tst_startup::commandLine_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("before"); // the array as the caller passes it in
     QTest::addColumn<QStringList>("tokens");
-    const QStringList eleven{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
-    QTest::newRow("screen only") << "1" << QStringList() << QStringList{"1"};
-    QTest::newRow("date and code") << "1 20240105     123" << QStringList()
-                                   << QStringList{"1", "20240105", "123"};
-    QTest::newRow("trailing blank") << "1 " << QStringList() << QStringList{"1", ""};
-    QTest::newRow("trailing blanks") << "1    " << QStringList() << QStringList{"1", ""};
-    QTest::newRow("leading blank") << " 1" << QStringList() << QStringList{"", "1"};
-    QTest::newRow("only a blank") << " " << QStringList() << QStringList{"", ""};
+    const QString eleven = "0 1 2 3 4 5 6 7 8 9 10";
+    row("screen only", "1", "1");
+    row("date and code", "1 20240105     123", "1|20240105|123");
+    row("trailing blank", "1 ", "1|");
+    row("leading blank", " 1", "|1");
+    row("only a blank", " ", "|");
     // The rest is trimmed after each separator, so only a blank right after token 0 makes an empty token.
-    QTest::newRow("trailing blank after date")
-        << "3 20240105 " << QStringList() << QStringList{"3", "20240105"};
-    QTest::newRow("tab is no separator") << "1\t2" << QStringList() << QStringList{"1\t2"};
-    QTest::newRow("eleven tokens") << eleven.join(' ') << QStringList() << eleven;
+    row("trailing blank after date", "3 20240105 ", "3|20240105");
+    row("tab is no separator", "1\t2", "1\t2");
+    row("eleven tokens", eleven, "0|1|2|3|4|5|6|7|8|9|10");
     // Past the eleventh token the text is dropped: a token never holds a blank.
-    QTest::newRow("twelve tokens") << eleven.join(' ') + " 11" << QStringList() << eleven;
-    QTest::newRow("many tokens") << "a b c d e f g h i j k l m n" << QStringList()
-                                 << QStringList{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"};
-    QTest::newRow("eleven then blank") << eleven.join(' ') + " " << QStringList() << eleven;
-    QTest::newRow("empty text leaves array alone")
-        << QString() << QStringList{"x", "y"} << QStringList{"x", "y"};
-    QTest::newRow("array ends at last token")
-        << "2 x" << QStringList{"a", "b", "c", "d"} << QStringList{"2", "x"};
+    row("twelve tokens", eleven + " 11", "0|1|2|3|4|5|6|7|8|9|10");
+    row("many tokens", "a b c d e f g h i j k l m n", "a|b|c|d|e|f|g|h|i|j|k");
+    row("empty text leaves array alone", QString(), "x|y", "x|y");
+    row("array ends at last token", "2 x", "2|x", "a|b|c|d");
 }
 
 void tst_startup::commandLine() {
@@ -56,7 +68,6 @@ void tst_startup::program_data() {
     QTest::newRow("no argument") << QStringList{} << 0;
     QTest::newRow("empty argument") << QStringList{""} << 0;
     QTest::newRow("9") << QStringList{"9"} << 2;
-    QTest::newRow("leading blank") << QStringList{" 1"} << 2;
     QTest::newRow("letters") << QStringList{"abc", "20240105"} << 2;
 }
 
@@ -78,6 +89,78 @@ void tst_startup::program() {
     const QByteArray err = p.readAllStandardError();
     QCOMPARE(err.count('\n'), status ? 1 : 0);
     QVERIFY2(status ? err.contains("launch code") : err.isEmpty(), err.constData());
+}
+
+// Real boxes, answered by keys: runs `act` on the box once it is shown.
+static void whenBoxShows(std::function<void(QMessageBox*)> act) {
+    QTimer::singleShot(0, [act] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) return act(box);
+        whenBoxShows(act);
+    });
+}
+
+static void boxRow(const char* name, MsgButtons buttons, int defaultButton, Qt::Key key, int result,
+                   MsgIcon icon = MsgIcon::None, QMessageBox::Icon shown = QMessageBox::NoIcon) {
+    QTest::newRow(name) << int(buttons) << defaultButton << int(key) << result << int(icon) << int(shown);
+}
+
+void tst_startup::messageBox_data() {
+    for (const char* column : {"buttons", "defaultButton", "key", "result", "icon", "shownIcon"})
+        QTest::addColumn<int>(column);
+    boxRow("ok enter", MsgButtons::Ok, MsgOk, Qt::Key_Return, MsgOk, MsgIcon::Exclamation,
+           QMessageBox::Warning);
+    boxRow("ok escape", MsgButtons::Ok, MsgOk, Qt::Key_Escape, MsgOk, MsgIcon::Critical,
+           QMessageBox::Critical);
+    boxRow("yes/no default no", MsgButtons::YesNo, MsgNo, Qt::Key_Return, MsgNo);
+    boxRow("yes/no default yes", MsgButtons::YesNo, MsgYes, Qt::Key_Return, MsgYes);
+    boxRow("yes/no escape", MsgButtons::YesNo, MsgYes, Qt::Key_Escape, MsgNo);
+    boxRow("ok/cancel default cancel", MsgButtons::OkCancel, MsgCancel, Qt::Key_Return, MsgCancel);
+    boxRow("ok/cancel escape", MsgButtons::OkCancel, MsgOk, Qt::Key_Escape, MsgCancel);
+    boxRow("yes/no/cancel escape", MsgButtons::YesNoCancel, MsgYes, Qt::Key_Escape, MsgCancel);
+}
+
+void tst_startup::messageBox() {
+    QFETCH(int, buttons);
+    QFETCH(int, defaultButton);
+    QFETCH(int, key);
+    QFETCH(int, icon);
+    MessageRequest r{};
+    r.title = "ＰＥＬＫＯ";
+    r.text = "記録します";
+    r.buttons = MsgButtons(buttons);
+    r.defaultButton = defaultButton;
+    r.icon = MsgIcon(icon);
+    QStringList seen;
+    whenBoxShows([&seen, key](QMessageBox* box) {
+        seen << box->windowTitle() << box->text() << QString::number(box->icon());
+        QTest::keyClick(box, Qt::Key(key));
+    });
+    QTEST(QtDialogs().messageBox(r), "result");
+    QCOMPARE(seen.mid(0, 2), (QStringList{r.title, r.text}));
+    QTEST(seen.value(2).toInt(), "shownIcon");
+}
+
+void tst_startup::startProgram() {
+    QTemporaryDir dir;
+    QtDialogs seam;
+    ProgramStart start;
+    start.program = "/bin/sh";
+    start.args = {"-c", "echo \"$0\" > " + dir.filePath("ran"), "20240105"};
+    QString error = "untouched";
+    QVERIFY(seam.startProgram(start, &error));
+    auto ran = [&dir] {
+        QFile f(dir.filePath("ran"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    QTRY_COMPARE(ran(), QByteArray("20240105\n"));
+    start = ProgramStart();
+    start.program = "/nonexistent/denpyo";
+    QVERIFY(!seam.startProgram(start, &error));
+    QCOMPARE(error, QStringLiteral("指定されたファイルが見つかりません。"));
+    start.program.clear(); // a command line alone names the program in its first word
+    start.commandLine = "/nonexistent/zanmo 1 20240105";
+    QVERIFY(!seam.startProgram(start, &error));
 }
 
 QTEST_MAIN(tst_startup)

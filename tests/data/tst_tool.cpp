@@ -1,4 +1,4 @@
-#include "DataTest.h"
+#include "data/DbError.h"
 #include "data/Schema.h"
 #include "data/basDb.h"
 #include "support/TempProgramDir.h"
@@ -13,13 +13,8 @@ class tst_tool : public QObject {
 private slots:
     void init();
     void schema();
-    void fieldTypes_data();
-    void fieldTypes();
-    void help();
-    void usageErrors_data();
-    void usageErrors();
+    void usage();
     void initCreatesTables();
-    void refusesExistingFile();
     void demoData();
     void deterministic_data();
     void deterministic();
@@ -52,104 +47,47 @@ static Run tool(const QStringList& args) {
 }
 
 void tst_tool::init() {
-    const bool schemaOnly = QTest::currentTestFunction() == QByteArray("schema") ||
-                            QTest::currentTestFunction() == QByteArray("fieldTypes");
-    if (!schemaOnly && qEnvironmentVariableIsEmpty("ZANMO_TOOL"))
+    if (QTest::currentTestFunction() != QByteArray("schema") && qEnvironmentVariableIsEmpty("ZANMO_TOOL"))
         QSKIP("ZANMO_TOOL is not set (run through CTest)");
 }
 
 void tst_tool::schema() {
     TempProgramDir dir;
-    QCOMPARE(dir.scalar(kLayout), kTables);
-    QCOMPARE(dir.scalar(kSysfile), QStringLiteral("1:0:1000:0"));
-    QCOMPARE(dir.scalar("select group_concat(name) from (select name from sqlite_master where type = 'index' "
-                        "order by name)"),
-             QStringLiteral("bunrui_kubun_code,gdai_gcode_day_kubun,gdai_gcode_kubun_day,goods_code"));
     QCOMPARE(dir.scalar("select group_concat(name) from pragma_index_info('gdai_gcode_kubun_day')"),
              QStringLiteral("gcode,kubun,day,denno,suu"));
-    // The stock engine's sums read the covering index only.
-    Recordset rec;
+    Recordset rec; // the stock engine's sums read the covering index only
     fnOpenRecordset(rec,
                     "explain query plan select sum(suu) from gdai where gcode = '           1' and kubun = 1 "
                     "and day between 1 and 2");
-    const QString plan = rows(rec);
-    QVERIFY2(plan.contains("COVERING INDEX"), qPrintable(plan));
-    // Never over an existing file, nor into a missing folder.
-    dir.addCategory(1, "文具");
-    QVERIFY_THROWS_EXCEPTION(DbError, Schema::createDatabase(dir.dataFile()));
-    QCOMPARE(dir.count("select count(*) from bunrui"), 1);
+    QVERIFY2(rec.Fields("detail").toString().contains("COVERING INDEX"),
+             qPrintable(rec.Fields("detail").toString()));
     QVERIFY_THROWS_EXCEPTION(DbError, Schema::createDatabase(dir.path() + "/no/data1.dat"));
-    QVERIFY(!QFile::exists(dir.path() + "/no/data1.dat"));
-    TempProgramDir given(false, false);
+    TempProgramDir given(false, false); // the sysfile row as asked for
     Schema::createDatabase(given.dataFile(), 1, 250, 2);
     QVERIFY(fnOpenDB());
     QCOMPARE(given.scalar(kSysfile), QStringLiteral("1:1:250:2"));
 }
 
-void tst_tool::fieldTypes_data() {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("empty"); // the field after an empty value; null: refused
-    QTest::newRow("gcode text") << "gcode" << 202 << "";
-    QTest::newRow("day integer") << "day" << 3 << "0";
-    QTest::newRow("kubun integer") << "kubun" << 3 << "0";
-    QTest::newRow("denno integer") << "denno" << 3 << "0";
-    QTest::newRow("suu double") << "suu" << 5 << "0";
-    QTest::newRow("byte") << "t_byte" << 17 << "0";
-    QTest::newRow("smallint") << "t_short" << 2 << QString();
-    QTest::newRow("single") << "t_single" << 4 << "0";
-    QTest::newRow("currency") << "t_money" << 6 << QString();
-    QTest::newRow("varchar") << "t_text" << 202 << "";
-}
-
-void tst_tool::fieldTypes() {
-    QFETCH(QString, field);
-    QFETCH(int, type);
-    QFETCH(QString, empty);
-    TempProgramDir dir;
-    dir.exec("create table typed (t_byte TINYINT, t_short SMALLINT, t_single SINGLE, t_money CURRENCY, "
-             "t_text VARCHAR(10))");
-    Editor e(field.startsWith("t_") ? "select * from typed" : "select * from gdai");
-    QCOMPARE(e.rec.fieldType(field), type);
-    QCOMPARE(e.rec.fieldType(field.toUpper()), type);
-    // An empty value: 0 for the numeric kinds the rule names, refused by the other numbers.
-    e.rec.AddNew();
-    if (empty.isNull()) {
-        QVERIFY_THROWS_EXCEPTION(DbError, fnSetFieldValue(e.rec, field, ""));
-    } else {
-        fnSetFieldValue(e.rec, field, "");
-        QCOMPARE(e.rec.Fields(field).toString(), empty);
-    }
-    e.rec.CancelUpdate();
-}
-
-void tst_tool::help() {
+void tst_tool::usage() {
     const Run r = tool({"--help"});
     QCOMPARE(r.status, 0);
     for (const char* word :
          {"init DIR", "init --demo DIR", "generate DIR --goods N --rows M", "stock DIR CODE"})
         QVERIFY2(r.out.contains(word), word);
     QVERIFY(r.err.isEmpty());
-}
-
-void tst_tool::usageErrors_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("nothing") << QStringList{};
-    QTest::newRow("unknown command") << QStringList{"frobnicate"};
-    QTest::newRow("init without dir") << QStringList{"init"};
-    QTest::newRow("init two dirs") << QStringList{"init", "/tmp/a", "/tmp/b"};
-    QTest::newRow("init bad option") << QStringList{"init", "--fast", "/tmp/a"};
-    QTest::newRow("init bad today") << QStringList{"init", "--demo", "/tmp/a", "--today", "20240230"};
-    QTest::newRow("generate without rows") << QStringList{"generate", "/tmp/a", "--goods", "10"};
-    QTest::newRow("generate bad goods") << QStringList{"generate", "/tmp/a", "--goods", "x", "--rows", "5"};
-}
-
-void tst_tool::usageErrors() {
-    QFETCH(QStringList, args);
-    const Run r = tool(args);
-    QCOMPARE(r.status, 2);
-    QVERIFY(r.out.isEmpty() && !r.err.isEmpty());
-    QVERIFY(!QFile::exists("/tmp/a/data1.dat") || args.size() < 2);
+    // Wrong use: status 2 and a message on stderr only, nothing created.
+    for (const QStringList& args : {QStringList{},
+                                    {"frobnicate"},
+                                    {"init"},
+                                    {"init", "/tmp/a", "/tmp/b"},
+                                    {"init", "--fast", "/tmp/a"},
+                                    {"init", "--demo", "/tmp/a", "--today", "20240230"},
+                                    {"generate", "/tmp/a", "--goods", "10"},
+                                    {"generate", "/tmp/a", "--goods", "x", "--rows", "5"}}) {
+        const Run bad = tool(args);
+        QVERIFY2(bad.status == 2 && bad.out.isEmpty() && !bad.err.isEmpty(), qPrintable(args.join(' ')));
+    }
+    QVERIFY(!QFile::exists("/tmp/a/data1.dat"));
 }
 
 void tst_tool::initCreatesTables() {
@@ -160,23 +98,19 @@ void tst_tool::initCreatesTables() {
     QVERIFY(fnOpenDB());
     QCOMPARE(dir.scalar(kLayout), kTables);
     QCOMPARE(dir.scalar(kSysfile), QStringLiteral("1:0:1000:0"));
-    QCOMPARE(dir.count("select count(*) from goods"), 0);
-}
-
-void tst_tool::refusesExistingFile() {
-    TempProgramDir dir;
     dir.addCategory(7, "残す");
     fnCloseDB();
+    // An existing file is never overwritten.
     for (const QStringList& args :
          {QStringList{"init", dir.path()}, QStringList{"init", "--demo", dir.path()},
           QStringList{"generate", dir.path(), "--goods", "1", "--rows", "1"}}) {
-        const Run r = tool(args);
-        QCOMPARE(r.status, 2);
-        QVERIFY2(r.err.contains(dir.dataFile().toUtf8()), r.err.constData());
+        const Run again = tool(args);
+        QCOMPARE(again.status, 2);
+        QVERIFY2(again.err.contains(dir.dataFile().toUtf8()), again.err.constData());
     }
     QVERIFY(fnOpenDB());
-    QCOMPARE(dir.scalar("select group_concat(name) from bunrui"), QStringLiteral("残す"));
-    QCOMPARE(dir.count("select count(*) from goods"), 0);
+    QCOMPARE(dir.scalar("select group_concat(name) || (select count(*) from goods) from bunrui"),
+             QStringLiteral("残す0"));
 }
 
 void tst_tool::demoData() {
@@ -232,16 +166,15 @@ void tst_tool::deterministic() {
         QVERIFY(fnOpenDB());
         digests << dir.scalar(digest);
         QCOMPARE(dir.scalar("pragma journal_mode"), QStringLiteral("wal"));
-        if (args[0] != "generate") continue;
-        QCOMPARE(dir.scalar("select count(*) || ':' || count(distinct gcode) from gdai"),
-                 QStringLiteral("2001:40"));
-        QCOMPARE(dir.count("select count(*) from goods"), 40);
-        QCOMPARE(
-            dir.count("select count(*) from (select 1 from gdai where kubun in (0, 9) group by gcode, day, "
-                      "kubun having count(*) > 1)"),
-            0);
-        QCOMPARE(dir.count("select count(*) from gdai where kubun in (1, 2) and denno = 0"), 0);
-        QCOMPARE(dir.scalar("select max(day) <= 20241231 from gdai"), QStringLiteral("1"));
+        // The rows asked for, over all goods, with receipts and counts unique and shipments on vouchers.
+        if (args[0] == "generate")
+            QCOMPARE(
+                dir.scalar(
+                    "select count(*) || ':' || count(distinct gcode) || ':' || (select count(*) from goods) "
+                    "|| ':' || (max(day) <= 20241231) || ':' || (select count(*) from gdai where kubun in "
+                    "(1, 2) and denno = 0) || ':' || (select count(*) from (select 1 from gdai where kubun "
+                    "in (0, 9) group by gcode, day, kubun having count(*) > 1)) from gdai"),
+                QStringLiteral("2001:40:40:1:0:0"));
     }
     QCOMPARE(digests[1], digests[0]); // the same seed gives the same data
     QVERIFY(digests[2] != digests[0]);

@@ -1,0 +1,666 @@
+#include "data/DbError.h"
+#include "data/SqlDialect.h"
+#include "data/basDb.h"
+#include "data/basSettings.h"
+#include "data/clsDbClass.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempProgramDir.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QStringEncoder>
+#include <QtTest>
+
+// The data layer against real data1.dat files: the settings file, connection and cursor, the clsDbClass
+// object each screen owns, the basDb routines on the shared connection gcnData, and the program's Jet
+// statements running unchanged.
+class tst_database : public QObject {
+    Q_OBJECT
+
+private slots:
+    void iniRead_data();
+    void iniRead();
+    void connectString_data();
+    void connectString();
+    void openFailures_data();
+    void openFailures();
+    void connectionLifetime();
+    void editableNeedsOneTable();
+    void editing();
+    void storedValues_data();
+    void storedValues();
+    void dbSql();
+    void dbSqlEdit();
+    void failedUpdateLeavesNoHalfWrittenRow();
+    void moduleRoutines();
+    void fieldValue_data();
+    void fieldValue();
+    void jetToSqlite_data();
+    void jetToSqlite();
+    void quotedValues();
+    void programStatements_data();
+    void programStatements();
+};
+
+// Writes zanmo.ini in the folder unless the bytes are null.
+static QString writeIni(const TempProgramDir& dir, const QByteArray& bytes) {
+    const QString path = dir.path() + "/zanmo.ini";
+    QFile f(path);
+    if (!bytes.isNull() && f.open(QIODevice::WriteOnly)) f.write(bytes);
+    return path;
+}
+
+// One settings file read three ways: zanmo/dbpath (default DEF), zanmo/dbmode (default 7), the db mode.
+static void iniRow(const char* name, const QByteArray& file, const char* path, int value = 7, int mode = 0) {
+    QTest::newRow(name) << file << QString::fromUtf8(path) << value << mode;
+}
+
+void tst_database::iniRead_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("mode");
+    iniRow("plain", "[zanmo]\ndbpath=/srv/pelko\n", "/srv/pelko");
+    iniRow("section and key case", "[ZANMO]\nDbPath=/a\nDBMODE=2\n", "/a", 2, 2);
+    iniRow("value trimmed", "[zanmo]\n  dbpath =   /a b  \n dbmode =  1  \n", "/a b", 1, 1);
+    iniRow("crlf", "[zanmo]\r\ndbpath=/a\r\ndbmode=1\r\n", "/a", 1, 1);
+    iniRow("quotes dropped", "[zanmo]\ndbpath=\"/a b\"\n", "/a b");
+    iniRow("empty value", "[zanmo]\ndbpath=\ndbmode=\n", "", 7, 0);
+    iniRow("missing file", QByteArray(), "DEF");
+    iniRow("missing keys", "[zanmo]\nother=1\n", "DEF");
+    iniRow("key of another section", "[other]\ndbpath=/x\ndbmode=1\n[zanmo]\n", "DEF");
+    iniRow("after another section", "[other]\ndbpath=/x\n[zanmo]\ndbpath=/y\n", "/y");
+    iniRow("section ends at next", "[zanmo]\ndbmode=1\n[next]\ndbpath=/x\n", "DEF", 1, 1);
+    iniRow("comment line", "[zanmo]\n;dbpath=/x\n;dbmode=1\n", "DEF");
+    iniRow("first of two keys", "[zanmo]\ndbpath=/1\ndbpath=/2\ndbmode=0\n", "/1", 0, 0);
+    iniRow("japanese utf-8", "[zanmo]\ndbpath=/共有/ペルコ\n", "/共有/ペルコ");
+    iniRow("bom", "\xEF\xBB\xBF[zanmo]\ndbpath=/a\n", "/a");
+    iniRow("shift_jis", QStringEncoder("Shift_JIS").encode(QStringLiteral("[zanmo]\ndbpath=/共有/在庫\n")),
+           "/共有/在庫");
+    iniRow("leading digits", "[zanmo]\ndbmode=12abc\n", "DEF", 12, 12);
+    iniRow("no digits", "[zanmo]\ndbmode=abc\n", "DEF", 0, 0);
+    iniRow("255", "[zanmo]\ndbmode=255\n", "DEF", 255, 255);
+    // Out of the byte range: no database rather than a wrapped-around valid mode.
+    iniRow("256", "[zanmo]\ndbmode=256\n", "DEF", 256, 255);
+    iniRow("negative", "[zanmo]\ndbmode=-3\n", "DEF", -3, 255);
+}
+
+void tst_database::iniRead() {
+    QFETCH(QByteArray, file);
+    TempProgramDir dir(false, false);
+    const QString ini = writeIni(dir, file);
+    QTEST(fnGetIniString("zanmo", "dbpath", "DEF", 1024, ini), "path");
+    QTEST(fnGetIniInt("zanmo", "dbmode", 7, ini), "value");
+    QTEST(int(fnGetDbMode()), "mode");
+}
+
+void tst_database::connectString_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("folder"); // "<dir>" stands for the program folder; null: no connection
+    QTest::newRow("mode 0") << 0 << QByteArray() << "<dir>";
+    QTest::newRow("mode 0 ignores dbpath") << 0 << QByteArray("[zanmo]\ndbpath=/srv/x\n") << "<dir>";
+    QTest::newRow("mode 1 without dbpath") << 1 << QByteArray("[zanmo]\ndbmode=1\n") << "<dir>";
+    QTest::newRow("mode 1 with dbpath") << 1 << QByteArray("[zanmo]\ndbpath=/srv/pelko\n") << "/srv/pelko";
+    QTest::newRow("trailing backslash") << 1 << QByteArray("[zanmo]\ndbpath=C:\\PELKO\\\n") << "C:\\PELKO\\";
+    QTest::newRow("mode 2") << 2 << QByteArray("[zanmo]\ndbmode=2\n") << QString();
+    QTest::newRow("mode 255") << 255 << QByteArray() << QString();
+}
+
+void tst_database::connectString() {
+    QFETCH(int, mode);
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, folder);
+    TempProgramDir dir(false, false);
+    writeIni(dir, ini);
+    const QString jet(
+        "provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1\\data1.dat;Jet OLEDB:Database Password=QelMorvan");
+    QCOMPARE(fnConnectString(quint8(mode), "data1.dat"),
+             folder.isNull() ? QString() : jet.arg(folder.replace("<dir>", dir.path())));
+}
+
+static QString jet(const QString& source, const QString& password = QStringLiteral("QelMorvan")) {
+    return "provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + source +
+           ";Jet OLEDB:Database Password=" + password;
+}
+
+static const QString kCode1 = QStringLiteral("select * from gdai where gcode = '           1'");
+static const QString kReceiptSql =
+    QStringLiteral("select *  from gdai where gcode='         123'   and day=20240105"
+                   "   and kubun=0   and denno=0   and line=0");
+
+// An editable cursor on a connection of its own to the program folder's data1.dat.
+struct Editor {
+    Connection cn;
+    Recordset rec;
+    explicit Editor(const QString& sql = kCode1) {
+        cn.Open(fnConnectString(0, "data1.dat"));
+        rec.openEditable(cn, sql);
+    }
+};
+
+// The rows from the current one on: fields joined by ',' and rows by '|'.
+static QString rows(Recordset& rec) {
+    QStringList out;
+    for (; !rec.Eof(); rec.MoveNext()) {
+        QStringList fields;
+        for (int i = 0; i < rec.fieldCount(); ++i)
+            fields << rec.Fields(i).toString();
+        out << fields.join(',');
+    }
+    return out.join('|');
+}
+
+static void set(Recordset& rec, const QStringList& pairs) {
+    for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
+        rec.setField(pairs[i], pairs[i + 1]);
+}
+
+static void openRow(const char* name, const QString& ini, const QString& connect, const char* message) {
+    QTest::newRow(name) << ini << connect << QString::fromUtf8(message);
+}
+
+void tst_database::openFailures_data() {
+    QTest::addColumn<QString>("ini");     // when set, the connection text comes from it
+    QTest::addColumn<QString>("connect"); // <dir> is the temporary folder holding data1.dat
+    QTest::addColumn<QString>("message"); // contained in the error; ending in 。 it is the whole text
+    openRow("missing file", "[zanmo]\ndbmode=1\ndbpath=<dir>\\sub\n", "",
+            "ファイル '<dir>/sub/data1.dat' が見つかりません。");
+    openRow("missing folder", "[zanmo]\ndbmode=1\ndbpath=<dir>\\no\n", "",
+            "'<dir>/no' は正しいパスではありません");
+    openRow(
+        "mode 2: empty text", "[zanmo]\ndbmode=2\n", "",
+        "[Microsoft][ODBC Driver Manager] データ ソース名および指定された既定のドライバが見つかりません。");
+    openRow("other provider", "", "provider=SQLOLEDB;Data Source=<dir>\\data1.dat",
+            "プロバイダが見つかりません");
+    openRow("no provider", "", "Data Source=<dir>\\data1.dat", "データ ソース名");
+    openRow("malformed part", "", "provider=Microsoft.Jet.OLEDB.4.0;Data Source", "引数が間違った型");
+    openRow("password too long", "", jet("<dir>\\data1.dat", QString(21, 'x')), "パスワードが無効です");
+    openRow("not a database", "", jet("<dir>\\zanmo.ini"), "認識できないデータベース形式");
+}
+
+void tst_database::openFailures() {
+    QFETCH(QString, ini);
+    QFETCH(QString, connect);
+    QFETCH(QString, message);
+    ScriptedDialogs dialogs;
+    TempProgramDir dir(false);
+    QDir(dir.path()).mkdir("sub");
+    dir.writeIni(ini.isEmpty() ? QString(200, 'x') : ini.replace("<dir>", dir.path()));
+    if (!ini.isEmpty()) connect = fnConnectString(fnGetDbMode(), "data1.dat");
+    message.replace("<dir>", dir.path());
+    Connection cn;
+    try {
+        cn.Open(connect.replace("<dir>", dir.path()));
+        QFAIL("opened");
+    } catch (const DbError& e) {
+        QVERIFY2(message.endsWith("。") ? e.description() == message : e.description().contains(message),
+                 qPrintable(e.description()));
+        message = e.description();
+    }
+    QCOMPARE(cn.State(), 0);
+    QVERIFY(!QFile::exists(dir.path() + "/sub/data1.dat") && !QDir(dir.path() + "/no").exists()); // none made
+    if (ini.isEmpty()) return;
+    // A screen's own object reports it in ErrMsg and refuses work, as does one never opened.
+    clsDbClass db, unopened;
+    Recordset rec;
+    QVERIFY(!db.OpenDb());
+    QCOMPARE(db.ErrMsg(), message);
+    for (clsDbClass* c : {&db, &unopened}) {
+        QVERIFY(!c->DbSql("select * from gdai", rec) && !c->ErrMsg().isEmpty());
+        QVERIFY(!c->DbSqlExec("delete from gdai") && !c->DbSqlEdit(kReceiptSql, rec));
+    }
+    // The shared connection shows one box; the screen still runs and its queries fail instead of crashing.
+    QVERIFY(!fnOpenDB());
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.lastMessage().title + dialogs.lastMessage().text, "ＰＥＬＫＯ" + message);
+    QVERIFY(dialogs.lastMessage().icon == MsgIcon::Critical &&
+            dialogs.lastMessage().buttons == MsgButtons::Ok);
+    QVERIFY(gcnData && gcnData->State() == 0);
+    QVERIFY_THROWS_EXCEPTION(DbError, fnOpenRecordset(rec, "select * from goods"));
+    QVERIFY(!fnExecuteSql(rec, "insert into operatlog values('a','b','c',0,'d','e')").isEmpty());
+}
+
+void tst_database::connectionLifetime() {
+    TempProgramDir dir(false);
+    QDir(dir.path()).mkdir("sub");
+    Recordset rec;
+    {
+        Editor e(kCode1);
+        e.rec.AddNew();
+        e.rec.setField("gcode", "           1");
+        rec = std::move(e.rec);
+    } // the connection goes first and takes the uncommitted row with it
+    rec.Close();
+    Connection cn;
+    QVERIFY_THROWS_EXCEPTION(DbError, cn.Execute("select 1"));
+    cn.setBusyTimeout(50);
+    // A dbpath written with a trailing backslash doubles it; both forms name the same file.
+    cn.Open(jet(dir.path() + "\\sub\\..\\\\data1.dat"));
+    QCOMPARE(cn.filePath(), dir.dataFile());
+    cn.BeginTrans();
+    cn.Execute("insert into bunrui values (4, 1, 'a', 1)");
+    cn.RollbackTrans();
+    cn.BeginTrans();
+    cn.Execute("insert into bunrui values (4, 2, 'b', 2)");
+    rec.openEditable(cn, "select * from bunrui where kubun = 4 and code = 3"); // nests in the transaction
+    rec.AddNew();
+    set(rec, {"kubun", "4", "code", "3"});
+    rec.Update();
+    QVERIFY(cn.inTransaction());
+    cn.CommitTrans();
+    rec.openStatic(cn, "select group_concat(code) || (select journal_mode from pragma_journal_mode) || "
+                       "(select count(*) from gdai) from bunrui");
+    QCOMPARE(rows(rec), QStringLiteral("2,3wal0"));
+    cn.Close();
+    QVERIFY_THROWS_EXCEPTION(DbError, cn.Execute("select 1"));
+    QVERIFY_THROWS_EXCEPTION(DbError, rec.openStatic(cn, "select 1"));
+    QVERIFY_THROWS_EXCEPTION(DbError, rec.Fields("x")); // a closed cursor refuses work
+    cn.Open(jet(dir.dataFile()));                       // reopening works
+    QCOMPARE(cn.Execute("delete from bunrui"), 2);
+}
+
+void tst_database::editableNeedsOneTable() {
+    TempProgramDir dir;
+    Connection cn;
+    cn.Open(fnConnectString(0, "data1.dat"));
+    Recordset rec;
+    for (const char* sql :
+         {"select * from gdai where gcode = '1'", "select suu, kubun from gdai where day = 1",
+          "select * from gdai as d where d.day = 1", "select * from gdai d order by day"}) {
+        rec.openEditable(cn, sql);
+        QVERIFY2(rec.State() == 1, sql);
+    }
+    for (const char* sql :
+         {"select * from gdai as d,goods as g where d.gcode=g.code", "delete from gdai",
+          "select * from gdai join goods on gdai.gcode = goods.code", "select distinct gcode from gdai"}) {
+        QVERIFY_THROWS_EXCEPTION(DbError, rec.openEditable(cn, sql));
+        QVERIFY2(rec.State() == 0, sql);
+    }
+    dir.addLedger("1", 20240101, 0, 1); // whatever happened, no lock stays behind
+}
+
+void tst_database::editing() {
+    TempProgramDir dir;
+    dir.addLedger("1", 20240101, 0, 1);
+    Editor e("select gcode, day, kubun, suu, suu * 2 as twice from gdai order by day");
+    Recordset& rec = e.rec;
+    rec.Update();                        // nothing changed: releases the lock
+    dir.exec("update gdai set suu = 3"); // would wait for the lock otherwise
+    QVERIFY_THROWS_EXCEPTION(DbError, rec.setField("twice", "4"));
+    QVERIFY_THROWS_EXCEPTION(DbError, rec.setField("denno", "4")); // not selected
+    rec.AddNew();
+    QVERIFY(rec.RecordCount() == 2 && !rec.Eof() && rec.Fields("suu").isNull());
+    set(rec, {"gcode", "           1", "day", "20240102", "SUU", "9"});
+    QCOMPARE(rec.Fields("suu").toInt(), 9);
+    rec.Update(); // the new row is then the current one, with the values as stored
+    QVERIFY(rec.Fields("kubun").isNull());
+    QCOMPARE(rows(rec).section(',', 0, 3), QStringLiteral("           1,20240102,,9"));
+    rec.MoveFirst();
+    rec.setField("suu", "10");
+    rec.MoveNext(); // moving off a changed row saves it
+    QCOMPARE(rec.EditMode(), 0);
+    rec.setField("suu", "20");
+    rec.Close(); // closing without Update discards the change
+    // A cursor assigned over rolls back what it was adding; a moved one carries on.
+    rec.openEditable(e.cn, kCode1);
+    rec.AddNew();
+    rec.setField("suu", "1");
+    rec = Recordset();
+    rec.openEditable(e.cn, kCode1 + " order by day desc");
+    Recordset target(std::move(rec));
+    QCOMPARE(rec.State(), 0);
+    target.setField("suu", "7");
+    target.Update();
+    QCOMPARE(dir.scalar("select group_concat(suu) from (select suu from gdai order by day)"),
+             QStringLiteral("10.0,7.0"));
+}
+
+static void storedRow(const char* name, const char* field, int type, const QVariant& value, bool module,
+                      const char* stored) {
+    QTest::newRow(name) << QString(field) << type << value << module << QString(stored);
+}
+
+void tst_database::storedValues_data() {
+    QTest::addColumn<QString>("field"); // t_...: a column of a table with the other Jet types
+    QTest::addColumn<int>("type");      // the ADO field type
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<bool>("module");    // through fnSetFieldValue / fnUpdateRecordset
+    QTest::addColumn<QString>("stored"); // typeof:value; empty: refused
+    storedRow("integer text", "day", 3, "20240105", false, "integer:20240105");
+    storedRow("half rounds to even", "denno", 3, "2.5", false, "integer:2");
+    storedRow("negative quantity", "suu", 5, "-12", false, "real:-12.0");
+    storedRow("code keeps blanks", "gcode", 202, "         123", false, "text:         123");
+    storedRow("digits into text stay text", "gcode", 202, 123, false, "text:123");
+    storedRow("null", "suu", 5, QVariant(), false, "null:");
+    // An empty value: 0 for the numeric kinds the rule names, refused by the other numbers.
+    storedRow("empty into double", "suu", 5, "", true, "real:0.0");
+    storedRow("empty into integer", "day", 3, "", true, "integer:0");
+    storedRow("empty into text", "gcode", 202, "", true, "text:");
+    storedRow("empty into byte", "t_byte", 17, "", true, "integer:0");
+    storedRow("empty into single", "t_single", 4, "", true, "integer:0");
+    storedRow("empty into varchar", "t_text", 202, "", true, "text:");
+    storedRow("empty into smallint", "t_short", 2, "", true, "");
+    storedRow("empty into currency", "t_money", 6, "", true, "");
+    storedRow("number with blanks", "suu", 5, " 1234 ", true, "real:1234.0");
+    storedRow("separator refused", "suu", 5, "1,234", true, "");
+}
+
+void tst_database::storedValues() {
+    QFETCH(QString, field);
+    QFETCH(QVariant, value);
+    QFETCH(bool, module);
+    QFETCH(QString, stored);
+    TempProgramDir dir;
+    dir.exec("create table typed (t_byte TINYINT, t_short SMALLINT, t_single SINGLE, t_money CURRENCY, "
+             "t_text VARCHAR(10))");
+    const QString table = field.startsWith("t_") ? "typed" : "gdai";
+    Editor e("select * from " + table);
+    QTEST(e.rec.fieldType(field.toUpper()), "type");
+    e.rec.AddNew();
+    if (stored.isEmpty()) QVERIFY_THROWS_EXCEPTION(DbError, fnSetFieldValue(e.rec, field, value.toString()));
+    if (stored.isEmpty()) return;
+    if (module) {
+        fnSetFieldValue(e.rec, field, value.toString());
+        QCOMPARE(fnUpdateRecordset(e.rec), QString());
+    } else {
+        e.rec.setField(field, value);
+        e.rec.Update();
+    }
+    QCOMPARE(dir.scalar("select typeof(" + field + ") || ':' || ifnull(" + field + ", '') from " + table),
+             stored);
+}
+
+void tst_database::dbSql() {
+    TempProgramDir dir;
+    for (int d = 1; d <= 3; ++d)
+        dir.addLedger("123", 20240100 + d, 0, d);
+    dir.addLedger("123", 20240101, 1, 4, 10, 1);
+    clsDbClass db;
+    QVERIFY(db.OpenDb());
+    Recordset rec;
+    QVERIFY(db.DbSql(
+        "select day,suu from gdai where gcode = '         123' and kubun = 1 or day = 20240103 order by day",
+        rec));
+    QCOMPARE(db.RecCnt(), 2);
+    QCOMPARE(rows(rec), QStringLiteral("20240101,4|20240103,3"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    const QString bad = QStringLiteral("selec day from gdai where");
+    QVERIFY(!db.DbSql(bad, rec));
+    QVERIFY2(db.ErrMsg().contains(QStringLiteral("構文エラー")), qPrintable(db.ErrMsg()));
+    QCOMPARE(db.RecCnt(), 2);
+    QCOMPARE(QGuiApplication::clipboard()->text(), bad);
+    QCOMPARE(rec.State(), int(Recordset::adStateClosed));
+    QVERIFY(db.DbSql("select * from gdai", rec)); // the next good query clears the message
+    QCOMPARE(db.ErrMsg(), QString());
+    for (int deleted : {3, 0}) {
+        QVERIFY(db.DbSqlExec("delete * from gdai where gcode='         123' and kubun=0"));
+        QCOMPARE(db.RecCnt(), deleted);
+    }
+    QCOMPARE(dir.count("select count(*) from gdai"), 1);
+    QVERIFY(db.DbSqlExec("update gdai set suu = 2"));
+    QVERIFY(!db.DbSqlExec("update nosuchtable set suu = 2"));
+    QVERIFY2(db.ErrMsg().contains(QStringLiteral("nosuchtable")), qPrintable(db.ErrMsg()));
+    QCOMPARE(db.RecCnt(), 1);
+    // The Jet form inside a literal is data, not a statement; a success leaves the message as it was.
+    QVERIFY(db.DbSqlExec(
+        "insert into operatlog values('pc','user','delete * from x',0,'2024-01-01 00:00:00','')"));
+    QVERIFY(db.ErrMsg().contains(QStringLiteral("nosuchtable")));
+    QCOMPARE(dir.scalar("select naiyou from operatlog"), QStringLiteral("delete * from x"));
+    QVERIFY(db.DbSqlExec("Delete *  From gdai where day=20240101"));
+    QCOMPARE(db.RecCnt(), 1);
+}
+
+void tst_database::dbSqlEdit() {
+    TempProgramDir dir;
+    clsDbClass db, second;
+    QVERIFY(db.OpenDb() && second.OpenDb());
+    second.connection()->setBusyTimeout(50);
+    Recordset rec, other;
+    QVERIFY(db.DbSqlEdit(kReceiptSql, rec)); // cancelled: nothing written, the lock goes with the cursor
+    rec.setField("gcode", QStringLiteral("         123"));
+    rec.CancelUpdate();
+    rec.Close();
+    dir.addLedger("123", 20240105, 9, 40);
+    QVERIFY(db.DbSqlEdit(kReceiptSql, rec)); // nothing found: a new row
+    QVERIFY(!rec.Eof() && rec.EditMode() == Recordset::adEditAdd);
+    set(rec,
+        {"gcode", "         123", "day", "20240105", "kubun", "0", "denno", "0", "line", "0", "suu", "12"});
+    rec.Update();
+    QCOMPARE(rec.EditMode(), int(Recordset::adEditNone));
+    QCOMPARE(dir.scalar("select typeof(day) || typeof(kubun) || typeof(suu) || suu from gdai where kubun=0"),
+             QStringLiteral("integerintegerreal12.0"));
+    // Found: that row is edited; reading it again and again leaves one lock, which a second editor waits for.
+    for (int attempt = 0; attempt < 3; ++attempt)
+        QVERIFY2(db.DbSqlEdit(kReceiptSql, rec), qPrintable(db.ErrMsg()));
+    QVERIFY(rec.EditMode() == Recordset::adEditNone && rec.Fields("suu").toDouble() == 12.0);
+    QVERIFY(!second.DbSqlEdit(kReceiptSql, other));
+    QVERIFY2(second.ErrMsg().contains(QStringLiteral("ロック")), qPrintable(second.ErrMsg()));
+    QCOMPARE(dir.scalar("select suu from gdai where kubun=0"),
+             QStringLiteral("12")); // readers are not held up
+    rec.setField("suu", QStringLiteral("8"));
+    QCOMPARE(rec.EditMode(), int(Recordset::adEditInProgress));
+    rec.Update();
+    QVERIFY(second.DbSqlEdit(kReceiptSql, other));
+    QCOMPARE(other.Fields("suu").toDouble(), 8.0);
+    other.setField("suu", QStringLiteral("7"));
+    other.Update();
+    QCOMPARE(dir.scalar("select group_concat(suu) from (select suu from gdai order by kubun)"),
+             QStringLiteral("7.0,40.0"));
+    QVERIFY(db.DbSqlEdit(kReceiptSql, rec));
+    QVERIFY(!second.DbSqlExec("delete from operatlog"));
+    { Recordset gone = std::move(rec); }
+    QVERIFY2(second.DbSqlExec("delete from operatlog"), qPrintable(second.ErrMsg()));
+}
+
+void tst_database::failedUpdateLeavesNoHalfWrittenRow() {
+    TempProgramDir dir;
+    // A write the database refuses after part of it has happened.
+    dir.exec("create table audit (x integer)");
+    dir.exec("create trigger refuse after insert on gdai when new.suu = 13 begin "
+             "insert into audit values (1); select raise(abort, 'refused'); end");
+    clsDbClass db, other;
+    QVERIFY(db.OpenDb() && other.OpenDb());
+    other.connection()->setBusyTimeout(50);
+    Recordset rec;
+    QVERIFY(db.DbSqlEdit(kReceiptSql, rec));
+    set(rec, {"gcode", "         123", "suu", "13"});
+    QVERIFY_THROWS_EXCEPTION(DbError, rec.Update());
+    rec.CancelUpdate();
+    QCOMPARE(dir.scalar("select count(*) || (select count(*) from audit) from gdai"), QStringLiteral("00"));
+    QVERIFY(other.DbSqlExec("delete from audit")); // the lock is gone although the cursor is still open
+    QVERIFY(db.DbSqlEdit(kReceiptSql, rec));       // and the next attempt goes through
+    set(rec, {"gcode", "         123", "suu", "12"});
+    rec.Update();
+    QCOMPARE(dir.count("select count(*) from gdai"), 1);
+    // Through the module routine the failure comes back as text and the added row is dropped.
+    Editor e;
+    e.rec.AddNew();
+    fnSetFieldValue(e.rec, "suu", "13");
+    QVERIFY(fnUpdateRecordset(e.rec).contains("refused"));
+    QVERIFY(e.rec.EditMode() == Recordset::adEditNone && e.rec.Eof());
+    QCOMPARE(dir.count("select count(*) from gdai"), 1);
+}
+
+void tst_database::moduleRoutines() {
+    ScriptedDialogs dialogs;
+    TempProgramDir dir;
+    QVERIFY(fnOpenDB()); // opening again replaces the connection, quietly
+    QVERIFY(gcnData->State() == 1 && dialogs.messages.isEmpty());
+    for (const char* code : {"2", "10", "1"})
+        dir.addGoods(code, QString("番") + code);
+    Recordset rec;
+    fnOpenRecordset(rec, "SELECT code,name FROM Goods WHERE Code > '           1' ORDER BY Code");
+    QCOMPARE(rows(rec),
+             QStringLiteral("           2,番2|          10,番10")); // right-justified codes sort as numbers
+    QVERIFY_THROWS_EXCEPTION(DbError, rec.Fields("code"));
+    QVERIFY_THROWS_EXCEPTION(DbError, fnOpenRecordset(rec, "select * from nosuch"));
+    QCOMPARE(
+        fnExecuteSql(rec, "insert into operatlog values('PC1','taro','入庫処理',0,'2024-01-05 10:00:00','')"),
+        QString());
+    QVERIFY(fnExecuteSql(rec, "insert into operatlog values('too few')").contains("operatlog"));
+    QCOMPARE(fnExecuteSql(rec, "select naiyou from operatlog"), QString());
+    QCOMPARE(rows(rec), QStringLiteral("入庫処理"));
+    fnCloseDB();
+    QVERIFY_THROWS_EXCEPTION(DbError, fnOpenRecordset(rec, "select * from goods"));
+    QVERIFY(!fnExecuteSql(rec, "delete from gdai").isEmpty());
+    fnCloseDB(); // twice is harmless
+}
+
+static void valueRow(const char* name, const QString& sql, const char* field, int position,
+                     const char* expected) {
+    QTest::newRow(name) << sql << QString(field) << position << QString(expected);
+}
+
+void tst_database::fieldValue_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("expected"); // null: the read raises
+    const QString both = "select max(day), sum(suu) from gdai";
+    const QString four = "select gcode, max(day), sum(suu), count(*) from gdai group by gcode";
+    valueRow("sum( position 1", "select sum(suu) from gdai", "sum(suu)", 1, "12");
+    valueRow("SUM( reads Expr1000", "select sum(suu) as total from gdai", "SUM(suu)", 1, "12");
+    valueRow("Count( position 2", "select day, count(*) from gdai group by day order by day", "Count(*)", 2,
+             "2");
+    valueRow("sum( position 2 of 2", both, "sum(suu)", 2, "12");
+    valueRow("plain name", "select day, suu from gdai where kubun = 9", "suu", 1, "7");
+    valueRow("text", "select gcode from gdai where kubun = 9", "GCODE", 1, "           5");
+    valueRow("Expr1000 first column", four, "Expr1000", 1, "           5");
+    valueRow("Expr1001", four, "Expr1001", 1, "20240110");
+    valueRow("expr1002", four, "expr1002", 1, "12");
+    valueRow("Expr past the end", four, "Expr1004", 1, nullptr);
+    valueRow("null sum is empty", "select sum(suu) from gdai where gcode = '           1'", "sum(suu)", 1,
+             "");
+    // A letter case the rule does not know is taken as a name.
+    valueRow("sUm( is a name", "select sum(suu) as total from gdai", "sUm(suu)", 1, nullptr);
+}
+
+void tst_database::fieldValue() {
+    QFETCH(QString, sql);
+    QFETCH(QString, name);
+    QFETCH(int, position);
+    QFETCH(QString, expected);
+    TempProgramDir dir;
+    dir.addLedger("5", 20240105, 0, 2);
+    dir.addLedger("5", 20240105, 1, 3, 100, 1);
+    dir.addLedger("5", 20240110, 9, 7);
+    Recordset rec;
+    fnOpenRecordset(rec, sql);
+    if (expected.isNull())
+        QVERIFY_THROWS_EXCEPTION(DbError, fnGetFieldValue(rec, name, position));
+    else
+        QCOMPARE(fnGetFieldValue(rec, name, position), expected);
+}
+
+static void jetRow(const char* name, const QString& in, const QString& out) {
+    QTest::newRow(name) << in << out;
+}
+
+void tst_database::jetToSqlite_data() {
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<QString>("sqlite");
+    jetRow("delete star", "delete * from gdai where gcode='  1'", "delete from gdai where gcode='  1'");
+    jetRow("letter case and blanks", "DELETE   *   FROM gdai", "delete from gdai");
+    jetRow("no blank before from", "delete *from gdai", "delete from gdai");
+    jetRow("plain delete", "delete from gdai", "delete from gdai");
+    jetRow("select star", "select * from gdai", "select * from gdai");
+    jetRow("count star", "select count(*) from gdai", "select count(*) from gdai");
+    jetRow("inside a literal", "insert into operatlog values('delete * from x')",
+           "insert into operatlog values('delete * from x')");
+    jetRow("literal with doubled quote",
+           "select * from goods where name = 'it''s delete * from' and 1=1; delete * from gdai",
+           "select * from goods where name = 'it''s delete * from' and 1=1; delete from gdai");
+}
+
+void tst_database::jetToSqlite() {
+    QFETCH(QString, jet);
+    QTEST(fnJetToSqlite(jet), "sqlite");
+}
+
+void tst_database::quotedValues() {
+    const QStringList values{"ボールペン", "it's", "''", "", "10%"};
+    const QStringList quoted{"ボールペン", "it''s", "''''", "", "10%"};
+    for (int i = 0; i < values.size(); ++i) {
+        QCOMPARE(fnSqlText(values[i]), quoted[i]);
+        QCOMPARE(fnSqlLike(values[i]), quoted[i]);
+    }
+    // A typed value cannot change the statement around it.
+    TempProgramDir dir;
+    dir.addGoods("1", "a");
+    const QString typed = "x' or '1'='1";
+    QCOMPARE(dir.count("select count(*) from goods where name = '" + fnSqlText(typed) + "'"), 0);
+    Recordset rec;
+    fnOpenRecordset(rec, "select * from goods where sname like '%" + fnSqlLike(typed) + "%'");
+    QCOMPARE(rec.RecordCount(), 0);
+    QCOMPARE(fnExecuteSql(rec, "insert into operatlog values('pc','u','" + fnSqlText("O'Brien") +
+                                   "',0,'2024-01-01 00:00:00','')"),
+             QString());
+    QCOMPARE(dir.scalar("select naiyou from operatlog"), QStringLiteral("O'Brien"));
+}
+
+static void stmt(const char* name, int rows, const QString& sql) {
+    QTest::newRow(name) << sql << rows;
+}
+
+void tst_database::programStatements_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("rows"); // rows listed, or affected by a statement other than select
+    stmt("stock movements", 3,
+         "select kubun,suu,day from gdai where gcode = '         123' and day between 0 and 20240131 and "
+         "kubun <> 9 order by gcode,day,kubun");
+    stmt("list popup", 2,
+         "select day,gcode,name,suu  from gdai as d,goods as g where d.gcode=g.code   and kubun=0 order by "
+         "day");
+    stmt("ledger month", 4,
+         "select * from gdai where gcode = '         123' and day between 20240100 and 20240199 order by day "
+         "desc,kubun,denno desc,line");
+    stmt("ranked name search", 2,
+         "select goods.code AS code,goods.kana AS kana,na AS gname, goods.unit AS unit,goods.stop AS "
+         "stop,goods.bunrui AS bcode, goods.gkubun AS gkubun,goods.zkubun AS zkubun,goods.tkubun AS tkubun, "
+         "goods.tanka1 AS tanka1,goods.tanka2 AS tanka2,goods.tanka3 AS tanka3,ct from (select name as "
+         "na,count(*) as ct from ( select name from goods where name like'%ボールペン%' union all select "
+         "name from goods where name like'%黒%') group by name) dummy,goods where goods.name=dummy.na order "
+         "by ct desc");
+    // Codes compare without regard to letter case, as in Jet.
+    stmt("code in other case", 1, "select * from goods where code = '         ABC'");
+    stmt("ledger code in other case", 1, "select * from gdai where gcode = '         Abc'");
+    stmt("code range in other case", 1,
+         "select * from goods where code between '         AAA' and '         ABZ'");
+    stmt("delete receipt", 1, "delete * from gdai where gcode='         123' and day=20240105 and kubun=0");
+    stmt("operation log", 1,
+         "insert into operatlog values('PC01','taro','入庫処理',1,'2024-01-05 "
+         "10:00:00','入庫処理:[2024/01/05][         123]')");
+}
+
+void tst_database::programStatements() {
+    QFETCH(QString, sql);
+    QFETCH(int, rows);
+    TempProgramDir dir;
+    dir.addGoods("123", "ボールペン 黒");
+    dir.addGoods("124", "ボールペン 赤", 1, 0, 1);
+    dir.addGoods("200", "緑茶 500ml", 2);
+    dir.addGoods("900", "送料", 2, 1);
+    dir.addGoods("abc", "x", 3);
+    dir.addLedger("123", 20240105, 0, 10);
+    dir.addLedger("123", 20240110, 9, 50);
+    dir.addLedger("123", 20240120, 1, 3, 10001, 1);
+    dir.addLedger("123", 20240125, 2, 1, 10002, 1);
+    dir.addLedger("200", 20240105, 0, 5);
+    dir.addLedger("abc", 20240101, 9, 1);
+    Recordset rec;
+    try {
+        if (sql.startsWith("select", Qt::CaseInsensitive)) {
+            fnOpenRecordset(rec, sql);
+            QCOMPARE(rec.RecordCount(), rows);
+        } else {
+            QCOMPARE(gcnData->Execute(sql), rows);
+        }
+    } catch (const DbError& e) {
+        QFAIL(qPrintable(e.description()));
+    }
+}
+
+QTEST_MAIN(tst_database)
+#include "tst_database.moc"
