@@ -6,9 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QHeaderView>
-#include <QPointer>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -46,8 +44,8 @@ private:
     QPointer<T> m_dialog;
 };
 
-inline const QString kNoData = QStringLiteral("該当データがありません");
-inline const QString kMaxLine = QStringLiteral("最大表示行数を超えました");
+inline const QString kNoData = QStringLiteral("該当データがありません"),
+                     kMaxLine = QStringLiteral("最大表示行数を超えました");
 
 // One column of an item, or (col < 0) every column joined by '|'.
 inline QString itemText(const QTreeWidgetItem* item, int columns, int col = -1) {
@@ -87,23 +85,20 @@ inline void categories(const TempProgramDir& dir) {
 // sortN (a click on the header of column N).
 // Returns what went wrong: the popup closed before a step, or F1 showing no help.
 inline QString play(FormBase* dlg, QTreeWidget* list, const QString& script) {
+    const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Return, Qt::Key_Escape, Qt::Key_F1, Qt::Key_F12};
     for (const QString& step : script.split(u' ', Qt::SkipEmptyParts)) {
         if (!dlg->isVisible()) return QStringLiteral("closed before ") + step;
         const QPoint row3 = list->visualItemRect(list->topLevelItem(2)).center();
-        if (step == u"down") QTest::keyClick(list, Qt::Key_Down);
-        if (step == u"enter") QTest::keyClick(list, Qt::Key_Return);
-        if (step == u"esc") QTest::keyClick(list, Qt::Key_Escape);
-        if (step == u"f12") QTest::keyClick(list, Qt::Key_F12);
+        if (const int k = QStringLiteral("down enter esc f1 f12").split(u' ').indexOf(step); k >= 0)
+            QTest::keyClick(list, keys[k]);
         if (step == u"tb12") dlg->tlbFunction()->findChild<QAction*>(QStringLiteral("F12"))->trigger();
         if (step == u"frame") dlg->close();
         if (step.startsWith(u"sort")) clickHeader(list, step.mid(4).toInt());
         if (step == u"dclick2") QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row3);
         if (step == u"dclick2") QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row3);
-        if (step == u"f1") {
-            QTest::keyClick(list, Qt::Key_F1);
-            if (!dlg->helpWindow() || !dlg->helpWindow()->isVisible()) return QStringLiteral("no help shown");
-            dlg->helpWindow()->close();
-        }
+        if (step == u"f1" && !(dlg->helpWindow() && dlg->helpWindow()->isVisible()))
+            return QStringLiteral("no help");
+        if (step == u"f1") dlg->helpWindow()->close();
     }
     return {};
 }

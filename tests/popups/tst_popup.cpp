@@ -28,7 +28,6 @@ class TestPopup : public QObject {
 private slots:
     void categoryList_data();
     void categoryList();
-    void listDefinitions();
 };
 
 void TestPopup::categoryList_data() {
@@ -105,25 +104,6 @@ void TestPopup::categoryList() {
     QCOMPARE(popup.IdxKey, c.kubun);
     QCOMPARE(popup.IdxKey2, c.result);
     QCOMPARE(popup.IdxKey3, u"passed"_s);
-}
-
-void TestPopup::listDefinitions() {
-    const QList<int> two{900, 6300};
-    for (const auto& [key, title, help, widths] :
-         {std::tuple{u"0"_s, u"受注方法一覧"_s, 6107, two},
-          {u"1"_s, u"入金方法一覧"_s, 6108, two},
-          {u"3"_s, u"分類一覧（送り状種類）"_s, 0, QList<int>{900, 5300, 1000}},
-          {u"4"_s, u"商品分類一覧"_s, 6101, two},
-          {u"5"_s, u"分類一覧（納品書）"_s, 0, two},
-          {u"6"_s, u"分類一覧（タックシール）"_s, 0, two}}) {
-        clsPopup popup;
-        popup.IdxKey = key;
-        popup.fnDefineList(2);
-        QCOMPARE(popup.title(), title);
-        QCOMPARE(popup.helpContext(), help);
-        QCOMPARE(popup.widths(), widths);
-        QCOMPARE(popup.headers(), (QStringList{u"コード"_s, u"名称"_s, u"順番"_s}.mid(0, widths.size())));
-    }
 }
 
 QTEST_MAIN(TestPopup)

@@ -76,7 +76,7 @@ const QString kActive = u"1 2 3 15 20"_s, kBase = u"商品一覧"_s, kStock = u"
 // and `after` is what the same search finds next.
 struct Search {
     QString typed, codes;
-    bool ticked = false; // the discontinued box
+    bool ticked = false; // a click on the discontinued box, unticked when shown
     QString message, focus = u"ListView"_s, script, after = codes;
     int mode = 0, maxline = 0;                     // maxline 0: as the database has it
     QString kind, shown = kBase, searched = kBase; // captions on showing and after the search
@@ -175,8 +175,7 @@ void TestPopupGoods::search() {
     d.gstrGkbn = c.kind;
     QVERIFY(showActive(d));
     QCOMPARE(d.windowTitle(), c.shown);
-    if (c.ticked)
-        QTest::mouseClick(d.findChild<QCheckBox*>(u"chkStop"_s), Qt::LeftButton); // unticked when shown
+    if (c.ticked) QTest::mouseClick(d.findChild<QCheckBox*>(u"chkStop"_s), Qt::LeftButton);
     for (const QString& part : c.typed.split(u'|', Qt::SkipEmptyParts)) {
         typeText(box(d, part.section(u'=', 0, 0)), part.section(u'=', 1));
         QCOMPARE(box(d, part.section(u'=', 0, 0))->text(), part.section(u'=', 1));
@@ -193,8 +192,7 @@ void TestPopupGoods::search() {
     QCOMPARE(env.dir.count(u"select count(*) from goods"_s), 6);
     QCOMPARE(d.windowTitle(), c.searched);
     QCOMPARE(d.listHasRows(), !c.codes.isEmpty());
-    QVERIFY(d.isVisible());
-    QVERIFY(d.findChild<QWidget*>(c.focus)->hasFocus());
+    QVERIFY(d.isVisible() && d.findChild<QWidget*>(c.focus)->hasFocus());
     QCOMPARE(lv->currentItem(), lv->topLevelItem(0));
     // Discontinued rows say so and are red in every column; prices are right-aligned.
     for (int i = 0; i < lv->topLevelItemCount(); ++i) {
@@ -229,14 +227,11 @@ void TestPopupGoods::rankedNameSearch() {
     QFETCH(QString, caption);
     QFETCH(QString, codes);
     Env env(false);
-    env.dir.addGoods(u"10"_s, u"オレンジジュース"_s, 1, 1,
-                     1); // neither stock-managed nor active: still listed
-    for (const auto& [code, goods] : {std::pair{u"20"_s, u"りんごジュース"_s},
-                                      {u"30"_s, u"特価りんごジュース500"_s},
-                                      {u"40"_s, u"みかん"_s},
-                                      {u"50"_s, u"O'Neil 牛肉"_s},
-                                      {u"60"_s, u"豚肉"_s}})
-        env.dir.addGoods(code, goods);
+    // Neither stock-managed nor active: still listed.
+    env.dir.addGoods(u"10"_s, u"オレンジジュース"_s, 1, 1, 1);
+    for (const QString& g :
+         u"20 りんごジュース|30 特価りんごジュース500|40 みかん|50 O'Neil 牛肉|60 豚肉"_s.split(u'|'))
+        env.dir.addGoods(g.section(u' ', 0, 0), g.section(u' ', 1));
     frmPopupGoods d;
     d.gbytMode = 1;
     d.gstrCode = pad(u"25"_s);
