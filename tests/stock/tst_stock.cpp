@@ -9,10 +9,9 @@
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace rows;
 
 // The stock engine on a real ledger file.
-class TestStock : public QObject {
+class TestStock : public QObject, DataRows {
     Q_OBJECT
     TempProgramDir* m_dir = nullptr;
     static QString code(const QString& c) { return fnPadLeft(c, 12, u" "_s); }

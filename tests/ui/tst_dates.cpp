@@ -9,29 +9,31 @@
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace rows;
 
 namespace {
 
-// A year, month and day box and a picker on a shown window, with one more box to leave to.
+// A year, month and day box and a picker on a shown window, showing 5 Jan 2024, with one more box to leave
+// to.
 struct DateForm {
     QWidget window;
     DateFields* fields = new DateFields(&window, u"txtYy"_s, u"txtMm"_s, u"txtDd"_s, u"DTPicker"_s);
     QLineEdit* other = new QLineEdit(&window);
+    QList<int> sent;
     DateForm() {
+        fields->setDate(20240105);
+        QObject::connect(fields, &DateFields::dateChanged, [this](qint32 d) { sent << d; });
         window.show();
         window.activateWindow();
     }
-    QString boxes() const {
-        return fields->year()->text() + u'/' + fields->month()->text() + u'/' + fields->day()->text();
-    }
-    // Types into one box and leaves it for the other one.
-    void enterAndLeave(QLineEdit* box, const QString& text) {
-        box->setFocus();
-        QTRY_VERIFY(box->hasFocus());
-        box->setText(text);
-        other->setFocus();
-        QTRY_VERIFY(other->hasFocus());
+    QLineEdit* box(const QString& name) { return window.findChild<QLineEdit*>(u"txt"_s + name); }
+    QString state() const {
+        QString s = u"%1/%2/%3 = %4, picker %5"_s
+                        .arg(fields->year()->text(), fields->month()->text(), fields->day()->text())
+                        .arg(fields->date())
+                        .arg(fnDateToNumber(fields->picker()->date()));
+        for (int d : sent)
+            s += u", sent %1"_s.arg(d);
+        return s;
     }
 };
 
@@ -45,7 +47,7 @@ struct Boxes {
 
 } // namespace
 
-class TestDates : public QObject {
+class TestDates : public QObject, DataRows {
     Q_OBJECT
 private slots:
     void addDate_data() {
@@ -153,58 +155,53 @@ private slots:
     void truncate() {
         QTEST(fnTruncate(fetch<double>("value"), fetch<int>("mode"), fetch<double>("unit")), "expected");
     }
-    // Boxes set in turn ("Mm13" puts 13 into txtMm); each change corrects the date at once.
-    void dateFieldsCorrectWhileTyping_data() {
-        cols<QString, QString, int>("typed", "boxes", "date");
-        row("day 31 in April", "Yy2024 Dd31 Mm4", "2024/4/30", 20240430);
-        row("month 13, the day corrected again", "Yy2024 Dd31 Mm4 Mm13", "2024/12/30", 20241230);
-        row("30 Feb in a leap year", "Yy2024 Mm2 Dd30", "2024/2/29", 20240229);
-        row("then a common year", "Yy2024 Mm2 Dd30 Yy2023", "2023/2/28", 20230228);
-        row("the day cleared", "Yy2024 Mm2 Dd30 Yy2023 Dd", "2023/2/", 0);
+    // Steps: "Mm13" puts 13 into txtMm (each change corrects the date at once), "leave:Mm03" does so with the
+    // focus in the box and then leaves it (the year box had the focus first: leaving it sends the shown
+    // date), "pick:" sets the picker, "set:" calls setDate, "range:" setRange.
+    void dateFields_data() {
+        cols<QString, QString>("steps", "state");
+        row("day 31 in April", "Dd31 Mm4", "2024/4/30 = 20240430, picker 20240105");
+        row("month 13, the day corrected again", "Dd31 Mm4 Mm13", "2024/12/30 = 20241230, picker 20240105");
+        row("30 Feb in a leap year", "Mm2 Dd30", "2024/2/29 = 20240229, picker 20240105");
+        row("then a common year", "Mm2 Dd30 Yy2023", "2023/2/28 = 20230228, picker 20240105");
+        row("the day cleared", "Mm2 Dd30 Yy2023 Dd", "2023/2/ = 0, picker 20240105");
+        row("leaving a box moves the picker, which rewrites the boxes", "leave:Mm03",
+            "2024/ 3/ 5 = 20240305, picker 20240305, sent 20240105, sent 20240305");
+        row("leaving an empty box leaves the picker", "leave:Mm03 leave:Dd",
+            "2024/ 3/ = 0, picker 20240305, sent 20240105, sent 20240305");
+        row("the picker rewrites the boxes", "pick:20251109",
+            "2025/11/ 9 = 20251109, picker 20251109, sent 20251109");
+        row("setting the shown date rewrites the boxes", "pick:20251109 Dd9 set:20251109",
+            "2025/11/ 9 = 20251109, picker 20251109, sent 20251109, sent 20251109");
+        row("clamped to the first day", "range:20000101-20301231 set:19991231",
+            "2000/ 1/ 1 = 20000101, picker 20000101, sent 20000101");
+        row("clamped to the last day", "range:20000101-20301231 set:20991231",
+            "2030/12/31 = 20301231, picker 20301231, sent 20301231");
+        row("no such day changes nothing", "set:20240230", "2024/ 1/ 5 = 20240105, picker 20240105");
     }
-    void dateFieldsCorrectWhileTyping() {
-        DateForm f;
-        QCOMPARE(inputMode(f.fields->month()), u"6"_s);
-        QCOMPARE(byteMaxLength(f.fields->year()), 4);
-        for (const QString& t : fetch<QString>("typed").split(u' '))
-            f.window.findChild<QLineEdit*>(u"txt"_s + t.left(2))->setText(t.mid(2));
-        QTEST(f.boxes(), "boxes");
-        QTEST(f.fields->date(), "date");
-    }
-    void dateFieldsLeavingABoxMovesThePicker() {
+    void dateFields() {
         DateForm f;
         QVERIFY(QTest::qWaitForWindowActive(&f.window));
-        f.fields->setDate(20240105);
-        f.enterAndLeave(f.fields->month(), u"03"_s);
-        QCOMPARE(f.fields->picker()->date(), QDate(2024, 3, 5));
-        // The picker's change handler rewrote the boxes in their own form.
-        QCOMPARE(f.fields->month()->text(), u" 3"_s);
-        // An empty box leaves the picker as it was.
-        f.enterAndLeave(f.fields->day(), QString());
-        QCOMPARE(f.fields->picker()->date(), QDate(2024, 3, 5));
-        QCOMPARE(f.fields->day()->text(), QString());
-    }
-    void dateFieldsPickerRewritesBoxes() {
-        DateForm f;
-        QSignalSpy spy(f.fields, &DateFields::dateChanged);
-        f.fields->picker()->setDate(QDate(2025, 11, 9));
-        QCOMPARE(f.boxes(), u"2025/11/ 9"_s);
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).toInt(), 20251109);
-        // Setting the date it already shows still rewrites the boxes.
-        f.fields->day()->setText(u"9"_s);
-        f.fields->setDate(20251109);
-        QCOMPARE(f.fields->day()->text(), u" 9"_s);
-    }
-    void dateFieldsClampToRange() {
-        DateForm f;
-        f.fields->setRange(QDate(2000, 1, 1), QDate(2030, 12, 31));
-        f.fields->setDate(19991231);
-        QCOMPARE(f.fields->date(), 20000101);
-        f.fields->setDate(20991231);
-        QCOMPARE(f.fields->date(), 20301231);
-        f.fields->setDate(20240230); // no such day: nothing changes
-        QCOMPARE(f.fields->date(), 20301231);
+        QCOMPARE(inputMode(f.fields->month()), u"6"_s);
+        QCOMPARE(byteMaxLength(f.fields->year()), 4);
+        for (const QString& t : fetch<QString>("steps").split(u' ')) {
+            const QString arg = t.section(u':', 1);
+            if (t.startsWith(u"pick:"_s))
+                f.fields->picker()->setDate(fnNumberToDate(arg.toInt()));
+            else if (t.startsWith(u"set:"_s))
+                f.fields->setDate(arg.toInt());
+            else if (t.startsWith(u"range:"_s))
+                f.fields->setRange(fnNumberToDate(arg.left(8).toInt()), fnNumberToDate(arg.right(8).toInt()));
+            else if (t.startsWith(u"leave:"_s)) {
+                f.box(arg.left(2))->setFocus();
+                QTRY_VERIFY(f.box(arg.left(2))->hasFocus());
+                f.box(arg.left(2))->setText(arg.mid(2));
+                f.other->setFocus();
+                QTRY_VERIFY(f.other->hasFocus());
+            } else
+                f.box(t.left(2))->setText(t.mid(2));
+        }
+        QTEST(f.state(), "state");
     }
 };
 

@@ -2,15 +2,13 @@
 #include "ui/basInput.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace rows;
 
 // The field input rules on a plain window with real widgets.
-class TestInputRules : public QObject {
+class TestInputRules : public QObject, DataRows {
     Q_OBJECT
     QWidget* m_form = nullptr;
     QLineEdit* box(const QString& name) { return m_form->findChild<QLineEdit*>(name); }
@@ -99,36 +97,6 @@ private slots:
         focusOn(b);
         b->setText(fetch<QString>("text"));
         QTEST(fnFilterText(m_form, fetch<QString>("given")), "expected");
-    }
-    void moveFocus_data() {
-        cols<QString, int, bool, QString>("from", "key", "arrows", "to");
-        const int ret = Qt::Key_Return, up = Qt::Key_Up, down = Qt::Key_Down;
-        row("enter to the next index, not the next created", "txtA", ret, false, "txtB");
-        row("enter skips hidden, disabled and non-tab-stop", "txtB", ret, false, "txtC");
-        row("keypad enter", "txtA", int(Qt::Key_Enter), true, "txtB");
-        row("enter in the last field stays", "txtC", ret, true, "txtC"),
-            row("down moves on", "txtB", down, true, "txtC"), row("up moves back", "txtC", up, true, "txtB"),
-            row("up in the first field stays", "txtA", up, true, "txtA");
-        row("from a non-tab-stop box", "txtNoStop", ret, false, "txtC");
-        row("down without arrows left alone", "txtB", down, false, ""),
-            row("left is no move key", "txtB", int(Qt::Key_Left), true, "");
-    }
-    void moveFocus() {
-        const QString from = fetch<QString>("from"), to = fetch<QString>("to");
-        focusOn(box(from));
-        int key = fetch<int>("key");
-        const int sent = key;
-        fnMoveFocus(m_form, key, fetch<bool>("arrows"));
-        QCOMPARE(key, to.isEmpty() ? sent : 0);
-        QTRY_COMPARE(QApplication::focusWidget()->objectName(), to.isEmpty() ? from : to);
-    }
-    void canFocus() {
-        QVERIFY(fnCanFocus(box(u"txtA"_s)));
-        for (const QString& name : {u"txtHidden"_s, u"txtDisabled"_s, u"txtNoStop"_s})
-            QVERIFY2(!fnCanFocus(box(name)), qPrintable(name));
-        QVERIFY(!fnCanFocus(nullptr));
-        QLabel label(m_form); // takes no focus at all
-        QVERIFY(!fnCanFocus(&label));
     }
     void selectText_data() {
         cols<QString, bool, QString>("text", "removeCommas", "expected");

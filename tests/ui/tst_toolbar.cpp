@@ -7,7 +7,6 @@
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace rows;
 
 namespace {
 
@@ -20,7 +19,7 @@ QString enabledKeys(const QToolBar* tb) {
 
 } // namespace
 
-class TestToolbar : public QObject {
+class TestToolbar : public QObject, DataRows {
     Q_OBJECT
 private slots:
     void createsTwelveKeyedButtons() {
