@@ -41,14 +41,12 @@ void tst_startup::commandLine_data() {
     row("date and code", "1 20240105     123", "1|20240105|123");
     row("trailing blank", "1 ", "1|");
     row("leading blank", " 1", "|1");
-    row("only a blank", " ", "|");
     // The rest is trimmed after each separator, so only a blank right after token 0 makes an empty token.
     row("trailing blank after date", "3 20240105 ", "3|20240105");
     row("tab is no separator", "1\t2", "1\t2");
     row("eleven tokens", eleven, "0|1|2|3|4|5|6|7|8|9|10");
     // Past the eleventh token the text is dropped: a token never holds a blank.
     row("twelve tokens", eleven + " 11", "0|1|2|3|4|5|6|7|8|9|10");
-    row("many tokens", "a b c d e f g h i j k l m n", "a|b|c|d|e|f|g|h|i|j|k");
     row("empty text leaves array alone", QString(), "x|y", "x|y");
     row("array ends at last token", "2 x", "2|x", "a|b|c|d");
 }
@@ -66,7 +64,6 @@ void tst_startup::program_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::newRow("no argument") << QStringList{} << 0;
-    QTest::newRow("empty argument") << QStringList{""} << 0;
     QTest::newRow("9") << QStringList{"9"} << 2;
     QTest::newRow("letters") << QStringList{"abc", "20240105"} << 2;
 }
@@ -158,9 +155,6 @@ void tst_startup::startProgram() {
     start.program = "/nonexistent/denpyo";
     QVERIFY(!seam.startProgram(start, &error));
     QCOMPARE(error, QStringLiteral("指定されたファイルが見つかりません。"));
-    start.program.clear(); // a command line alone names the program in its first word
-    start.commandLine = "/nonexistent/zanmo 1 20240105";
-    QVERIFY(!seam.startProgram(start, &error));
 }
 
 QTEST_MAIN(tst_startup)

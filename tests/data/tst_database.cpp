@@ -21,12 +21,9 @@ class tst_database : public QObject {
 private slots:
     void iniRead_data();
     void iniRead();
-    void connectString_data();
-    void connectString();
     void openFailures_data();
     void openFailures();
     void connectionLifetime();
-    void editableNeedsOneTable();
     void editing();
     void storedValues_data();
     void storedValues();
@@ -41,7 +38,13 @@ private slots:
     void quotedValues();
     void programStatements_data();
     void programStatements();
+    void coveringIndex();
 };
+
+static QString jet(const QString& source, const QString& password = QStringLiteral("QelMorvan")) {
+    return "provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + source +
+           ";Jet OLEDB:Database Password=" + password;
+}
 
 // Writes zanmo.ini in the folder unless the bytes are null.
 static QString writeIni(const TempProgramDir& dir, const QByteArray& bytes) {
@@ -51,9 +54,11 @@ static QString writeIni(const TempProgramDir& dir, const QByteArray& bytes) {
     return path;
 }
 
-// One settings file read three ways: zanmo/dbpath (default DEF), zanmo/dbmode (default 7), the db mode.
-static void iniRow(const char* name, const QByteArray& file, const char* path, int value = 7, int mode = 0) {
-    QTest::newRow(name) << file << QString::fromUtf8(path) << value << mode;
+// One settings file read four ways: zanmo/dbpath (default DEF), zanmo/dbmode (default 7), the db mode, and
+// the folder in the connection text (<dir>: the program folder; null: no connection).
+static void iniRow(const char* name, const QByteArray& file, const char* path, int value = 7, int mode = 0,
+                   const char* folder = "<dir>") {
+    QTest::newRow(name) << file << QString::fromUtf8(path) << value << mode << QString::fromUtf8(folder);
 }
 
 void tst_database::iniRead_data() {
@@ -61,68 +66,41 @@ void tst_database::iniRead_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("mode");
-    iniRow("plain", "[zanmo]\ndbpath=/srv/pelko\n", "/srv/pelko");
-    iniRow("section and key case", "[ZANMO]\nDbPath=/a\nDBMODE=2\n", "/a", 2, 2);
-    iniRow("value trimmed", "[zanmo]\n  dbpath =   /a b  \n dbmode =  1  \n", "/a b", 1, 1);
-    iniRow("crlf", "[zanmo]\r\ndbpath=/a\r\ndbmode=1\r\n", "/a", 1, 1);
-    iniRow("quotes dropped", "[zanmo]\ndbpath=\"/a b\"\n", "/a b");
+    QTest::addColumn<QString>("folder");
+    iniRow("plain", "[zanmo]\ndbpath=/srv/pelko\n", "/srv/pelko"); // mode 0 ignores dbpath
+    iniRow("section and key case", "[ZANMO]\nDbPath=/a\nDBMODE=2\n", "/a", 2, 2, nullptr);
+    iniRow("value trimmed", "[zanmo]\n  dbpath =   /a b  \n dbmode =  1  \n", "/a b", 1, 1, "/a b");
+    iniRow("crlf", "[zanmo]\r\ndbpath=/a\r\ndbmode=1\r\n", "/a", 1, 1, "/a");
+    iniRow("trailing backslash doubled", "[zanmo]\ndbmode=1\ndbpath=C:\\PELKO\\\n", "C:\\PELKO\\", 1, 1,
+           "C:\\PELKO\\");
     iniRow("empty value", "[zanmo]\ndbpath=\ndbmode=\n", "", 7, 0);
     iniRow("missing file", QByteArray(), "DEF");
     iniRow("missing keys", "[zanmo]\nother=1\n", "DEF");
     iniRow("key of another section", "[other]\ndbpath=/x\ndbmode=1\n[zanmo]\n", "DEF");
-    iniRow("after another section", "[other]\ndbpath=/x\n[zanmo]\ndbpath=/y\n", "/y");
-    iniRow("section ends at next", "[zanmo]\ndbmode=1\n[next]\ndbpath=/x\n", "DEF", 1, 1);
-    iniRow("comment line", "[zanmo]\n;dbpath=/x\n;dbmode=1\n", "DEF");
+    iniRow("mode 1 without dbpath", "[zanmo]\ndbmode=1\n[next]\ndbpath=/x\n", "DEF", 1, 1);
     iniRow("first of two keys", "[zanmo]\ndbpath=/1\ndbpath=/2\ndbmode=0\n", "/1", 0, 0);
     iniRow("japanese utf-8", "[zanmo]\ndbpath=/共有/ペルコ\n", "/共有/ペルコ");
     iniRow("bom", "\xEF\xBB\xBF[zanmo]\ndbpath=/a\n", "/a");
     iniRow("shift_jis", QStringEncoder("Shift_JIS").encode(QStringLiteral("[zanmo]\ndbpath=/共有/在庫\n")),
            "/共有/在庫");
-    iniRow("leading digits", "[zanmo]\ndbmode=12abc\n", "DEF", 12, 12);
+    iniRow("leading digits", "[zanmo]\ndbmode=12abc\n", "DEF", 12, 12, nullptr);
     iniRow("no digits", "[zanmo]\ndbmode=abc\n", "DEF", 0, 0);
-    iniRow("255", "[zanmo]\ndbmode=255\n", "DEF", 255, 255);
+    iniRow("255", "[zanmo]\ndbmode=255\n", "DEF", 255, 255, nullptr);
     // Out of the byte range: no database rather than a wrapped-around valid mode.
-    iniRow("256", "[zanmo]\ndbmode=256\n", "DEF", 256, 255);
-    iniRow("negative", "[zanmo]\ndbmode=-3\n", "DEF", -3, 255);
+    iniRow("256", "[zanmo]\ndbmode=256\n", "DEF", 256, 255, nullptr);
+    iniRow("negative", "[zanmo]\ndbmode=-3\n", "DEF", -3, 255, nullptr);
 }
 
 void tst_database::iniRead() {
     QFETCH(QByteArray, file);
+    QFETCH(QString, folder);
     TempProgramDir dir(false, false);
     const QString ini = writeIni(dir, file);
     QTEST(fnGetIniString("zanmo", "dbpath", "DEF", 1024, ini), "path");
     QTEST(fnGetIniInt("zanmo", "dbmode", 7, ini), "value");
     QTEST(int(fnGetDbMode()), "mode");
-}
-
-void tst_database::connectString_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<QString>("folder"); // "<dir>" stands for the program folder; null: no connection
-    QTest::newRow("mode 0") << 0 << QByteArray() << "<dir>";
-    QTest::newRow("mode 0 ignores dbpath") << 0 << QByteArray("[zanmo]\ndbpath=/srv/x\n") << "<dir>";
-    QTest::newRow("mode 1 without dbpath") << 1 << QByteArray("[zanmo]\ndbmode=1\n") << "<dir>";
-    QTest::newRow("mode 1 with dbpath") << 1 << QByteArray("[zanmo]\ndbpath=/srv/pelko\n") << "/srv/pelko";
-    QTest::newRow("trailing backslash") << 1 << QByteArray("[zanmo]\ndbpath=C:\\PELKO\\\n") << "C:\\PELKO\\";
-    QTest::newRow("mode 2") << 2 << QByteArray("[zanmo]\ndbmode=2\n") << QString();
-    QTest::newRow("mode 255") << 255 << QByteArray() << QString();
-}
-
-void tst_database::connectString() {
-    QFETCH(int, mode);
-    QFETCH(QByteArray, ini);
-    QFETCH(QString, folder);
-    TempProgramDir dir(false, false);
-    writeIni(dir, ini);
-    const QString jet(
-        "provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1\\data1.dat;Jet OLEDB:Database Password=QelMorvan");
-    QCOMPARE(fnConnectString(quint8(mode), "data1.dat"),
-             folder.isNull() ? QString() : jet.arg(folder.replace("<dir>", dir.path())));
-}
-
-static QString jet(const QString& source, const QString& password = QStringLiteral("QelMorvan")) {
-    return "provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + source +
-           ";Jet OLEDB:Database Password=" + password;
+    QCOMPARE(fnConnectString(fnGetDbMode(), "data1.dat"),
+             folder.isNull() ? QString() : jet(folder.replace("<dir>", dir.path()) + "\\data1.dat"));
 }
 
 static const QString kCode1 = QStringLiteral("select * from gdai where gcode = '           1'");
@@ -174,9 +152,6 @@ void tst_database::openFailures_data() {
         "[Microsoft][ODBC Driver Manager] データ ソース名および指定された既定のドライバが見つかりません。");
     openRow("other provider", "", "provider=SQLOLEDB;Data Source=<dir>\\data1.dat",
             "プロバイダが見つかりません");
-    openRow("no provider", "", "Data Source=<dir>\\data1.dat", "データ ソース名");
-    openRow("malformed part", "", "provider=Microsoft.Jet.OLEDB.4.0;Data Source", "引数が間違った型");
-    openRow("password too long", "", jet("<dir>\\data1.dat", QString(21, 'x')), "パスワードが無効です");
     openRow("not a database", "", jet("<dir>\\zanmo.ini"), "認識できないデータベース形式");
 }
 
@@ -234,8 +209,6 @@ void tst_database::connectionLifetime() {
     } // the connection goes first and takes the uncommitted row with it
     rec.Close();
     Connection cn;
-    QVERIFY_THROWS_EXCEPTION(DbError, cn.Execute("select 1"));
-    cn.setBusyTimeout(50);
     // A dbpath written with a trailing backslash doubles it; both forms name the same file.
     cn.Open(jet(dir.path() + "\\sub\\..\\\\data1.dat"));
     QCOMPARE(cn.filePath(), dir.dataFile());
@@ -259,26 +232,6 @@ void tst_database::connectionLifetime() {
     QVERIFY_THROWS_EXCEPTION(DbError, rec.Fields("x")); // a closed cursor refuses work
     cn.Open(jet(dir.dataFile()));                       // reopening works
     QCOMPARE(cn.Execute("delete from bunrui"), 2);
-}
-
-void tst_database::editableNeedsOneTable() {
-    TempProgramDir dir;
-    Connection cn;
-    cn.Open(fnConnectString(0, "data1.dat"));
-    Recordset rec;
-    for (const char* sql :
-         {"select * from gdai where gcode = '1'", "select suu, kubun from gdai where day = 1",
-          "select * from gdai as d where d.day = 1", "select * from gdai d order by day"}) {
-        rec.openEditable(cn, sql);
-        QVERIFY2(rec.State() == 1, sql);
-    }
-    for (const char* sql :
-         {"select * from gdai as d,goods as g where d.gcode=g.code", "delete from gdai",
-          "select * from gdai join goods on gdai.gcode = goods.code", "select distinct gcode from gdai"}) {
-        QVERIFY_THROWS_EXCEPTION(DbError, rec.openEditable(cn, sql));
-        QVERIFY2(rec.State() == 0, sql);
-    }
-    dir.addLedger("1", 20240101, 0, 1); // whatever happened, no lock stays behind
 }
 
 void tst_database::editing() {
@@ -315,6 +268,19 @@ void tst_database::editing() {
     target.Update();
     QCOMPARE(dir.scalar("select group_concat(suu) from (select suu from gdai order by day)"),
              QStringLiteral("10.0,7.0"));
+    // Only a plain select of one table can be edited.
+    for (const char* sql : {"select suu, kubun from gdai where day = 1",
+                            "select * from gdai as d where d.day = 1", "select * from gdai d order by day"}) {
+        rec.openEditable(e.cn, sql);
+        QVERIFY2(rec.State() == 1, sql);
+    }
+    for (const char* sql :
+         {"select * from gdai as d,goods as g where d.gcode=g.code", "delete from gdai",
+          "select * from gdai join goods on gdai.gcode = goods.code", "select distinct gcode from gdai"}) {
+        QVERIFY_THROWS_EXCEPTION(DbError, rec.openEditable(e.cn, sql));
+        QVERIFY2(rec.State() == 0, sql);
+    }
+    dir.addLedger("1", 20240101, 0, 1); // whatever happened, no lock stays behind
 }
 
 static void storedRow(const char* name, const char* field, int type, const QVariant& value, bool module,
@@ -323,26 +289,19 @@ static void storedRow(const char* name, const char* field, int type, const QVari
 }
 
 void tst_database::storedValues_data() {
-    QTest::addColumn<QString>("field"); // t_...: a column of a table with the other Jet types
-    QTest::addColumn<int>("type");      // the ADO field type
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("type"); // the ADO field type
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<bool>("module");    // through fnSetFieldValue / fnUpdateRecordset
     QTest::addColumn<QString>("stored"); // typeof:value; empty: refused
-    storedRow("integer text", "day", 3, "20240105", false, "integer:20240105");
     storedRow("half rounds to even", "denno", 3, "2.5", false, "integer:2");
-    storedRow("negative quantity", "suu", 5, "-12", false, "real:-12.0");
     storedRow("code keeps blanks", "gcode", 202, "         123", false, "text:         123");
     storedRow("digits into text stay text", "gcode", 202, 123, false, "text:123");
     storedRow("null", "suu", 5, QVariant(), false, "null:");
-    // An empty value: 0 for the numeric kinds the rule names, refused by the other numbers.
+    // An empty value: 0 for the numeric kinds the rule names.
     storedRow("empty into double", "suu", 5, "", true, "real:0.0");
     storedRow("empty into integer", "day", 3, "", true, "integer:0");
     storedRow("empty into text", "gcode", 202, "", true, "text:");
-    storedRow("empty into byte", "t_byte", 17, "", true, "integer:0");
-    storedRow("empty into single", "t_single", 4, "", true, "integer:0");
-    storedRow("empty into varchar", "t_text", 202, "", true, "text:");
-    storedRow("empty into smallint", "t_short", 2, "", true, "");
-    storedRow("empty into currency", "t_money", 6, "", true, "");
     storedRow("number with blanks", "suu", 5, " 1234 ", true, "real:1234.0");
     storedRow("separator refused", "suu", 5, "1,234", true, "");
 }
@@ -353,10 +312,7 @@ void tst_database::storedValues() {
     QFETCH(bool, module);
     QFETCH(QString, stored);
     TempProgramDir dir;
-    dir.exec("create table typed (t_byte TINYINT, t_short SMALLINT, t_single SINGLE, t_money CURRENCY, "
-             "t_text VARCHAR(10))");
-    const QString table = field.startsWith("t_") ? "typed" : "gdai";
-    Editor e("select * from " + table);
+    Editor e("select * from gdai");
     QTEST(e.rec.fieldType(field.toUpper()), "type");
     e.rec.AddNew();
     if (stored.isEmpty()) QVERIFY_THROWS_EXCEPTION(DbError, fnSetFieldValue(e.rec, field, value.toString()));
@@ -368,7 +324,7 @@ void tst_database::storedValues() {
         e.rec.setField(field, value);
         e.rec.Update();
     }
-    QCOMPARE(dir.scalar("select typeof(" + field + ") || ':' || ifnull(" + field + ", '') from " + table),
+    QCOMPARE(dir.scalar("select typeof(" + field + ") || ':' || ifnull(" + field + ", '') from gdai"),
              stored);
 }
 
@@ -486,8 +442,7 @@ void tst_database::failedUpdateLeavesNoHalfWrittenRow() {
 void tst_database::moduleRoutines() {
     ScriptedDialogs dialogs;
     TempProgramDir dir;
-    QVERIFY(fnOpenDB()); // opening again replaces the connection, quietly
-    QVERIFY(gcnData->State() == 1 && dialogs.messages.isEmpty());
+    QVERIFY(fnOpenDB() && gcnData->State() == 1 && dialogs.messages.isEmpty()); // reopening, quietly
     for (const char* code : {"2", "10", "1"})
         dir.addGoods(code, QString("番") + code);
     Recordset rec;
@@ -495,7 +450,6 @@ void tst_database::moduleRoutines() {
     QCOMPARE(rows(rec),
              QStringLiteral("           2,番2|          10,番10")); // right-justified codes sort as numbers
     QVERIFY_THROWS_EXCEPTION(DbError, rec.Fields("code"));
-    QVERIFY_THROWS_EXCEPTION(DbError, fnOpenRecordset(rec, "select * from nosuch"));
     QCOMPARE(
         fnExecuteSql(rec, "insert into operatlog values('PC1','taro','入庫処理',0,'2024-01-05 10:00:00','')"),
         QString());
@@ -504,8 +458,6 @@ void tst_database::moduleRoutines() {
     QCOMPARE(rows(rec), QStringLiteral("入庫処理"));
     fnCloseDB();
     QVERIFY_THROWS_EXCEPTION(DbError, fnOpenRecordset(rec, "select * from goods"));
-    QVERIFY(!fnExecuteSql(rec, "delete from gdai").isEmpty());
-    fnCloseDB(); // twice is harmless
 }
 
 static void valueRow(const char* name, const QString& sql, const char* field, int position,
@@ -528,7 +480,6 @@ void tst_database::fieldValue_data() {
     valueRow("plain name", "select day, suu from gdai where kubun = 9", "suu", 1, "7");
     valueRow("text", "select gcode from gdai where kubun = 9", "GCODE", 1, "           5");
     valueRow("Expr1000 first column", four, "Expr1000", 1, "           5");
-    valueRow("Expr1001", four, "Expr1001", 1, "20240110");
     valueRow("expr1002", four, "expr1002", 1, "12");
     valueRow("Expr past the end", four, "Expr1004", 1, nullptr);
     valueRow("null sum is empty", "select sum(suu) from gdai where gcode = '           1'", "sum(suu)", 1,
@@ -561,12 +512,7 @@ static void jetRow(const char* name, const QString& in, const QString& out) {
 void tst_database::jetToSqlite_data() {
     QTest::addColumn<QString>("jet");
     QTest::addColumn<QString>("sqlite");
-    jetRow("delete star", "delete * from gdai where gcode='  1'", "delete from gdai where gcode='  1'");
-    jetRow("letter case and blanks", "DELETE   *   FROM gdai", "delete from gdai");
     jetRow("no blank before from", "delete *from gdai", "delete from gdai");
-    jetRow("plain delete", "delete from gdai", "delete from gdai");
-    jetRow("select star", "select * from gdai", "select * from gdai");
-    jetRow("count star", "select count(*) from gdai", "select count(*) from gdai");
     jetRow("inside a literal", "insert into operatlog values('delete * from x')",
            "insert into operatlog values('delete * from x')");
     jetRow("literal with doubled quote",
@@ -607,9 +553,6 @@ static void stmt(const char* name, int rows, const QString& sql) {
 void tst_database::programStatements_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<int>("rows"); // rows listed, or affected by a statement other than select
-    stmt("stock movements", 3,
-         "select kubun,suu,day from gdai where gcode = '         123' and day between 0 and 20240131 and "
-         "kubun <> 9 order by gcode,day,kubun");
     stmt("list popup", 2,
          "select day,gcode,name,suu  from gdai as d,goods as g where d.gcode=g.code   and kubun=0 order by "
          "day");
@@ -660,6 +603,18 @@ void tst_database::programStatements() {
     } catch (const DbError& e) {
         QFAIL(qPrintable(e.description()));
     }
+}
+
+void tst_database::coveringIndex() {
+    TempProgramDir dir;
+    QCOMPARE(dir.scalar("select group_concat(name) from pragma_index_info('gdai_gcode_kubun_day')"),
+             QStringLiteral("gcode,kubun,day,denno,suu"));
+    Recordset rec; // the stock engine's sums read the covering index only
+    fnOpenRecordset(rec,
+                    "explain query plan select sum(suu) from gdai where gcode = '           1' and kubun = 1 "
+                    "and day between 1 and 2");
+    const QString plan = rows(rec);
+    QVERIFY2(plan.contains("COVERING INDEX"), qPrintable(plan));
 }
 
 QTEST_MAIN(tst_database)
