@@ -55,8 +55,7 @@ void tst_startup::commandLine() {
     QFETCH(QString, text);
     QFETCH(QStringList, before);
     QFETCH(QStringList, tokens);
-    const qint16 count = fnGetCommandLine(before, text);
-    QCOMPARE(int(count), text.isEmpty() ? 0 : tokens.size());
+    QCOMPARE(int(fnGetCommandLine(before, text)), text.isEmpty() ? 0 : tokens.size());
     QCOMPARE(before, tokens);
 }
 
@@ -122,12 +121,7 @@ void tst_startup::messageBox() {
     QFETCH(int, defaultButton);
     QFETCH(int, key);
     QFETCH(int, icon);
-    MessageRequest r{};
-    r.title = "ＰＥＬＫＯ";
-    r.text = "記録します";
-    r.buttons = MsgButtons(buttons);
-    r.defaultButton = defaultButton;
-    r.icon = MsgIcon(icon);
+    const MessageRequest r{"ＰＥＬＫＯ", "記録します", MsgIcon(icon), MsgButtons(buttons), defaultButton};
     QStringList seen;
     whenBoxShows([&seen, key](QMessageBox* box) {
         seen << box->windowTitle() << box->text() << QString::number(box->icon());

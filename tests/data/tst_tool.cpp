@@ -18,11 +18,10 @@ private slots:
 };
 
 // Tables with their columns in order (written by position: the order is part of the contract).
-static const QString kTables = "bunrui:kubun,code,name,jun gdai:gcode,day,kubun,denno,line,suu "
-                               "goods:code,name,kana,sname,skana,unit,tanka1,"
-                               "tanka2,tanka3,bunrui,gkubun,tkubun,zkubun,stop,stanka,kakuho "
-                               "operatlog:pcname,username,naiyou,kubun,nitiji,"
-                               "syousai sysfile:id,gno,maxline,stankakbn";
+static const QString kTables =
+    "bunrui:kubun,code,name,jun gdai:gcode,day,kubun,denno,line,suu goods:code,name,kana,sname,skana,unit,"
+    "tanka1,tanka2,tanka3,bunrui,gkubun,tkubun,zkubun,stop,stanka,kakuho operatlog:pcname,username,naiyou,"
+    "kubun,nitiji,syousai sysfile:id,gno,maxline,stankakbn";
 static const QString kLayout =
     "select group_concat(t, ' ') from (select name || ':' || (select group_concat(name) "
     "from pragma_table_info(m.name)) as t from sqlite_master m where type = 'table' "
@@ -107,8 +106,7 @@ void tst_tool::demoData() {
           "select count(*) > 0 from goods where zkubun <> 0 and gkubun = 0",
           "select count(*) > 150 from goods where tanka1 > 0 and stanka > 0 and stanka < tanka1",
           "select count(*) > 1000 from gdai where kubun = 1",
-          "select count(*) > 0 from (select denno from gdai where kubun = 1 group by denno having count(*) > "
-          "1)",
+          "select count(*) > 0 from (select 1 from gdai where kubun = 1 group by denno having count(*) > 1)",
           "select count(*) = 0 from goods where bunrui not in (select code from bunrui where kubun = 4)",
           "select count(*) = 0 from goods where length(code) <> 12 or code <> printf('%12s', trim(code))",
           "select count(*) = 0 from goods where kana = '' or unit = '' or sname <> replace(name, '-', '')",
