@@ -65,7 +65,7 @@ void tst_database::iniRead_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("folder");
     iniRow("plain", "[zanmo]\ndbpath=/srv/pelko\n", "/srv/pelko"); // mode 0 ignores dbpath
-    iniRow("section and key case", "[ZANMO]\nDbPath=/a\nDBMODE=2\n", "/a", 2, 2, nullptr);
+    iniRow("section and key case, mode 2", "[ZANMO]\nDbPath=/a\nDBMODE=2\n", "/a", 2, 2, nullptr);
     iniRow("value trimmed", "[zanmo]\n  dbpath =   /a b  \n dbmode =  1  \n", "/a b", 1, 1, "/a b");
     iniRow("crlf", "[zanmo]\r\ndbpath=/a\r\ndbmode=1\r\n", "/a", 1, 1, "/a");
     iniRow("trailing backslash doubled", "[zanmo]\ndbmode=1\ndbpath=C:\\PELKO\\\n", "C:\\PELKO\\", 1, 1,
