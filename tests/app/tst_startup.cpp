@@ -40,6 +40,7 @@ void tst_startup::commandLine_data() {
     row("screen only", "1", "1");
     row("date and code", "1 20240105     123", "1|20240105|123");
     row("trailing blank", "1 ", "1|");
+    row("trailing blanks", "1    ", "1|");
     row("leading blank", " 1", "|1");
     // The rest is trimmed after each separator, so only a blank right after token 0 makes an empty token.
     row("trailing blank after date", "3 20240105 ", "3|20240105");
@@ -63,6 +64,7 @@ void tst_startup::program_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::newRow("no argument") << QStringList{} << 0;
+    QTest::newRow("empty argument") << QStringList{""} << 0;
     QTest::newRow("9") << QStringList{"9"} << 2;
     QTest::newRow("letters") << QStringList{"abc", "20240105"} << 2;
 }
