@@ -52,25 +52,23 @@ class TestDates : public QObject, DataRows {
 private slots:
     void addDate_data() {
         cols<int, int, int, bool, int>("date", "months", "days", "keepMonthEnd", "expected");
-        row("31 Jan 2024 + 1 month, month end", 20240131, 1, 0, true, 20240229);
-        row("31 Jan 2023 + 1 month, month end", 20230131, 1, 0, true, 20230228);
-        row("30 Apr + 1 month, month end", 20240430, 1, 0, true, 20240531);
-        row("30 Apr + 1 month, plain", 20240430, 1, 0, false, 20240530);
-        row("31 Jan + 1 month, plain clamps", 20240131, 1, 0, false, 20240229);
-        row("31 Jan + 0 months + 1 day", 20240131, 0, 1, true, 20240201);
-        row("31 Dec + 1 day rolls the year", 20241231, 0, 1, false, 20250101);
-        row("29 Feb leap + 1 day", 20240229, 0, 1, false, 20240301);
-        row("28 Feb leap + 1 day", 20240228, 0, 1, false, 20240229);
-        row("1 Mar - 1 day", 20240301, 0, -1, false, 20240229);
-        row("31 Mar - 1 month, month end", 20240331, -1, 0, true, 20240229);
-        row("mid month keeps its day", 20240315, -1, 0, true, 20240215);
-        row("29 Feb + 12 months", 20240229, 12, 0, true, 20250228);
-        row("31 Jan 2100 + 1 month: 2100 is no leap year", 21000131, 1, 0, true, 21000228);
-        row("31 Jan 2000 + 1 month: 2000 is one", 20000131, 1, 0, true, 20000229);
-        row("month end plus months and days", 20240430, 1, 1, true, 20240601);
-        row("no date", 0, 1, 1, true, 0), row("day 0 rolls over", 20240100, 0, 1, false, 20240101);
-        row("two-digit year 24", 240131, 0, 1, false, 20240201),
-            row("two-digit year 99", 990131, 0, 1, false, 19990201);
+        const auto add = [](int date, int months, int days, bool monthEnd, int expected) {
+            const QString tag =
+                u"%1 %2m %3d%4"_s.arg(date).arg(months).arg(days).arg(monthEnd ? u" end"_s : u""_s);
+            row(qPrintable(tag), date, months, days, monthEnd, expected);
+        };
+        // Month ends kept or clamped (2024, 2000 leap; 2023, 2100 not), day steps over month and year ends,
+        // no date, day 0 and two-digit years.
+        add(20240131, 1, 0, true, 20240229), add(20230131, 1, 0, true, 20230228),
+            add(20240430, 1, 0, true, 20240531), add(20240430, 1, 0, false, 20240530),
+            add(20240131, 1, 0, false, 20240229), add(20240131, 0, 1, true, 20240201),
+            add(20241231, 0, 1, false, 20250101), add(20240229, 0, 1, false, 20240301),
+            add(20240228, 0, 1, false, 20240229), add(20240301, 0, -1, false, 20240229),
+            add(20240331, -1, 0, true, 20240229), add(20240315, -1, 0, true, 20240215),
+            add(20240229, 12, 0, true, 20250228), add(21000131, 1, 0, true, 21000228),
+            add(20000131, 1, 0, true, 20000229), add(20240430, 1, 1, true, 20240601), add(0, 1, 1, true, 0),
+            add(20240100, 0, 1, false, 20240101), add(240131, 0, 1, false, 20240201),
+            add(990131, 0, 1, false, 19990201);
     }
     void addDate() {
         QTEST(fnAddDate(fetch<int>("date"), qint16(fetch<int>("months")), qint16(fetch<int>("days")),
@@ -101,56 +99,56 @@ private slots:
             row("blanks", "   ", "");
     }
     void completeYear() { QTEST(fnCompleteYear(fetch<QString>("text")), "expected"); }
-    void correctDate_data() {
-        cols<QString, QString>("boxes", "after");
-        row("month 13 to 12", "2024/13/5", "2024/12/5"),
-            row("day 31 in April to 30", "2024/4/31", "2024/4/30");
-        row("29 Feb 2023 to 28", "2023/2/29", "2023/2/28"),
-            row("29 Feb 2000 stays", "2000/2/29", "2000/2/29");
-        row("29 Feb 2100 to 28", "2100/2/29", "2100/2/28"),
-            row("30 Feb 2024 to 29", "2024/2/30", "2024/2/29");
-        row("day 32 in December", "2024/12/32", "2024/12/31"), row("month 0 cleared", "2024/0/5", "2024//5");
-        row("day 0 cleared", "2024/5/00", "2024/5/"),
-            row("empty month leaves the day", "2024//40", "2024//40");
-        row("valid date untouched", "2024/ 1/ 5", "2024/ 1/ 5");
+    // The routines on three boxes, shown as "2024/ 1/ 5": fnCorrectDate gives the boxes afterwards,
+    // fnFieldsToDate the number, fnDateToFields (boxes of 4, 2 and 2 bytes) fills them from a number.
+    void dateBoxes_data() {
+        cols<QString, QString, QString>("routine", "given", "expected");
+        const char *correct = "fnCorrectDate", *toDate = "fnFieldsToDate", *toFields = "fnDateToFields";
+        row("month 13 to 12", correct, "2024/13/5", "2024/12/5"),
+            row("day 31 in April to 30", correct, "2024/4/31", "2024/4/30");
+        row("29 Feb 2023 to 28", correct, "2023/2/29", "2023/2/28"),
+            row("29 Feb 2000 stays", correct, "2000/2/29", "2000/2/29");
+        row("29 Feb 2100 to 28", correct, "2100/2/29", "2100/2/28"),
+            row("30 Feb 2024 to 29", correct, "2024/2/30", "2024/2/29");
+        row("day 32 in December", correct, "2024/12/32", "2024/12/31"),
+            row("month 0 cleared", correct, "2024/0/5", "2024//5");
+        row("day 0 cleared", correct, "2024/5/00", "2024/5/"),
+            row("empty month leaves the day", correct, "2024//40", "2024//40");
+        row("valid date untouched", correct, "2024/ 1/ 5", "2024/ 1/ 5");
+        row("padded boxes", toDate, "2024/ 1/ 5", "20240105"),
+            row("month end", toDate, "2024/12/31", "20241231");
+        row("empty month", toDate, "2024//5", "0"), row("blank year", toDate, "    /1/1", "0"),
+            row("empty day", toDate, "2024/1/", "0");
+        row("no leading zeros", toFields, "20240105", "2024/ 1/ 5"),
+            row("two digits", toFields, "20241231", "2024/12/31");
+        row("no date", toFields, "0", "    / 0/ 0");
     }
-    void correctDate() {
-        Boxes b(fetch<QString>("boxes"));
-        fnCorrectDate(&b.y, &b.m, &b.d);
-        QTEST(b.text(), "after");
-    }
-    void fieldsToDate_data() {
-        cols<QString, int>("boxes", "expected");
-        row("padded boxes", "2024/ 1/ 5", 20240105), row("month end", "2024/12/31", 20241231);
-        row("empty month", "2024//5", 0), row("blank year", "    /1/1", 0), row("empty day", "2024/1/", 0);
-    }
-    void fieldsToDate() {
-        Boxes b(fetch<QString>("boxes"));
-        QTEST(fnFieldsToDate(&b.y, &b.m, &b.d), "expected");
-    }
-    void dateToFields_data() {
-        cols<int, QString>("date", "boxes");
-        row("no leading zeros", 20240105, "2024/ 1/ 5"), row("two digits", 20241231, "2024/12/31");
-        row("no date", 0, "    / 0/ 0");
-    }
-    void dateToFields() {
-        Boxes b;
-        setByteMaxLength(&b.y, 4);
-        setByteMaxLength(&b.m, 2);
-        setByteMaxLength(&b.d, 2);
-        fnDateToFields(fetch<int>("date"), &b.y, &b.m, &b.d);
-        QTEST(b.text(), "boxes");
+    void dateBoxes() {
+        const QString routine = fetch<QString>("routine"), given = fetch<QString>("given");
+        Boxes b(routine == u"fnDateToFields"_s ? QString() : given);
+        if (routine == u"fnFieldsToDate"_s) {
+            QTEST(QString::number(fnFieldsToDate(&b.y, &b.m, &b.d)), "expected");
+        } else if (routine == u"fnCorrectDate"_s) {
+            fnCorrectDate(&b.y, &b.m, &b.d);
+            QTEST(b.text(), "expected");
+        } else {
+            for (auto [box, bytes] : {std::pair{&b.y, 4}, {&b.m, 2}, {&b.d, 2}})
+                setByteMaxLength(box, bytes);
+            fnDateToFields(given.toInt(), &b.y, &b.m, &b.d);
+            QTEST(b.text(), "expected");
+        }
     }
     void truncate_data() {
+        // Mode 0 cuts toward zero, 1 rounds halves away from zero, 2 rounds up away from zero; on decimal
+        // digits.
         cols<double, int, double, double>("value", "mode", "unit", "expected");
-        row("date to its month", 20240131.0, 0, 100.0, 20240100.0),
-            row("cut toward zero", -7.9, 0, 1.0, -7.0);
-        row("half away from zero", 7.5, 1, 1.0, 8.0),
-            row("negative half away from zero", -1.25, 1, 0.1, -1.3);
-        row("below half", 1.24, 1, 0.1, 1.2), row("up away from zero", 1.21, 2, 0.1, 1.3);
-        row("up keeps an exact multiple", 1.2, 2, 0.1, 1.2),
-            row("decimal text, not binary", 0.29, 0, 0.01, 0.29);
-        row("to hundreds", 1234.0, 1, 100.0, 1200.0);
+        const auto add = [](double value, int mode, double unit, double expected) {
+            const QString tag = u"%1 mode %2 by %3"_s.arg(QString::number(value, 'f', 2)).arg(mode).arg(unit);
+            row(qPrintable(tag), value, mode, unit, expected);
+        };
+        add(20240131.0, 0, 100.0, 20240100.0), add(-7.9, 0, 1.0, -7.0), add(7.5, 1, 1.0, 8.0),
+            add(-1.25, 1, 0.1, -1.3), add(1.24, 1, 0.1, 1.2), add(1.21, 2, 0.1, 1.3), add(1.2, 2, 0.1, 1.2),
+            add(0.29, 0, 0.01, 0.29), add(1234.0, 1, 100.0, 1200.0);
     }
     void truncate() {
         QTEST(fnTruncate(fetch<double>("value"), fetch<int>("mode"), fetch<double>("unit")), "expected");

@@ -120,91 +120,86 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), f->txtCode);
     }
     void cleanup() { delete f; }
-    // Set up ("txtName=OLD"; "=<off>" disables, "=<hide>" hides, "=<notab>" drops the tab stop;
-    // "arrows=<off>"; "popup"), the box focused first, then keys typed where the focus is ("AB<Esc><Ctrl+V>";
-    // "<ime:text>" commits input-method text, "<click:txtName>" clicks a box, "<!clear>" runs fnKeyClear,
-    // "<!end>" puts the cursor at the end). Outcome: the focused control, its text, [selection], then what
-    // reached the screen: cancel Escapes, OK clicks, function keys; "closed" once the form is gone.
+    // Keys typed where the focus is ("AB<Esc><Ctrl+V>"), after the focus was put somewhere ("<@txtName>",
+    // on txtCode at first) and boxes set up ("<txtName=OLD>", "=!off" disables, "=!hide" hides, "=!notab"
+    // drops the tab stop, "<!noarrows>", "<!popup>" for a popup with a default button instead). "<ime:text>"
+    // commits input-method text, "<click:txtName>" clicks a box, "<!clear>" runs fnKeyClear, "<!end>" puts
+    // the cursor at the end. Outcome: the focused control, its text, [selection], then what reached the
+    // screen: cancel Escapes, OK clicks, function keys; "closed" once the form is gone.
     void keys_data() {
-        cols<QString, QString, QString, QString>("setup", "start", "keys", "outcome");
-        row("code box: no apostrophe", "", "txtCode", "ab'c-1", "txtCode abc-1");
-        row("quantity: digits only, backspace edits", "", "txtSuu", "12a,3.4<Backspace>", "txtSuu 123");
-        row("name: ten bytes", "", "txtName", "ABCDEFGHIJKL", "txtName ABCDEFGHIJ");
-        row("full box, partial selection refused", "", "txtSuu", "123456<Shift+Left><Shift+Left>9",
+        cols<QString, QString>("keys", "outcome");
+        row("code box: no apostrophe", "ab'c-1", "txtCode abc-1");
+        row("quantity: digits only, backspace edits", "<@txtSuu>12a,3.4<Backspace>", "txtSuu 123");
+        row("name: ten bytes", "<@txtName>ABCDEFGHIJKL", "txtName ABCDEFGHIJ");
+        row("full box, partial selection refused", "<@txtSuu>123456<Shift+Left><Shift+Left>9",
             "txtSuu 123456 [56]");
-        row("full box, whole selection replaced", "", "txtSuu", "123456<Ctrl+A>7", "txtSuu 7");
-        row("paste", "", "txtSuu", "<Ctrl+V>", "txtSuu 987"),
-            row("shift+insert", "", "txtCode", "<Shift+Ins>", "txtCode 9a87");
-        row("input method commit", "", "txtSuu", "<ime:12ab34>", "txtSuu 1234");
-        const char* full = "txtName=ABCDEFGH";
-        row("input method commit at the byte limit", full, "txtName", "<!end><ime:あい>",
+        row("full box, whole selection replaced", "<@txtSuu>123456<Ctrl+A>7", "txtSuu 7");
+        row("paste", "<@txtSuu><Ctrl+V>", "txtSuu 987"), row("shift+insert", "<Shift+Ins>", "txtCode 9a87");
+        row("input method commit", "<@txtSuu><ime:12ab34>", "txtSuu 1234");
+        row("input method commit at the byte limit", "<txtName=ABCDEFGH><@txtName><!end><ime:あい>",
             "txtName ABCDEFGHあ");
-        row("input method commit undone", full, "txtName", "<!end><ime:あい><Esc>",
+        row("input method commit undone", "<txtName=ABCDEFGH><@txtName><!end><ime:あい><Esc>",
             "txtName ABCDEFGH [ABCDEFGH]");
-        row("escape restores the first text", "txtName=OLD", "txtName", "NEW<Esc>", "txtName OLD [OLD]");
-        row("a second escape is the screen's", "txtName=OLD", "txtName", "NEW<Esc><Esc>",
+        row("escape restores the first text", "<txtName=OLD><@txtName>NEW<Esc>", "txtName OLD [OLD]");
+        row("a second escape is the screen's", "<txtName=OLD><@txtName>NEW<Esc><Esc>",
             "txtName OLD [OLD] esc 1");
-        row("escape and enter do not close a popup", "popup", "txtCode", "<Esc><Esc><Tab><Tab><Tab><Return>",
-            "txtLast esc 2");
-        row("nothing to undo", "txtName=SAME", "txtName", "<Esc><Esc>", "txtName SAME [SAME] esc 2");
-        row("key clear: the next key remembers", "", "txtName", "AB<!clear>C<Esc>", "txtName AB [AB]");
-        row("enter", "", "txtCode", "<Return>", "txtName"),
-            row("up at the top", "", "txtCode", "<Up>", "txtCode");
-        row("down and up", "", "txtCode", "<Return><Down><Up><Down>", "txtSuu"),
-            row("enter and down at the end", "", "txtLast", "<Return><Down>", "txtLast");
-        row("keypad enter skips a disabled box", "txtName=<off>", "txtCode", "<Enter>", "txtSuu");
-        row("enter skips a hidden box", "txtName=<hide>", "txtCode", "<Return>", "txtSuu"),
-            row("up too", "txtName=<hide>", "txtSuu", "<Up>", "txtCode");
-        row("enter skips a box without a tab stop", "txtName=<notab>", "txtCode", "<Return>", "txtSuu"),
-            row("and leaves one", "txtName=<notab>", "txtName", "<Return>", "txtSuu");
-        row("left is no move key", "", "txtCode", "<Left>", "txtCode");
-        row("arrows off", "arrows=<off>", "txtCode", "<Down>", "txtCode"),
-            row("enter without arrows", "arrows=<off>", "txtCode", "<Return>", "txtName");
-        row("enter on a button moves on, no click", "", "cmdOk", "<Return>", "txtLast"),
-            row("space clicks", "", "cmdOk", "<Space>", "cmdOk ok 1");
-        row("tab by tab index", "", "txtCode", "<Tab><Tab><Tab>", "cmdOk"),
-            row("tab to the last", "", "txtCode", "<Tab><Tab><Tab><Tab>", "txtLast");
-        row("tab skips a box without a tab stop", "txtName=<notab>", "txtCode", "<Tab>", "txtSuu");
-        row("select on focus", "txtSuu= 1,234 ", "txtCode", "<Return><Return>", "txtSuu 1234 [1234]");
-        row("typing replaces the selection", "txtSuu= 1,234 ", "txtCode", "<Return><Return>5", "txtSuu 5");
-        row("select on a mouse click", "txtName=ABCDEF", "txtCode", "<click:txtName>",
-            "txtName ABCDEF [ABCDEF]");
-        row("a click in the focused box places the cursor", "txtName=ABCDEF", "txtCode",
-            "<click:txtName><click:txtName>", "txtName ABCDEF");
-        row("function keys only while enabled", "", "txtSuu", "<F2><F5><F7><F12>", "txtSuu F5 F12"),
-            row("F2 in the code box", "", "txtCode", "<F2>", "txtCode F2");
+        row("nothing to undo", "<txtName=SAME><@txtName><Esc><Esc>", "txtName SAME [SAME] esc 2");
+        row("escape and enter do not close a popup", "<!popup><Esc><Esc><@txtLast><Return>", "txtLast esc 2");
+        row("key clear: the next key remembers", "<@txtName>AB<!clear>C<Esc>", "txtName AB [AB]");
+        row("enter", "<Return>", "txtName"), row("up at the top", "<Up>", "txtCode");
+        row("down and up", "<Return><Down><Up><Down>", "txtSuu"),
+            row("left is no move key", "<Left>", "txtCode");
+        row("enter and down at the end", "<@txtLast><Return><Down>", "txtLast");
+        row("keypad enter skips a disabled box", "<txtName=!off><Enter>", "txtSuu");
+        row("enter skips a hidden box", "<txtName=!hide><Return>", "txtSuu"),
+            row("up too", "<txtName=!hide><@txtSuu><Up>", "txtCode");
+        row("enter skips a box without a tab stop", "<txtName=!notab><Return>", "txtSuu"),
+            row("and leaves one", "<txtName=!notab><@txtName><Return>", "txtSuu");
+        row("arrows off", "<!noarrows><Down>", "txtCode"),
+            row("enter without arrows", "<!noarrows><Return>", "txtName");
+        row("enter on a button moves on, no click", "<@cmdOk><Return>", "txtLast"),
+            row("space clicks", "<@cmdOk><Space>", "cmdOk ok 1");
+        row("tab by tab index", "<Tab><Tab><Tab>", "cmdOk"),
+            row("tab to the last", "<Tab><Tab><Tab><Tab>", "txtLast");
+        row("tab skips a box without a tab stop", "<txtName=!notab><Tab>", "txtSuu");
+        row("select on focus", "<txtSuu= 1,234 ><Return><Return>", "txtSuu 1234 [1234]");
+        row("typing replaces the selection", "<txtSuu= 1,234 ><Return><Return>5", "txtSuu 5");
+        row("select on a mouse click", "<txtName=ABCDEF><click:txtName>", "txtName ABCDEF [ABCDEF]");
+        row("a click in the focused box places the cursor", "<txtName=ABCDEF><click:txtName><click:txtName>",
+            "txtName ABCDEF");
+        row("function keys only while enabled", "<@txtSuu><F2><F5><F7><F12>", "txtSuu F5 F12"),
+            row("F2 in the code box", "<F2>", "txtCode F2");
     }
     void keys() {
         QApplication::clipboard()->setText(u"9a8'7"_s);
-        for (const QString& item : fetch<QString>("setup").split(u';', Qt::SkipEmptyParts)) {
-            const QString name = item.section(u'=', 0, 0), value = item.section(u'=', 1);
-            if (name == u"popup"_s) { // a popup with a default button instead of the screen
-                delete f;
-                show(f = new TestForm(FormKind::Popup));
-                f->cmdOk->setDefault(true);
-            } else if (name == u"arrows"_s)
-                f->setArrowsMove(false);
-            else if (value == u"<off>"_s)
-                box(name)->setEnabled(false);
-            else if (value == u"<hide>"_s)
-                box(name)->hide();
-            else if (value == u"<notab>"_s)
-                setTabStop(box(name), false);
-            else
-                box(name)->setText(value);
-        }
-        focus(f->findChild<QWidget*>(fetch<QString>("start")));
         static const QRegularExpression token(u"<([^>]+)>|(.)"_s);
         for (const auto& m : token.globalMatch(fetch<QString>("keys"))) {
             QWidget* w = QApplication::focusWidget();
-            const QString t = m.captured(1), arg = t.section(u':', 1);
+            const QString t = m.captured(1), arg = t.section(u':', 1), name = t.section(u'=', 0, 0);
+            const QString value = t.section(u'=', 1);
             QInputMethodEvent commit;
             if (m.hasCaptured(2))
                 QTest::keyClicks(w, m.captured(2));
+            else if (t.startsWith(u'@'))
+                focus(f->findChild<QWidget*>(t.mid(1)));
+            else if (t == u"!popup"_s) {
+                delete f;
+                show(f = new TestForm(FormKind::Popup));
+                f->cmdOk->setDefault(true);
+            } else if (t == u"!noarrows"_s)
+                f->setArrowsMove(false);
             else if (t == u"!clear"_s)
                 f->keyNavigation().fnKeyClear();
             else if (t == u"!end"_s) // the cursor to the end without a key
                 qobject_cast<QLineEdit*>(w)->end(false);
+            else if (value == u"!off"_s)
+                box(name)->setEnabled(false);
+            else if (value == u"!hide"_s)
+                box(name)->hide();
+            else if (value == u"!notab"_s)
+                setTabStop(box(name), false);
+            else if (t.contains(u'='))
+                box(name)->setText(value);
             else if (t.startsWith(u"ime:"_s))
                 commit.setCommitString(arg), QApplication::sendEvent(w, &commit);
             else if (t.startsWith(u"click:"_s))
@@ -241,19 +236,18 @@ private slots:
         QVERIFY(!f->helpWindow());
         QTest::keyClick(f->txtCode, Qt::Key_F1);
         QTRY_VERIFY(f->helpWindow() && f->helpWindow()->isVisible());
+        QVERIFY(f->helpWindow()->windowTitle().contains(u"テスト画面"_s));
         auto* browser = f->helpWindow()->findChild<QTextBrowser*>(u"helpBrowser"_s);
-        QVERIFY(browser);
-        QVERIFY(browser->toPlainText().contains(u"入庫処理"_s)); // no page of its own: the contents
-        QCOMPARE(f->helpPage(), u"index"_s);
+        QCOMPARE(f->helpPage(), u"index"_s); // no page of its own: the contents
+        QVERIFY(browser && browser->toPlainText().contains(u"入庫処理"_s));
         f->setHelpPage(u"frmTanaden"_s);
         f->showHelp();
-        QVERIFY(browser->toPlainText().contains(u"在庫数調整"_s));
-        QVERIFY(browser->toPlainText().contains(u"F5 保存"_s));
+        QVERIFY(browser->toPlainText().contains(u"在庫数調整"_s) &&
+                browser->toPlainText().contains(u"F5 保存"_s));
         f->setHelpPage(QString());
         f->setHelpContext(6101);
         f->showHelp();
         QVERIFY(browser->toPlainText().contains(u"商品分類一覧"_s));
-        QVERIFY(f->helpWindow()->windowTitle().contains(u"テスト画面"_s));
     }
     void focusLeaveKnowsWhereTheFocusWent() {
         f->focusLog.clear();
@@ -280,14 +274,12 @@ private slots:
                 QApplication::postEvent(f->txtName, new QKeyEvent(type, Qt::Key_A, Qt::NoModifier, u"a"_s));
             QApplication::postEvent(f, new QKeyEvent(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier));
         }
-        QVERIFY(f->isEnabled());
-        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(f->isEnabled() && !QApplication::overrideCursor());
         QCOMPARE(QApplication::focusWidget(), f->txtName); // the field being worked has it again
         QCoreApplication::processEvents();
-        QCOMPARE(f->txtName->text(), QString());
-        QVERIFY(f->keys.isEmpty());
-        QTest::keyClicks(f->txtName, u"b"_s);
+        QTest::keyClicks(f->txtName, u"b"_s); // typing works again, the "a" was dropped
         QCOMPARE(f->txtName->text(), u"b"_s);
+        QVERIFY(f->keys.isEmpty());
     }
     void openAndCloseAreLogged() {
         TempProgramDir dir;
@@ -298,8 +290,7 @@ private slots:
             u"select group_concat(kubun, ' ') from operatlog where naiyou = 'テスト画面'"_s;
         QCOMPARE(dir.scalar(logged), u"0"_s);
         form.allowUnload = false; // the form may refuse to close
-        QVERIFY(!form.close());
-        QVERIFY(form.isVisible());
+        QVERIFY(!form.close() && form.isVisible());
         QCOMPARE(form.unloads, 0);
         QCOMPARE(dir.scalar(logged), u"0"_s);
         form.allowUnload = true;

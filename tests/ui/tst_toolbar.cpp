@@ -22,7 +22,7 @@ QString enabledKeys(const QToolBar* tb) {
 class TestToolbar : public QObject, DataRows {
     Q_OBJECT
 private slots:
-    void createsTwelveKeyedButtons() {
+    void createAndSetToolbar() {
         QWidget w;
         QToolBar* tb = fnCreateFunctionToolbar(&w);
         QCOMPARE(tb->objectName(), u"tlbFunction"_s);
@@ -30,20 +30,13 @@ private slots:
         for (QAction* a : tb->actions())
             names << (a->isSeparator() ? u"|"_s : a->objectName());
         QCOMPARE(names.join(u' '), u"F1 F2 F3 F4 | F5 F6 F7 F8 | F9 F10 F11 F12 |"_s);
-        for (int n = 1; n <= 12; ++n)
-            QCOMPARE(fnToolbarButton(tb, n)->objectName(), u"F%1"_s.arg(n));
-        QVERIFY(!fnToolbarButton(tb, 13));
-        QVERIFY(!fnToolbarButton(nullptr, 1));
-    }
-    void setToolbar() {
-        QWidget w;
-        QToolBar* tb = fnCreateFunctionToolbar(&w);
+        QVERIFY(!fnToolbarButton(tb, 13) && !fnToolbarButton(nullptr, 1));
         QList<QIcon> images;
         fnSetToolbar(tb, images, u"1111-1101-0001"_s);
         QCOMPARE(images.size(), 12);
         QCOMPARE(enabledKeys(tb), u"F1 F2 F3 F4 F5 F6 F8 F12"_s);
-        QCOMPARE(fnToolbarButton(tb, 5)->toolTip(), u"F5 保存"_s);
-        QCOMPARE(fnToolbarButton(tb, 12)->toolTip(), u"F12 終了"_s);
+        QCOMPARE(fnToolbarButton(tb, 5)->toolTip() + u'/' + fnToolbarButton(tb, 12)->toolTip(),
+                 u"F5 保存/F12 終了"_s);
         QVERIFY(!fnToolbarButton(tb, 5)->icon().isNull());
         QVERIFY(fnToolbarButton(tb, 7)->icon().isNull()); // a button left out gets no picture
     }
@@ -54,8 +47,8 @@ private slots:
         row("date and quantity fields", all, "1001-1101-0001", "F1 F4 F5 F6 F8 F12");
         row("buttons and picker", all, "1000-1101-0001", "F1 F5 F6 F8 F12");
         row("goods lookup, category field", all, "1111-0100-0001", "F1 F2 F3 F4 F6 F12");
-        row("code list", all, "1000-0000-0001", "F1 F12"), row("none", all, "0000-0000-0000", "");
-        row("without dashes", all, "010101010101", "F2 F4 F6 F8 F10 F12");
+        row("code list", all, "1000-0000-0001", "F1 F12"), row("none", all, "0000-0000-0000", ""),
+            row("without dashes", all, "010101010101", "F2 F4 F6 F8 F10 F12");
         row("short pattern leaves the rest", "0000-0000-0001", "11", "F1 F2 F12");
         row("longer than the buttons", "0000-0000-0000", "1111-1111-1111-1111",
             "F1 F2 F3 F4 F5 F6 F7 F8 F9 F10 F11 F12");
@@ -67,14 +60,6 @@ private slots:
         fnEnableToolbar(tb, fetch<QString>("pattern"));
         QTEST(enabledKeys(tb), "enabled");
     }
-    void tips_data() {
-        cols<int, QString>("n", "tip");
-        row("1", 1, "F1 ヘルプを表示"), row("2", 2, "F2 次のデータを検索"),
-            row("3", 3, "F3 前のデータを検索"), row("4", 4, "F4 一覧表を表示"), row("6", 6, "F6 ｷｬﾝｾﾙ"),
-            row("7", 7, "F7"), row("8", 8, "F8 削除"), row("9", 9, "F9 マスター画面を呼出"),
-            row("10", 10, "F10 印刷"), row("11", 11, "F11");
-    }
-    void tips() { QTEST(fnToolbarTip(fetch<int>("n")), "tip"); }
     void fitToolbarMovesFreeControlsAndWidens() {
         QWidget form;
         form.resize(100, 200);
@@ -85,10 +70,9 @@ private slots:
         label->move(10, 20);
         fnFitToolbar(&form, tb);
         const int h = tb->sizeHint().height();
-        QVERIFY(h > 0);
+        QVERIFY(h > 0 && form.width() > 100);
         QCOMPARE(label->pos(), QPoint(10, 20 + h));
         QCOMPARE(form.height(), 200 + h);
-        QVERIFY(form.width() > 100);
         QCOMPARE(tb->pos(), QPoint(0, 0));
     }
     void fitToolbarWithFewerButtons() {
