@@ -54,12 +54,8 @@ private slots:
         for (QString r : fetch<QString>("ledger").split(u' ', Qt::SkipEmptyParts)) {
             const QString g = goods(r);
             const QStringList f = r.section(u'@', -1).split(u':');
-            if (f[2] == u"null"_s)
-                m_dir->exec(
-                    u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('%1', %2, %3, 0, 0, null)"_s
-                        .arg(code(g), f[0], f[1]));
-            else
-                m_dir->addLedger(g, f[0].toInt(), f[1].toInt(), f[2].toDouble(), f.value(3).toInt());
+            m_dir->addLedger(g, f[0].toInt(), f[1].toInt(), f[2].toDouble(), f.value(3).toInt());
+            if (f[2] == u"null"_s) m_dir->exec(u"update gdai set suu = null where day = "_s + f[0]);
         }
         QStringList actual;
         for (QString check : expected.split(u' ')) {

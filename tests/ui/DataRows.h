@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <QtTest>
 
 // Short data tables for a test class deriving from it: cols<int, QString>("n", "text"); row("case", 1, "x");

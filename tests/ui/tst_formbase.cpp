@@ -120,12 +120,12 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), f->txtCode);
     }
     void cleanup() { delete f; }
-    // Keys typed where the focus is ("AB<Esc><Ctrl+V>"), after the focus was put somewhere ("<@txtName>",
-    // on txtCode at first) and boxes set up ("<txtName=OLD>", "=!off" disables, "=!hide" hides, "=!notab"
-    // drops the tab stop, "<!noarrows>", "<!popup>" for a popup with a default button instead). "<ime:text>"
-    // commits input-method text, "<click:txtName>" clicks a box, "<!clear>" runs fnKeyClear, "<!end>" puts
-    // the cursor at the end. Outcome: the focused control, its text, [selection], then what reached the
-    // screen: cancel Escapes, OK clicks, function keys; "closed" once the form is gone.
+    // Keys typed where the focus is ("AB<Esc><Ctrl+V>"), after the focus was put somewhere ("<@txtName>", on
+    // txtCode at first) and boxes set up ("<txtName.text=OLD>" sets a property, "<txtName=!notab>" drops the
+    // tab stop, "<!noarrows>", "<!popup>" for a popup with a default button instead). "<ime:text>" commits
+    // input-method text, "<click:txtName>" clicks a box, "<!clear>" runs fnKeyClear. Outcome: the focused
+    // control, its text, [selection], then what reached the screen: cancel Escapes, OK clicks, function keys;
+    // "closed" once the form is gone.
     void keys_data() {
         cols<QString, QString>("keys", "outcome");
         row("code box: no apostrophe", "ab'c-1", "txtCode abc-1");
@@ -136,23 +136,23 @@ private slots:
         row("full box, whole selection replaced", "<@txtSuu>123456<Ctrl+A>7", "txtSuu 7");
         row("paste", "<@txtSuu><Ctrl+V>", "txtSuu 987"), row("shift+insert", "<Shift+Ins>", "txtCode 9a87");
         row("input method commit", "<@txtSuu><ime:12ab34>", "txtSuu 1234");
-        row("input method commit at the byte limit", "<txtName=ABCDEFGH><@txtName><!end><ime:あい>",
+        row("input method commit at the byte limit", "<@txtName>ABCDEFGH<!clear><ime:あい>",
             "txtName ABCDEFGHあ");
-        row("input method commit undone", "<txtName=ABCDEFGH><@txtName><!end><ime:あい><Esc>",
+        row("input method commit undone", "<@txtName>ABCDEFGH<!clear><ime:あい><Esc>",
             "txtName ABCDEFGH [ABCDEFGH]");
-        row("escape restores the first text", "<txtName=OLD><@txtName>NEW<Esc>", "txtName OLD [OLD]");
-        row("a second escape is the screen's", "<txtName=OLD><@txtName>NEW<Esc><Esc>",
+        row("escape restores the first text", "<txtName.text=OLD><@txtName>NEW<Esc>", "txtName OLD [OLD]");
+        row("second escape: the screen's", "<txtName.text=OLD><@txtName>NEW<Esc><Esc>",
             "txtName OLD [OLD] esc 1");
-        row("nothing to undo", "<txtName=SAME><@txtName><Esc><Esc>", "txtName SAME [SAME] esc 2");
+        row("nothing to undo", "<txtName.text=SAME><@txtName><Esc><Esc>", "txtName SAME [SAME] esc 2");
         row("escape and enter do not close a popup", "<!popup><Esc><Esc><@txtLast><Return>", "txtLast esc 2");
         row("key clear: the next key remembers", "<@txtName>AB<!clear>C<Esc>", "txtName AB [AB]");
         row("enter", "<Return>", "txtName"), row("up at the top", "<Up>", "txtCode");
         row("down and up", "<Return><Down><Up><Down>", "txtSuu"),
             row("left is no move key", "<Left>", "txtCode");
         row("enter and down at the end", "<@txtLast><Return><Down>", "txtLast");
-        row("keypad enter skips a disabled box", "<txtName=!off><Enter>", "txtSuu");
-        row("enter skips a hidden box", "<txtName=!hide><Return>", "txtSuu"),
-            row("up too", "<txtName=!hide><@txtSuu><Up>", "txtCode");
+        row("keypad enter skips a disabled box", "<txtName.enabled=false><Enter>", "txtSuu");
+        row("enter skips a hidden box", "<txtName.visible=false><Return>", "txtSuu"),
+            row("up too", "<txtName.visible=false><@txtSuu><Up>", "txtCode");
         row("enter skips a box without a tab stop", "<txtName=!notab><Return>", "txtSuu"),
             row("and leaves one", "<txtName=!notab><@txtName><Return>", "txtSuu");
         row("arrows off", "<!noarrows><Down>", "txtCode"),
@@ -162,10 +162,11 @@ private slots:
         row("tab by tab index", "<Tab><Tab><Tab>", "cmdOk"),
             row("tab to the last", "<Tab><Tab><Tab><Tab>", "txtLast");
         row("tab skips a box without a tab stop", "<txtName=!notab><Tab>", "txtSuu");
-        row("select on focus", "<txtSuu= 1,234 ><Return><Return>", "txtSuu 1234 [1234]");
-        row("typing replaces the selection", "<txtSuu= 1,234 ><Return><Return>5", "txtSuu 5");
-        row("select on a mouse click", "<txtName=ABCDEF><click:txtName>", "txtName ABCDEF [ABCDEF]");
-        row("a click in the focused box places the cursor", "<txtName=ABCDEF><click:txtName><click:txtName>",
+        row("select on focus, no commas", "<txtSuu.text= 1,234 ><Return><Return>", "txtSuu 1234 [1234]");
+        row("select on focus, text kept", "<txtName.text= 1,234 ><Return>", "txtName  1,234  [ 1,234 ]");
+        row("typing replaces the selection", "<txtSuu.text= 1,234 ><Return><Return>5", "txtSuu 5");
+        row("select on a mouse click", "<txtName.text=ABCDEF><click:txtName>", "txtName ABCDEF [ABCDEF]");
+        row("a click in the focused box", "<txtName.text=ABCDEF><click:txtName><click:txtName>",
             "txtName ABCDEF");
         row("function keys only while enabled", "<@txtSuu><F2><F5><F7><F12>", "txtSuu F5 F12"),
             row("F2 in the code box", "<F2>", "txtCode F2");
@@ -190,16 +191,10 @@ private slots:
                 f->setArrowsMove(false);
             else if (t == u"!clear"_s)
                 f->keyNavigation().fnKeyClear();
-            else if (t == u"!end"_s) // the cursor to the end without a key
-                qobject_cast<QLineEdit*>(w)->end(false);
-            else if (value == u"!off"_s)
-                box(name)->setEnabled(false);
-            else if (value == u"!hide"_s)
-                box(name)->hide();
             else if (value == u"!notab"_s)
                 setTabStop(box(name), false);
             else if (t.contains(u'='))
-                box(name)->setText(value);
+                box(name.section(u'.', 0, 0))->setProperty(qPrintable(name.section(u'.', 1)), value);
             else if (t.startsWith(u"ime:"_s))
                 commit.setCommitString(arg), QApplication::sendEvent(w, &commit);
             else if (t.startsWith(u"click:"_s))

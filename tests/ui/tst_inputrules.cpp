@@ -87,19 +87,6 @@ private slots:
         b->setText(fetch<QString>("text"));
         QTEST(fnFilterText(m_form, fetch<QString>("given")), "expected");
     }
-    void selectText_data() {
-        cols<QString, bool, QString>("text", "removeCommas", "expected");
-        row("commas and blanks removed", " 1,234,567 ", true, "1234567"),
-            row("kept without the flag", " 1,234 ", false, " 1,234 "), row("empty", "", true, "");
-    }
-    void selectText() {
-        b->setText(fetch<QString>("text"));
-        b->setCursorPosition(0);
-        fnSelectText(b, fetch<bool>("removeCommas"));
-        const QString expected = fetch<QString>("expected");
-        QCOMPARE(b->text(), expected);
-        QCOMPARE(b->selectedText(), expected);
-    }
     void padLeft_data() {
         cols<QString, int, QString, QString>("value", "width", "pad", "expected");
         row("code 12 to 12", "12", 12, " ", "          12"), row("empty to 3", "", 3, " ", "   "),
