@@ -2,715 +2,330 @@
 
 #include "EntryDriver.h"
 
-#include "app/basMain.h"
 #include "data/Connection.h"
 #include "data/basSettings.h"
-#include "screens/frmPopupZaiko.h"
 #include "screens/frmSiiden.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TempProgramDir.h"
 #include "ui/basToolbar.h"
 
-#include <QTreeWidget>
 #include <QtTest>
-#include <memory>
 
 using namespace entry;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 const int kDay = 20240105;
-const QString kG12 = QStringLiteral("          12");
+const QString kG12 = u"          12"_s;
+const QString kToday = QString::number(today()) + "|||||"; // the screen after a reset
+
+struct Receipt {
+    QString typed;
+    int recorded;     // quantity of the row of that goods and day before, -1 none
+    QString answers;  // to the boxes in turn: Y yes, N no
+    QString quantity; // typed
+    QString stored;   // suu of the one row of kind 0 after, empty none
+    int log;          // operatlog code written, 0 none
+    QString after;    // stock|quantity shown after
+};
 } // namespace
+Q_DECLARE_METATYPE(Receipt)
 
 class TstSiiden : public QObject {
     Q_OBJECT
+    std::unique_ptr<EntryBench<frmSiiden>> b;
+    QWidget* form() const { return b->form.get(); }
+    int logs(int kind, const QString& detail = {}) const {
+        return logRows(b->dir, u"入庫処理"_s, kind, detail);
+    }
+    QString ledger() const {
+        return b->dir.scalar("select group_concat(gcode||'|'||kubun||'|'||suu) from gdai");
+    }
+    const MessageRequest& said() const { return b->dialogs.lastMessage(); }
+    // Exactly one box with this text, nothing written, the focus on `focus`.
+    void refused(const QString& message, const QString& focus = u"txtGcode"_s) {
+        QCOMPARE(b->dialogs.messages.size(), 1);
+        QCOMPARE(said().text, message);
+        QCOMPARE(ledger(), QString());
+        QCOMPARE(focusName(), focus);
+    }
 
 private slots:
-    void init();
-    void cleanup();
-
-    void newReceiptWritesOneRowAndLogs();
-    void sameProductSameDayAsks_data();
-    void sameProductSameDayAsks();
-    void emptyQuantityStoresZero();
-    void codeIsStoredPadded_data();
-    void codeIsStoredPadded();
-    void unregisteredOnLeavingCode_data();
-    void unregisteredOnLeavingCode();
-    void categoryIsCheckedOnLeaving_data();
-    void categoryIsCheckedOnLeaving();
-    void f2OnEmptyCodeShowsFirstManaged_data();
-    void f2OnEmptyCodeShowsFirstManaged();
-    void f3ReachesUnmanagedAndSaveIsRefused();
-    void discontinuedMarkFollowsTheProduct();
-    void recordAnsweredNoWritesNothing();
-    void incompleteInputIsRefused_data();
-    void incompleteInputIsRefused();
-    void deleteResetsToToday_data();
-    void deleteResetsToToday();
-    void commandLinePreload_data();
-    void commandLinePreload();
-    void vanishedProductIsRefused();
-    void rowOfAVanishedProductStillOpens();
-    void leavingThePickerGoesToTheMonth();
-    void cancelEmptiesQuantityAndButtonsReturnOnEdit();
-    void lockedRowSaveReportsFailure();
-    void lockedRowDeleteReportsFailure();
-    void f4OnDatePicksFromTheList();
-    void f4OnCategoryPicksFromTheCodeList();
-    void f4OnCodePicksFromTheGoodsLookup();
-    void keysMoveAndTabStopsFollowTheDate();
-    void quantityRulesWhileFocused();
-    void openAndCloseAreLogged();
-
-private:
-    void openForm();
-    // Date, code (left with Enter), quantity, F5.
-    void enterReceipt(int day, const QString& code, const QString& quantity);
-    int logRows(int kind, const QString& detail = QString()) const;
-
-    std::unique_ptr<TempProgramDir> m_dir;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<frmSiiden> m_form;
-};
-
-void TstSiiden::init() {
-    gstrArgs = QStringList{QStringLiteral("1")};
-    m_dir = std::make_unique<TempProgramDir>();
-    m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_dir->addCategory(1, QStringLiteral("食品"));
-    m_dir->addCategory(2, QStringLiteral("雑貨"));
-    m_dir->addGoods(QStringLiteral("1"), QStringLiteral("りんご"), 1);
-    m_dir->addGoods(QStringLiteral("12"), QStringLiteral("みかん"), 1);
-    m_dir->addGoods(QStringLiteral("20"), QStringLiteral("石鹸"), 2);
-    m_dir->addGoods(QStringLiteral("30"), QStringLiteral("送料"), 1, /*zkubun*/ 1);
-    m_dir->addGoods(QStringLiteral("40"), QStringLiteral("旧みかん"), 1, 0, /*stop*/ 1);
-}
-
-void TstSiiden::cleanup() {
-    if (m_form) m_form->close();
-    m_form.reset();
-    m_dialogs.reset();
-    m_dir.reset();
-    gstrArgs.clear();
-}
-
-void TstSiiden::openForm() {
-    m_form = std::make_unique<frmSiiden>();
-    m_form->setLockWait(30);
-    QVERIFY(showAndActivate(m_form.get()));
-}
-
-void TstSiiden::enterReceipt(int day, const QString& code, const QString& quantity) {
-    typeDate(m_form.get(), day);
-    type(m_form.get(), "txtGcode", code);
-    press(Qt::Key_Return); // leaves the code for the quantity
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtSuu"));
-    if (!quantity.isEmpty()) QTest::keyClicks(box(m_form.get(), "txtSuu"), quantity);
-    press(Qt::Key_F5);
-}
-
-int TstSiiden::logRows(int kind, const QString& detail) const {
-    QString sql =
-        QStringLiteral("select count(*) from operatlog where naiyou='入庫処理' and kubun=%1").arg(kind);
-    if (!detail.isNull()) sql += QStringLiteral(" and syousai='%1'").arg(detail);
-    return m_dir->count(sql);
-}
-
-void TstSiiden::newReceiptWritesOneRowAndLogs() {
-    m_dir->addLedger(QStringLiteral("12"), 20240101, 9, 100);
-    openForm();
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("入庫処理"));
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtBunrui")); // the date is skipped
-    m_dialogs->answerMessage(MsgYes);                                      // 記録
-    enterReceipt(kDay, QStringLiteral("12"), QStringLiteral("5"));
-
-    QCOMPARE(m_dialogs->messages.size(), 1);
-    QCOMPARE(m_dialogs->messages.at(0).text, QStringLiteral("記録します"));
-    QCOMPARE(m_dir->count("select count(*) from gdai where kubun=0"), 1);
-    QCOMPARE(m_dir->scalar("select gcode||'|'||day||'|'||denno||'|'||line||'|'||suu from gdai where kubun=0"),
-             kG12 + "|20240105|0|0|5.0");
-    QCOMPARE(logRows(1, QStringLiteral("入庫処理:[2024/01/05][") + kG12 + "]"), 1);
-    // The stock now holds the receipt, the quantity is emptied, the product stays for the next one.
-    QCOMPARE(label(m_form.get(), "lblZaikoSuu")->text(), QStringLiteral("105"));
-    QCOMPARE(text(m_form.get(), "txtSuu"), QString());
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("みかん"));
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
-}
-
-void TstSiiden::sameProductSameDayAsks_data() {
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("replacedLogs");
-    QTest::newRow("yes replaces") << int(MsgYes) << "8" << 1;
-    QTest::newRow("no keeps") << int(MsgNo) << "5" << 0;
-}
-
-void TstSiiden::sameProductSameDayAsks() {
-    QFETCH(int, answer);
-    QFETCH(QString, stored);
-    QFETCH(int, replacedLogs);
-    m_dir->addLedger(QStringLiteral("12"), kDay, 0, 5);
-    openForm();
-    m_dialogs->answerMessage(answer); // the same-day question
-    m_dialogs->answerMessage(MsgYes); // 記録 (only asked after Yes)
-    typeDate(m_form.get(), kDay);
-    type(m_form.get(), "txtGcode", QStringLiteral("12"));
-    press(Qt::Key_Return);
-    QCOMPARE(text(m_form.get(), "txtSuu"), QStringLiteral("5")); // the recorded quantity is shown
-    QTest::keyClicks(box(m_form.get(), "txtSuu"), QStringLiteral("8"));
-    press(Qt::Key_F5);
-
-    const MessageRequest& q = m_dialogs->messages.at(0);
-    QCOMPARE(q.text, QStringLiteral("入力された商品は同日中に入庫処理がされています。再度記録しますか"));
-    QCOMPARE(q.title, QStringLiteral("zanmo"));
-    QCOMPARE(int(q.buttons), int(MsgButtons::YesNo));
-    QCOMPARE(q.defaultButton, int(MsgNo));
-    QCOMPARE(m_dir->count("select count(*) from gdai"), 1);
-    QCOMPARE(m_dir->scalar("select suu from gdai"), stored);
-    QCOMPARE(logRows(2), replacedLogs);
-    QCOMPARE(logRows(1), 0);
-    if (answer == MsgNo) {
-        QCOMPARE(m_dialogs->messages.size(), 1);
-        QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
+    void init() {
+        b = std::make_unique<EntryBench<frmSiiden>>(u"1"_s);
+        b->dir.addCategory(2, u"雑貨"_s);
+        b->dir.addGoods(u"1"_s, u"りんご"_s, 1);
+        b->dir.addGoods(u"20"_s, u"石鹸"_s, 2);
+        b->dir.addGoods(u"40"_s, u"旧みかん"_s, 1, 0, /*stop*/ 1);
     }
-}
+    void cleanup() { b.reset(); }
 
-void TstSiiden::emptyQuantityStoresZero() {
-    openForm();
-    m_dialogs->answerMessage(MsgYes);
-    enterReceipt(kDay, QStringLiteral("12"), QString());
-    QCOMPARE(m_dir->scalar("select suu from gdai where kubun=0"), QStringLiteral("0"));
-    QCOMPARE(logRows(1), 1);
-}
-
-void TstSiiden::codeIsStoredPadded_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("12") << "12";
-    QTest::newRow("blanks around") << " 12 ";
-}
-
-void TstSiiden::codeIsStoredPadded() {
-    QFETCH(QString, typed);
-    openForm();
-    m_dialogs->answerMessage(MsgYes);
-    typeDate(m_form.get(), kDay);
-    type(m_form.get(), "txtGcode", typed);
-    press(Qt::Key_Return);
-    QTest::keyClicks(box(m_form.get(), "txtSuu"), QStringLiteral("1234"));
-    // Saved from the toolbar this time.
-    fnToolbarButton(m_form->tlbFunction(), 5)->trigger();
-    QCOMPARE(m_dir->scalar("select gcode from gdai"), kG12);
-    QCOMPARE(m_dir->scalar("select suu from gdai"), QStringLiteral("1234"));
-}
-
-void TstSiiden::unregisteredOnLeavingCode_data() {
-    QTest::addColumn<QString>("category");
-    QTest::addColumn<QString>("code");
-    QTest::newRow("other category") << "2"
-                                    << "12";
-    QTest::newRow("not stock-managed") << ""
-                                       << "30";
-    QTest::newRow("no such code") << ""
-                                  << "99";
-    QTest::newRow("apostrophe-free junk") << ""
-                                          << "A-1";
-}
-
-void TstSiiden::unregisteredOnLeavingCode() {
-    QFETCH(QString, category);
-    QFETCH(QString, code);
-    openForm();
-    type(m_form.get(), "txtBunrui", category);
-    type(m_form.get(), "txtGcode", code);
-    press(Qt::Key_Return);
-    QCOMPARE(m_dialogs->messages.size(), 1);
-    QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("未登録です"));
-    QCOMPARE(m_dialogs->lastMessage().title, QStringLiteral("ＰＥＬＫＯ"));
-    QCOMPARE(text(m_form.get(), "txtGcode"), QString());
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QString());
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
-}
-
-void TstSiiden::categoryIsCheckedOnLeaving_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("known") << "2"
-                           << " 2"
-                           << "雑貨";
-    QTest::newRow("unknown is cleared") << "7"
-                                        << ""
-                                        << "";
-}
-
-void TstSiiden::categoryIsCheckedOnLeaving() {
-    QFETCH(QString, typed);
-    QFETCH(QString, field);
-    QFETCH(QString, name);
-    openForm();
-    type(m_form.get(), "txtBunrui", typed);
-    press(Qt::Key_Return);
-    QCOMPARE(text(m_form.get(), "txtBunrui"), field);
-    QCOMPARE(label(m_form.get(), "lblBunruiName")->text(), name);
-    QVERIFY(m_dialogs->messages.isEmpty());
-}
-
-void TstSiiden::f2OnEmptyCodeShowsFirstManaged_data() {
-    QTest::addColumn<QString>("category");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("any category") << ""
-                                  << "           1"
-                                  << "りんご";
-    QTest::newRow("category 2") << "2"
-                                << "          20"
-                                << "石鹸";
-}
-
-void TstSiiden::f2OnEmptyCodeShowsFirstManaged() {
-    QFETCH(QString, category);
-    QFETCH(QString, code);
-    QFETCH(QString, name);
-    openForm();
-    type(m_form.get(), "txtBunrui", category);
-    type(m_form.get(), "txtGcode", QString());
-    press(Qt::Key_F2);
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), name);
-    // Select-on-focus shows the code trimmed and selected in the focused field.
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
-    QCOMPARE(text(m_form.get(), "txtGcode"), code.trimmed());
-    QCOMPARE(box(m_form.get(), "txtGcode")->selectedText(), code.trimmed());
-    QVERIFY(m_form->isEnabled());
-}
-
-void TstSiiden::f3ReachesUnmanagedAndSaveIsRefused() {
-    openForm();
-    typeDate(m_form.get(), kDay);
-    type(m_form.get(), "txtGcode", QStringLiteral("31"));
-    press(Qt::Key_F3); // no leave check: the field keeps the focus
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("送料"));
-    press(Qt::Key_F2); // F2 skips goods whose stock is not managed
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("旧みかん"));
-    press(Qt::Key_F3); // F3 does not
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("送料"));
-    press(Qt::Key_F3);
-    press(Qt::Key_F3);
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("みかん"));
-    press(Qt::Key_F2);
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("石鹸"));
-    press(Qt::Key_F2);
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("旧みかん"));
-    press(Qt::Key_F3);
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("送料"));
-    press(Qt::Key_F5);
-    QCOMPARE(m_dialogs->messages.size(), 1);
-    QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("入力された商品は在庫対象外です"));
-    QCOMPARE(int(m_dialogs->lastMessage().buttons), int(MsgButtons::OkCancel));
-    QCOMPARE(m_dialogs->lastMessage().title, QStringLiteral("zanmo"));
-    QCOMPARE(m_dir->count("select count(*) from gdai"), 0);
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
-}
-
-void TstSiiden::discontinuedMarkFollowsTheProduct() {
-    openForm();
-    QLabel* stop = label(m_form.get(), "lblStop");
-    QCOMPARE(stop->text(), QStringLiteral("この商品は中止商品です"));
-    QVERIFY(stop->isHidden());
-    type(m_form.get(), "txtGcode", QStringLiteral("40"));
-    press(Qt::Key_Return);
-    QVERIFY(!stop->isHidden());
-    // It can still be received.
-    m_dialogs->answerMessage(MsgYes);
-    QTest::keyClicks(box(m_form.get(), "txtSuu"), QStringLiteral("3"));
-    press(Qt::Key_F5);
-    QCOMPARE(m_dir->count("select count(*) from gdai where gcode='          40'"), 1);
-    type(m_form.get(), "txtGcode", QStringLiteral("12"));
-    press(Qt::Key_Return);
-    QVERIFY(stop->isHidden());
-}
-
-void TstSiiden::recordAnsweredNoWritesNothing() {
-    m_dir->addLedger(QStringLiteral("12"), 20240101, 0, 10);
-    openForm();
-    m_dialogs->answerMessage(MsgNo);
-    enterReceipt(kDay, QStringLiteral("12"), QStringLiteral("5"));
-    QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("記録します"));
-    QCOMPARE(m_dir->count("select count(*) from gdai where day=20240105"), 0);
-    QCOMPARE(logRows(1) + logRows(2), 0);
-    QCOMPARE(text(m_form.get(), "txtSuu"), QString());
-    QCOMPARE(label(m_form.get(), "lblZaikoSuu")->text(), QStringLiteral("10"));
-}
-
-void TstSiiden::incompleteInputIsRefused_data() {
-    QTest::addColumn<bool>("clearDay");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("focus");
-    QTest::newRow("no day") << true << "12"
-                            << "入庫日を入力してください"
-                            << "txtMm";
-    QTest::newRow("no code") << false << ""
-                             << "商品を入力してください"
-                             << "txtGcode";
-}
-
-void TstSiiden::incompleteInputIsRefused() {
-    QFETCH(bool, clearDay);
-    QFETCH(QString, code);
-    QFETCH(QString, message);
-    QFETCH(QString, focus);
-    openForm();
-    if (!code.isEmpty()) {
-        type(m_form.get(), "txtGcode", code);
-        press(Qt::Key_Return);
+    // A receipt saved with F5 (or the toolbar button), with or without a row of that goods and day.
+    void newReceipt_data() {
+        QTest::addColumn<Receipt>("r");
+        QTest::newRow("receipt") << Receipt{"12", -1, "Y", "5", "5.0", 1, "15|"};
+        QTest::newRow("empty quantity is 0") << Receipt{"12", -1, "Y", "", "0.0", 1, "10|"};
+        QTest::newRow("12 padded, toolbar") << Receipt{"12", -1, "Y", "1234", "1234.0", 1, "1,244|"};
+        QTest::newRow("blanks around") << Receipt{" 12 ", -1, "Y", "7", "7.0", 1, "17|"};
+        QTest::newRow("記録 answered No")
+            << Receipt{"12", -1, "N", "5", "", 0, "10|"}; // the quantity emptied
+        QTest::newRow("same day, Yes replaces") << Receipt{"12", 5, "YY", "8", "8.0", 2, "18|"};
+        QTest::newRow("same day, No keeps") << Receipt{"12", 5, "N", "8", "5.0", 0, "15|8"};
     }
-    if (clearDay) {
-        type(m_form.get(), "txtDd", QString());
-        press(Qt::Key_Backspace);
-        type(m_form.get(), "txtSuu", QStringLiteral("4"));
+    void newReceipt() {
+        QFETCH(Receipt, r);
+        b->dir.addLedger(u"12"_s, 20240101, 9, 10);
+        if (r.recorded >= 0) b->dir.addLedger(u"12"_s, kDay, 0, r.recorded);
+        b->open();
+        QCOMPARE(b->form->windowTitle(), u"入庫処理"_s);
+        QCOMPARE(focusName(), u"txtBunrui"_s); // the date is skipped
+        for (QChar a : r.answers)
+            b->dialogs.answerMessage(a == u'Y' ? MsgYes : MsgNo);
+        pickGoods(form(), kDay, r.typed);
+        QCOMPARE(focusName(), u"txtSuu"_s);
+        QCOMPARE(text(form(), "txtSuu"), r.recorded < 0 ? QString() : QString::number(r.recorded));
+        QTest::keyClicks(box(form(), "txtSuu"), r.quantity);
+        if (QByteArray(QTest::currentDataTag()).endsWith("toolbar"))
+            fnToolbarButton(b->form->tlbFunction(), 5)->trigger();
+        else
+            press(Qt::Key_F5);
+        QCOMPARE(b->dialogs.messages.size(), r.answers.size());
+        if (r.answers != "N" || r.recorded < 0) QCOMPARE(said().text, u"記録します"_s);
+        if (r.recorded >= 0) {
+            const MessageRequest& q = b->dialogs.messages.at(0);
+            QCOMPARE(q.text, u"入力された商品は同日中に入庫処理がされています。再度記録しますか"_s);
+            QCOMPARE(q.title, u"zanmo"_s);
+            QCOMPARE(int(q.buttons), int(MsgButtons::YesNo));
+            QCOMPARE(q.defaultButton, int(MsgNo));
+        }
+        QCOMPARE(
+            b->dir.scalar("select group_concat(gcode||'|'||day||'|'||denno||'|'||line||'|'||suu) from gdai "
+                          "where kubun=0"),
+            r.stored.isEmpty() ? QString() : kG12 + "|20240105|0|0|" + r.stored);
+        QCOMPARE(logs(1, "入庫処理:[2024/01/05][" + kG12 + "]"), r.log == 1 ? 1 : 0);
+        QCOMPARE(logs(2, "入庫処理:[2024/01/05][" + kG12 + "]"), r.log == 2 ? 1 : 0);
+        // The stock holds the receipt, the product stays for the next one.
+        QCOMPARE(shown(form()), "20240105||12|みかん|" + r.after);
+        QCOMPARE(focusName(), u"txtGcode"_s);
     }
-    press(Qt::Key_F5);
-    QCOMPARE(m_dialogs->messages.size(), 1);
-    QCOMPARE(m_dialogs->lastMessage().text, message);
-    QCOMPARE(m_dialogs->lastMessage().title, QStringLiteral("zanmo"));
-    QCOMPARE(int(m_dialogs->lastMessage().icon), int(MsgIcon::Exclamation));
-    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
-    QCOMPARE(m_dir->count("select count(*) from gdai"), 0);
-}
-
-void TstSiiden::deleteResetsToToday_data() {
-    QTest::addColumn<bool>("withRow");
-    QTest::newRow("with a row") << true;
-    QTest::newRow("without a row") << false;
-}
-
-void TstSiiden::deleteResetsToToday() {
-    QFETCH(bool, withRow);
-    if (withRow) m_dir->addLedger(QStringLiteral("12"), kDay, 0, 5);
-    m_dir->addLedger(QStringLiteral("12"), kDay, 9, 50); // the count of that day is not touched
-    m_dir->addLedger(QStringLiteral("12"), kDay, 1, 2, 7, 1);
-    openForm();
-    type(m_form.get(), "txtBunrui", QStringLiteral("1"));
-    typeDate(m_form.get(), kDay);
-    type(m_form.get(), "txtGcode", QStringLiteral("12"));
-    press(Qt::Key_Return);
-    m_dialogs->answerMessage(MsgYes);
-    press(Qt::Key_F8);
-
-    QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("削除します"));
-    QCOMPARE(m_dialogs->lastMessage().defaultButton, int(MsgNo));
-    QCOMPARE(m_dir->count("select count(*) from gdai where kubun=0"), 0);
-    QCOMPARE(m_dir->count("select count(*) from gdai"), 2);
-    QCOMPARE(logRows(3, QStringLiteral("入庫処理:[") + kG12 + "]2024/01/05"), 1);
-    QCOMPARE(shownDate(m_form.get()), today());
-    for (const char* name : {"txtBunrui", "txtGcode", "txtSuu"})
-        QCOMPARE(text(m_form.get(), name), QString());
-    for (const char* name : {"lblBunruiName", "lblGoodsName", "lblZaikoSuu"})
-        QCOMPARE(label(m_form.get(), name)->text(), QString());
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
-}
-
-void TstSiiden::commandLinePreload_data() {
-    QTest::addColumn<QString>("dayToken");
-    QTest::addColumn<QString>("codeToken");
-    QTest::addColumn<bool>("loads");
-    QTest::newRow("recorded row") << "20240105"
-                                  << "12" << true;
-    QTest::newRow("no such row") << "20240106"
-                                 << "12" << false;
-    QTest::newRow("day 0") << "0"
-                           << "12" << false;
-    QTest::newRow("date not a number") << "2024/1/5"
-                                       << "12" << false;
-}
-
-void TstSiiden::commandLinePreload() {
-    QFETCH(QString, dayToken);
-    QFETCH(QString, codeToken);
-    QFETCH(bool, loads);
-    m_dir->addLedger(QStringLiteral("12"), 20240101, 9, 100);
-    m_dir->addLedger(QStringLiteral("12"), kDay, 0, 7);
-    gstrArgs = QStringList{QStringLiteral("1"), dayToken, codeToken};
-    openForm();
-    if (loads) {
-        QCOMPARE(shownDate(m_form.get()), kDay);
-        QCOMPARE(text(m_form.get(), "txtGcode").trimmed(), QStringLiteral("12"));
-        QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("みかん"));
-        QCOMPARE(label(m_form.get(), "lblZaikoSuu")->text(), QStringLiteral("107"));
-        QCOMPARE(text(m_form.get(), "txtSuu"), QStringLiteral("7"));
-    } else {
-        QCOMPARE(shownDate(m_form.get()), today());
-        QCOMPARE(text(m_form.get(), "txtGcode"), QString());
-        QCOMPARE(text(m_form.get(), "txtSuu"), QString());
+    // Leaving the code with Enter checks it; F2 on an empty code shows the first stock-managed product.
+    void codeCheckAndF2_data() {
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("shows"); // code|name; empty: "未登録" and both emptied
+        auto row = [](const char* name, QString category, QString code, QString shows) {
+            QTest::newRow(name) << category << code << shows;
+        };
+        row("other category", "2", "12", "");
+        row("not stock-managed", "", "30", "");
+        row("no such code", "", "99", "");
+        row("F2, any category", "", "", "1|りんご");
+        row("F2, category 2", "2", "", "20|石鹸");
     }
-    QVERIFY(m_dialogs->messages.isEmpty());
-}
-
-void TstSiiden::vanishedProductIsRefused() {
-    openForm();
-    typeDate(m_form.get(), kDay);
-    type(m_form.get(), "txtGcode", QStringLiteral("12"));
-    press(Qt::Key_Return);
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("みかん"));
-    m_dir->exec(QStringLiteral("delete from goods where code='          12'"));
-    QTest::keyClicks(box(m_form.get(), "txtSuu"), QStringLiteral("5"));
-    press(Qt::Key_F5);
-    QCOMPARE(m_dialogs->messages.size(), 1);
-    QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("未登録です"));
-    QCOMPARE(m_dir->count("select count(*) from gdai"), 0);
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
-}
-
-void TstSiiden::rowOfAVanishedProductStillOpens() {
-    m_dir->addLedger(QStringLiteral("77"), kDay, 0, 9); // its goods row was removed by the suite
-    gstrArgs = QStringList{QStringLiteral("1"), QStringLiteral("20240105"), QStringLiteral("77")};
-    openForm();
-    QCOMPARE(shownDate(m_form.get()), kDay);
-    QCOMPARE(text(m_form.get(), "txtGcode").trimmed(), QStringLiteral("77"));
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QString());
-    QCOMPARE(text(m_form.get(), "txtSuu"), QStringLiteral("9"));
-    // It can be deleted, but not booked again.
-    m_dialogs->answerMessage(MsgYes);
-    box(m_form.get(), "txtSuu")->setFocus(Qt::MouseFocusReason);
-    press(Qt::Key_F5);
-    QCOMPARE(m_dialogs->messages.size(), 2);
-    QCOMPARE(m_dialogs->messages.at(0).text,
-             QStringLiteral("入力された商品は同日中に入庫処理がされています。再度記録しますか"));
-    QCOMPARE(m_dialogs->messages.at(1).text, QStringLiteral("未登録です"));
-    QCOMPARE(m_dir->scalar("select suu from gdai"), QStringLiteral("9"));
-    m_dialogs->answerMessage(MsgYes);
-    press(Qt::Key_F8);
-    QCOMPARE(m_dir->count("select count(*) from gdai"), 0);
-}
-
-void TstSiiden::leavingThePickerGoesToTheMonth() {
-    openForm();
-    m_form->findChild<QWidget*>(QStringLiteral("DTPicker"))->setFocus(Qt::MouseFocusReason);
-    QApplication::processEvents();
-    QCOMPARE(m_form->isToolbarEnabled(4), false);
-    box(m_form.get(), "txtGcode")->setFocus(Qt::MouseFocusReason);
-    QVERIFY(QTest::qWaitFor([&] { return QApplication::focusWidget() == box(m_form.get(), "txtMm"); }));
-}
-
-void TstSiiden::cancelEmptiesQuantityAndButtonsReturnOnEdit() {
-    openForm();
-    typeDate(m_form.get(), kDay);
-    type(m_form.get(), "txtGcode", QStringLiteral("12"));
-    press(Qt::Key_Return);
-    QTest::keyClicks(box(m_form.get(), "txtSuu"), QStringLiteral("9"));
-    auto* ok = m_form->findChild<QPushButton*>(QStringLiteral("cmdOk"));
-    auto* cancel = m_form->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
-    m_dialogs->answerMessage(MsgYes);
-    press(Qt::Key_F6);
-    QCOMPARE(m_dialogs->lastMessage().text, QStringLiteral("入力項目を無効にします"));
-    QCOMPARE(text(m_form.get(), "txtSuu"), QString());
-    QVERIFY(!ok->isEnabled());
-    QVERIFY(!cancel->isEnabled());
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
-    type(m_form.get(), "txtSuu", QStringLiteral("4"));
-    QVERIFY(ok->isEnabled());
-    QVERIFY(cancel->isEnabled());
-    m_dialogs->answerMessage(MsgYes);
-    QTest::mouseClick(ok, Qt::LeftButton);
-    QCOMPARE(m_dir->scalar("select suu from gdai"), QStringLiteral("4"));
-}
-
-void TstSiiden::lockedRowSaveReportsFailure() {
-    openForm();
-    typeDate(m_form.get(), kDay);
-    type(m_form.get(), "txtGcode", QStringLiteral("12"));
-    press(Qt::Key_Return);
-    QTest::keyClicks(box(m_form.get(), "txtSuu"), QStringLiteral("5"));
-
-    // Eleven attempts, each waiting briefly for the lock, give up within about ten seconds.
-    QVERIFY(frmSiiden().lockWait() * 11 <= 10000);
-    // Another program of the suite holds the write lock for the whole save.
-    Connection other;
-    other.Open(fnConnectString(0, QStringLiteral("data1.dat")));
-    other.Execute(QStringLiteral("BEGIN IMMEDIATE"));
-    m_dialogs->answerMessage(MsgYes);
-    press(Qt::Key_F5);
-    other.RollbackTrans();
-
-    QCOMPARE(m_dialogs->messages.size(), 2);
-    const MessageRequest& error = m_dialogs->lastMessage();
-    QVERIFY2(error.text.startsWith(QStringLiteral("記録に失敗しました！")), qPrintable(error.text));
-    QCOMPARE(m_dir->count("select count(*) from gdai"), 0);
-    QCOMPARE(logRows(1) + logRows(2), 0);
-    QCOMPARE(text(m_form.get(), "txtSuu").remove(QLatin1Char(',')), QStringLiteral("5"));
-    QCOMPARE(text(m_form.get(), "txtGcode").trimmed(), QStringLiteral("12"));
-    QVERIFY(m_form->isEnabled());
-
-    // Once the lock is gone the same input saves.
-    m_dialogs->answerMessage(MsgYes);
-    press(Qt::Key_F5);
-    QCOMPARE(m_dir->scalar("select suu from gdai"), QStringLiteral("5"));
-}
-
-void TstSiiden::lockedRowDeleteReportsFailure() {
-    m_dir->addLedger(QStringLiteral("12"), kDay, 0, 5);
-    openForm();
-    typeDate(m_form.get(), kDay);
-    type(m_form.get(), "txtGcode", QStringLiteral("12"));
-    press(Qt::Key_Return);
-    Connection other;
-    other.Open(fnConnectString(0, QStringLiteral("data1.dat")));
-    other.Execute(QStringLiteral("BEGIN IMMEDIATE"));
-    m_dialogs->answerMessage(MsgYes);
-    press(Qt::Key_F8);
-    other.RollbackTrans();
-
-    QVERIFY(m_dialogs->lastMessage().text.startsWith(QStringLiteral("削除に失敗しました！")));
-    QCOMPARE(m_dir->count("select count(*) from gdai"), 1);
-    QCOMPARE(logRows(3), 0);
-    QCOMPARE(shownDate(m_form.get()), kDay);
-    QCOMPARE(text(m_form.get(), "txtGcode").trimmed(), QStringLiteral("12"));
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("みかん"));
-}
-
-void TstSiiden::f4OnDatePicksFromTheList() {
-    m_dir->addLedger(QStringLiteral("1"), 20240103, 0, 4);
-    m_dir->addLedger(QStringLiteral("12"), kDay, 0, 6);
-    m_dir->addLedger(QStringLiteral("12"), 20240104, 9, 60); // a count is not listed here
-    openForm();
-    type(m_form.get(), "txtSuu", QString());
-    int rows = -1;
-    QString caption;
-    onNextModal([&](QWidget* modal) {
-        auto* popup = qobject_cast<frmPopupZaiko*>(modal);
-        QVERIFY(popup);
-        caption = popup->windowTitle();
-        QTest::mouseClick(popup->findChild<QPushButton*>(QStringLiteral("cmdFind")), Qt::LeftButton);
-        QTreeWidget* list = popup->listView();
-        rows = list->topLevelItemCount();
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list));
-        QTest::keyClick(list, Qt::Key_Down);
-        QTest::keyClick(list, Qt::Key_Return);
-    });
-    press(Qt::Key_F4);
-    QCOMPARE(caption, QStringLiteral("入庫処理一覧"));
-    QCOMPARE(rows, 2);
-    QCOMPARE(shownDate(m_form.get()), kDay);
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("みかん"));
-    QCOMPARE(text(m_form.get(), "txtSuu"), QStringLiteral("6"));
-}
-
-// Chooses the row whose first column, trimmed, is `key` in a popup's list and presses Enter on it.
-static void chooseInList(QWidget* popup, const QString& key) {
-    auto* list = popup->findChild<QTreeWidget*>(QStringLiteral("ListView"));
-    QVERIFY(list);
-    // The list loads when the popup first shows; it is ready once the popup is enabled again.
-    QVERIFY(QTest::qWaitFor([&] { return list->topLevelItemCount() > 0 && popup->isEnabled(); }));
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        if (list->topLevelItem(i)->text(0).trimmed() == key) {
-            list->setCurrentItem(list->topLevelItem(i));
-            list->setFocus(Qt::OtherFocusReason);
-            QTest::keyClick(list, Qt::Key_Return);
-            return;
+    void codeCheckAndF2() {
+        QFETCH(QString, category);
+        QFETCH(QString, code);
+        QFETCH(QString, shows);
+        b->open();
+        type(form(), "txtBunrui", category);
+        type(form(), "txtGcode", code);
+        press(code.isEmpty() ? Qt::Key_F2 : Qt::Key_Return);
+        QCOMPARE(text(form(), "txtGcode") + "|" + labelText(form(), "lblGoodsName"),
+                 shows.isEmpty() ? "|" : shows);
+        QCOMPARE(focusName(), u"txtGcode"_s);
+        QVERIFY(form()->isEnabled());
+        if (shows.isEmpty()) {
+            refused(u"未登録です"_s);
+            QCOMPARE(said().title, u"ＰＥＬＫＯ"_s);
+        } else { // select-on-focus shows the code trimmed and selected
+            QVERIFY(b->dialogs.messages.isEmpty());
+            QCOMPARE(box(form(), "txtGcode")->selectedText(), shows.section(u'|', 0, 0));
         }
     }
-    QFAIL(qPrintable("no row " + key));
-}
+    void discontinuedMarkFollowsTheProduct() {
+        b->open();
+        QLabel* stop = label(form(), "lblStop");
+        QCOMPARE(stop->text(), u"この商品は中止商品です"_s);
+        QVERIFY(stop->isHidden());
+        type(form(), "txtGcode", u"40"_s);
+        press(Qt::Key_Return);
+        QVERIFY(!stop->isHidden());
+        b->dialogs.answerMessage(MsgYes); // it can still be received
+        saveQuantity(form(), u"3"_s);
+        QCOMPARE(ledger(), "          40|0|3.0");
+        type(form(), "txtGcode", u"12"_s);
+        press(Qt::Key_Return);
+        QVERIFY(stop->isHidden());
+    }
+    // Saves refused by the input check; the plain boxes are titled with the program's name.
+    void saveIsRefused_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("no day") << u"入庫日を入力してください"_s << u"zanmo"_s << u"txtMm"_s;
+        QTest::newRow("no code") << u"商品を入力してください"_s << u"zanmo"_s << u"txtGcode"_s;
+        QTest::newRow("not stock-managed")
+            << u"入力された商品は在庫対象外です"_s << u"zanmo"_s << u"txtGcode"_s;
+        QTest::newRow("goods vanished") << u"未登録です"_s << u"ＰＥＬＫＯ"_s << u"txtGcode"_s;
+    }
+    void saveIsRefused() {
+        QFETCH(QString, message);
+        QFETCH(QString, title);
+        QFETCH(QString, focus);
+        const QByteArray tag = QTest::currentDataTag();
+        b->open();
+        if (tag == "no day") {
+            type(form(), "txtGcode", u"12"_s);
+            press(Qt::Key_Return);
+            type(form(), "txtDd", QString());
+            press(Qt::Key_Backspace);
+            type(form(), "txtSuu", u"4"_s);
+        } else if (tag == "not stock-managed") {
+            typeDate(form(), kDay);
+            type(form(), "txtGcode", u"31"_s);
+            // F2 skips goods whose stock is not managed, F3 does not; neither runs the leave check.
+            const QList<std::pair<Qt::Key, QString>> steps{
+                {Qt::Key_F3, u"送料"_s},     {Qt::Key_F2, u"旧みかん"_s}, {Qt::Key_F3, u"送料"_s},
+                {Qt::Key_F3, u"石鹸"_s},     {Qt::Key_F3, u"みかん"_s},   {Qt::Key_F2, u"石鹸"_s},
+                {Qt::Key_F2, u"旧みかん"_s}, {Qt::Key_F3, u"送料"_s}};
+            for (const auto& [key, name] : steps) {
+                press(key);
+                QCOMPARE(labelText(form(), "lblGoodsName"), name);
+            }
+        } else if (tag == "goods vanished") { // after the code was checked
+            pickGoods(form(), kDay, u"12"_s);
+            QCOMPARE(labelText(form(), "lblGoodsName"), u"みかん"_s);
+            b->dir.exec(u"delete from goods where code='          12'"_s);
+            QTest::keyClicks(box(form(), "txtSuu"), u"5"_s);
+        }
+        press(Qt::Key_F5);
+        refused(message, focus);
+        QCOMPARE(said().title, title);
+        if (tag.startsWith("no ")) QCOMPARE(int(said().icon), int(MsgIcon::Exclamation));
+        if (tag == "not stock-managed") QCOMPARE(int(said().buttons), int(MsgButtons::OkCancel));
+    }
+    void deleteResetsToToday_data() {
+        QTest::addColumn<bool>("withRow");
+        QTest::addColumn<bool>("locked"); // another program holds the write lock
+        QTest::newRow("with a row") << true << false;
+        QTest::newRow("without a row") << false << false;
+        QTest::newRow("failing") << true << true;
+    }
+    void deleteResetsToToday() {
+        QFETCH(bool, withRow);
+        QFETCH(bool, locked);
+        if (withRow) b->dir.addLedger(u"12"_s, kDay, 0, 5);
+        b->dir.addLedger(u"12"_s, kDay, 9, 50); // the count of that day is not touched
+        b->dir.addLedger(u"12"_s, kDay, 1, 2, 7, 1);
+        b->open();
+        type(form(), "txtBunrui", u"1"_s);
+        pickGoods(form(), kDay, u"12"_s);
+        Connection other;
+        if (locked) holdLock(other);
+        b->dialogs.answerMessage(MsgYes);
+        press(Qt::Key_F8);
+        if (locked) other.RollbackTrans();
+        QCOMPARE(b->dialogs.messages.at(0).text, u"削除します"_s);
+        QCOMPARE(b->dialogs.messages.at(0).defaultButton, int(MsgNo));
+        const QString kinds =
+            b->dir.scalar("select group_concat(kubun) from (select kubun from gdai order by kubun)");
+        if (locked) {
+            // "削除エラー": the row, the screen and the log stay as they were.
+            QVERIFY2(said().text.startsWith(u"削除に失敗しました！"_s), qPrintable(said().text));
+            QCOMPARE(kinds, u"0,1,9"_s);
+            QCOMPARE(logs(3), 0);
+            QCOMPARE(shown(form()).section('|', 2, 3), u"12|みかん"_s);
+            QCOMPARE(shownDate(form()), kDay);
+            return;
+        }
+        QCOMPARE(b->dialogs.messages.size(), 1);
+        QCOMPARE(kinds, u"1,9"_s);
+        QCOMPARE(logs(3, "入庫処理:[" + kG12 + "]2024/01/05"), 1);
+        QCOMPARE(shown(form()), kToday);
+        QCOMPARE(text(form(), "txtGcode") + labelText(form(), "lblBunruiName"), QString());
+        QCOMPARE(focusName(), u"txtGcode"_s);
+    }
+    void commandLinePreload_data() {
+        QTest::addColumn<QString>("dayToken");
+        QTest::addColumn<QString>("codeToken");
+        QTest::addColumn<QString>("expected"); // as shown(); "*" is not checked
+        auto row = [](const char* name, QString day, QString code, QString shown) {
+            QTest::newRow(name) << day << code << shown;
+        };
+        row("recorded row", "20240105", "12", "20240105||12|みかん|107|7");
+        row("no such row", "20240106", "12", kToday);
+        row("day 0", "0", "12", kToday);
+        row("date not a number", "2024/1/5", "12", kToday);
+        row("goods gone", "20240105", "77", "20240105||77||*|9"); // its goods row was removed: still opens
+    }
+    void commandLinePreload() {
+        QFETCH(QString, dayToken);
+        QFETCH(QString, codeToken);
+        QFETCH(QString, expected);
+        b->dir.addLedger(u"12"_s, 20240101, 9, 100);
+        b->dir.addLedger(u"12"_s, kDay, 0, 7);
+        b->dir.addLedger(u"77"_s, kDay, 0, 9);
+        gstrArgs = QStringList{u"1"_s, dayToken, codeToken};
+        b->open();
+        const QStringList got = shown(form()).split('|');
+        QStringList want = expected.split('|');
+        for (int i = 0; i < want.size(); ++i)
+            if (want[i] == "*") want[i] = got.value(i);
+        QCOMPARE(got, want);
+        QVERIFY(b->dialogs.messages.isEmpty());
+    }
+    void cancelEmptiesQuantityAndButtonsReturnOnEdit() {
+        b->open();
+        pickGoods(form(), kDay, u"12"_s);
+        QTest::keyClicks(box(form(), "txtSuu"), u"9"_s);
+        auto* ok = form()->findChild<QPushButton*>(u"cmdOk"_s);
+        auto* cancel = form()->findChild<QPushButton*>(u"cmdCancel"_s);
+        b->dialogs.answerMessage(MsgYes);
+        press(Qt::Key_F6);
+        QCOMPARE(said().text, u"入力項目を無効にします"_s);
+        QCOMPARE(text(form(), "txtSuu"), QString());
+        QVERIFY(!ok->isEnabled() && !cancel->isEnabled());
+        QCOMPARE(focusName(), u"txtGcode"_s);
+        type(form(), "txtSuu", u"4"_s);
+        QVERIFY(ok->isEnabled() && cancel->isEnabled());
+        b->dialogs.answerMessage(MsgYes);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(ledger(), kG12 + "|0|4.0");
+    }
+    void lockedRowSaveReportsFailure() {
+        b->open();
+        pickGoods(form(), kDay, u"12"_s);
+        QTest::keyClicks(box(form(), "txtSuu"), u"5"_s);
+        // Eleven attempts, each waiting briefly for the lock, give up within about ten seconds.
+        QVERIFY(frmSiiden().lockWait() * 11 <= 10000);
+        Connection other;
+        holdLock(other);
+        b->dialogs.answerMessage(MsgYes);
+        press(Qt::Key_F5);
+        other.RollbackTrans();
+        QCOMPARE(b->dialogs.messages.size(), 2);
+        // "記録エラー": the failure, the database's own error text, and what to do.
+        const QStringList lines = said().text.split(u"\r\n"_s);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], u"記録に失敗しました！"_s);
+        QVERIFY2(!lines[1].trimmed().isEmpty(), "no error text");
+        QCOMPARE(lines[2], u"すべて終了し、データメンテナンスから復旧をしてください"_s);
+        QCOMPARE(ledger(), QString());
+        QCOMPARE(logs(1) + logs(2), 0);
+        QCOMPARE(text(form(), "txtSuu").remove(u','), u"5"_s);
+        QCOMPARE(text(form(), "txtGcode").trimmed(), u"12"_s);
+        QVERIFY(form()->isEnabled());
+        // Once the lock is gone the same input saves.
+        b->dialogs.answerMessage(MsgYes);
+        press(Qt::Key_F5);
+        QCOMPARE(ledger(), kG12 + "|0|5.0");
+    }
 
-void TstSiiden::f4OnCategoryPicksFromTheCodeList() {
-    openForm();
-    type(m_form.get(), "txtBunrui", QString());
-    QString title;
-    // The code list loads when it first shows; it is ready once it is enabled again with its rows.
-    onNextModal(
-        [&](QWidget* popup) {
-            title = popup->windowTitle();
-            chooseInList(popup, QStringLiteral("2"));
-        },
-        [](QWidget* popup) {
-            auto* list = popup->findChild<QTreeWidget*>(QStringLiteral("ListView"));
-            return popup->isEnabled() && list && list->topLevelItemCount() > 0;
-        });
-    press(Qt::Key_F4);
-    // Back on the screen as the window manager would activate it after the popup.
-    m_form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    QCOMPARE(title, QStringLiteral("商品分類一覧"));
-    QCOMPARE(text(m_form.get(), "txtBunrui"), QStringLiteral("2")); // selected on the focused field
-    QCOMPARE(label(m_form.get(), "lblBunruiName")->text(), QStringLiteral("雑貨"));
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtBunrui"));
-}
-
-void TstSiiden::f4OnCodePicksFromTheGoodsLookup() {
-    m_dir->addLedger(QStringLiteral("20"), kDay, 0, 11);
-    openForm();
-    typeDate(m_form.get(), kDay);
-    type(m_form.get(), "txtGcode", QString());
-    QString name;
-    onNextModal([&](QWidget* popup) {
-        name = popup->objectName();
-        QTest::mouseClick(popup->findChild<QPushButton*>(QStringLiteral("cmdFind")), Qt::LeftButton);
-        chooseInList(popup, QStringLiteral("20"));
-    });
-    press(Qt::Key_F4);
-    // Back on the screen as the window manager would activate it after the popup.
-    m_form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    QCOMPARE(name, QStringLiteral("frmPopupGoods"));
-    QCOMPARE(label(m_form.get(), "lblGoodsName")->text(), QStringLiteral("石鹸"));
-    QCOMPARE(text(m_form.get(), "txtSuu"), QStringLiteral("11")); // the recorded receipt of that day
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtGcode"));
-}
-
-void TstSiiden::keysMoveAndTabStopsFollowTheDate() {
-    openForm();
-    QWidget* yy = box(m_form.get(), "txtYy");
-    // The date is skipped at the start; once in the category the date fields become tab stops.
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtBunrui"));
-    QVERIFY(yy->focusPolicy() & Qt::TabFocus);
-    QVERIFY(!(m_form->findChild<QWidget*>(QStringLiteral("DTPicker"))->focusPolicy() & Qt::TabFocus));
-    press(Qt::Key_Up); // the category makes the date fields tab stops
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtDd"));
-    press(Qt::Key_Up);
-    press(Qt::Key_Up);
-    QCOMPARE(QApplication::focusWidget(), yy);
-    QCOMPARE(m_form->isToolbarEnabled(2), false); // date fields: no browsing
-    QCOMPARE(m_form->isToolbarEnabled(4), true);
-    press(Qt::Key_Down);
-    press(Qt::Key_Down);
-    press(Qt::Key_Down); // the picker is no tab stop
-    QCOMPARE(QApplication::focusWidget(), box(m_form.get(), "txtBunrui"));
-    QCOMPARE(m_form->isToolbarEnabled(2), true);
-    press(Qt::Key_Return);
-    press(Qt::Key_Return);
-    press(Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOk"));
-    QCOMPARE(m_form->isToolbarEnabled(4), false);
-    QCOMPARE(m_form->isToolbarEnabled(5), true);
-    // Escape puts back what the box held before typing.
-    type(m_form.get(), "txtGcode", QStringLiteral("1"));
-    QTest::keyClicks(box(m_form.get(), "txtGcode"), QStringLiteral("23"));
-    press(Qt::Key_Escape);
-    QCOMPARE(text(m_form.get(), "txtGcode"), QString());
-}
-
-void TstSiiden::quantityRulesWhileFocused() {
-    openForm();
-    QLineEdit* suu = box(m_form.get(), "txtSuu");
-    type(m_form.get(), "txtSuu", QStringLiteral("12a,3456789"));
-    QCOMPARE(suu->text(), QStringLiteral("123456")); // digits only, six of them
-    press(Qt::Key_Return);
-    QCOMPARE(suu->text(), QStringLiteral("123,456"));
-    type(m_form.get(), "txtSuu", QString());
-    QCOMPARE(suu->text(), QStringLiteral("123456"));
-    QCOMPARE(suu->selectedText(), QStringLiteral("123456"));
-}
-
-void TstSiiden::openAndCloseAreLogged() {
-    openForm();
-    QCOMPARE(logRows(0, QString()), 1);
-    press(Qt::Key_F12);
-    QVERIFY(!m_form->isVisible());
-    QCOMPARE(logRows(9, QString()), 1);
-    m_form.reset();
-    QCOMPARE(logRows(9, QString()), 1);
-}
+private:
+    // Another program of the suite holding the write lock on data1.dat.
+    static void holdLock(Connection& other) {
+        other.Open(fnConnectString(0, QStringLiteral("data1.dat")));
+        other.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+};
 
 QTEST_MAIN(TstSiiden)
 #include "tst_siiden.moc"
