@@ -11,27 +11,24 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
+#include <QTreeWidget>
 #include <memory>
 
 namespace entry {
 
-inline QLineEdit* box(QWidget* form, const char* name) {
-    auto* b = form->findChild<QLineEdit*>(QString::fromLatin1(name));
-    if (!b) qFatal("no text box %s", name);
-    return b;
-}
-inline QLabel* label(QWidget* form, const char* name) {
-    auto* l = form->findChild<QLabel*>(QString::fromLatin1(name));
-    if (!l) qFatal("no label %s", name);
-    return l;
+const int kDay = 20240105;
+const QString kG12 = QStringLiteral("          12"); // goods 12 as stored
+
+template <class T> T* child(QWidget* form, const char* name) {
+    auto* w = form->findChild<T*>(QString::fromLatin1(name));
+    if (!w) qFatal("no %s", name);
+    return w;
 }
 inline QString text(QWidget* form, const char* name) {
-    return box(form, name)->text();
+    return child<QLineEdit>(form, name)->text();
 }
 inline QString labelText(QWidget* form, const char* name) {
-    return label(form, name)->text();
+    return child<QLabel>(form, name)->text();
 }
 inline QString focusName() {
     return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
@@ -46,10 +43,9 @@ inline bool showAndActivate(QWidget* form) {
 // Puts the focus in the box (as a click would) and types; the box selects its text on entry, so
 // typing replaces it.
 inline void type(QWidget* form, const char* name, const QString& keys) {
-    QLineEdit* b = box(form, name);
-    b->setFocus(Qt::MouseFocusReason);
+    child<QLineEdit>(form, name)->setFocus(Qt::MouseFocusReason);
     QApplication::processEvents();
-    if (!keys.isEmpty()) QTest::keyClicks(b, keys);
+    if (!keys.isEmpty()) QTest::keyClicks(child<QLineEdit>(form, name), keys);
 }
 
 // A key on whatever has the focus.
@@ -65,8 +61,7 @@ inline void typeDate(QWidget* form, int yyyymmdd, const char* next = "txtGcode")
     type(form, "txtYy", QString::number(yyyymmdd / 10000));
     type(form, "txtMm", QString::number(yyyymmdd / 100 % 100));
     type(form, "txtDd", QString::number(yyyymmdd % 100));
-    box(form, next)->setFocus(Qt::MouseFocusReason);
-    QApplication::processEvents();
+    type(form, next, {});
 }
 
 // Date and goods code, the code left with Enter for the quantity.
@@ -78,34 +73,29 @@ inline void pickGoods(QWidget* form, int day, const QString& code) {
 
 // The quantity typed where the focus is, then F5.
 inline void saveQuantity(QWidget* form, const QString& quantity) {
-    if (!quantity.isEmpty()) QTest::keyClicks(box(form, "txtSuu"), quantity);
+    if (!quantity.isEmpty()) QTest::keyClicks(child<QLineEdit>(form, "txtSuu"), quantity);
     press(Qt::Key_F5);
-}
-
-inline int shownDate(QWidget* form) {
-    return text(form, "txtYy").trimmed().toInt() * 10000 + text(form, "txtMm").trimmed().toInt() * 100 +
-           text(form, "txtDd").trimmed().toInt();
-}
-inline int today() {
-    const QDate d = QDate::currentDate();
-    return d.year() * 10000 + d.month() * 100 + d.day();
 }
 
 // What an entry screen shows: date|category|code (trimmed)|goods name|stock|quantity.
 inline QString shown(QWidget* form) {
-    return QStringList{QString::number(shownDate(form)), text(form, "txtBunrui"),
-                       text(form, "txtGcode").trimmed(), labelText(form, "lblGoodsName"),
-                       labelText(form, "lblZaikoSuu"),   text(form, "txtSuu")}
-        .join(QLatin1Char('|'));
+    const int day = text(form, "txtYy").trimmed().toInt() * 10000 +
+                    text(form, "txtMm").trimmed().toInt() * 100 + text(form, "txtDd").trimmed().toInt();
+    return QString::number(day) + '|' + text(form, "txtBunrui") + '|' + text(form, "txtGcode").trimmed() +
+           '|' + labelText(form, "lblGoodsName") + '|' + labelText(form, "lblZaikoSuu") + '|' +
+           text(form, "txtSuu");
 }
 
-// operatlog rows of a screen with this code (and detail text, unless null).
-inline int logRows(const TempProgramDir& dir, const QString& caption, int kind, const QString& detail = {}) {
-    QString sql = QStringLiteral("select count(*) from operatlog where naiyou='%1' and kubun=%2")
-                      .arg(caption)
-                      .arg(kind);
-    if (!detail.isNull()) sql += QStringLiteral(" and syousai='%1'").arg(detail);
-    return dir.count(sql);
+// Each row of a list as its cells joined with '|', the header first.
+inline QStringList listed(QTreeWidget* list) {
+    QStringList out;
+    for (int i = -1; i < list->topLevelItemCount(); ++i) {
+        QStringList cells;
+        for (int c = 0; c < list->columnCount(); ++c)
+            cells << (i < 0 ? list->headerItem() : list->topLevelItem(i))->text(c);
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
 }
 
 // A program folder with category 1 and goods 12 (managed) and 30 (not), scripted boxes, and the
@@ -130,29 +120,19 @@ template <class F> struct EntryBench {
         form->setLockWait(30); // eleven attempts against a held lock stay short
         QVERIFY(showAndActivate(form.get()));
     }
+    const MessageRequest& said() const { return dialogs.lastMessage(); }
+    // The ledger rows as the given columns joined with '|', rows with ','.
+    QString gdai(const QString& columns, const QString& where = QStringLiteral("1=1")) const {
+        return dir.scalar("select group_concat(" + QString(columns).replace(",", "||'|'||") +
+                          ") from (select * from gdai where " + where + " order by day, kubun)");
+    }
+    // operatlog rows of this screen with this code (and detail text, unless null).
+    int logs(int kind, const QString& detail = {}) const {
+        QString sql = QStringLiteral("select count(*) from operatlog where naiyou='%1' and kubun=%2")
+                          .arg(F::screenTexts().caption)
+                          .arg(kind);
+        return dir.count(detail.isNull() ? sql : sql + " and syousai='" + detail + "'");
+    }
 };
-
-// Runs `work` on the next modal window that opens (a popup shown with exec()) once it is enabled.
-// The check runs from a timer and never waits itself, so a popup that lets events run while it
-// loads is not held up by it.
-inline void onNextModal(std::function<void(QWidget*)> work) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    auto running = std::make_shared<bool>(false);
-    QObject::connect(timer, &QTimer::timeout, [timer, work, running] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (*running || !modal || !modal->isVisible() || !modal->isEnabled()) return;
-        *running = true;
-        timer->stop();
-        timer->deleteLater();
-        work(modal);
-        // A failed check inside `work` must not leave the test waiting on the popup.
-        if (modal->isVisible()) {
-            qWarning("modal window %s still open after the scripted steps", qPrintable(modal->objectName()));
-            modal->hide();
-        }
-    });
-    timer->start();
-}
 
 } // namespace entry
