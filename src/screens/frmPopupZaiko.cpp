@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -244,6 +245,11 @@ void frmPopupZaiko::focusLeave(QWidget* old, QWidget* now, bool stillInside) {
         fnCheckBunruiField(gclsDb, txtBunrui, lblBunruiName, kBunruiLength);
     } else if (old == txtGcode) {
         if (!txtGcode->text().trimmed().isEmpty()) fnCheckGoods();
+    } else if (old == DTPicker) {
+        // As on the entry screens: after the picker the date is finished in the month box.
+        QTimer::singleShot(0, this, [this] {
+            if (txtMm->isEnabled() && isActiveWindow()) txtMm->setFocus(Qt::OtherFocusReason);
+        });
     }
 }
 

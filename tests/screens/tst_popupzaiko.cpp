@@ -135,6 +135,14 @@ private slots:
         QCOMPARE(text(popup(), "txtYy"), QString::number(year));
         QCOMPARE(child<QDateEdit>(popup(), "DTPicker")->date(), QDate(year, 2, 3));
     }
+    void leavingThePickerGoesToTheMonth() {
+        openPopup(0);
+        child<QDateEdit>(popup(), "DTPicker")->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        type(popup(), "txtGcode", {});
+        QApplication::processEvents();
+        QCOMPARE(focusName(), u"txtMm"_s);
+    }
     void f6ClearsTheConditions() {
         openPopup(0, 20240103);
         type(popup(), "txtGcode", u"12"_s);
