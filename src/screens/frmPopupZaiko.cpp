@@ -298,6 +298,7 @@ void frmPopupZaiko::fnFind() {
                 items.append(item);
             }
             ListView->addTopLevelItems(items);
+            if (m_sortColumn >= 0) ListView->sortItems(m_sortColumn, Qt::AscendingOrder);
             m_found = !items.isEmpty();
         }
         found = m_found;
@@ -313,6 +314,7 @@ void frmPopupZaiko::fnFind() {
 
 void frmPopupZaiko::fnSort(int column) {
     if (!m_found) return;
+    m_sortColumn = column;
     ListView->sortItems(column, Qt::AscendingOrder);
     if (QTreeWidgetItem* item = ListView->currentItem()) ListView->scrollToItem(item);
 }

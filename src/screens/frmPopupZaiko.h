@@ -58,6 +58,7 @@ private:
 
     int m_mode = -1;
     bool m_found = false;
+    int m_sortColumn = -1; // once a header was clicked the list stays sorted on that column
     clsDbClass gclsDb;
 
     DateFields* m_date = nullptr;

@@ -5,6 +5,7 @@
 #include "screens/frmPopupZaiko.h"
 
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QtTest>
 
 using namespace entry;
@@ -134,6 +135,20 @@ private slots:
         openPopup(0, typed * 10000 + 203);
         QCOMPARE(text(popup(), "txtYy"), QString::number(year));
         QCOMPARE(child<QDateEdit>(popup(), "DTPicker")->date(), QDate(year, 2, 3));
+    }
+    // A header click sorts by that column's text, and the next search's rows come sorted the same way.
+    void sortStaysForTheNextSearch() {
+        openPopup(0);
+        find();
+        QHeaderView* header = b->popup->listView()->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+        QCOMPARE(listed(b->popup->listView()).mid(1).join(u','),
+                 u"2024/01/03|12|みかん|3,2024/01/10|12|みかん|1,500,2024/01/03|7|石鹸|20"_s);
+        typeDate(popup(), 20240103);
+        find();
+        QCOMPARE(listed(b->popup->listView()).mid(1).join(u','),
+                 u"2024/01/03|12|みかん|3,2024/01/03|7|石鹸|20"_s);
     }
     void leavingThePickerGoesToTheMonth() {
         openPopup(0);
