@@ -357,7 +357,8 @@ void StockEntryForm::fnLoadRecord(qint32 day, const QString& gcode) {
     const QVariant suu = row.Fields(QStringLiteral("suu"));
     m_date->setDate(day);
     Recordset goods;
-    if (fnOpenShared(goods, QStringLiteral("SELECT code,name,stop FROM Goods WHERE Code = '") + g + "'") &&
+    if (fnOpenClass(gclsDb, goods,
+                    QStringLiteral("SELECT code,name,stop FROM Goods WHERE Code = '") + g + "'") &&
         !goods.Eof()) {
         fnSetGoods(fnGetFieldValue(goods, QStringLiteral("code"), 1),
                    fnGetFieldValue(goods, QStringLiteral("name"), 2), goods.Fields(QStringLiteral("stop")));
