@@ -163,3 +163,13 @@ QString fnCurrentError() {
 void fnSetCurrentError(const QString& description) {
     g_currentError = description;
 }
+
+void fnShowDbError(const QString& text) {
+    MessageRequest r;
+    r.title = QString::fromUtf16(kMessageTitle);
+    r.text = text;
+    r.icon = MsgIcon::Critical;
+    r.buttons = MsgButtons::Ok;
+    r.defaultButton = MsgOk;
+    dialogs().messageBox(r);
+}

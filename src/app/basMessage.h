@@ -17,6 +17,10 @@ inline constexpr char16_t kProgramName[] = u"zanmo";
 // The extra text is used by "記録", "削除", "記録エラー", "ReadOnly", "印刷物" and "作業中".
 int fnMessage(const QString& key, const QString& extra = QString());
 
+// A database error text in an OK box with the critical icon, titled "ＰＥＬＫＯ", as the data layer
+// shows the provider's errors.
+void fnShowDbError(const QString& text);
+
 // A plain OK box titled with the program's executable name.
 int fnPlainMessage(const QString& text, MsgIcon icon = MsgIcon::Exclamation);
 

@@ -21,17 +21,6 @@ namespace {
 constexpr int kTwipsPerPixel = 15;
 const QString kMask = QStringLiteral("1000-0000-0001");
 
-// A failing query of the shared connection: the provider's text in a box, as the module
-// routines show their errors.
-void showDbError(const DbError& e) {
-    MessageRequest box;
-    box.title = QString::fromUtf16(kMessageTitle);
-    box.text = e.description();
-    box.icon = MsgIcon::Critical;
-    box.buttons = MsgButtons::Ok;
-    dialogs().messageBox(box);
-}
-
 QString fieldText(const Recordset& rec, const QString& name) {
     const QVariant v = rec.Fields(name);
     return v.isNull() ? QString() : v.toString();
@@ -85,7 +74,7 @@ frmPopup::frmPopup(QWidget* parent) : FormBase(FormKind::Popup, parent) {
             m_maxLine = rec.Fields(QStringLiteral("maxline")).toInt();
         rec.Close();
     } catch (const DbError& e) {
-        showDbError(e);
+        fnShowDbError(e.description());
     }
 
     resize(540, 420);
@@ -182,7 +171,7 @@ bool frmPopup::fnLoadBunrui(int& rows) {
         }
         rec.Close();
     } catch (const DbError& e) {
-        showDbError(e);
+        fnShowDbError(e.description());
         return false;
     }
     return true;

@@ -52,16 +52,6 @@ QString fnGoodsStepSql(bool next, const QString& c, const QString& g) {
     return head + "Code < '" + g + "' ORDER BY Code desc";
 }
 
-void fnShowDbError(const QString& text) {
-    MessageRequest r;
-    r.title = QString::fromUtf16(kMessageTitle);
-    r.text = text;
-    r.icon = MsgIcon::Critical;
-    r.buttons = MsgButtons::Ok;
-    r.defaultButton = MsgOk;
-    dialogs().messageBox(r);
-}
-
 bool fnOpenShared(Recordset& rec, const QString& sql) {
     try {
         if (!gcnData) throw DbError(QStringLiteral("データベースに接続できませんでした"));

@@ -33,8 +33,6 @@ QString fnGoodsStepSql(bool next, const QString& c, const QString& g);
 bool fnOpenShared(Recordset& rec, const QString& sql);
 // A list on the form's access class; a failure is shown with ErrMsg and gives false.
 bool fnOpenClass(clsDbClass& db, Recordset& rec, const QString& sql);
-// Shows a database error text (critical icon, title "ＰＥＬＫＯ").
-void fnShowDbError(const QString& text);
 
 // Category field check on leaving it: empty clears the label; otherwise the field is right-justified
 // to its width and named, or field and label are cleared when there is no such category.

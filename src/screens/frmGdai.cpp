@@ -56,16 +56,6 @@ bool cellFilled(const QTableWidget* grid, int row, int column) {
     return item && !item->text().trimmed().isEmpty();
 }
 
-// A database failure inside an operation: told to the user, the screen stays usable.
-void showDbError(const DbError& e) {
-    MessageRequest box;
-    box.title = QString::fromUtf16(kMessageTitle);
-    box.text = e.description();
-    box.icon = MsgIcon::Critical;
-    box.buttons = MsgButtons::Ok;
-    dialogs().messageBox(box);
-}
-
 QLabel* newValueLabel(QWidget* parent, const QString& name, Qt::Alignment alignment) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
@@ -403,7 +393,7 @@ void frmGdai::fnShowLedger() {
             lblHsuu->setText(fnFormat(QVariant(glngHsuu), kTotalFormat));
             lblZsuu->setText(fnFormat(QVariant(fnGetStock(fnSqlText(code), to)), kTotalFormat));
         } catch (const DbError& e) {
-            showDbError(e);
+            fnShowDbError(e.description());
             failed = true;
             found = msgMei->rowCount() > 0;
         }
@@ -450,7 +440,7 @@ void frmGdai::fnCheckGoods() {
         }
         fnSetGoods(rec);
     } catch (const DbError& e) {
-        showDbError(e);
+        fnShowDbError(e.description());
     }
 }
 
@@ -486,7 +476,7 @@ void frmGdai::fnStepGoods(bool next) {
             if (!rec.Eof()) fnSetGoods(rec);
             rec.Close();
         } catch (const DbError& e) {
-            showDbError(e);
+            fnShowDbError(e.description());
         }
     }
     restoreFocus(txtCode);
@@ -533,7 +523,7 @@ void frmGdai::fnGoodsList() {
                 if (!rec.Eof()) fnSetGoods(rec);
                 rec.Close();
             } catch (const DbError& e) {
-                showDbError(e);
+                fnShowDbError(e.description());
             }
         }
         restoreFocus(txtCode);
