@@ -34,19 +34,7 @@ frmPopup::frmPopup(QWidget* parent) : FormBase(FormKind::Popup, parent) {
     // Up and Down belong to the list.
     setArrowsMove(false);
 
-    m_list = new QTreeWidget(body());
-    m_list->setObjectName(QStringLiteral("ListView"));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setColumnCount(0);
-    m_list->header()->setStretchLastSection(false);
-    m_list->header()->setSectionsClickable(true);
-    m_list->header()->setSectionsMovable(false);
-    setTabIndex(m_list, 0);
+    m_list = newListView(body(), 0);
     setTabStop(m_list, true);
 
     // The list fills the form with the same margin on every side, whatever its size.

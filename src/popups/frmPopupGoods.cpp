@@ -141,18 +141,7 @@ frmPopupGoods::frmPopupGoods(QWidget* parent) : FormBase(FormKind::Popup, parent
     grid->setColumnStretch(3, 3);
 
     // The list.
-    ListView = new QTreeWidget(body());
-    ListView->setObjectName(QStringLiteral("ListView"));
-    ListView->setRootIsDecorated(false);
-    ListView->setUniformRowHeights(true);
-    ListView->setAllColumnsShowFocus(true);
-    ListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView->header()->setStretchLastSection(false);
-    ListView->header()->setSectionsClickable(true);
-    ListView->header()->setSectionsMovable(false);
-    setTabIndex(ListView, 6);
+    ListView = newListView(body(), 6);
     // Blanks as wide as digits, so the right-justified codes line up.
     m_codeFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     m_codeFont.setPointSizeF(ListView->font().pointSizeF());

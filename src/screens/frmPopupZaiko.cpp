@@ -128,18 +128,7 @@ void frmPopupZaiko::buildControls() {
     grid->setColumnStretch(1, 1);
     outer->addWidget(frame);
 
-    ListView = new QTreeWidget(b);
-    ListView->setObjectName(QStringLiteral("ListView"));
-    ListView->setRootIsDecorated(false);
-    ListView->setUniformRowHeights(true);
-    ListView->setAllColumnsShowFocus(true);
-    ListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView->header()->setSectionsClickable(true);
-    ListView->header()->setStretchLastSection(false);
-    ListView->setColumnCount(0);
-    setTabIndex(ListView, 7);
+    ListView = newListView(b, 7);
     setTabStop(ListView, true);
     outer->addWidget(ListView, 1);
 

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
+#include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -133,6 +134,23 @@ QLineEdit* FormBase::newTextBox(QWidget* parent, const QString& name, int tabInd
     setInputMode(box, mode);
     setByteMaxLength(box, maxBytes);
     return box;
+}
+
+QTreeWidget* FormBase::newListView(QWidget* parent, int tabIndex) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(QStringLiteral("ListView"));
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setColumnCount(0);
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionsClickable(true);
+    list->header()->setSectionsMovable(false);
+    setTabIndex(list, tabIndex);
+    return list;
 }
 
 void FormBase::formKeyDown(int& key, Qt::KeyboardModifiers modifiers) {

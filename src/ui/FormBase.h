@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <QLineEdit>
+#include <QTreeWidget>
 class QTextBrowser;
 class QToolBar;
 
@@ -122,6 +123,9 @@ public:
     // A QLineEdit with object name, TabIndex, input mode and byte MaxLength set.
     static QLineEdit* newTextBox(QWidget* parent, const QString& name, int tabIndex, const QString& mode,
                                  int maxBytes);
+    // A list in report view named "ListView": whole rows, one at a time, not editable, headers
+    // clickable, no columns yet.
+    static QTreeWidget* newListView(QWidget* parent, int tabIndex);
 
 protected:
     // Key-down steps; key is a Qt::Key value, set it to 0 to consume the key. Override to add
