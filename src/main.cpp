@@ -1,4 +1,5 @@
 #include "app/basMain.h"
+#include "reports/frmPrintZaiko.h"
 #include "screens/frmGdai.h"
 #include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
         {"1", [] { return static_cast<QWidget*>(new frmSiiden); }},
         {"2", [] { return static_cast<QWidget*>(new frmTanaden); }},
         {"3", [] { return static_cast<QWidget*>(new frmGdai); }},
+        {"4", [] { return static_cast<QWidget*>(new frmPrintZaiko); }},
     };
     return Main(argc, argv, screens);
 }

@@ -6,7 +6,10 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -20,6 +23,10 @@ const char* const kUsage =
     "  generate DIR --goods N --rows M [--seed S] [--today YYYYMMDD]\n"
     "                                             create a large deterministic DIR/data1.dat\n"
     "  stock DIR CODE YYYYMMDD [--before]         stock of a product as of a day\n"
+    "  report zaiko DIR --day YYYYMMDD [--from CODE] [--to CODE] [--stop] (--pdf F | --csv F [--sjis])\n"
+    "                                             the current-stock list as PDF or CSV\n"
+    "  report kakuho DIR --day YYYYMMDD [--from CODE] [--to CODE] (--pdf F | --csv F [--sjis])\n"
+    "                                             the reserved-stock shortage list as PDF or CSV\n"
     "  --help                                     this text\n"
     "\n"
     "An existing data1.dat is never overwritten. Errors go to stderr with exit status 2.\n";
@@ -50,8 +57,12 @@ bool toolParseDay(const QString& text, int* day) {
 }
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // Reports measure and draw text: they need the GUI part of Qt, never a display.
+    const bool gui = argc > 1 && std::strcmp(argv[1], "report") == 0;
+    if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(gui ? new QGuiApplication(argc, argv)
+                                              : new QCoreApplication(argc, argv));
+    QStringList args = app->arguments().mid(1);
     if (args.isEmpty()) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -69,6 +80,8 @@ int main(int argc, char** argv) {
         status = toolGenerate(args);
     else if (command == QLatin1String("stock"))
         status = toolStock(args);
+    else if (command == QLatin1String("report"))
+        status = toolReport(args);
     else
         return toolFail(QStringLiteral("unknown command '") + command + QStringLiteral("' (see --help)"));
     fnCloseDB();

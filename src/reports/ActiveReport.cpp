@@ -1,5 +1,7 @@
 #include "reports/ActiveReport.h"
 
+#include "app/basMessage.h"
+#include "data/DbError.h"
 #include "data/DialogSeam.h"
 #include "data/Recordset.h"
 #include "reports/PrinterSeam.h"
@@ -72,8 +74,35 @@ bool ActiveReport::Run() {
     m_running = true;
     m_pages.clear();
     m_pageCountSlots.clear();
+    m_printedRows.clear();
     m_pageOpen = false;
+    try {
+        runEvents();
+    } catch (const DbError& e) {
+        // A report that cannot read its data ends; the program goes on.
+        setError(e.number(), e.description());
+        fnShowDbError(e.description());
+        if (!m_unloaded) {
+            try {
+                ReportEnd();
+            } catch (const DbError&) {
+                // Already told; ReportEnd only releases what the report held.
+            }
+        }
+        m_running = false;
+        m_ran = true;
+        m_runResult = false;
+        Unload();
+        return false;
+    }
+    m_running = false;
+    m_ran = true;
+    m_runResult = !m_unloaded;
+    m_currentPage = m_pages.isEmpty() ? 1 : qBound(1, m_currentPage, int(m_pages.size()));
+    return m_runResult;
+}
 
+void ActiveReport::runEvents() {
     ReportStart();
     if (!m_unloaded && !DataControl1.Source.isEmpty()) {
         int number = 0;
@@ -88,12 +117,9 @@ bool ActiveReport::Run() {
             box.text = QString::number(number) + QStringLiteral(": ") + text;
             box.icon = MsgIcon::Critical;
             dialogs().messageBox(box);
-            m_running = false;
             ReportEnd();
-            m_ran = true;
-            m_runResult = false;
             Unload();
-            return false;
+            return;
         }
     }
     if (!m_unloaded) layOut();
@@ -103,19 +129,17 @@ bool ActiveReport::Run() {
     const QString count = QString::number(m_pages.size());
     for (const auto& slot : std::as_const(m_pageCountSlots))
         m_pages[slot.first].ops()[slot.second].text = count;
-
-    m_running = false;
-    m_ran = true;
-    m_runResult = !m_unloaded;
-    m_currentPage = m_pages.isEmpty() ? 1 : qBound(1, m_currentPage, int(m_pages.size()));
-    return m_runResult;
 }
 
 void ActiveReport::layOut() {
     startPage();
     int next = 0;
     bool first = true;
+    const int total = m_haveRecords ? int(m_records.size()) : 0;
+    const int step = qMax(1, ProgressStep);
+    if (Progress) Progress(0, total);
     while (!m_unloaded) {
+        if (Progress && next > 0 && next % step == 0) Progress(next, total);
         bool eof = false;
         if (m_haveRecords) {
             eof = next >= m_records.size();
@@ -146,10 +170,21 @@ void ActiveReport::layOut() {
             if (m_unloaded) return;
         }
         emitSection(Detail, PageSettings.LeftMargin, m_y);
+        if (!ExportColumns.isEmpty()) capturePrintedRow();
         m_y += Detail.Height;
         ++m_detailsOnPage;
     }
     if (!m_unloaded && m_pageOpen) finishPage();
+}
+
+void ActiveReport::capturePrintedRow() {
+    QStringList row;
+    row.reserve(ExportColumns.size());
+    for (const ExportColumn& column : std::as_const(ExportColumns)) {
+        const ReportControl* c = Detail.control(column.control);
+        row << (c && c->Visible ? c->displayText().trimmed() : QString());
+    }
+    m_printedRows.append(row);
 }
 
 void ActiveReport::startPage() {
@@ -283,7 +318,8 @@ bool ActiveReport::paintPages(QPagedPaintDevice* device, int first, int last) co
 void ActiveReport::Unload() {
     m_unloaded = true;
     if (m_preview) {
-        m_preview->hide();
+        // Closed, not only hidden: the program ends when its last window closes.
+        m_preview->close();
         m_preview->deleteLater();
     }
     if (m_ownedByPreview) deleteLater();

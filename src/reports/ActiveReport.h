@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QVariantMap>
+#include <functional>
 #include <map>
 
 class QPagedPaintDevice;
@@ -72,6 +73,21 @@ public:
     QIcon Icon;                   // preview window icon
     bool PreviewCentered = false; // the preview opens in the middle of the screen
 
+    // Called while the pages are laid out: before the first record (done 0) and every
+    // ProgressStep records, with the number of records when known (else 0). The print screens
+    // show it and let the window repaint.
+    std::function<void(int done, int total)> Progress;
+    int ProgressStep = 500;
+
+    // The columns a table export writes: the caption, and the Detail control whose printed text
+    // fills the column. Each printed detail line becomes one row (printedRows()).
+    struct ExportColumn {
+        QString caption;
+        QString control;
+    };
+    QList<ExportColumn> ExportColumns;
+    const QList<QStringList>& printedRows() const { return m_printedRows; }
+
     // The current record's fields and the unbound fields of the report.
     ReportFields& Fields() { return m_fields; }
     QVariant Fields(const QString& name) const { return m_fields.value(name); }
@@ -85,7 +101,9 @@ public:
     void setRecordset(Recordset& rec);
 
     // Lays out all pages (events ReportStart ... ReportEnd). False when the run was stopped by
-    // Unload() or by a data error. A report runs once; later calls return the first result.
+    // Unload() or by a data error. A database error (DbError) thrown by any event is shown in the
+    // provider's words and closes the report. A report runs once; later calls return the first
+    // result.
     bool Run();
     bool hasRun() const { return m_ran; }
     const QList<ReportPage>& Pages() const { return m_pages; }
@@ -136,7 +154,9 @@ signals:
 private:
     enum class Source { Unbound, Records };
 
+    void runEvents();
     void layOut();
+    void capturePrintedRow();
     void startPage();
     void finishPage();
     void bindFields(ReportSection& section);
@@ -148,6 +168,7 @@ private:
     ReportFields m_fields;
     QList<QVariantMap> m_records;
     bool m_haveRecords = false;
+    QList<QStringList> m_printedRows;
 
     QList<ReportPage> m_pages;
     QList<QPair<int, int>> m_pageCountSlots; // (page, op) showing the page count

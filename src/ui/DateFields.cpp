@@ -100,6 +100,10 @@ void DateFields::fieldsToPicker() {
 
 bool DateFields::eventFilter(QObject* obj, QEvent* e) {
     if (e->type() == QEvent::FocusOut && (obj == m_year || obj == m_month || obj == m_day)) {
+        if (obj == m_year && m_completeYear) {
+            const QString full = fnCompleteYear(m_year->text().trimmed());
+            if (full != m_year->text().trimmed()) m_year->setText(full);
+        }
         fieldsToPicker();
     }
     return QObject::eventFilter(obj, e);

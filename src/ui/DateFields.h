@@ -43,6 +43,8 @@ public:
     void setDate(const QDate& date);
     void setToday();
     void setRange(const QDate& minimum, const QDate& maximum);
+    // Leaving the year box completes a short year (fnCompleteYear) before the date is built.
+    void setCompleteYear(bool on) { m_completeYear = on; }
 
     // The picker's change handler: boxes := the picker's date.
     void pickerToFields();
@@ -65,4 +67,5 @@ private:
     QPointer<QLineEdit> m_day;
     QPointer<QDateEdit> m_picker;
     bool m_correcting = false;
+    bool m_completeYear = false;
 };

@@ -291,3 +291,7 @@ QString fnFormat(const QVariant& value, const QString& pattern) {
     if (!toNumber(value, v)) return value.toString();
     return formatNumber(v, pattern);
 }
+
+QString fnStr(qint64 value) {
+    return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
+}

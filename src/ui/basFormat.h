@@ -13,3 +13,7 @@
 // Null or an empty value gives ""; a text that is not a number under a number pattern is returned
 // as it stands.
 QString fnFormat(const QVariant& value, const QString& pattern);
+
+// VB's Str$: the decimal text of a whole number, a leading blank standing for the sign of zero and
+// positive numbers (5 -> " 5", -5 -> "-5"), no digit grouping.
+QString fnStr(qint64 value);
