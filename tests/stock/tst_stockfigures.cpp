@@ -1,0 +1,236 @@
+#include "support/TempProgramDir.h"
+#include "ui/DataRows.h"
+
+#include "data/basDb.h"
+#include "stock/basStockFigures.h"
+#include "ui/basDate.h"
+#include "ui/basInput.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The grouped figures against the same figures worked out one product at a time, query by query.
+class TestStockFigures : public QObject, DataRows {
+    Q_OBJECT
+    TempProgramDir* m_dir = nullptr;
+    const QStringList m_goods = {u"1"_s, u"2"_s, u"a5"_s, u"3"_s,  u"4"_s,  u"5"_s, u"6"_s,
+                                 u"7"_s, u"8"_s, u"9"_s,  u"10"_s, u"11"_s, u"12"_s};
+
+    static QString code(const QString& c) { return fnPadLeft(c, 12); }
+    static QString text(const StockDayFigures& f) {
+        return u"P=%1 R=%2 H=%3 T=%4 F=%5 Z=%6 count=%7"_s.arg(f.P)
+            .arg(f.R)
+            .arg(f.H)
+            .arg(f.T)
+            .arg(f.F)
+            .arg(f.Z)
+            .arg(f.count);
+    }
+
+    // The first row's fields as whole units (halves to even); zeros without a row, a Null sum counts 0.
+    static QList<qint64> firstRow(const QString& sql, const QStringList& fields) {
+        Recordset rec;
+        fnOpenRecordset(rec, sql);
+        QList<qint64> r;
+        for (int i = 0; i < fields.size(); ++i)
+            r << (rec.Eof() ? 0 : qint64(std::nearbyint(fnVal(fnGetFieldValue(rec, fields[i], i + 1)))));
+        rec.Close();
+        return r;
+    }
+
+    // One product's figures, a query for each.
+    static StockDayFigures literal(const QString& c, qint32 day) {
+        const QString g = u"gcode = '"_s + c + u"'"_s, d = QString::number(day);
+        const auto latestCount = [&](const QString& cmp) {
+            return firstRow(u"select day,suu from gdai where "_s + g +
+                                u" and day = (select max(day) from gdai where "_s + g + u" and day "_s + cmp +
+                                u" "_s + d + u" and kubun = 9) and kubun = 9 order by denno desc"_s,
+                            {u"day"_s, u"suu"_s});
+        };
+        const auto sum = [&](const QString& where) {
+            return firstRow(u"select sum(suu) from gdai where "_s + g + u" and "_s + where,
+                            {u"sum(suu)"_s})[0];
+        };
+        const QList<qint64> onOrBefore = latestCount(u"<="_s);
+        const qint64 cday = onOrBefore[0], csuu = onOrBefore[1];
+        const QList<qint64> before = cday == day ? latestCount(u"<"_s) : onOrBefore;
+        const qint32 s = qint32(before[0]);
+        const qint64 base = before[1];
+        const QString between = u"day between "_s + QString::number(fnAddDate(s, 0, 1, true)) + u" and "_s +
+                                QString::number(fnAddDate(day, 0, -1, true));
+        StockDayFigures f;
+        const qint64 in = sum(between + u" and (kubun = 0 or kubun = 2)"_s),
+                     out = sum(between + u" and kubun = 1"_s);
+        f.P = cday == day && s == fnAddDate(day, 0, -1, true) ? base : base + in - out;
+        f.R = sum(u"day = "_s + d + u" and kubun = 0"_s);
+        f.H = sum(u"day = "_s + d + u" and kubun = 1"_s);
+        f.T = sum(u"day = "_s + d + u" and kubun = 2"_s);
+        f.F = sum(u"day > "_s + d + u" and kubun = 1"_s);
+        f.Z = cday == day ? csuu : f.P + f.R - f.H + f.T;
+        f.count = firstRow(u"select suu from gdai where "_s + g + u" and day = "_s + d +
+                               u" and kubun = 9 order by denno desc"_s,
+                           {u"suu"_s})[0];
+        return f;
+    }
+
+    // About 300 rows over 2023 and 2024, a quarter of them on month ends; goods a5 is stored in both
+    // letter cases. Returns the days worth looking at.
+    QList<qint32> fillRandom(quint32 seed) const {
+        QRandomGenerator rng(seed);
+        const QDate first(2023, 1, 1);
+        const int kinds[] = {0, 0, 0, 1, 1, 1, 2, 9, 9, 3};
+        QSet<QString> vouchers; // goods/day/voucher already taken
+        QSet<qint32> days = {20221231, 20230101, 20231231, 20240101, 20240131, 20240229, 20240301, 20250101};
+        for (int m = 0; m < 24; ++m) {
+            const QDate d = first.addMonths(m);
+            days << fnDateToNumber(QDate(d.year(), d.month(), d.daysInMonth()));
+        }
+        qint32 firstDay = 99999999;
+        m_dir->exec(u"begin"_s);
+        for (int i = 0; i < 300; ++i) {
+            QString g = m_goods[qMin(rng.bounded(m_goods.size()), rng.bounded(m_goods.size()))];
+            if (g == u"a5"_s && rng.bounded(2)) g = u"A5"_s;
+            const QDate md = first.addMonths(rng.bounded(24));
+            const qint32 day =
+                fnDateToNumber(rng.bounded(4) ? first.addDays(rng.bounded(731))
+                                              : QDate(md.year(), md.month(), md.daysInMonth()));
+            const int kind = kinds[rng.bounded(10)];
+            // A count now and then gets a second one on its day.
+            for (int n = kind == 9 && rng.bounded(3) == 0 ? 2 : 1; n > 0; --n) {
+                int denno;
+                do
+                    denno = 1 + rng.bounded(99);
+                while (vouchers.contains(u"%1/%2/%3"_s.arg(g.toLower()).arg(day).arg(denno)));
+                vouchers << u"%1/%2/%3"_s.arg(g.toLower()).arg(day).arg(denno);
+                m_dir->addLedger(g, day, kind, (rng.bounded(261) - 20) * 0.25, denno);
+            }
+            firstDay = qMin(firstDay, day);
+            if (kind == 9) days << day << fnAddDate(day, 0, 1, true);
+        }
+        m_dir->exec(u"commit"_s);
+        days << firstDay;
+        QList<qint32> sorted(days.begin(), days.end());
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    }
+
+    void compare(const StockFigureTable& table, const QString& g, qint32 day) const {
+        const StockDayFigures want = literal(code(g), day), got = table.figures(code(g));
+        QVERIFY2(got == want, qPrintable(u"goods %1 on %2: grouped %3, literal %4"_s.arg(g).arg(day).arg(
+                                  text(got), text(want))));
+    }
+
+private slots:
+    void init() { m_dir = new TempProgramDir; }
+    void cleanup() { delete m_dir; }
+
+    void randomLedgers_data() {
+        cols<quint32>("seed");
+        row("seed 1", 1u), row("seed 2024", 2024u), row("seed 77", 77u), row("seed 31337", 31337u);
+    }
+    void randomLedgers() {
+        const QList<qint32> days = fillRandom(fetch<quint32>("seed"));
+        QVERIFY(m_dir->count(u"select count(*) from (select gcode from gdai where kubun = 9 "
+                             "group by gcode, day having count(*) > 1)"_s) > 0);
+        const int withRows = m_dir->count(u"select count(distinct gcode) from gdai"_s);
+        StockFigureTable table;
+        for (const qint32 day : days) {
+            table.load(code(u""_s), code(u"zzzzzzzzzzzz"_s), day);
+            QCOMPARE(table.size(), withRows);
+            for (const QString& g : m_goods) {
+                compare(table, g, day);
+                if (QTest::currentTestFailed()) return;
+            }
+            QCOMPARE(table.figures(code(u"A5"_s)), table.figures(code(u"a5"_s)));
+            QCOMPARE(table.figures(code(u"999"_s)), StockDayFigures{});
+        }
+    }
+
+    void noRows() {
+        StockFigureTable table;
+        table.load(code(u""_s), code(u"zzzzzzzzzzzz"_s), 20240229);
+        QCOMPARE(table.size(), 0);
+        m_dir->addLedger(u"1"_s, 20240101, 0, 5);
+        table.load(code(u""_s), code(u"zzzzzzzzzzzz"_s), 20240229);
+        QCOMPARE(table.size(), 1);
+        QCOMPARE(table.figures(code(u"2"_s)), StockDayFigures{});
+        QCOMPARE(literal(code(u"2"_s), 20240229), StockDayFigures{});
+    }
+
+    void rangeLimits_data() {
+        cols<QString, QString, QString>("from", "to", "included");
+        row("2 to 5", "2", "5", "2 3 4 5");
+        row("two-digit codes", "10", "12", "10 11 12");
+        row("one code", "7", "7", "7");
+        row("letters, either case", "A5", "a5", "a5");
+    }
+    void rangeLimits() {
+        fillRandom(7);
+        const QStringList included = fetch<QString>("included").split(u' ');
+        StockFigureTable table;
+        for (const qint32 day : {20230101, 20240229, 20240615, 20250101}) {
+            table.load(code(fetch<QString>("from")), code(fetch<QString>("to")), day);
+            QCOMPARE(table.size(),
+                     m_dir->count(u"select count(distinct gcode) from gdai where gcode between '"_s +
+                                  code(fetch<QString>("from")) + u"' and '"_s + code(fetch<QString>("to")) +
+                                  u"'"_s));
+            for (const QString& g : m_goods) {
+                if (included.contains(g)) {
+                    compare(table, g, day);
+                    if (QTest::currentTestFailed()) return;
+                } else
+                    QCOMPARE(table.figures(code(g)), StockDayFigures{});
+            }
+        }
+    }
+
+    // Ledger rows "[goods@]day:kind:quantity[:voucher]" (goods 1 unless named); figures of goods 1.
+    void handWritten_data() {
+        cols<QString, int, QString>("ledger", "day", "expected");
+        row("count on D",
+            "20240110:9:50 20240115:0:5 20240120:0:7 20240120:1:3 20240120:2:1 20240120:9:40 20240125:1:4",
+            20240120, "55 7 3 1 4 40 40");
+        row("count on D and D-1", "20240119:9:30 20240119:0:9 20240120:0:2 20240120:9:25", 20240120,
+            "30 2 0 0 0 25 25");
+        row("count on D-1", "20240115:0:9 20240119:9:30 20240119:0:5 20240120:0:2 20240120:1:1", 20240120,
+            "30 2 1 0 0 31 0");
+        row("no count", "20231201:0:10 20240105:2:3 20240110:1:4 20240120:0:1 20240121:1:2", 20240120,
+            "9 1 0 0 2 10 0");
+        row("later shipments only in F",
+            "20240101:0:20 20240201:1:5 20240301:1:6 20240301:0:100 20240301:2:1", 20240131,
+            "20 0 0 0 11 20 0");
+        row("two counts: the higher voucher", "20240110:9:8:2 20240110:9:5:1 20240110:0:3", 20240110,
+            "0 3 0 0 0 8 8");
+        row("two counts the day before", "20240110:9:5:3 20240110:9:8:7 20240111:1:1", 20240111,
+            "8 0 1 0 0 7 0");
+        row("count on 31 Dec", "20231231:9:10 20231231:0:3 20240101:0:4", 20240101, "10 4 0 0 0 14 0");
+        row("2.5 to 2", "20240101:0:1.25 20240102:0:1.25 20240103:0:1.5 20240103:0:1", 20240103,
+            "2 2 0 0 0 4 0");
+        row("3.5 to 4", "20240101:0:1.75 20240102:0:1.75 20240103:1:2 20240103:1:1.5", 20240103,
+            "4 0 4 0 0 0 0");
+        row("kind 3 and other goods left out", "20240101:0:5 20240102:3:50 2@20240101:0:7 2@20240102:9:1",
+            20240102, "5 0 0 0 0 5 0");
+    }
+    void handWritten() {
+        for (const QString& r : fetch<QString>("ledger").split(u' ')) {
+            const QString g = r.contains(u'@') ? r.section(u'@', 0, 0) : u"1"_s;
+            const QStringList f = r.section(u'@', -1).split(u':');
+            m_dir->addLedger(g, f[0].toInt(), f[1].toInt(), f[2].toDouble(), f.value(3).toInt());
+        }
+        const int day = fetch<int>("day");
+        StockFigureTable table;
+        table.load(code(u"1"_s), code(u"1"_s), day);
+        const auto fields = [](const StockDayFigures& f) {
+            return u"%1 %2 %3 %4 %5 %6 %7"_s.arg(f.P).arg(f.R).arg(f.H).arg(f.T).arg(f.F).arg(f.Z).arg(
+                f.count);
+        };
+        QCOMPARE(fields(literal(code(u"1"_s), day)), fetch<QString>("expected"));
+        QCOMPARE(fields(table.figures(code(u"1"_s))), fetch<QString>("expected"));
+    }
+};
+
+QTEST_MAIN(TestStockFigures)
+#include "tst_stockfigures.moc"
