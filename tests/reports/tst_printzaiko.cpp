@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -286,6 +287,22 @@ private slots:
         QVERIFY(!gcnData); // the screen closed the shared connection
         QVERIFY(fnOpenDB());
         QCOMPARE(logs(9), 1);
+    }
+
+    // Last: it runs the event loop to its end. The print screen closed first, the preview's F12
+    // ends the program.
+    void programEndsWithLastWindow() {
+        open();
+        typeRange({}, {});
+        child<QPushButton>(form(), "cmdBtn_1")->click();
+        QCOMPARE(previews().size(), 1);
+        QTimer::singleShot(0, this, [this] {
+            m_form->close();
+            QTest::keyClick(previews().first(), Qt::Key_F12);
+        });
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(previews().isEmpty());
     }
 };
 

@@ -1,8 +1,10 @@
+#include "data/DbError.h"
 #include "data/basDb.h"
 #include "reports/GoodsListReport.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QtTest>
+#include <QtWidgets>
 #include <optional>
 
 namespace {
@@ -176,6 +178,54 @@ private slots:
         QCOMPARE(r.PageCount(), 1);
         QCOMPARE(r.noData, 1);
         QCOMPARE(r.Pages().at(0).texts(), QStringList{u"見出し"_s});
+    }
+
+    // A database error in any event ends the report with the provider's words; the caller goes on.
+    void databaseErrorInAnEvent_data() {
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<bool>("preview");
+        for (const char* e : {"ReportStart", "FetchData", "Detail_Format", "PageFooter_Format"}) {
+            QTest::addRow("%s, printed", e) << QString::fromLatin1(e) << false;
+            QTest::addRow("%s, previewed", e) << QString::fromLatin1(e) << true;
+        }
+    }
+    void databaseErrorInAnEvent() {
+        QFETCH(QString, event);
+        QFETCH(bool, preview);
+        struct Failing : GoodsListReport {
+            using GoodsListReport::GoodsListReport;
+            QString at;
+            void fail(const char* name) {
+                if (at == QLatin1String(name)) throw DbError(u"テーブル 'gdai' が見つかりません。"_s);
+            }
+            void ReportStart() override { GoodsListReport::ReportStart(), fail("ReportStart"); }
+            void FetchData(bool& eof) override {
+                GoodsListReport::FetchData(eof);
+                if (fetched == 2) fail("FetchData");
+            }
+            void Detail_Format() override { GoodsListReport::Detail_Format(), fail("Detail_Format"); }
+            void PageFooter_Format() override { fail("PageFooter_Format"); }
+        };
+        TempProgramDir dir;
+        addGoods(dir, 3);
+        ScriptedDialogs dialogs;
+        auto* r = new Failing(kAllGoods);
+        r->at = event;
+        QPointer<Failing> alive(r);
+        if (preview) {
+            r->Show();
+        } else {
+            QVERIFY(!r->PrintReport(false));
+            QVERIFY(r->isUnloaded());
+            delete r;
+        }
+        settle();
+        QVERIFY(!alive);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.lastMessage().text, u"テーブル 'gdai' が見つかりません。"_s);
+        QCOMPARE(dialogs.lastMessage().icon, MsgIcon::Critical);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(!w->isVisible());
     }
 };
 
