@@ -1,4 +1,5 @@
 #include "app/basMain.h"
+#include "reports/frmPrintNTden.h"
 #include "reports/frmPrintZaiko.h"
 #include "screens/frmGdai.h"
 #include "screens/frmSiiden.h"
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
         {"2", [] { return static_cast<QWidget*>(new frmTanaden); }},
         {"3", [] { return static_cast<QWidget*>(new frmGdai); }},
         {"4", [] { return static_cast<QWidget*>(new frmPrintZaiko); }},
+        {"5", [] { return static_cast<QWidget*>(new frmPrintNTden); }},
     };
     return Main(argc, argv, screens);
 }

@@ -135,11 +135,12 @@ void ActiveReport::layOut() {
     startPage();
     int next = 0;
     bool first = true;
-    const int total = m_haveRecords ? int(m_records.size()) : 0;
     const int step = qMax(1, ProgressStep);
-    if (Progress) Progress(0, total);
+    int done = 0;
+    if (Progress) Progress(0, m_haveRecords ? int(m_records.size()) : ProgressTotal);
     while (!m_unloaded) {
-        if (Progress && next > 0 && next % step == 0) Progress(next, total);
+        if (Progress && done > 0 && done % step == 0)
+            Progress(done, m_haveRecords ? int(m_records.size()) : ProgressTotal);
         bool eof = false;
         if (m_haveRecords) {
             eof = next >= m_records.size();
@@ -152,6 +153,7 @@ void ActiveReport::layOut() {
             break;
         }
         first = false;
+        ++done;
         if (m_haveRecords) ++next;
 
         Detail.LayoutAction = ReportSection::ddLAPrintSection;

@@ -78,6 +78,8 @@ public:
     // show it and let the window repaint.
     std::function<void(int done, int total)> Progress;
     int ProgressStep = 500;
+    // The number of details to expect when the report fetches them itself (no records handed over).
+    int ProgressTotal = 0;
 
     // The columns a table export writes: the caption, and the Detail control whose printed text
     // fills the column. Each printed detail line becomes one row (printedRows()).

@@ -6,6 +6,8 @@
 #include "data/DbError.h"
 #include "data/basDb.h"
 #include "popups/frmPopupGoods.h"
+#include "reports/PrintBusy.h"
+#include "reports/basPrintScreen.h"
 #include "reports/basStockList.h"
 #include "reports/rptKakuhoZaiko.h"
 #include "reports/rptZaiko.h"
@@ -392,62 +394,6 @@ void frmPrintZaiko::fnGoodsList() {
 
 // --- printing -----------------------------------------------------------------------------------
 
-void frmPrintZaiko::fnShowProgress(int done, int total) {
-    QString text = QStringLiteral("処理中・・・");
-    if (done > 0 && total > 0)
-        text += QLatin1Char(' ') + fnFormat(QVariant(done), QStringLiteral("#,##0")) + QStringLiteral(" / ") +
-                fnFormat(QVariant(total), QStringLiteral("#,##0"));
-    lblMsg->setText(text);
-    // Repaint while the pages are laid out; what is typed meanwhile is thrown away at the end.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void frmPrintZaiko::fnSetBusy(bool busy) {
-    QList<QWidget*> controls = {txtZero,   txtYy,      txtMm,       txtDd,       dtpDay,
-                                chkStop,   txtCode[0], txtCode[1],  txtDummy[0], txtDummy[1],
-                                cmdBtn[0], cmdBtn[1],  optKubun[0], optKubun[1]};
-    if (busy) {
-        m_busy = true;
-        enableToolbar(kPatternBusy);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        for (QWidget* w : controls)
-            w->setEnabled(false);
-        fnShowProgress(0, 0);
-        return;
-    }
-    fnFlushInput();
-    QApplication::restoreOverrideCursor();
-    enableToolbar(kPatternOther);
-    for (QWidget* w : controls)
-        w->setEnabled(true);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    lblMsg->clear();
-    m_busy = false;
-}
-
-bool frmPrintZaiko::fnRunReport(ActiveReport* report, int mode) {
-    QPointer<ActiveReport> guard(report);
-    report->Progress = [this](int done, int total) { fnShowProgress(done, total); };
-    bool ok = true;
-    if (mode == 0) {
-        ok = report->PrintReport(true);
-        // A failed run has told its error already; a printer failure is told here.
-        if (!ok && !report->isUnloaded() && report->lastErrorNumber() != 0) {
-            MessageRequest box;
-            box.title = QStringLiteral("エラー");
-            box.text =
-                QString::number(report->lastErrorNumber()) + QStringLiteral(": ") + report->lastErrorText();
-            box.icon = MsgIcon::Critical;
-            dialogs().messageBox(box);
-        }
-        delete report;
-    } else {
-        report->Show(); // the preview owns the report from here
-        if (guard) guard->Progress = nullptr;
-    }
-    return ok;
-}
-
 void frmPrintZaiko::fnPrintList(int mode) {
     if (m_busy) return;
     for (QLineEdit* box : {txtYy, txtMm, txtDd, txtCode[0], txtCode[1]}) {
@@ -456,8 +402,18 @@ void frmPrintZaiko::fnPrintList(int mode) {
         if (box->isEnabled()) box->setFocus(Qt::OtherFocusReason);
         return;
     }
-    QPointer<QWidget> focused = activeControl(this);
-    fnSetBusy(true);
+    m_busy = true;
+    {
+        PrintBusy busy(this,
+                       {txtZero, txtYy, txtMm, txtDd, dtpDay, chkStop, txtCode[0], txtCode[1], txtDummy[0],
+                        txtDummy[1], cmdBtn[0], cmdBtn[1], optKubun[0], optKubun[1]},
+                       lblMsg, kPatternBusy, kPatternOther);
+        fnListReport(mode);
+    }
+    m_busy = false;
+}
+
+void frmPrintZaiko::fnListReport(int mode) {
 
     if (fnPadLeft(txtCode[0]->text(), 12) > fnPadLeft(txtCode[1]->text(), 12)) {
         const QString code = txtCode[0]->text();
@@ -480,18 +436,14 @@ void frmPrintZaiko::fnPrintList(int mode) {
             auto* report = new rptZaiko;
             report->StankaKbn = m_stankaKbn;
             report->Range = r;
-            fnRunReport(report, mode);
+            fnPrintOrPreview(report, mode, lblMsg);
         } else {
             auto* report = new rptKakuhoZaiko;
             report->Range = r;
-            fnRunReport(report, mode);
+            fnPrintOrPreview(report, mode, lblMsg);
         }
         fnOperationLog(kCaption, 4,
                        optKubun[kind]->text() +
                            (mode == 0 ? QStringLiteral(":印刷") : QStringLiteral(":確認")));
     }
-
-    fnSetBusy(false);
-    // Back on the button (in the background when a preview came up in front).
-    if (focused && focused->isEnabled()) focused->setFocus(Qt::OtherFocusReason);
 }

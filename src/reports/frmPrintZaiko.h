@@ -10,7 +10,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class ActiveReport;
 
 // "在庫一覧表" (launch "4"): the current-stock list or the reserved-stock shortage list as of a day
 // for a range of goods codes, printed or previewed.
@@ -44,9 +43,8 @@ private:
     int activeCodeIndex() const;
     // Where a focus trap sends the focus that came to it from `from`.
     void fnRouteTrap(QWidget* trap, QWidget* from);
-    void fnSetBusy(bool busy);
-    void fnShowProgress(int done, int total);
-    bool fnRunReport(ActiveReport* report, int mode);
+    // The list itself, while the screen is busy: the range put in order, counted, printed.
+    void fnListReport(int mode);
 
     qint32 m_stankaKbn = 0;
     bool m_busy = false;

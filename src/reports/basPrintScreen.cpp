@@ -1,0 +1,40 @@
+#include "reports/basPrintScreen.h"
+
+#include "data/DialogSeam.h"
+#include "reports/ActiveReport.h"
+#include "ui/basFormat.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPointer>
+
+void fnShowPrintProgress(QLabel* lblMsg, int done, int total) {
+    if (!lblMsg) return;
+    QString text = QStringLiteral("処理中・・・");
+    if (done > 0 && total > 0)
+        text += QLatin1Char(' ') + fnFormat(QVariant(done), QStringLiteral("#,##0")) + QStringLiteral(" / ") +
+                fnFormat(QVariant(total), QStringLiteral("#,##0"));
+    lblMsg->setText(text);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void fnPrintOrPreview(ActiveReport* report, int mode, QLabel* lblMsg) {
+    QPointer<QLabel> label(lblMsg);
+    report->Progress = [label](int done, int total) { fnShowPrintProgress(label, done, total); };
+    if (mode == 0) {
+        // A failed run has told its error already; a printer failure is told here.
+        if (!report->PrintReport(true) && !report->isUnloaded() && report->lastErrorNumber() != 0) {
+            MessageRequest box;
+            box.title = QStringLiteral("エラー");
+            box.text =
+                QString::number(report->lastErrorNumber()) + QStringLiteral(": ") + report->lastErrorText();
+            box.icon = MsgIcon::Critical;
+            dialogs().messageBox(box);
+        }
+        delete report;
+        return;
+    }
+    QPointer<ActiveReport> shown(report);
+    report->Show();
+    if (shown) shown->Progress = nullptr;
+}
