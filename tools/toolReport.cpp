@@ -6,6 +6,7 @@
 #include "reports/ReportPdfExport.h"
 #include "reports/basStockList.h"
 #include "reports/rptKakuhoZaiko.h"
+#include "reports/rptNyuuden.h"
 #include "reports/rptZaiko.h"
 #include "ui/basInput.h"
 
@@ -22,8 +23,8 @@ const QString kUsage =
                    "(--pdf FILE | --csv FILE [--sjis])");
 
 struct Options {
-    QString kind, dir, from, to, pdf, csv;
-    int day = 0;
+    QString kind, dir, from, to, pdf, csv, listKind;
+    int day = 0, start = 0, end = 0;
     bool stop = false, sjis = false;
 };
 
@@ -31,7 +32,8 @@ bool parse(const QStringList& args, Options* o, QString* error) {
     if (args.size() < 2) return false;
     o->kind = args.at(0);
     o->dir = args.at(1);
-    QString dayText;
+    const bool receipts = o->kind == QLatin1String("nyuuden");
+    QString dayText, startText, endText;
     for (int i = 2; i < args.size(); ++i) {
         const QString& a = args.at(i);
         auto value = [&](QString* target) {
@@ -40,12 +42,18 @@ bool parse(const QStringList& args, Options* o, QString* error) {
             return true;
         };
         bool ok = true;
-        if (a == QLatin1String("--day"))
+        if (a == QLatin1String("--day") && !receipts)
             ok = value(&dayText);
-        else if (a == QLatin1String("--from"))
+        else if (a == QLatin1String("--from") && !receipts)
             ok = value(&o->from);
-        else if (a == QLatin1String("--to"))
+        else if (a == QLatin1String("--to") && !receipts)
             ok = value(&o->to);
+        else if (a == QLatin1String("--kind") && receipts)
+            ok = value(&o->listKind);
+        else if (a == QLatin1String("--start") && receipts)
+            ok = value(&startText);
+        else if (a == QLatin1String("--end") && receipts)
+            ok = value(&endText);
         else if (a == QLatin1String("--pdf"))
             ok = value(&o->pdf);
         else if (a == QLatin1String("--csv"))
@@ -61,7 +69,16 @@ bool parse(const QStringList& args, Options* o, QString* error) {
             return false;
         }
     }
-    if (!toolParseDay(dayText, &o->day)) {
+    if (receipts) {
+        if (o->listKind != QLatin1String("0") && o->listKind != QLatin1String("9")) {
+            *error = QStringLiteral("report: --kind must be 0 (receipts) or 9 (adjustments)");
+            return false;
+        }
+        if (!toolParseDay(startText, &o->start) || !toolParseDay(endText, &o->end)) {
+            *error = QStringLiteral("report: --start and --end YYYYMMDD must be calendar days");
+            return false;
+        }
+    } else if (!toolParseDay(dayText, &o->day)) {
         *error = QStringLiteral("report: --day YYYYMMDD must be a calendar day");
         return false;
     }
@@ -96,17 +113,59 @@ bool rangeEnd(const QString& typed, bool last, QString* code, QString* name, QSt
     return true;
 }
 
+// The laid-out report written as the options ask.
+int writeReport(ActiveReport& report, const Options& o) {
+    if (!report.Run() || report.PageCount() == 0)
+        return toolFail(report.lastErrorText().isEmpty()
+                            ? QStringLiteral("report: nothing to print (ﾃﾞｰﾀなし)")
+                            : QStringLiteral("report: ") + report.lastErrorText());
+    if (!o.pdf.isEmpty()) {
+        ReportPdfExport pdf;
+        pdf.FileName = QFileInfo(o.pdf).absoluteFilePath();
+        if (!pdf.Export(report)) return toolFail(QStringLiteral("report: ") + pdf.errorDescription());
+    } else {
+        ReportCsvExport csv;
+        csv.FileName = QFileInfo(o.csv).absoluteFilePath();
+        csv.ShiftJis = o.sjis;
+        if (!csv.Export(report)) return toolFail(QStringLiteral("report: ") + csv.errorDescription());
+    }
+    return 0;
+}
+
+// The receipt or adjustment list, its range put in order as the print screen does.
+int receiptList(const Options& o) {
+    const int mode = o.listKind.toInt();
+    const int start = qMin(o.start, o.end);
+    const int end = qMax(o.start, o.end);
+    Recordset rec;
+    try {
+        fnOpenRecordset(rec, rptNyuuden::listSql(mode, start, end));
+    } catch (const DbError& e) {
+        return toolFail(QStringLiteral("report: ") + e.description());
+    }
+    if (rec.RecordCount() == 0) return toolFail(QStringLiteral("report: no rows in the range (ﾃﾞｰﾀなし)"));
+    rptNyuuden report;
+    report.grecBuff = &rec;
+    report.setMode(mode);
+    report.glngCnt = rec.RecordCount();
+    report.StartDay = start;
+    report.EndDay = end;
+    return writeReport(report, o);
+}
+
 } // namespace
 
-// zanmo-tool report zaiko|kakuho DIR --day ... : the stock lists through the same report classes
-// as the print screen, written as PDF or CSV.
+// zanmo-tool report zaiko|kakuho|nyuuden DIR ...: the lists through the same report classes as
+// the print screens, written as PDF or CSV.
 int toolReport(const QStringList& args) {
     Options o;
     QString error;
     if (!parse(args, &o, &error)) return toolFail(error.isEmpty() ? kUsage : error + u'\n' + kUsage);
-    if (o.kind != QLatin1String("zaiko") && o.kind != QLatin1String("kakuho"))
+    if (o.kind != QLatin1String("zaiko") && o.kind != QLatin1String("kakuho") &&
+        o.kind != QLatin1String("nyuuden"))
         return toolFail(QStringLiteral("report: unknown list '%1'\n").arg(o.kind) + kUsage);
     if (!toolOpenDatabase(o.dir)) return 2;
+    if (o.kind == QLatin1String("nyuuden")) return receiptList(o);
 
     StockListRange range;
     range.day = o.day;
@@ -138,19 +197,5 @@ int toolReport(const QStringList& args) {
         report = std::make_unique<rptKakuhoZaiko>();
     }
     report->Range = range;
-    if (!report->Run() || report->PageCount() == 0)
-        return toolFail(report->lastErrorText().isEmpty()
-                            ? QStringLiteral("report: nothing to print (ﾃﾞｰﾀなし)")
-                            : QStringLiteral("report: ") + report->lastErrorText());
-    if (!o.pdf.isEmpty()) {
-        ReportPdfExport pdf;
-        pdf.FileName = QFileInfo(o.pdf).absoluteFilePath();
-        if (!pdf.Export(*report)) return toolFail(QStringLiteral("report: ") + pdf.errorDescription());
-    } else {
-        ReportCsvExport csv;
-        csv.FileName = QFileInfo(o.csv).absoluteFilePath();
-        csv.ShiftJis = o.sjis;
-        if (!csv.Export(*report)) return toolFail(QStringLiteral("report: ") + csv.errorDescription());
-    }
-    return 0;
+    return writeReport(*report, o);
 }

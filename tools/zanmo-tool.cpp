@@ -27,6 +27,8 @@ const char* const kUsage =
     "                                             the current-stock list as PDF or CSV\n"
     "  report kakuho DIR --day YYYYMMDD [--from CODE] [--to CODE] (--pdf F | --csv F [--sjis])\n"
     "                                             the reserved-stock shortage list as PDF or CSV\n"
+    "  report nyuuden DIR --kind 0|9 --start YYYYMMDD --end YYYYMMDD (--pdf F | --csv F [--sjis])\n"
+    "                                             the receipt (0) or adjustment (9) list\n"
     "  --help                                     this text\n"
     "\n"
     "An existing data1.dat is never overwritten. Errors go to stderr with exit status 2.\n";
