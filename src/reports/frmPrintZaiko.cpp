@@ -184,11 +184,7 @@ void frmPrintZaiko::fnLoadSysfile() {
         Recordset rec;
         fnOpenRecordset(rec, QStringLiteral("SELECT gno,stankakbn FROM Sysfile WHERE Id = 1"));
         if (!rec.Eof()) {
-            const QString gno = fnGetFieldValue(rec, QStringLiteral("gno"), 1).trimmed();
-            if (gno == QLatin1String("0"))
-                mode = QStringLiteral("4");
-            else if (gno == QLatin1String("1"))
-                mode = QStringLiteral("6");
+            mode = fnGoodsCodeMode(fnGetFieldValue(rec, QStringLiteral("gno"), 1));
             m_stankaKbn = fnRoundEven(fnVal(fnGetFieldValue(rec, QStringLiteral("stankakbn"), 2)));
         }
         rec.Close();
@@ -337,27 +333,20 @@ int frmPrintZaiko::activeCodeIndex() const {
 }
 
 void frmPrintZaiko::fnNextData() {
-    const int i = activeCodeIndex();
-    if (i < 0) return;
-    {
-        BusyGuard busy(this);
-        try {
-            const GoodsPick g = fnStepGoods(fnPadLeft(txtCode[i]->text(), 12), true);
-            if (g.found) fnSetCode(i, g.code, g.name);
-        } catch (const DbError& e) {
-            fnShowDbError(e.description());
-        }
-    }
-    fnSelectText(txtCode[i], false);
+    fnStepCode(true);
 }
 
 void frmPrintZaiko::fnPrevData() {
+    fnStepCode(false);
+}
+
+void frmPrintZaiko::fnStepCode(bool forward) {
     const int i = activeCodeIndex();
     if (i < 0) return;
     {
         BusyGuard busy(this);
         try {
-            const GoodsPick g = fnStepGoods(fnPadLeft(txtCode[i]->text(), 12), false);
+            const GoodsPick g = fnStepGoods(fnPadLeft(txtCode[i]->text(), 12), forward);
             if (g.found) fnSetCode(i, g.code, g.name);
         } catch (const DbError& e) {
             fnShowDbError(e.description());

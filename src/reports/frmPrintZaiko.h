@@ -38,6 +38,8 @@ private:
     bool fnCheckCode(int i);
     void fnNextData();
     void fnPrevData();
+    // The next (forward) or previous stock-managed, active goods into the code field in use.
+    void fnStepCode(bool forward);
     void fnGoodsList();
     void fnSetCode(int i, const QString& code, const QString& name);
     int activeCodeIndex() const;

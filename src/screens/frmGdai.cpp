@@ -201,13 +201,7 @@ void frmGdai::fnReadGoodsMode() {
     try {
         Recordset rec;
         fnOpenRecordset(rec, QStringLiteral("SELECT gno FROM Sysfile WHERE Id = 1"));
-        if (!rec.Eof()) {
-            const QString gno = fnGetFieldValue(rec, QStringLiteral("gno"), 1).trimmed();
-            if (gno == QLatin1String("0"))
-                mode = QStringLiteral("4");
-            else if (gno == QLatin1String("1"))
-                mode = QStringLiteral("6");
-        }
+        if (!rec.Eof()) mode = fnGoodsCodeMode(fnGetFieldValue(rec, QStringLiteral("gno"), 1));
         rec.Close();
     } catch (const DbError&) {
         // Start-up has already told the user the database could not be opened.

@@ -333,3 +333,10 @@ qint32 fnRoundEven(double value) {
     if (f < double(INT_MIN)) return INT_MIN;
     return qint32(f);
 }
+
+QString fnGoodsCodeMode(const QString& gno) {
+    const QString g = gno.trimmed();
+    if (g == QLatin1String("0")) return QStringLiteral("4");
+    if (g == QLatin1String("1")) return QStringLiteral("6");
+    return QString();
+}

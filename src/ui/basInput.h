@@ -72,6 +72,10 @@ void fnSelectText(QLineEdit* box, bool removeCommas);
 // standing in for an empty value. Goods codes: fnPadLeft(code, 12, " ").
 QString fnPadLeft(const QString& value, qint16 width, const QString& pad = QStringLiteral(" "));
 
+// The input mode of goods-code fields for the suite's Sysfile.gno: 0 letters, digits and signs
+// ("4"), 1 digits only ("6"), anything else no rule ("").
+QString fnGoodsCodeMode(const QString& gno);
+
 // VB's Val: the leading number of a text (blanks inside are ignored), 0 when there is none.
 double fnVal(const QString& text);
 

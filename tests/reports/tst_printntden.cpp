@@ -1,3 +1,4 @@
+#include "reports/PrintScreenDriver.h"
 #include "reports/ScriptedPrinters.h"
 #include "screens/EntryDriver.h"
 #include "ui/DataRows.h"
@@ -17,13 +18,6 @@ using namespace entry;
 
 namespace {
 
-QList<ReportPreview*> previews() {
-    QList<ReportPreview*> out;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* p = qobject_cast<ReportPreview*>(w); p && p->isVisible()) out << p;
-    return out;
-}
-
 // The texts of a report's first page and its printed lines (columns joined with '|').
 QString firstPage(const ActiveReport* r) {
     return r->Pages().isEmpty() ? QString() : r->Pages().first().texts().join(u' ');
@@ -34,14 +28,6 @@ QStringList lines(const ActiveReport* r) {
         out << row.join(u'|');
     return out;
 }
-
-struct PaintedTexts : QObject {
-    QStringList texts;
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint) texts << static_cast<QLabel*>(o)->text();
-        return false;
-    }
-};
 
 int today() {
     const QDate d = QDate::currentDate();
@@ -100,9 +86,7 @@ private slots:
         m_dir->addLedger(u"20"_s, today(), 0, 11);
     }
     void cleanup() {
-        for (ReportPreview* p : previews())
-            p->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        closePreviews();
         if (m_form) m_form->close();
         m_form.reset();
         m_dialogs.reset();

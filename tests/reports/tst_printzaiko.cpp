@@ -1,3 +1,4 @@
+#include "reports/PrintScreenDriver.h"
 #include "reports/ScriptedPrinters.h"
 #include "screens/EntryDriver.h"
 #include "ui/DataRows.h"
@@ -21,19 +22,6 @@ using namespace entry;
 
 namespace {
 
-QList<ReportPreview*> previews() {
-    QList<ReportPreview*> out;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* p = qobject_cast<ReportPreview*>(w); p && p->isVisible()) out << p;
-    return out;
-}
-
-void closePreviews() {
-    for (ReportPreview* p : previews())
-        p->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // The printed lines of the one open preview, columns joined with '|'.
 QStringList previewLines() {
     const QList<ReportPreview*> open = previews();
@@ -43,15 +31,6 @@ QStringList previewLines() {
         out << row.mid(0, 2).join(u'|');
     return out;
 }
-
-// Watches a label: the texts it showed when painted.
-struct PaintedTexts : QObject {
-    QStringList texts;
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint) texts << static_cast<QLabel*>(o)->text();
-        return false;
-    }
-};
 
 } // namespace
 

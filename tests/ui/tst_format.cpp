@@ -48,6 +48,19 @@ private slots:
         QFETCH(QString, pattern);
         QTEST(fnFormat(value, pattern), "expected");
     }
+
+    void str_data() {
+        QTest::addColumn<qint64>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("zero") << qint64(0) << u" 0"_s;
+        QTest::newRow("positive, no grouping") << qint64(12345) << u" 12345"_s;
+        QTest::newRow("negative") << qint64(-7) << u"-7"_s;
+        QTest::newRow("past 32 bits") << qint64(4294967296) << u" 4294967296"_s;
+    }
+    void str() {
+        QFETCH(qint64, value);
+        QTEST(fnStr(value), "expected");
+    }
 };
 
 QTEST_MAIN(TestFormat)
