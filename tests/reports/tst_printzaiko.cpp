@@ -1,9 +1,11 @@
+#include "popups/PopupDriver.h"
 #include "reports/PrintScreenDriver.h"
 #include "reports/ScriptedPrinters.h"
 #include "screens/EntryDriver.h"
 #include "ui/DataRows.h"
 
 #include "data/basDb.h"
+#include "popups/frmPopupGoods.h"
 #include "reports/ReportPreview.h"
 #include "reports/frmPrintZaiko.h"
 #include "reports/rptZaiko.h"
@@ -149,6 +151,27 @@ private slots:
         press(Qt::Key_F3);
         QCOMPARE(text(form(), "txtCode_0").trimmed(), u"20"_s);
         QCOMPARE(focusName(), u"txtCode_0"_s);
+    }
+
+    void goodsLookup() {
+        open();
+        type(form(), "txtCode_1", u"1"_s);
+        ModalDriver<frmPopupGoods> popup([](frmPopupGoods* d) { return d->isEnabled(); },
+                                         [](frmPopupGoods* d) {
+                                             d->findChild<QLineEdit*>(u"txtCode"_s)->clear();
+                                             QTest::mouseClick(d->findChild<QPushButton*>(u"cmdFind"_s),
+                                                               Qt::LeftButton);
+                                             auto* list = d->findChild<QTreeWidget*>(u"ListView"_s);
+                                             for (int i = 0; i < list->topLevelItemCount(); ++i)
+                                                 if (list->topLevelItem(i)->text(0).trimmed() == u"50"_s)
+                                                     list->setCurrentItem(list->topLevelItem(i));
+                                             QTest::keyClick(list, Qt::Key_Return);
+                                         });
+        press(Qt::Key_F4);
+        QVERIFY(popup.driven && !popup.timedOut);
+        QCOMPARE(codes().section(u'|', 2, 3), u"50|なし"_s);
+        // The screen's focus (offscreen, the window is not activated again after a modal popup).
+        QCOMPARE(form()->focusWidget()->objectName(), u"txtCode_1"_s);
     }
 
     void yearCompleted() {
