@@ -86,6 +86,8 @@ void StockEntryForm::buildControls() {
     txtMm = m_date->month();
     txtDd = m_date->day();
     DTPicker = m_date->picker();
+    // "26" left in the year box means 2026; a year of 0 stays and is refused on saving.
+    m_date->setCompleteYear(true, true);
     const std::pair<QWidget*, int> dateControls[] = {{txtYy, 0}, {txtMm, 1}, {txtDd, 2}, {DTPicker, 3}};
     for (auto [w, index] : dateControls) {
         setTabIndex(w, index);
@@ -452,7 +454,7 @@ int StockEntryForm::plainBox(const QString& text, MsgButtons buttons, MsgIcon ic
 
 bool StockEntryForm::fnCheckInput() {
     const qint32 day = m_date->date();
-    if (day == 0) {
+    if (day == 0 || !m_date->dateInRange()) {
         fnPlainMessage(m_texts.missingDate, MsgIcon::Exclamation);
         focusIfEnabled(txtMm);
         return false;
@@ -491,9 +493,12 @@ bool StockEntryForm::fnCheckInput() {
 }
 
 void StockEntryForm::fnSave() {
+    // The date checked is the date written: a short year completed as leaving the box would, then
+    // taken once, before a box can move the focus out of a date box and have it rewritten.
+    m_date->completeYear();
+    const qint32 day = m_date->date();
     if (!fnCheckInput()) return;
     if (fnMessage(QStringLiteral("記録")) == MsgYes) {
-        const qint32 day = m_date->date();
         const QString code = fnPadLeft(txtGcode->text(), kGcodeLength);
         const QString suu = suuDigits(txtSuu->text());
         bool added = false;
@@ -551,12 +556,12 @@ void StockEntryForm::fnCancel() {
 }
 
 void StockEntryForm::fnDelete() {
+    const qint32 day = m_date->date(); // the row shown, whatever the box does when the focus leaves it
     if (fnMessage(QStringLiteral("削除")) != MsgYes) return;
     bool deleted = false;
     {
         BusyGuard busy(this);
         busy.setFocusAfter(txtGcode);
-        const qint32 day = m_date->date();
         const QString code = fnPadLeft(txtGcode->text(), kGcodeLength);
         deleted = gclsDb.DbSqlExec(QStringLiteral("delete * from gdai where gcode='") + fnSqlText(code) +
                                    "' and day=" + QString::number(day) +

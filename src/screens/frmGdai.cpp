@@ -345,6 +345,15 @@ void frmGdai::fnShowLedger() {
     if (!fnCheckInput()) return;
     // The stored form, whatever was typed: a code typed without its blanks still finds its rows.
     const QString code = fnPadLeft(txtCode->text(), 12);
+    // The code may have been left straight for the month, unchecked: the figures shown must be
+    // those of the product named, and only of a stock-managed one.
+    if (!fnNameGoods(code)) {
+        fnClear(true);
+        lblName->clear();
+        m_ledgerCode.clear();
+        fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
+        return;
+    }
     const qint32 from = fnRoundEven(fnVal(txtYy->text()) * 10000.0 + fnVal(txtMm->text()) * 100.0);
     const qint32 to = from + 99;
     QPointer<QWidget> focused = QApplication::focusWidget();
@@ -400,6 +409,20 @@ void frmGdai::fnShowLedger() {
         msgMei->setRangeSelected(QTableWidgetSelectionRange(0, 0, 0, ColumnCount - 1), true);
     } else if (!failed) {
         fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
+    }
+}
+
+bool frmGdai::fnNameGoods(const QString& code) {
+    try {
+        Recordset rec;
+        fnOpenRecordset(rec, QStringLiteral("SELECT code,name,zkubun FROM Goods WHERE Code = '") +
+                                 fnSqlText(code) + QStringLiteral("'"));
+        if (rec.Eof() || fnVal(fnGetFieldValue(rec, QStringLiteral("zkubun"), 3)) != 0) return false;
+        lblName->setText(fnGetFieldValue(rec, QStringLiteral("name"), 2).trimmed());
+        return true;
+    } catch (const DbError& e) {
+        fnShowDbError(e.description());
+        return false;
     }
 }
 

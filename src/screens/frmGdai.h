@@ -45,6 +45,8 @@ private:
     void fnShowLedger();
     bool fnCheckInput();
     void fnSetGoods(const Recordset& rec);
+    // The name of the stock-managed product of a stored code into lblName; false when there is none.
+    bool fnNameGoods(const QString& code);
     void fnNextData();
     void fnPrevData();
     void fnGoodsList();

@@ -40,6 +40,8 @@ void DateFields::wire() {
         box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QString(bytes + 2, QLatin1Char('0'))) + 12);
     }
     if (m_picker) {
+        // The suite's dates: nothing before 1900 or after 2099 is a day the shop can mean.
+        m_picker->setDateRange(QDate(1900, 1, 1), QDate(2099, 12, 31));
         m_picker->setCalendarPopup(true);
         m_picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
         connect(m_picker, &QDateEdit::dateChanged, this, [this] { pickerToFields(); });
@@ -87,6 +89,25 @@ void DateFields::pickerToFields() {
     emit dateChanged(d);
 }
 
+void DateFields::completeYear() {
+    if (!m_completeYear || !m_year) return;
+    const QString typed = m_year->text().trimmed();
+    if (m_keepZeroYear && !typed.isEmpty() && fnVal(typed) == 0) return;
+    const QString full = fnCompleteYear(typed);
+    if (full != typed) m_year->setText(full);
+}
+
+void DateFields::commit() {
+    completeYear();
+    fieldsToPicker();
+}
+
+bool DateFields::dateInRange() const {
+    const QDate d = fnNumberToDate(date());
+    if (!d.isValid() || fnRoundEven(fnVal(m_year->text())) == 0) return false;
+    return !m_picker || (d >= m_picker->minimumDate() && d <= m_picker->maximumDate());
+}
+
 void DateFields::fieldsToPicker() {
     if (!m_year || !m_month || !m_day || !m_picker) return;
     const int y = fnRoundEven(fnVal(m_year->text()));
@@ -100,10 +121,7 @@ void DateFields::fieldsToPicker() {
 
 bool DateFields::eventFilter(QObject* obj, QEvent* e) {
     if (e->type() == QEvent::FocusOut && (obj == m_year || obj == m_month || obj == m_day)) {
-        if (obj == m_year && m_completeYear) {
-            const QString full = fnCompleteYear(m_year->text().trimmed());
-            if (full != m_year->text().trimmed()) m_year->setText(full);
-        }
+        if (obj == m_year) completeYear();
         fieldsToPicker();
     }
     return QObject::eventFilter(obj, e);

@@ -44,7 +44,17 @@ public:
     void setToday();
     void setRange(const QDate& minimum, const QDate& maximum);
     // Leaving the year box completes a short year (fnCompleteYear) before the date is built.
-    void setCompleteYear(bool on) { m_completeYear = on; }
+    // keepZero: a year of 0 is left as typed (no year), for screens that refuse it.
+    void setCompleteYear(bool on, bool keepZero = false) {
+        m_completeYear = on;
+        m_keepZeroYear = keepZero;
+    }
+    // What leaving the year box does to its text, now (when completion is on).
+    void completeYear();
+    // What leaving a box does, now: the year completed, the date into the picker.
+    void commit();
+    // The boxes hold a calendar date within the picker's limits.
+    bool dateInRange() const;
 
     // The picker's change handler: boxes := the picker's date.
     void pickerToFields();
@@ -68,4 +78,5 @@ private:
     QPointer<QDateEdit> m_picker;
     bool m_correcting = false;
     bool m_completeYear = false;
+    bool m_keepZeroYear = false;
 };

@@ -208,8 +208,8 @@ private slots:
         QTest::keyClicks(txtYy(), "2024"); // leaving the month shows the ledger
         QTest::keyClick(txtYy(), Qt::Key_F5);
         QCOMPARE(gridRows(), QStringList{"2024/05/02|||30||||30"});
-        // No goods check ran: the code stays as typed and no name is shown.
-        QCOMPARE(txtCode()->text() + label("lblName"), QStringLiteral("1001"));
+        // No goods check ran: the code stays as typed, with its own name.
+        QCOMPARE(txtCode()->text() + label("lblName"), QStringLiteral("1001テスト商品Ａ"));
     }
 
     void stepping() {
@@ -333,6 +333,33 @@ private slots:
         QCOMPARE(messageTexts().value(0), QStringLiteral("未記入項目があります"));
         QCOMPARE(focus(), txtYy());
         QCOMPARE(grid()->rowCount(), 1);
+    }
+
+    // A code changed and left straight for the month: its own name and rows, or nothing at all.
+    void codeLeftStraightForTheMonth_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("shown"); // name|grid rows|message
+        QTest::newRow("another stock-managed product") << "1004"
+                                                       << "テスト商品Ｄ|1|";
+        QTest::newRow("not stock-managed") << "1003"
+                                           << "|0|該当データがありません";
+        QTest::newRow("not registered") << "9999"
+                                        << "|0|該当データがありません";
+    }
+    void codeLeftStraightForTheMonth() {
+        QFETCH(QString, code);
+        QFETCH(QString, shown);
+        openForm("20240502 0 30; 20240503 0 4 0 0 1004; 20240503 0 5 0 0 1003; 20240503 0 6 0 0 9999");
+        showLedger();
+        QCOMPARE(label("lblName"), QStringLiteral("テスト商品Ａ"));
+        m_dialogs->clear();
+        txtCode()->setFocus(Qt::MouseFocusReason);
+        txtCode()->selectAll();
+        QTest::keyClicks(txtCode(), code);
+        txtMm()->setFocus(Qt::MouseFocusReason); // a click on the month: the code is not checked
+        QTest::keyClick(txtMm(), Qt::Key_Return);
+        QCOMPARE(label("lblName") + "|" + QString::number(grid()->rowCount()) + "|" + messageTexts().value(0),
+                 shown);
     }
 };
 

@@ -1,0 +1,98 @@
+// The date an entry screen writes: only a calendar day from 1900 to 2099, short years completed,
+// and always the date its check saw, whatever the focus does while a box is up.
+
+#include "EntryDriver.h"
+#include "ui/DataRows.h"
+
+#include "screens/frmSiiden.h"
+#include "screens/frmTanaden.h"
+#include "ui/basFormat.h"
+
+#include <QDateEdit>
+#include <QtTest>
+
+using namespace entry;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Answers as scripted, but first takes the focus out of the screen, as a real box does.
+class FocusTakingDialogs final : public DialogSeam {
+public:
+    explicit FocusTakingDialogs(ScriptedDialogs& answers) : m_answers(answers) { setDialogs(this); }
+    ~FocusTakingDialogs() override { setDialogs(&m_answers); }
+    int messageBox(const MessageRequest& r) override {
+        if (QWidget* w = QApplication::focusWidget()) w->clearFocus();
+        QApplication::processEvents();
+        return m_answers.messageBox(r);
+    }
+    QString saveFileName(const SaveFileRequest& r) override { return m_answers.saveFileName(r); }
+    bool startProgram(const ProgramStart& s, QString* e) override { return m_answers.startProgram(s, e); }
+
+private:
+    ScriptedDialogs& m_answers;
+};
+
+} // namespace
+
+class TstEntryDates : public QObject, DataRows {
+    Q_OBJECT
+
+    template <class F> void run() {
+        EntryBench<F> b(F::screenTexts().kubun == 0 ? u"1"_s : u"2"_s);
+        FocusTakingDialogs boxes(b.dialogs);
+        b.open();
+        QWidget* form = b.form.get();
+        pickGoods(form, kDay, u"12"_s);
+        type(form, "txtSuu", u"7"_s);
+        type(form, "txtYy", fetch<QString>("year"));
+        if (!fetch<bool>("f5InYearBox")) type(form, "txtSuu", {});
+        b.dialogs.answerMessage(MsgYes);
+        press(Qt::Key_F5);
+        const int day = fetch<int>("written");
+        const QString kind = QString::number(F::screenTexts().kubun);
+        if (day == 0) {
+            QCOMPARE(b.said().text, F::screenTexts().missingDate);
+            QCOMPARE(b.dir.count(u"select count(*) from gdai where kubun = "_s + kind), 0);
+            QCOMPARE(b.logs(1), 0);
+        } else {
+            QCOMPARE(b.gdai(u"day,suu"_s, u"kubun = "_s + kind), QString::number(day) + u"|7.0"_s);
+            const QString shown = fnFormat(day, u"####/##/##"_s);
+            QCOMPARE(b.logs(1, F::screenTexts().caption + u":["_s + shown + u"]["_s + kG12 + u"]"_s), 1);
+        }
+    }
+
+private slots:
+    void dates_data() {
+        cols<bool, QString, bool, int>("receipt", "year", "f5InYearBox", "written");
+        for (const bool receipt : {true, false}) {
+            const char* s = receipt ? "receipt: " : "count: ";
+            const auto tag = [&](const char* t) { return (QByteArray(s) + t); };
+            QTest::newRow(tag("year 0 refused")) << receipt << u"0"_s << false << 0;
+            QTest::newRow(tag("year 26 left: 2026")) << receipt << u"26"_s << false << 20260105;
+            QTest::newRow(tag("year 26, F5 in the box: 2026")) << receipt << u"26"_s << true << 20260105;
+            QTest::newRow(tag("year 1899 left: held at the first day"))
+                << receipt << u"1899"_s << false << 19000101;
+            QTest::newRow(tag("year 1899, F5 in the box refused")) << receipt << u"1899"_s << true << 0;
+            QTest::newRow(tag("year 2100 refused")) << receipt << u"2100"_s << true << 0;
+            QTest::newRow(tag("changed year, F5 in the box")) << receipt << u"2023"_s << true << 20230105;
+        }
+    }
+    void dates() {
+        if (fetch<bool>("receipt"))
+            run<frmSiiden>();
+        else
+            run<frmTanaden>();
+    }
+
+    void pickerLimits() {
+        EntryBench<frmSiiden> b(u"1"_s);
+        b.open();
+        auto* picker = child<QDateEdit>(b.form.get(), "DTPicker");
+        QCOMPARE(picker->minimumDate(), QDate(1900, 1, 1));
+        QCOMPARE(picker->maximumDate(), QDate(2099, 12, 31));
+    }
+};
+
+QTEST_MAIN(TstEntryDates)
+#include "tst_entrydates.moc"
