@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Subcommands of zanmo-tool. Each takes the arguments after its name and returns the exit status
 // (0 done, 2 usage or data error, with the reason on stderr).
@@ -17,3 +18,9 @@ int toolFail(const QString& message);
 bool toolOpenDatabase(const QString& dir);
 // Parses a yyyymmdd text into a date; false when it is no calendar day.
 bool toolParseDay(const QString& text, int* day);
+// Makes DIR/data1.dat: the tables, then fill(file) on the database being built, then the finished
+// file moved into place (never over an existing one). False with the reason printed.
+bool toolBuildDatabase(const QString& dir, const std::function<void(const QString& file)>& fill,
+                       QString* file);
+// The program's connection text for a database file.
+QString toolConnectString(const QString& file);

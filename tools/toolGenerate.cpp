@@ -87,7 +87,7 @@ void generate(Connection& cn, int goodsCount, qint64 rows, quint32 seed, const Q
             }
         }
         cn.CommitTrans();
-        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
     } catch (...) {
         cn.RollbackTrans();
         throw;
@@ -126,22 +126,18 @@ int toolGenerate(const QStringList& args) {
     }
     if (dir.isEmpty() || goods < 0 || rows < 0)
         return toolFail(QStringLiteral("generate: DIR, --goods and --rows are required (see --help)"));
-    if (!QDir().mkpath(dir)) return toolFail(QStringLiteral("cannot create folder ") + dir);
-    const QString file = QFileInfo(QDir(dir).filePath(QLatin1String(kDataFileName))).absoluteFilePath();
-    if (QFileInfo::exists(file))
-        return toolFail(file + QStringLiteral(" exists already; it is never overwritten"));
     QElapsedTimer timer;
     timer.start();
-    try {
-        Schema::createDatabase(file);
-        Connection cn;
-        cn.Open(QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
-                QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword));
-        generate(cn, static_cast<int>(goods), rows, static_cast<quint32>(seed), end);
-    } catch (const DbError& e) {
-        QFile::remove(file);
-        return toolFail(e.description());
-    }
+    QString file;
+    const bool built = toolBuildDatabase(
+        dir,
+        [&](const QString& building) {
+            Connection cn;
+            cn.Open(toolConnectString(building));
+            generate(cn, static_cast<int>(goods), rows, static_cast<quint32>(seed), end);
+        },
+        &file);
+    if (!built) return 2;
     std::printf("created %s: %lld goods, %lld ledger rows in %.1f s\n", file.toUtf8().constData(),
                 static_cast<long long>(goods), static_cast<long long>(rows), timer.elapsed() / 1000.0);
     return 0;

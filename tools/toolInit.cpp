@@ -11,30 +11,6 @@
 #include <QFileInfo>
 #include <cstdio>
 
-namespace {
-
-// Creates DIR (if needed) and DIR/data1.dat with the tables; false with the reason printed.
-bool createIn(const QString& dir, QString* file) {
-    if (!QDir().mkpath(dir)) {
-        toolFail(QStringLiteral("cannot create folder ") + dir);
-        return false;
-    }
-    *file = QFileInfo(QDir(dir).filePath(QLatin1String(kDataFileName))).absoluteFilePath();
-    if (QFileInfo::exists(*file)) {
-        toolFail(*file + QStringLiteral(" exists already; it is never overwritten"));
-        return false;
-    }
-    try {
-        Schema::createDatabase(*file);
-    } catch (const DbError& e) {
-        toolFail(e.description());
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 int toolInit(const QStringList& args) {
     bool demo = false;
     QString dir;
@@ -65,18 +41,13 @@ int toolInit(const QStringList& args) {
         return toolFail(QStringLiteral("init: --seed and --today go with --demo"));
 
     QString file;
-    if (!createIn(dir, &file)) return 2;
-    if (demo) {
-        try {
-            Connection cn;
-            cn.Open(QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
-                    QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword));
-            DemoData::write(cn, seed, today);
-        } catch (const DbError& e) {
-            QFile::remove(file);
-            return toolFail(e.description());
-        }
-    }
+    const auto fill = [&](const QString& built) {
+        Connection cn;
+        cn.Open(toolConnectString(built));
+        DemoData::write(cn, seed, today);
+        cn.Execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    };
+    if (!toolBuildDatabase(dir, demo ? fill : std::function<void(const QString&)>(), &file)) return 2;
     std::printf("%s %s\n", demo ? "created demo database" : "created", file.toUtf8().constData());
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "data/ConnectionShared.h"
 #include "data/DbError.h"
 #include "data/SqlDialect.h"
+#include "data/basJournal.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -138,8 +139,10 @@ void Connection::Open(const QString& connectionString) {
                       QLatin1Char(')');
         } else {
             QSqlQuery q(db);
-            // Also proves the file is a database at all.
-            if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+            // Also proves the file is a database at all. On a shared folder a file left in WAL is
+            // switched back when no other connection holds it.
+            const QString journal = fnJournalMode(path, fnJournalSetting());
+            if (!q.exec(QStringLiteral("PRAGMA journal_mode=") + journal)) {
                 const QSqlError e = q.lastError();
                 if ((e.nativeErrorCode().toInt() & 0xff) == 26 ||
                     engineText(e).contains(QLatin1String("not a database")))

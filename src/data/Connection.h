@@ -6,7 +6,8 @@
 
 struct ConnectionShared;
 
-// An ADO-like connection over SQLite: opened from the Jet connection text, WAL mode, busy timeout.
+// An ADO-like connection over SQLite: opened from the Jet connection text, WAL on a local disk and
+// the rollback journal on a network file system (fnJournalMode), busy timeout.
 class Connection {
 public:
     Connection();

@@ -3,12 +3,18 @@
 #include "data/DbError.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace Schema {
 
@@ -83,7 +89,9 @@ void createDatabase(const QString& filePath, int gno, int maxline, int stankakbn
             failure = db.lastError().text();
         } else {
             QSqlQuery q(db);
-            QStringList statements = {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("BEGIN")};
+            // One file and no journal beside it, so the file can be moved into place whole; the
+            // program picks the journal when it opens it.
+            QStringList statements = {QStringLiteral("PRAGMA journal_mode=DELETE"), QStringLiteral("BEGIN")};
             statements += createStatements();
             statements << QStringLiteral(
                               "INSERT INTO sysfile (id, gno, maxline, stankakbn) VALUES (1, %1, %2, %3)")
@@ -110,6 +118,36 @@ void createDatabase(const QString& filePath, int gno, int maxline, int stankakbn
         throw DbError(QStringLiteral("データベース '") + QDir::toNativeSeparators(info.absoluteFilePath()) +
                       QStringLiteral("' を作成できませんでした。 (") + failure + QLatin1Char(')'));
     }
+}
+
+void publishDatabase(const QString& built, const QString& filePath) {
+    const QByteArray from = QFile::encodeName(built);
+    const QByteArray to = QFile::encodeName(filePath);
+    // A hard link never replaces an existing file, so a data1.dat made meanwhile is kept.
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return;
+    }
+    const int error = errno;
+    if (error == EEXIST)
+        throw DbError(QStringLiteral("ファイル '") + QDir::toNativeSeparators(filePath) +
+                      QStringLiteral("' は既に存在します。"));
+    // File systems without hard links: a rename, after one more look.
+    if (!QFileInfo::exists(filePath) && ::rename(from.constData(), to.constData()) == 0) return;
+    throw DbError(QStringLiteral("データベース '") + QDir::toNativeSeparators(filePath) +
+                  QStringLiteral("' を作成できませんでした。 (") +
+                  QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char(')'));
+}
+
+QString buildFileFor(const QString& filePath) {
+    const QFileInfo info(filePath);
+    return info.absoluteDir().filePath(
+        QStringLiteral(".%1.%2.building").arg(info.fileName()).arg(QCoreApplication::applicationPid()));
+}
+
+void removeDatabaseFiles(const QString& filePath) {
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(filePath + QLatin1String(suffix));
 }
 
 } // namespace Schema

@@ -12,4 +12,11 @@ QStringList createStatements();
 // Creates a new database file with the tables and the sysfile row id = 1.
 // Throws DbError when the file exists already or cannot be written.
 void createDatabase(const QString& filePath, int gno = 0, int maxline = 1000, int stankakbn = 0);
+// Where a database for filePath is built before it is published: a hidden file beside it.
+QString buildFileFor(const QString& filePath);
+// Moves a finished (closed, journal-free) database file to filePath, never over an existing file.
+// Throws DbError.
+void publishDatabase(const QString& built, const QString& filePath);
+// Removes a database file with its journal files.
+void removeDatabaseFiles(const QString& filePath);
 } // namespace Schema

@@ -1,0 +1,43 @@
+#include "data/basJournal.h"
+
+#include "data/basSettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <sys/vfs.h>
+
+bool fnIsNetworkFsType(qint64 type) {
+    switch (static_cast<quint32>(type)) {
+    case 0x6969u:     // NFS
+    case 0x517Bu:     // SMB
+    case 0xFF534D42u: // CIFS
+    case 0xFE534D42u: // SMB2
+    case 0x01021997u: // 9p
+    case 0x65735546u: // FUSE (sshfs, many NAS mounts)
+    case 0x5346414Fu: // AFS
+    case 0x00C36400u: // Ceph
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool fnIsOnNetworkFs(const QString& filePath) {
+    const QString folder = QFileInfo(filePath).absolutePath();
+    struct statfs st {};
+    if (statfs(QFile::encodeName(folder).constData(), &st) != 0) return false;
+    return fnIsNetworkFsType(static_cast<qint64>(st.f_type));
+}
+
+QString fnJournalMode(const QString& filePath, const QString& setting) {
+    const QString s = setting.trimmed().toLower();
+    if (s == QLatin1String("wal") || s == QLatin1String("delete")) return s;
+    return fnIsOnNetworkFs(filePath) ? QStringLiteral("delete") : QStringLiteral("wal");
+}
+
+QString fnJournalSetting() {
+    const QString ini = QDir(fnProgramFolder()).filePath(QLatin1String(kIniFileName));
+    return fnGetIniString(QLatin1String(kIniSection), QStringLiteral("journal"), QStringLiteral("auto"), 16,
+                          ini);
+}

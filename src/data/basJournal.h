@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Which SQLite journal a database file gets. WAL needs shared memory between the processes that use
+// the file, which a network file system does not give: there the rollback journal is used.
+
+// True for the f_type of statfs of NFS, SMB / CIFS / SMB2, 9p, FUSE, AFS and Ceph file systems.
+bool fnIsNetworkFsType(qint64 type);
+// True when the folder of filePath lies on such a file system (false when it cannot be told).
+bool fnIsOnNetworkFs(const QString& filePath);
+// "wal" or "delete" for the file: setting "wal" or "delete" as given, "auto" (or anything else)
+// by where the file lies.
+QString fnJournalMode(const QString& filePath, const QString& setting);
+// zanmo.ini's journal key in the program folder ("auto" when missing).
+QString fnJournalSetting();

@@ -1,0 +1,39 @@
+#include "ToolCommands.h"
+
+#include "data/DbError.h"
+#include "data/Schema.h"
+#include "data/basSettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+bool toolBuildDatabase(const QString& dir, const std::function<void(const QString& file)>& fill,
+                       QString* file) {
+    if (!QDir().mkpath(dir)) {
+        toolFail(QStringLiteral("cannot create folder ") + dir);
+        return false;
+    }
+    *file = QFileInfo(QDir(dir).filePath(QLatin1String(kDataFileName))).absoluteFilePath();
+    if (QFileInfo::exists(*file)) {
+        toolFail(*file + QStringLiteral(" exists already; it is never overwritten"));
+        return false;
+    }
+    // Built aside and moved into place whole: a kill at any moment leaves no data1.dat or a sound one.
+    const QString built = Schema::buildFileFor(*file);
+    Schema::removeDatabaseFiles(built);
+    try {
+        Schema::createDatabase(built);
+        if (fill) fill(built);
+        Schema::publishDatabase(built, *file);
+    } catch (const DbError& e) {
+        Schema::removeDatabaseFiles(built);
+        toolFail(e.description());
+        return false;
+    }
+    return true;
+}
+
+QString toolConnectString(const QString& file) {
+    return QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
+           QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword);
+}
