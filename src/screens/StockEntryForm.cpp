@@ -15,6 +15,7 @@
 #include "ui/basFormat.h"
 #include "ui/basInput.h"
 
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -506,6 +507,7 @@ void StockEntryForm::fnSave() {
         QString error;
         {
             BusyGuard busy(this);
+            drawBusy();
             qint16 counter = 0;
             do {
                 // Each attempt reads the row afresh under the write lock; a held lock makes it fail
@@ -532,7 +534,7 @@ void StockEntryForm::fnSave() {
                 }
                 error = fnUpdateRecordset(rec);
                 if (error.isEmpty()) saved = true;
-            } while (!saved && fnNextTry(counter));
+            } while (!saved && fnNextTry(counter) && drawBusy());
             if (saved)
                 fnOperationLog(m_texts.caption, added ? 1 : 2,
                                m_texts.caption + ":" + "[" + fnFormat(day, QStringLiteral("####/##/##")) +
@@ -563,9 +565,14 @@ void StockEntryForm::fnDelete() {
         BusyGuard busy(this);
         busy.setFocusAfter(txtGcode);
         const QString code = fnPadLeft(txtGcode->text(), kGcodeLength);
-        deleted = gclsDb.DbSqlExec(QStringLiteral("delete * from gdai where gcode='") + fnSqlText(code) +
-                                   "' and day=" + QString::number(day) +
-                                   " and kubun=" + QString::number(m_texts.kubun));
+        drawBusy();
+        // Under another PC's lock the delete is tried again like the save, before it is given up.
+        qint16 counter = 0;
+        do {
+            deleted = gclsDb.DbSqlExec(QStringLiteral("delete * from gdai where gcode='") + fnSqlText(code) +
+                                       "' and day=" + QString::number(day) +
+                                       " and kubun=" + QString::number(m_texts.kubun));
+        } while (!deleted && fnNextTry(counter) && drawBusy());
         if (deleted) {
             fnOperationLog(m_texts.caption, 3,
                            m_texts.caption + ":[" + code + "]" + fnFormat(day, QStringLiteral("####/##/##")));
@@ -593,6 +600,13 @@ void StockEntryForm::fnResetScreen() {
 
 void StockEntryForm::fnClose() {
     close();
+}
+
+bool StockEntryForm::drawBusy() {
+    // The answered box is gone and the screen shows it is busy while the attempts wait; what is
+    // typed meanwhile waits for the busy state's end, which throws it away.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return true;
 }
 
 void StockEntryForm::focusIfEnabled(QWidget* w) {

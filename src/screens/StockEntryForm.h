@@ -81,6 +81,8 @@ private:
     // The plain boxes of the input check, titled with the program's name.
     int plainBox(const QString& text, MsgButtons buttons, MsgIcon icon, int defaultButton) const;
     void focusIfEnabled(QWidget* w);
+    // Repaints the busy screen while a save or delete waits for a lock; always true.
+    static bool drawBusy();
     void setOkCancelEnabled(bool on);
 
     StockEntryTexts m_texts;

@@ -7,6 +7,7 @@
 #include "screens/frmSiiden.h"
 #include "ui/basToolbar.h"
 
+#include <QTimer>
 #include <QtTest>
 
 using namespace entry;
@@ -302,6 +303,41 @@ private slots:
         b->dialogs.answerMessage(MsgYes);
         press(Qt::Key_F5);
         QCOMPARE(b->gdai("gcode,kubun,suu"), kG12 + "|0|5.0");
+    }
+
+    // A lock let go while the attempts wait: the save or the delete goes through, and meanwhile the
+    // screen is drawn disabled (the answered box gone).
+    void lockLetGoMeanwhile_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("save") << int(Qt::Key_F5);
+        QTest::newRow("delete") << int(Qt::Key_F8);
+    }
+    void lockLetGoMeanwhile() {
+        QFETCH(int, key);
+        b->dir.addLedger(u"12"_s, kDay, 0, 5);
+        b->open();
+        pickGoods(form(), kDay, u"12"_s);
+        QTest::keyClicks(child<QLineEdit>(form(), "txtSuu"), u"7"_s);
+        Connection other;
+        holdLock(other);
+        QTimer::singleShot(150, [&] { other.RollbackTrans(); });
+        struct DisabledPaints : QObject {
+            int n = 0;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                if (e->type() == QEvent::Paint && !static_cast<QWidget*>(o)->isEnabled()) ++n;
+                return false;
+            }
+        } paints;
+        form()->installEventFilter(&paints);
+        b->dialogs.answerMessage(MsgYes); // the same-day question, then the save's or delete's
+        b->dialogs.answerMessage(MsgYes);
+        press(Qt::Key(key));
+        form()->removeEventFilter(&paints);
+        QCOMPARE(b->dialogs.messages.size(), key == Qt::Key_F5 ? 2 : 1); // questions only: no failure
+        QCOMPARE(b->gdai("kubun,suu"), key == Qt::Key_F5 ? u"0|7.0"_s : QString());
+        QCOMPARE(b->logs(key == Qt::Key_F5 ? 2 : 3), 1);
+        QVERIFY(paints.n > 0);
+        QVERIFY(form()->isEnabled());
     }
 };
 
