@@ -7,6 +7,7 @@
 
 #include <QAtomicInt>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -28,21 +29,59 @@ struct ParsedConnection {
     QString password;
 };
 
+// The parts between ';', a ';' inside double quotes not counting.
+QStringList splitConnectionParts(const QString& text) {
+    QStringList parts;
+    QString current;
+    bool quoted = false;
+    for (const QChar c : text) {
+        if (c == u'"') quoted = !quoted;
+        if (c == u';' && !quoted) {
+            parts << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    parts << current;
+    return parts;
+}
+
+// The header's own page size and page count against the file's length: a file cut short (a copy
+// that stopped, a full disk) is not opened as if it were whole.
+bool looksTruncated(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray h = f.read(100);
+    if (h.size() < 100 || !h.startsWith("SQLite format 3")) return h.size() < 100;
+    const auto u8 = [&](int i) { return quint32(quint8(h[i])); };
+    quint32 pageSize = (u8(16) << 8) | u8(17);
+    if (pageSize == 1) pageSize = 65536;
+    const quint32 pages = (u8(28) << 24) | (u8(29) << 16) | (u8(30) << 8) | u8(31);
+    const quint32 changeCounter = (u8(24) << 24) | (u8(25) << 16) | (u8(26) << 8) | u8(27);
+    const quint32 validFor = (u8(92) << 24) | (u8(93) << 16) | (u8(94) << 8) | u8(95);
+    // The page count is trusted only when it was written by a version that keeps it.
+    if (pages == 0 || changeCounter != validFor) return false;
+    return qint64(pages) * pageSize > f.size();
+}
+
 ParsedConnection parseConnectionString(const QString& text) {
     if (text.trimmed().isEmpty())
         throw DbError(
             QStringLiteral("[Microsoft][ODBC Driver Manager] データ ソース名および指定された既定のドライバが"
                            "見つかりません。"));
     ParsedConnection p;
-    const QStringList parts = text.split(u';');
-    for (const QString& part : parts) {
+    for (const QString& part : splitConnectionParts(text)) {
         if (part.trimmed().isEmpty()) continue;
         const int eq = part.indexOf(u'=');
         if (eq <= 0)
             throw DbError(QStringLiteral("引数が間違った型、許容範囲外、または競合しています。"),
                           -2146825287);
         const QString key = part.left(eq).trimmed().toLower();
-        const QString value = part.mid(eq + 1).trimmed();
+        QString value = part.mid(eq + 1).trimmed();
+        // A value holding ';' comes in double quotes, a quote inside it doubled.
+        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+            value = value.mid(1, value.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
         if (key == u"provider")
             p.provider = value;
         else if (key == u"data source")
@@ -126,6 +165,17 @@ void Connection::Open(const QString& connectionString) {
         throw DbError(QStringLiteral("ファイル '") + QDir::toNativeSeparators(path) +
                           QStringLiteral("' が見つかりません。"),
                       -2147467259);
+    // An empty file would be taken for a new database and written to; a short one is broken.
+    if (info.size() == 0)
+        throw DbError(QStringLiteral("認識できないデータベース形式 '") + QDir::toNativeSeparators(path) +
+                          QStringLiteral("' です。"),
+                      -2147467259);
+    if (looksTruncated(path))
+        throw DbError(
+            QStringLiteral("データベース '") + QDir::toNativeSeparators(path) +
+                QStringLiteral("' を開けません。アプリケーションで認識できないデータベースであるか、"
+                               "またはファイルが破損しています。"),
+            -2147467259);
 
     const QString name = QStringLiteral("zanmo-cn-%1").arg(g_connectionSeq.fetchAndAddRelaxed(1) + 1);
     QString failure;

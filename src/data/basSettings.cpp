@@ -133,7 +133,10 @@ QString fnConnectString(quint8 mode, const QString& fileName) {
                                 iniPath());
     else
         return QString();
-    return QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + folder + QLatin1Char('\\') +
-           fileName + QLatin1Char(';') + QStringLiteral("Jet OLEDB:Database Password=") +
-           QLatin1String(kDbPassword);
+    QString source = folder + QLatin1Char('\\') + fileName;
+    // A folder holding ';' (or a quote) is given in double quotes, as the connection text requires.
+    if (source.contains(u';') || source.contains(u'"'))
+        source = u'"' + source.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+    return QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + source + QLatin1Char(';') +
+           QStringLiteral("Jet OLEDB:Database Password=") + QLatin1String(kDbPassword);
 }
