@@ -1,6 +1,7 @@
 #include "app/basMain.h"
 
 #include "app/QtDialogs.h"
+#include "app/basStartCheck.h"
 #include "data/basDb.h"
 #include "data/basSettings.h"
 
@@ -69,7 +70,8 @@ int Main(int argc, char** argv, const ScreenTable& screens) {
     if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtJapanese);
     installQtDialogs();
-    fnOpenDB(); // a failure has been shown to the user; the screen still opens
+    // A failure has been shown to the user; the screen still opens.
+    if (fnCheckDataFile() && fnOpenDB()) fnCheckDatabaseLayout();
     gbytDbMode = fnGetDbMode();
     QWidget* form = screen->second();
     if (!form) {

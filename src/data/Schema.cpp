@@ -1,5 +1,7 @@
 #include "data/Schema.h"
 
+#include "data/Connection.h"
+#include "data/ConnectionShared.h"
 #include "data/DbError.h"
 
 #include <QAtomicInt>
@@ -118,6 +120,34 @@ void createDatabase(const QString& filePath, int gno, int maxline, int stankakbn
         throw DbError(QStringLiteral("データベース '") + QDir::toNativeSeparators(info.absoluteFilePath()) +
                       QStringLiteral("' を作成できませんでした。 (") + failure + QLatin1Char(')'));
     }
+}
+
+QStringList missingParts(Connection& cn) {
+    static const QList<QPair<QString, QStringList>> tables = {
+        {QStringLiteral("gdai"), {"gcode", "day", "kubun", "denno", "line", "suu"}},
+        {QStringLiteral("goods"),
+         {"code", "name", "kana", "sname", "skana", "unit", "tanka1", "tanka2", "tanka3", "bunrui", "gkubun",
+          "tkubun", "zkubun", "stop", "stanka", "kakuho"}},
+        {QStringLiteral("bunrui"), {"kubun", "code", "name", "jun"}},
+        {QStringLiteral("sysfile"), {"id", "gno", "maxline", "stankakbn"}},
+        {QStringLiteral("operatlog"), {"pcname", "username", "naiyou", "kubun", "nitiji", "syousai"}},
+    };
+    QStringList missing;
+    QSqlQuery q(cn.database());
+    for (const auto& [table, columns] : tables) {
+        if (!q.exec(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table)))
+            throw DbError(fnProviderErrorText(q.lastError()));
+        QStringList present;
+        while (q.next())
+            present << q.value(0).toString().toLower();
+        if (present.isEmpty()) {
+            missing << table;
+            continue;
+        }
+        for (const QString& c : columns)
+            if (!present.contains(c)) missing << table + u'.' + c;
+    }
+    return missing;
 }
 
 void publishDatabase(const QString& built, const QString& filePath) {

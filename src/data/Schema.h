@@ -17,6 +17,8 @@ QString buildFileFor(const QString& filePath);
 // Moves a finished (closed, journal-free) database file to filePath, never over an existing file.
 // Throws DbError.
 void publishDatabase(const QString& built, const QString& filePath);
+// The tables ("goods") and columns ("goods.kakuho") of the program missing from an open database.
+QStringList missingParts(Connection& cn);
 // Removes a database file with its journal files.
 void removeDatabaseFiles(const QString& filePath);
 } // namespace Schema

@@ -140,3 +140,16 @@ QString fnConnectString(quint8 mode, const QString& fileName) {
     return QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + source + QLatin1Char(';') +
            QStringLiteral("Jet OLEDB:Database Password=") + QLatin1String(kDbPassword);
 }
+
+QString fnDataFilePath(quint8 mode) {
+    QString folder;
+    if (mode == 0)
+        folder = fnProgramFolder();
+    else if (mode == 1)
+        folder = fnGetIniString(QLatin1String(kIniSection), QStringLiteral("dbpath"), fnProgramFolder(), 1024,
+                                iniPath());
+    else
+        return QString();
+    folder.replace(u'\\', u'/');
+    return QDir(folder).filePath(QLatin1String(kDataFileName));
+}

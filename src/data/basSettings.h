@@ -24,3 +24,7 @@ int fnGetIniInt(const QString& section, const QString& key, int defaultValue, co
 quint8 fnGetDbMode();
 // The Jet connection text for the mode and file name; empty for a mode other than 0 and 1.
 QString fnConnectString(quint8 mode, const QString& fileName);
+
+// The database file the mode points at (mode 0: the program folder, 1: zanmo.ini's dbpath), as a
+// local path; empty for a mode other than 0 and 1.
+QString fnDataFilePath(quint8 mode);

@@ -1,3 +1,4 @@
+#include "app/basStartCheck.h"
 #include "data/basDb.h"
 #include "data/basSettings.h"
 #include "support/ScriptedDialogs.h"
@@ -82,6 +83,46 @@ private slots:
         ScriptedDialogs dialogs;
         QVERIFY2(fnOpenDB(), qPrintable(dialogs.messages.isEmpty() ? QString() : dialogs.lastMessage().text));
         QCOMPARE(gcnData->filePath(), QFileInfo(folder + u"/data1.dat"_s).absoluteFilePath());
+    }
+
+    // What start-up finds before the user types: the message, and whether the database is opened.
+    void atStart_data() {
+        cols<QString, QString>("case", "message");
+        row("read-only file", "file", "data1.dat が読み取り専用になっています");
+        row("read-only folder", "folder", "が読み取り専用になっています");
+        row("unknown dbmode", "mode", "zanmo.ini の dbmode が正しくありません");
+        row("a table missing", "table", "goods");
+        row("a column missing", "column", "sysfile.stankakbn");
+        row("garbage zanmo.ini", "garbage", "");
+    }
+    void atStart() {
+        TempProgramDir dir(false);
+        const QString kind = fetch<QString>("case");
+        QFile file(dir.dataFile());
+        if (kind == u"file"_s) file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        if (kind == u"folder"_s)
+            QFile(dir.path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        if (kind == u"mode"_s) dir.writeIni(u"[zanmo]\ndbmode=7\n"_s);
+        if (kind == u"garbage"_s) dir.writeIni(QString::fromLatin1(QByteArray(300, '\x9f')) + u"=[[\n\x01"_s);
+        if (kind == u"table"_s || kind == u"column"_s) {
+            QVERIFY(fnOpenDB());
+            gcnData->Execute(kind == u"table"_s ? u"drop table goods"_s
+                                                : u"alter table sysfile drop column stankakbn"_s);
+            fnCloseDB();
+        }
+        const QByteArray before = digestOf(dir.dataFile());
+        ScriptedDialogs dialogs;
+        const bool opened = fnCheckDataFile() && fnOpenDB() && fnCheckDatabaseLayout();
+        QFile(dir.path())
+            .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        const QString expected = fetch<QString>("message");
+        QCOMPARE(opened, expected.isEmpty());
+        QCOMPARE(gcnData != nullptr, expected.isEmpty());
+        if (expected.isEmpty()) return;
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY2(dialogs.lastMessage().text.contains(expected), qPrintable(dialogs.lastMessage().text));
+        QCOMPARE(digestOf(dir.dataFile()), before);
     }
 };
 

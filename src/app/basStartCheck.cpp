@@ -1,0 +1,63 @@
+#include "app/basStartCheck.h"
+
+#include "app/basMessage.h"
+#include "data/DbError.h"
+#include "data/Schema.h"
+#include "data/basDb.h"
+#include "data/basSettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+#include <unistd.h>
+
+namespace {
+
+// Read-only as the user set it (no write permission at all), or as the system enforces it (a
+// read-only mount, another owner): either way the saves would fail.
+bool readOnly(const QString& path) {
+    const QFileInfo info(path);
+    const QFileDevice::Permissions anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!(info.permissions() & anyWrite)) return true;
+    return ::access(QFile::encodeName(path).constData(), W_OK) != 0;
+}
+
+} // namespace
+
+bool fnCheckDataFile() {
+    const quint8 mode = fnGetDbMode();
+    if (mode > 1) {
+        fnShowDbError(
+            QDir::toNativeSeparators(QDir(fnProgramFolder()).filePath(QLatin1String(kIniFileName))) +
+            QStringLiteral(" の dbmode が正しくありません。0 (プログラムのフォルダ) か 1 (dbpath "
+                           "のフォルダ) を指定してください。"));
+        return false;
+    }
+    const QString file = fnDataFilePath(mode);
+    const QFileInfo info(file);
+    if (!info.isFile()) return true; // opening tells what is missing
+    for (const QString& path : {info.absoluteFilePath(), info.absolutePath()}) {
+        if (!readOnly(path)) continue;
+        fnMessage(QStringLiteral("ReadOnly"), QDir::toNativeSeparators(path));
+        return false;
+    }
+    return true;
+}
+
+bool fnCheckDatabaseLayout() {
+    if (!gcnData) return true;
+    QStringList missing;
+    try {
+        missing = Schema::missingParts(*gcnData);
+    } catch (const DbError& e) {
+        missing << e.description();
+    }
+    if (missing.isEmpty()) return true;
+    fnShowDbError(QStringLiteral("データベース '") + QDir::toNativeSeparators(gcnData->filePath()) +
+                  QStringLiteral("' にこのプログラムが使うテーブルまたはフィールドがありません: ") +
+                  missing.join(QStringLiteral(", ")));
+    fnCloseDB();
+    return false;
+}
