@@ -59,23 +59,49 @@ bool isIntegerType(int t) {
     return t == 2 || t == 3 || t == 11 || t == 17 || t == 20;
 }
 
-// A value as the column will take it: numeric columns get numbers, a text that is no number is refused.
+bool isArithmetic(const QVariant& v) {
+    switch (v.metaType().id()) {
+    case QMetaType::Bool:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Float:
+    case QMetaType::Double:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A value as the column will take it. A numeric column takes a finite number or a text in plain
+// decimal notation, never Null: QString::toDouble would also read "inf", "nan", "1e9" and more, and
+// the suite's other programs read these columns as numbers.
 QVariant convertForColumn(const QVariant& value, int type) {
-    if (value.isNull()) return value;
-    if (!isNumericType(type))
+    if (!isNumericType(type)) {
+        if (value.isNull()) return value;
         return type == 202 && value.metaType().id() != QMetaType::QString ? QVariant(value.toString())
                                                                           : value;
-    double number;
-    if (value.metaType().id() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        bool ok = false;
-        number = text.toDouble(&ok);
-        if (!ok) throw DbError(DbTexts::typeMismatch(), -2147217887);
-    } else {
-        bool ok = false;
-        number = value.toDouble(&ok);
-        if (!ok) throw DbError(DbTexts::typeMismatch(), -2147217887);
     }
+    double number = 0;
+    bool ok = false;
+    if (value.isNull()) {
+        // refused, typed or not: a field read back as Null is no number either
+    } else if (value.metaType().id() == QMetaType::QString ||
+               value.metaType().id() == QMetaType::QByteArray) {
+        const QString text = value.toString().trimmed();
+        if (fnIsPlainNumber(text)) number = text.toDouble(&ok);
+    } else if (isArithmetic(value)) {
+        number = value.toDouble(&ok);
+    }
+    if (!ok || !std::isfinite(number)) throw DbError(DbTexts::typeMismatch(), -2147217887);
     if (!isIntegerType(type)) return QVariant(number);
     const double rounded = std::nearbyint(number); // halves to even, as Jet stores them
     double lo = -2147483648.0, hi = 2147483647.0;

@@ -54,6 +54,8 @@ public:
 
     // Editable only.
     void AddNew();
+    // A numeric column takes a finite number or plain decimal text (fnIsPlainNumber), never Null;
+    // a refused value throws DbError and leaves the row as it was.
     void setField(const QString& name, const QVariant& value); // throws DbError
     void Update();                                             // throws DbError; releases the lock either way
     void CancelUpdate(); // discards the pending change and releases the lock

@@ -53,3 +53,22 @@ QString fnSqlText(const QString& value) {
 QString fnSqlLike(const QString& value) {
     return fnSqlText(value);
 }
+
+bool fnIsPlainNumber(const QString& text) {
+    const QString t = text.trimmed();
+    int i = 0;
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) ++i;
+    int digits = 0;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c >= u'0' && c <= u'9') {
+            ++digits;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0;
+}

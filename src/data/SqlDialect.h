@@ -10,3 +10,8 @@ QString fnSqlText(const QString& value);
 
 // LIKE-pattern body for a typed value: apostrophes doubled (the caller adds the % signs).
 QString fnSqlLike(const QString& value);
+
+// Plain decimal notation, blanks around it allowed: an optional sign, digits with at most one decimal
+// point ("5", "-5", "+1.25", ".5", "5."). No exponent, no "inf" or "nan", no hex, no separators,
+// nothing blank. What numeric columns and unquoted number slots of a statement take from text.
+bool fnIsPlainNumber(const QString& text);

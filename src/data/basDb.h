@@ -18,7 +18,9 @@ void fnOpenRecordset(Recordset& rec, const QString& sql);
 QString fnExecuteSql(Recordset& rec, const QString& sql);
 // Field read: aggregates named "sum(...)" etc. read as Expr1000 + (position - 1); Null gives "".
 QString fnGetFieldValue(const Recordset& rec, const QString& name, int position);
-// Field write: "" into a numeric column (integer, single, double, byte) stores 0.
+// Field write: "" into a numeric column (integer, single, double, byte) stores 0. Anything else a
+// numeric column refuses unless it is a plain decimal number (fnIsPlainNumber): DbError, nothing
+// changed.
 void fnSetFieldValue(Recordset& rec, const QString& name, const QString& value);
 // Update; "" on success, else cancels the pending change and returns the error text.
 QString fnUpdateRecordset(Recordset& rec);

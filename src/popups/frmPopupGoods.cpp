@@ -62,6 +62,41 @@ QString kindText(const QVariant& v, const QStringList& labels) {
     return ok && n >= 0 && n < labels.size() ? labels.at(n) : QString();
 }
 
+// The category field as it goes into a statement: always a number, whatever was typed or pasted.
+QString categoryNumber(const QString& typed) {
+    return QString::number(fnRoundEven(fnVal(typed)));
+}
+
+bool digitsOnly(const QString& text) {
+    if (text.isEmpty()) return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9') return false;
+    return true;
+}
+
+// Column text in the database's order for codes and names: ASCII letters compare without case
+// (COLLATE NOCASE), everything else by code point, as SQLite compares UTF-8.
+int compareNoCase(const QString& a, const QString& b) {
+    const auto fold = [](char32_t c) { return c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c; };
+    const QList<uint> x = a.toUcs4(), y = b.toUcs4();
+    const qsizetype n = qMin(x.size(), y.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char32_t cx = fold(x[i]), cy = fold(y[i]);
+        if (cx != cy) return cx < cy ? -1 : 1;
+    }
+    return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
+}
+
+// A list row that a header click sorts as the database orders: "a5" and "A5" side by side. Rows that
+// compare equal keep their order (the tree sorts stably), which is the query's.
+class GoodsItem : public QTreeWidgetItem {
+public:
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        return compareNoCase(text(column), other.text(column)) < 0;
+    }
+};
+
 // Typed search text for a LIKE pattern: "-" dropped, trimmed, apostrophes doubled.
 QString likeText(const QString& typed) {
     return fnSqlLike(QString(typed).remove(u'-').trimmed());
@@ -271,7 +306,7 @@ void frmPopupGoods::fnFind() {
                   fnSqlText(start) + QStringLiteral("'");
     if (gbytMode == 1) sql += QStringLiteral(" and goods.zkubun=0");
     const QString bunrui = txtBunrui->text().trimmed();
-    if (!bunrui.isEmpty()) sql += QStringLiteral(" and bunrui=") + bunrui;
+    if (!bunrui.isEmpty()) sql += QStringLiteral(" and bunrui=") + categoryNumber(bunrui);
     if (gstrGkbn == u"0" || gstrGkbn == u"1" || gstrGkbn == u"2" || gstrGkbn == u"3")
         sql += QStringLiteral(" and goods.gkubun=") + gstrGkbn;
     if (!chkStop->isChecked()) sql += QStringLiteral(" and goods.stop=0");
@@ -354,7 +389,7 @@ void frmPopupGoods::fnAddRow(const Recordset& rec, int counter) {
                                              QStringLiteral("非課税")};
     static const QStringList zkubunLabels = {QStringLiteral("対象"), QStringLiteral("対象外")};
 
-    auto* item = new QTreeWidgetItem;
+    auto* item = new GoodsItem;
     item->setText(0, fnPadLeft(fieldText(rec, QStringLiteral("code")), kCodeLength));
     item->setFont(0, m_codeFont);
     item->setText(1, fieldText(rec, QStringLiteral("kana")).trimmed());
@@ -380,19 +415,20 @@ void frmPopupGoods::fnAddRow(const Recordset& rec, int counter) {
 
 QString frmPopupGoods::fnBunruiName(const QVariant& code) {
     const QString text = code.isNull() ? QString() : code.toString().trimmed();
-    if (text.isEmpty()) return QStringLiteral(" ");
     bool ok = false;
     const qint64 key = text.toLongLong(&ok);
-    if (ok) {
-        auto found = m_bunruiNames.constFind(key);
-        if (found != m_bunruiNames.constEnd()) return found.value();
-    }
+    // Category codes are whole numbers; anything else the suite stored names no category.
+    if (!ok) return QStringLiteral(" ");
+    auto found = m_bunruiNames.constFind(key);
+    if (found != m_bunruiNames.constEnd()) return found.value();
     QString name = QStringLiteral(" ");
     Recordset rec;
-    if (m_db.DbSql(QStringLiteral("select name from bunrui where kubun = 4 and code = ") + text, rec) &&
+    if (m_db.DbSql(QStringLiteral("select name from bunrui where kubun = 4 and code = ") +
+                       QString::number(key),
+                   rec) &&
         !rec.Eof())
         name = fieldText(rec, QStringLiteral("name")).trimmed();
-    if (ok) m_bunruiNames.insert(key, name);
+    m_bunruiNames.insert(key, name);
     return name;
 }
 
@@ -417,7 +453,7 @@ void frmPopupGoods::fnAfterSearch(bool found) {
 void frmPopupGoods::fnStepBunrui(bool next) {
     {
         BusyGuard busy(this);
-        const QString n = QString::number(qint64(fnToNumber(txtBunrui->text(), false, false)));
+        const QString n = categoryNumber(txtBunrui->text());
         const QString sql = next
                                 ? QStringLiteral("select code,name from bunrui where kubun = 4 and code > ") +
                                       n + QStringLiteral(" order by code")
@@ -438,7 +474,7 @@ void frmPopupGoods::fnBunruiList() {
     tlbFunction()->setEnabled(false);
     clsPopup popup;
     popup.IdxKey = QStringLiteral("4");
-    popup.IdxKey2 = QString::number(qint64(fnToNumber(txtBunrui->text(), false, false)));
+    popup.IdxKey2 = categoryNumber(txtBunrui->text());
     popup.fnSetPopup(2, this);
     body()->setEnabled(true);
     tlbFunction()->setEnabled(true);
@@ -446,7 +482,9 @@ void frmPopupGoods::fnBunruiList() {
     const QString chosen = popup.IdxKey2.trimmed();
     if (!chosen.isEmpty()) {
         Recordset rec;
-        if (m_db.DbSql(QStringLiteral("select * from bunrui where Kubun = 4 and code = ") + chosen, rec) &&
+        if (m_db.DbSql(QStringLiteral("select * from bunrui where Kubun = 4 and code = ") +
+                           categoryNumber(chosen),
+                       rec) &&
             !rec.Eof()) {
             txtBunrui->setText(fnPadLeft(fieldText(rec, QStringLiteral("code")), kBunruiLength));
             lblBunruiName->setText(fieldText(rec, QStringLiteral("name")));
@@ -464,9 +502,11 @@ void frmPopupGoods::fnCheckBunrui() {
         lblBunruiName->clear();
         return;
     }
-    txtBunrui->setText(fnPadLeft(text, kBunruiLength));
+    // A pasted text that is no plain code shows the number it is searched by.
+    const QString n = categoryNumber(text);
+    txtBunrui->setText(fnPadLeft(digitsOnly(text) ? text : n, kBunruiLength));
     Recordset rec;
-    if (m_db.DbSql(QStringLiteral("select code,name from bunrui where kubun = 4 and code = ") + text, rec) &&
+    if (m_db.DbSql(QStringLiteral("select code,name from bunrui where kubun = 4 and code = ") + n, rec) &&
         !rec.Eof()) {
         lblBunruiName->setText(fieldText(rec, QStringLiteral("name")));
     } else {

@@ -4,10 +4,10 @@
 #include "data/basDb.h"
 #include "screens/basStockEntry.h"
 #include "ui/DateFields.h"
-#include "ui/basDate.h"
 #include "ui/basFormat.h"
 #include "ui/basInput.h"
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QEvent>
 #include <QGridLayout>
@@ -77,6 +77,12 @@ void frmPopupZaiko::buildControls() {
         setTabStop(w, true);
     setTabStop(DTPicker, false);
     DTPicker->setToolTip(QStringLiteral("入庫日を入力します"));
+    // A date edit always holds a date: while the boxes hold none it sits on its minimum, shown blank.
+    m_date->picker()->setSpecialValueText(QStringLiteral(" "));
+    m_calendar = m_date->picker()->calendarWidget();
+    for (QLineEdit* box : {txtYy, txtMm, txtDd})
+        connect(box, &QLineEdit::textChanged, this, &frmPopupZaiko::fnQueueBlankPicker);
+    fnBlankPicker();
 
     lblDay = new QLabel(frame);
     lblDay->setObjectName(QStringLiteral("lblDay"));
@@ -247,15 +253,44 @@ void frmPopupZaiko::focusLeave(QWidget* old, QWidget* now, bool stillInside) {
 bool frmPopupZaiko::eventFilter(QObject* obj, QEvent* e) {
     if (e->type() == QEvent::FocusOut && (obj == txtYy || obj == txtMm || obj == txtDd))
         fnCompleteYearField();
+    // A blank picker's calendar opens on this month, not on the minimum date it sits on.
+    if (e->type() == QEvent::Show && obj == m_calendar && fnPickerBlank()) {
+        const QDate today = QDate::currentDate();
+        m_calendar->setCurrentPage(today.year(), today.month());
+    }
     return FormBase::eventFilter(obj, e);
 }
 
+// Here every short year gets 2000 added ("75" is 2075, "123" is 2123), unlike fnCompleteYear.
 void frmPopupZaiko::fnCompleteYearField() {
     const QString t = txtYy->text().trimmed();
     bool ok = false;
-    t.toInt(&ok);
+    const int year = t.toInt(&ok);
     if (!ok || t.size() == 4) return;
-    txtYy->setText(fnCompleteYear(t));
+    txtYy->setText(QString::number(year + 2000));
+}
+
+// Checked once the boxes have settled: the picker rewrites them one by one, and a half-written
+// date must not blank it.
+void frmPopupZaiko::fnQueueBlankPicker() {
+    if (m_blankQueued) return;
+    m_blankQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_blankQueued = false;
+        fnBlankPicker();
+    });
+}
+
+void frmPopupZaiko::fnBlankPicker() {
+    QDateEdit* picker = m_date->picker();
+    if (m_date->date() != 0 || picker->date() == picker->minimumDate()) return;
+    const QSignalBlocker block(picker); // the boxes stay as they are
+    picker->setDate(picker->minimumDate());
+}
+
+bool frmPopupZaiko::fnPickerBlank() const {
+    const QDateEdit* picker = m_date->picker();
+    return picker->date() == picker->minimumDate();
 }
 
 // ---- search, sort, pick

@@ -3,9 +3,11 @@
 #include "data/clsDbClass.h"
 #include "ui/FormBase.h"
 
+#include <QPointer>
 #include <QString>
 
 class DateFields;
+class QCalendarWidget;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -54,6 +56,9 @@ private:
     void fnCheckGoods();
     void fnShowGoods(const QString& code, const QString& name);
     void fnCompleteYearField();
+    void fnQueueBlankPicker();
+    void fnBlankPicker(); // the picker shows nothing while the boxes hold no date
+    bool fnPickerBlank() const;
     QString bunruiCondition() const;
 
     int m_mode = -1;
@@ -67,6 +72,8 @@ private:
     QLineEdit* txtMm = nullptr;
     QLineEdit* txtDd = nullptr;
     QWidget* DTPicker = nullptr;
+    QPointer<QCalendarWidget> m_calendar; // the picker's drop-down
+    bool m_blankQueued = false;
     QLineEdit* txtBunrui = nullptr;
     QLabel* lblBunruiName = nullptr;
     QLineEdit* txtGcode = nullptr;

@@ -1,3 +1,4 @@
+#include "data/ConnectionShared.h"
 #include "data/DbError.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
@@ -5,16 +6,18 @@
 #include "data/clsDbClass.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempProgramDir.h"
+#include "ui/DataRows.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QStringEncoder>
 #include <QtTest>
+#include <limits>
 
 // The data layer on real data1.dat files: settings, connection and cursor, the clsDbClass object of each
 // screen, the basDb routines on the shared gcnData, and the program's Jet statements running unchanged.
-class tst_database : public QObject {
+class tst_database : public QObject, DataRows {
     Q_OBJECT
 
 private slots:
@@ -26,6 +29,8 @@ private slots:
     void editing();
     void storedValues_data();
     void storedValues();
+    void numbersStayNumbers_data();
+    void numbersStayNumbers();
     void dbSql();
     void dbSqlEdit();
     void failedUpdateLeavesNoHalfWrittenRow();
@@ -285,7 +290,8 @@ void tst_database::storedValues_data() {
     storedRow("half rounds to even", "denno", 3, "2.5", false, "integer:2");
     storedRow("code keeps blanks", "gcode", 202, "         123", false, "text:         123");
     storedRow("digits into text stay text", "gcode", 202, 123, false, "text:123");
-    storedRow("null", "suu", 5, QVariant(), false, "null:");
+    storedRow("null into a number", "suu", 5, QVariant(), false, "");
+    storedRow("null into text", "gcode", 202, QVariant(), false, "null:");
     // An empty value: 0 for the numeric kinds the rule names.
     storedRow("empty into double", "suu", 5, "", true, "real:0.0");
     storedRow("empty into integer", "day", 3, "", true, "integer:0");
@@ -303,7 +309,9 @@ void tst_database::storedValues() {
     Editor e("select * from gdai");
     QTEST(e.rec.fieldType(field.toUpper()), "type");
     e.rec.AddNew();
-    if (stored.isEmpty()) QVERIFY_THROWS_EXCEPTION(DbError, fnSetFieldValue(e.rec, field, value.toString()));
+    if (stored.isEmpty() && module)
+        QVERIFY_THROWS_EXCEPTION(DbError, fnSetFieldValue(e.rec, field, value.toString()));
+    if (stored.isEmpty() && !module) QVERIFY_THROWS_EXCEPTION(DbError, e.rec.setField(field, value));
     if (stored.isEmpty()) return;
     if (module) {
         fnSetFieldValue(e.rec, field, value.toString());
@@ -314,6 +322,85 @@ void tst_database::storedValues() {
     }
     QCOMPARE(dir.scalar("select typeof(" + field + ") || ':' || ifnull(" + field + ", '') from gdai"),
              stored);
+}
+
+// A numeric column takes a number or plain decimal text, and nothing else: a refused write throws
+// and leaves the row as it was. Through fnSetFieldValue "" still means 0.
+void tst_database::numbersStayNumbers_data() {
+    cols<QString, QVariant, bool, QString>("field", "value", "module", "stored"); // stored: empty = refused
+    const double inf = std::numeric_limits<double>::infinity();
+    for (bool module : {false, true}) {
+        const char* via = module ? "fnSetFieldValue" : "setField";
+        auto r = [&](const char* name, const char* field, const QVariant& value, const char* stored) {
+            row(qPrintable(QStringLiteral("%1: %2").arg(via, name)), field, value, module, stored);
+        };
+        r("inf", "suu", "inf", "");
+        r("-inf", "suu", "-inf", "");
+        r("infinity", "suu", "Infinity", "");
+        r("nan", "suu", "nan", "");
+        r("exponent", "suu", "1e9", "");
+        r("exponent upper case", "suu", "1E+3", "");
+        r("hex", "suu", "0x10", "");
+        r("blanks only", "suu", "   ", "");
+        r("separator", "suu", "1,234", "");
+        r("two points", "suu", "1.2.3", "");
+        r("sign alone", "suu", "-", "");
+        r("point alone", "suu", ".", "");
+        r("sign apart", "suu", "- 5", "");
+        r("full-width digits", "suu", "１２", "");
+        r("exponent into an integer", "day", "2e7", "");
+        r("empty", "suu", "", module ? "real:0.0" : "");
+        r("negative", "suu", "-5", "real:-5.0");
+        r("plus sign", "suu", "+7", "real:7.0");
+        r("blanks around", "suu", " 12.5 ", "real:12.5");
+        r("leading point", "suu", ".5", "real:0.5");
+        r("trailing point", "suu", "5.", "real:5.0");
+        r("integer column", "day", "20240105", "integer:20240105");
+        if (module) continue;
+        r("null", "suu", QVariant(), "");
+        r("null into an integer", "day", QVariant(), "");
+        r("typed null", "suu", QVariant(QMetaType::fromType<double>()), "");
+        r("double infinity", "suu", inf, "");
+        r("double nan", "suu", std::numeric_limits<double>::quiet_NaN(), "");
+        r("double", "suu", 2.25, "real:2.25");
+        r("integer", "suu", 8, "real:8.0");
+        r("date", "suu", QDate(2024, 1, 5), "");
+    }
+}
+
+void tst_database::numbersStayNumbers() {
+    const auto field = fetch<QString>("field");
+    const auto value = fetch<QVariant>("value");
+    const auto module = fetch<bool>("module");
+    const auto stored = fetch<QString>("stored");
+    TempProgramDir dir;
+    dir.addLedger("1", 20240101, 0, 3);
+    const QString read = "select typeof(" + field + ") || ':' || ifnull(" + field + ", '') from gdai";
+    const QString before = dir.scalar(read);
+    {
+        Editor e;
+        QVERIFY(!e.rec.Eof());
+        auto write = [&] {
+            if (module)
+                fnSetFieldValue(e.rec, field, value.toString());
+            else
+                e.rec.setField(field, value);
+        };
+        if (stored.isEmpty()) {
+            try {
+                write();
+                QFAIL("the write was taken");
+            } catch (const DbError& err) {
+                QCOMPARE(err.description(), DbTexts::typeMismatch());
+            }
+            QCOMPARE(e.rec.EditMode(), int(Recordset::adEditNone)); // nothing pending
+        } else {
+            write();
+        }
+        e.rec.Update();
+    }
+    QCOMPARE(dir.scalar(read), stored.isEmpty() ? before : stored);
+    QCOMPARE(dir.count("select count(*) from gdai"), 1);
 }
 
 void tst_database::dbSql() {

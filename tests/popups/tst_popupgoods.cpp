@@ -1,8 +1,10 @@
 #include "PopupDriver.h"
 #include "popups/frmPopup.h"
 #include "popups/frmPopupGoods.h"
+#include "ui/DataRows.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,7 +101,7 @@ Q_DECLARE_METATYPE(Search)
 Q_DECLARE_METATYPE(Category)
 Q_DECLARE_METATYPE(Choose)
 
-class TestPopupGoods : public QObject {
+class TestPopupGoods : public QObject, DataRows {
     Q_OBJECT
 
 private slots:
@@ -109,6 +111,10 @@ private slots:
     void rankedNameSearch();
     void categoryKeys_data();
     void categoryKeys();
+    void categoryGoesInAsANumber_data();
+    void categoryGoesInAsANumber();
+    void headerSortFollowsTheDatabase_data();
+    void headerSortFollowsTheDatabase();
     void clearByF6AndEscape();
     void choosingAndClosing_data();
     void choosingAndClosing();
@@ -306,6 +312,89 @@ void TestPopupGoods::categoryKeys() {
     QCOMPARE(bunrui->text().trimmed(), c.text.trimmed());
     QCOMPARE(bunruiName(d), c.name);
     QVERIFY(!driver || !driver->timedOut);
+}
+
+// Whatever reaches the category field, the statements get a number: typed keys and pastes pass the
+// digits-only rule, a text set directly is read as a number (its leading digits).
+void TestPopupGoods::categoryGoesInAsANumber_data() {
+    cols<QString, QString, QString>("how", "input", "field"); // field: what it shows after the search
+    for (const char* input : {"1 or 1=1", "1;drop table goods", "1'", "1) or (1=1", "1 union select 1"}) {
+        const QString in = QString::fromUtf8(input);
+        row(qPrintable(u"set, then left: "_s + in), "set", input, " 1");
+        row(qPrintable(u"set from elsewhere: "_s + in), "elsewhere", input, input);
+        row(qPrintable(u"typed: "_s + in), "keys", input, " 1");
+        row(qPrintable(u"pasted: "_s + in), "paste", input, " 1");
+    }
+    row("text only, set: no category 0", "set", "x or 1=1", "");
+}
+
+void TestPopupGoods::categoryGoesInAsANumber() {
+    const auto how = fetch<QString>("how");
+    const auto input = fetch<QString>("input");
+    const auto field = fetch<QString>("field");
+    Env env;
+    env.dir.addGoods(u"400"_s, u"りんご旧2"_s, 1, 0, 1); // category 1, discontinued: stays out
+    const QString tables = env.dir.scalar(u"select group_concat(name) from sqlite_master"_s);
+    frmPopupGoods d;
+    QVERIFY(showActive(d));
+    QLineEdit* bunrui = box(d, u"txtBunrui"_s);
+    QVERIFY(bunrui->hasFocus());
+    if (how == u"elsewhere") box(d, u"txtCode"_s)->setFocus(); // no check on leaving before the search
+    if (how == u"set" || how == u"elsewhere") bunrui->setText(input);
+    if (how == u"keys") typeText(bunrui, input);
+    if (how == u"paste") {
+        QGuiApplication::clipboard()->setText(input);
+        QTest::keySequence(bunrui, QKeySequence::Paste);
+        QVERIFY(!bunrui->text().isEmpty());
+    }
+    clickFind(d);
+
+    const bool known = !field.isEmpty();
+    QCOMPARE(bunrui->text(), field);
+    QCOMPARE(bunruiName(d), known && how != u"elsewhere" ? u"食品"_s : QString());
+    QCOMPARE(rowTexts(list(d), 0), padded(known ? u"1"_s : kActive));
+    QVERIFY(env.dialogs.messages.isEmpty());
+    QCOMPARE(env.dir.scalar(u"select group_concat(name) from sqlite_master"_s), tables);
+    QCOMPARE(env.dir.count(u"select count(*) from goods"_s), 7);
+    QCOMPARE(env.dir.count(u"select count(*) from bunrui"_s), 3);
+    // The category keys read the same number.
+    bunrui->setFocus();
+    bunrui->setText(input);
+    QTest::keyClick(bunrui, Qt::Key_F2);
+    QCOMPARE(bunrui->text(), known ? u" 3"_s : u" 1"_s);
+}
+
+// A header click orders the list as the database orders it: letters without regard to case, so
+// "a5", "A6" and "a7" stay together, and the search's own order is the database's.
+void TestPopupGoods::headerSortFollowsTheDatabase_data() {
+    cols<QString, QString, QString>("clicks", "column", "codes"); // column: the database's order by
+    row("the search", "", "code", "a5 A6 a7 B0 b1 C2 c3");
+    row("code header after the name", "2 0", "code", "a5 A6 a7 B0 b1 C2 c3");
+    row("kana header", "1", "kana", "a7 c3 C2 a5 B0 A6 b1");
+    row("name header", "2", "name", "C2 c3 b1 B0 a7 A6 a5");
+}
+
+void TestPopupGoods::headerSortFollowsTheDatabase() {
+    const auto clicks = fetch<QString>("clicks");
+    const auto column = fetch<QString>("column");
+    const auto codes = fetch<QString>("codes");
+    Env env(false);
+    const QStringList goods{u"a5 zeta ｳb"_s,  u"A6 Yak ｴa"_s,     u"a7 xray ｱ"_s,     u"B0 Whisky ｳC"_s,
+                            u"b1 victor ｵ"_s, u"C2 Uniform ｲB"_s, u"c3 uniforms ｲa"_s};
+    for (const QString& g : goods)
+        env.dir.addGoods(g.section(u' ', 0, 0), g.section(u' ', 1, 1), 1, 0, 0, g.section(u' ', 2, 2));
+    QCOMPARE(env.dir.scalar(u"select group_concat(trim(code), ' ') from (select code from goods order by "_s +
+                            column + u", code)"_s),
+             codes);
+    frmPopupGoods d;
+    QVERIFY(showActive(d));
+    clickFind(d);
+    QTreeWidget* lv = list(d);
+    for (const QString& c : clicks.split(u' ', Qt::SkipEmptyParts))
+        clickHeader(lv, c.toInt());
+    QCOMPARE(rowTexts(lv, 0), padded(codes));
+    clickFind(d); // the next search keeps the column
+    QCOMPARE(rowTexts(lv, 0), padded(codes));
 }
 
 void TestPopupGoods::clearByF6AndEscape() {

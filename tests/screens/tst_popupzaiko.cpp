@@ -3,7 +3,9 @@
 #include "EntryDriver.h"
 
 #include "screens/frmPopupZaiko.h"
+#include "ui/DataRows.h"
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QtTest>
@@ -11,7 +13,7 @@
 using namespace entry;
 using namespace Qt::Literals::StringLiterals;
 
-class TstPopupZaiko : public QObject {
+class TstPopupZaiko : public QObject, DataRows {
     Q_OBJECT
     struct Bench { // the popup goes first, the folder last
         TempProgramDir dir;
@@ -122,19 +124,102 @@ private slots:
         QCOMPARE(b->popup->FindGcode, picked ? u"12"_s : QString());
         QCOMPARE(popup()->isVisible(), day != 0);
     }
-    // Leaving the date fields completes the year (and the picker takes the date).
+    // Leaving the date fields adds 2000 to a year that is not four digits long (and the picker takes
+    // the date, within its limits).
     void yearIsCompletedOnLeaving_data() {
         QTest::addColumn<int>("typed");
         QTest::addColumn<int>("year");
-        for (auto [typed, year] : {std::pair{5, 2005}, {24, 2024}, {123, 2123}, {1999, 1999}})
+        for (auto [typed, year] : {std::pair{5, 2005},
+                                   {24, 2024},
+                                   {50, 2050},
+                                   {51, 2051},
+                                   {75, 2075},
+                                   {99, 2099},
+                                   {0, 2000},
+                                   {123, 2123},
+                                   {1999, 1999}})
             QTest::newRow(qPrintable(QString::number(typed))) << typed << year;
     }
     void yearIsCompletedOnLeaving() {
         QFETCH(int, typed);
         QFETCH(int, year);
-        openPopup(0, typed * 10000 + 203);
-        QCOMPARE(text(popup(), "txtYy"), QString::number(year));
-        QCOMPARE(child<QDateEdit>(popup(), "DTPicker")->date(), QDate(year, 2, 3));
+        openPopup(0);
+        QStringList years; // the picker may clamp the year it is given and write its own back
+        connect(child<QLineEdit>(popup(), "txtYy"), &QLineEdit::textChanged, this,
+                [&years](const QString& t) { years << t; });
+        typeDate(popup(), typed * 10000 + 203);
+        QVERIFY2(years.contains(QString::number(year)), qPrintable(years.join(u',')));
+        auto* picker = child<QDateEdit>(popup(), "DTPicker");
+        const QDate taken = qMin(QDate(year, 2, 3), picker->maximumDate());
+        QCOMPARE(picker->date(), taken);
+        QCOMPARE(text(popup(), "txtYy"), QString::number(taken.year()));
+    }
+    // The picker shows no date while the boxes hold none: not on opening, not after a box was emptied
+    // or F6 cleared them; a date typed or picked shows.
+    void pickerShowsNoStaleDate_data() {
+        cols<QString, QString, QString>("steps", "picker", "boxes");
+        row("on opening", "", "", "||");
+        row("a date typed", "date 20240103", "2024/01/03", "2024| 1| 3");
+        row("the day emptied", "date 20240103|clear txtDd", "", "2024| 1|");
+        row("the year emptied", "date 20240103|clear txtYy", "", "| 1| 3");
+        row("the day typed again", "date 20240103|clear txtDd|date 20240105", "2024/01/05", "2024| 1| 5");
+        row("F6", "date 20240103|f6", "", "||");
+        row("picked in the calendar", "pick 20240210", "2024/02/10", "2024| 2|10");
+        row("picked after F6", "date 20240103|f6|pick 20240103", "2024/01/03", "2024| 1| 3");
+    }
+    void pickerShowsNoStaleDate() {
+        const auto steps = fetch<QString>("steps");
+        const auto shown = fetch<QString>("picker");
+        const auto boxes = fetch<QString>("boxes");
+        openPopup(0);
+        auto* picker = child<QDateEdit>(popup(), "DTPicker");
+        for (const QString& step : steps.split(u'|', Qt::SkipEmptyParts)) {
+            const QString what = step.section(u' ', 0, 0), arg = step.section(u' ', 1);
+            if (what == u"date") typeDate(popup(), arg.toInt());
+            if (what == u"clear") {
+                type(popup(), arg.toLatin1().constData(), {});
+                press(Qt::Key_Backspace);
+                type(popup(), "txtGcode", {});
+            }
+            if (what == u"f6") {
+                b->dialogs.answerMessage(MsgYes);
+                press(Qt::Key_F6);
+            }
+            if (what == u"pick")
+                picker->setDate(QDate::fromString(arg, u"yyyyMMdd"_s)); // as the calendar does
+            QApplication::processEvents();
+        }
+        QCOMPARE(picker->text().trimmed(), shown);
+        QCOMPARE(text(popup(), "txtYy") + u'|' + text(popup(), "txtMm") + u'|' + text(popup(), "txtDd"),
+                 boxes);
+        // A blank picker's calendar opens on this month.
+        QCalendarWidget* calendar = picker->calendarWidget();
+        calendar->window()->show();
+        const QDate page = shown.isEmpty() ? QDate::currentDate() : QDate::fromString(shown, u"yyyy/MM/dd"_s);
+        QCOMPARE(QDate(calendar->yearShown(), calendar->monthShown(), 1),
+                 QDate(page.year(), page.month(), 1));
+        calendar->window()->hide();
+        QCOMPARE(picker->text().trimmed(), shown);
+    }
+    // Text set into the category field goes into no statement: the goods check reads it as a number.
+    void categoryTextIsNoStatement_data() {
+        cols<QString>("input");
+        for (const char* input : {"1 or 1=1", "1;drop table goods", "1'", "2 or 1=1"})
+            row(input, input);
+    }
+    void categoryTextIsNoStatement() {
+        const auto input = fetch<QString>("input");
+        const QString tables = b->dir.scalar(u"select group_concat(name) from sqlite_master"_s);
+        openPopup(0);
+        child<QLineEdit>(popup(), "txtBunrui")->setText(input);
+        type(popup(), "txtGcode", u"7"_s); // category 2: no category condition finds it
+        press(Qt::Key_Return);
+        QCOMPARE(b->dialogs.messages.size(), 1);
+        QCOMPARE(b->dialogs.lastMessage().text, u"未登録です"_s);
+        QCOMPARE(text(popup(), "txtGcode") + labelText(popup(), "lblGoodsName"), QString());
+        QCOMPARE(b->dir.scalar(u"select group_concat(name) from sqlite_master"_s), tables);
+        QCOMPARE(b->dir.count("select count(*) from goods"), 2);
+        QCOMPARE(b->dir.count("select count(*) from gdai"), 5);
     }
     // A header click sorts by that column's text, and the next search's rows come sorted the same way.
     void sortStaysForTheNextSearch() {
