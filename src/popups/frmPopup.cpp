@@ -125,10 +125,11 @@ void frmPopup::fnLoadList() {
 }
 
 bool frmPopup::fnLoadBunrui(int& rows) {
-    const QString kubun = gstrKey1.trimmed();
+    // The selectors go into the statement only as numbers, whatever a caller hands over.
+    const QString kubun = QString::number(fnRoundEven(fnVal(gstrKey1)));
     const QString start = gstrKey2.trimmed();
     QString sql = QStringLiteral("select * from bunrui where kubun = ") + kubun;
-    if (!start.isEmpty()) sql += QStringLiteral(" and code >= ") + start;
+    if (!start.isEmpty()) sql += QStringLiteral(" and code >= ") + QString::number(fnRoundEven(fnVal(start)));
     sql += QStringLiteral(" order by kubun,code");
 
     try {

@@ -52,6 +52,8 @@ void TestPopup::categoryList_data() {
     QTest::newRow("maxline exceeded")
         << Case{k4, u"0"_s, 2, u"enter"_s, all.mid(0, 2), u"     1"_s, {kMaxLine}};
     QTest::newRow("at 9: no data") << Case{k4, u"9"_s, 0, QString(), {}, u"9"_s, {kNoData}};
+    // Selectors that are not numbers never change the statement.
+    QTest::newRow("start with a condition") << Case{k4, u"3 or 1=1"_s, 0, u"tb12"_s, from3, u"3 or 1=1"_s};
     const QStringList ship{u"     4|佐川|120"_s, u"    12|ヤマト|  5"_s}, byName{ship.last(), ship.first()};
     QTest::newRow("shipping kinds with their order")
         << Case{u"3"_s, {}, 0, u"down enter"_s, ship, u"    12"_s};
