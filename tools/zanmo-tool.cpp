@@ -29,6 +29,8 @@ const char* const kUsage =
     "                                             the reserved-stock shortage list as PDF or CSV\n"
     "  report nyuuden DIR --kind 0|9 --start YYYYMMDD --end YYYYMMDD (--pdf F | --csv F [--sjis])\n"
     "                                             the receipt (0) or adjustment (9) list\n"
+    "  optimize DIR                               add the indexes the program relies on to an existing\n"
+    "                                             DIR/data1.dat (tables and rows untouched)\n"
     "  --help                                     this text\n"
     "\n"
     "An existing data1.dat is never overwritten. Errors go to stderr with exit status 2.\n";
@@ -84,6 +86,8 @@ int main(int argc, char** argv) {
         status = toolStock(args);
     else if (command == QLatin1String("report"))
         status = toolReport(args);
+    else if (command == QLatin1String("optimize"))
+        status = toolOptimize(args);
     else
         return toolFail(QStringLiteral("unknown command '") + command + QStringLiteral("' (see --help)"));
     fnCloseDB();

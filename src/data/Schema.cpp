@@ -20,56 +20,65 @@
 
 namespace Schema {
 
+QStringList indexStatements() {
+    return {
+        QStringLiteral("CREATE INDEX IF NOT EXISTS gdai_gcode_day_kubun ON gdai (gcode, day, kubun)"),
+        // Covers the per-goods sums of the stock engine and the stock list without touching the table.
+        QStringLiteral(
+            "CREATE INDEX IF NOT EXISTS gdai_gcode_kubun_day ON gdai (gcode, kubun, day, denno, suu)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS goods_code ON goods (code)"),
+        // The goods lookup's name search and its order by name.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS goods_name ON goods (name)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS bunrui_kubun_code ON bunrui (kubun, code)"),
+    };
+}
+
 QStringList createStatements() {
     // Text compares case-insensitively, as the suite's Jet database did.
-    return {
-        QStringLiteral("CREATE TABLE gdai ("
-                       "gcode VARCHAR(12) COLLATE NOCASE, "
-                       "day INTEGER, "
-                       "kubun INTEGER, "
-                       "denno INTEGER, "
-                       "line INTEGER, "
-                       "suu REAL)"),
-        QStringLiteral("CREATE TABLE goods ("
-                       "code VARCHAR(12) COLLATE NOCASE, "
-                       "name VARCHAR(60) COLLATE NOCASE, "
-                       "kana VARCHAR(60) COLLATE NOCASE, "
-                       "sname VARCHAR(60) COLLATE NOCASE, "
-                       "skana VARCHAR(60) COLLATE NOCASE, "
-                       "unit VARCHAR(10) COLLATE NOCASE, "
-                       "tanka1 REAL, "
-                       "tanka2 REAL, "
-                       "tanka3 REAL, "
-                       "bunrui INTEGER, "
-                       "gkubun INTEGER, "
-                       "tkubun INTEGER, "
-                       "zkubun INTEGER, "
-                       "stop INTEGER, "
-                       "stanka REAL, "
-                       "kakuho INTEGER)"),
-        QStringLiteral("CREATE TABLE bunrui ("
-                       "kubun INTEGER, "
-                       "code INTEGER, "
-                       "name VARCHAR(40) COLLATE NOCASE, "
-                       "jun INTEGER)"),
-        QStringLiteral("CREATE TABLE sysfile ("
-                       "id INTEGER, "
-                       "gno INTEGER, "
-                       "maxline INTEGER, "
-                       "stankakbn INTEGER)"),
-        QStringLiteral("CREATE TABLE operatlog ("
-                       "pcname VARCHAR(40), "
-                       "username VARCHAR(40), "
-                       "naiyou VARCHAR(80), "
-                       "kubun INTEGER, "
-                       "nitiji TEXT, "
-                       "syousai VARCHAR(50))"),
-        QStringLiteral("CREATE INDEX gdai_gcode_day_kubun ON gdai (gcode, day, kubun)"),
-        // Covers the per-goods sums of the stock engine and the stock list without touching the table.
-        QStringLiteral("CREATE INDEX gdai_gcode_kubun_day ON gdai (gcode, kubun, day, denno, suu)"),
-        QStringLiteral("CREATE INDEX goods_code ON goods (code)"),
-        QStringLiteral("CREATE INDEX bunrui_kubun_code ON bunrui (kubun, code)"),
-    };
+    return QStringList{
+               QStringLiteral("CREATE TABLE gdai ("
+                              "gcode VARCHAR(12) COLLATE NOCASE, "
+                              "day INTEGER, "
+                              "kubun INTEGER, "
+                              "denno INTEGER, "
+                              "line INTEGER, "
+                              "suu REAL)"),
+               QStringLiteral("CREATE TABLE goods ("
+                              "code VARCHAR(12) COLLATE NOCASE, "
+                              "name VARCHAR(60) COLLATE NOCASE, "
+                              "kana VARCHAR(60) COLLATE NOCASE, "
+                              "sname VARCHAR(60) COLLATE NOCASE, "
+                              "skana VARCHAR(60) COLLATE NOCASE, "
+                              "unit VARCHAR(10) COLLATE NOCASE, "
+                              "tanka1 REAL, "
+                              "tanka2 REAL, "
+                              "tanka3 REAL, "
+                              "bunrui INTEGER, "
+                              "gkubun INTEGER, "
+                              "tkubun INTEGER, "
+                              "zkubun INTEGER, "
+                              "stop INTEGER, "
+                              "stanka REAL, "
+                              "kakuho INTEGER)"),
+               QStringLiteral("CREATE TABLE bunrui ("
+                              "kubun INTEGER, "
+                              "code INTEGER, "
+                              "name VARCHAR(40) COLLATE NOCASE, "
+                              "jun INTEGER)"),
+               QStringLiteral("CREATE TABLE sysfile ("
+                              "id INTEGER, "
+                              "gno INTEGER, "
+                              "maxline INTEGER, "
+                              "stankakbn INTEGER)"),
+               QStringLiteral("CREATE TABLE operatlog ("
+                              "pcname VARCHAR(40), "
+                              "username VARCHAR(40), "
+                              "naiyou VARCHAR(80), "
+                              "kubun INTEGER, "
+                              "nitiji TEXT, "
+                              "syousai VARCHAR(50))"),
+           } +
+           indexStatements();
 }
 
 void createDatabase(const QString& filePath, int gno, int maxline, int stankakbn) {

@@ -9,6 +9,8 @@ class Connection;
 namespace Schema {
 // CREATE TABLE / CREATE INDEX statements in order.
 QStringList createStatements();
+// The indexes alone, each made only when missing.
+QStringList indexStatements();
 // Creates a new database file with the tables and the sysfile row id = 1.
 // Throws DbError when the file exists already or cannot be written.
 void createDatabase(const QString& filePath, int gno = 0, int maxline = 1000, int stankakbn = 0);

@@ -366,23 +366,42 @@ void frmPopupGoods::fnNameSearch() {
 }
 
 void frmPopupGoods::fnFillList(Recordset& rec) {
-    m_bunruiNames.clear();
+    fnLoadBunruiNames();
+    // Built aside and handed to the list at once, painting off meanwhile.
+    QList<QTreeWidgetItem*> items;
+    bool tooMany = false;
     int counter = 1;
     while (!rec.Eof()) {
         if (counter > m_maxLine) {
-            fnMessage(QStringLiteral("最大行"));
+            tooMany = true;
             break;
         }
         m_hasRows = true;
-        fnAddRow(rec, counter);
+        items.append(fnMakeRow(rec));
         ++counter;
         rec.MoveNext();
     }
+    ListView->setUpdatesEnabled(false);
+    ListView->addTopLevelItems(items);
     if (m_sorted && m_hasRows) ListView->sortItems(m_sortColumn, Qt::AscendingOrder);
+    ListView->setUpdatesEnabled(true);
+    if (tooMany) fnMessage(QStringLiteral("最大行"));
 }
 
-void frmPopupGoods::fnAddRow(const Recordset& rec, int counter) {
-    Q_UNUSED(counter);
+void frmPopupGoods::fnLoadBunruiNames() {
+    // The whole category table in one query: it is small, and a list may name every category.
+    m_bunruiNames.clear();
+    Recordset rec;
+    if (!m_db.DbSql(QStringLiteral("select code,name from bunrui where kubun = 4"), rec)) return;
+    for (; !rec.Eof(); rec.MoveNext()) {
+        bool ok = false;
+        const qint64 key = fieldText(rec, QStringLiteral("code")).trimmed().toLongLong(&ok);
+        if (ok && !m_bunruiNames.contains(key))
+            m_bunruiNames.insert(key, fieldText(rec, QStringLiteral("name")).trimmed());
+    }
+}
+
+QTreeWidgetItem* frmPopupGoods::fnMakeRow(const Recordset& rec) {
     static const QStringList gkubunLabels = {QStringLiteral("通常"), QStringLiteral("送料"),
                                              QStringLiteral("手数料"), QStringLiteral("値引き")};
     static const QStringList tkubunLabels = {QStringLiteral("外税"), QStringLiteral("内税"),
@@ -410,7 +429,7 @@ void frmPopupGoods::fnAddRow(const Recordset& rec, int counter) {
         for (int i = 0; i < ListView->columnCount(); ++i)
             item->setForeground(i, kStopColor);
     }
-    ListView->addTopLevelItem(item);
+    return item;
 }
 
 QString frmPopupGoods::fnBunruiName(const QVariant& code) {
@@ -419,17 +438,7 @@ QString frmPopupGoods::fnBunruiName(const QVariant& code) {
     const qint64 key = text.toLongLong(&ok);
     // Category codes are whole numbers; anything else the suite stored names no category.
     if (!ok) return QStringLiteral(" ");
-    auto found = m_bunruiNames.constFind(key);
-    if (found != m_bunruiNames.constEnd()) return found.value();
-    QString name = QStringLiteral(" ");
-    Recordset rec;
-    if (m_db.DbSql(QStringLiteral("select name from bunrui where kubun = 4 and code = ") +
-                       QString::number(key),
-                   rec) &&
-        !rec.Eof())
-        name = fieldText(rec, QStringLiteral("name")).trimmed();
-    m_bunruiNames.insert(key, name);
-    return name;
+    return m_bunruiNames.value(key, QStringLiteral(" "));
 }
 
 void frmPopupGoods::fnAfterSearch(bool found) {

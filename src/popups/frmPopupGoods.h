@@ -64,7 +64,8 @@ private:
     void fnNameSearch();
     void fnFillList(Recordset& rec);
     void fnAfterSearch(bool found);
-    void fnAddRow(const Recordset& rec, int counter);
+    QTreeWidgetItem* fnMakeRow(const Recordset& rec);
+    void fnLoadBunruiNames();
     QString fnBunruiName(const QVariant& code);
     void fnStepBunrui(bool next);
     void fnBunruiList();
@@ -81,7 +82,7 @@ private:
     bool m_sorted = true;
     int m_sortColumn = 0;
     bool m_shown = false;
-    QHash<qint64, QString> m_bunruiNames; // per search
+    QHash<qint64, QString> m_bunruiNames; // the category names, read once per search
     QFont m_codeFont;
 
     QLineEdit* txtBunrui = nullptr;

@@ -15,6 +15,7 @@ private slots:
     void demoData();
     void deterministic_data();
     void deterministic();
+    void optimizeAddsIndexesOnly();
 };
 
 // Tables with their columns in order (written by position: the order is part of the contract).
@@ -150,6 +151,30 @@ void tst_tool::deterministic() {
     }
     QCOMPARE(digests[1], digests[0]); // the same seed gives the same data
     QVERIFY(digests[2] != digests[0]);
+}
+
+// An older suite database without the program's indexes gets them; its rows stay as they were.
+void tst_tool::optimizeAddsIndexesOnly() {
+    TempProgramDir dir(false, false);
+    QCOMPARE(tool({"init", "--demo", dir.path()}).status, 0);
+    QVERIFY(fnOpenDB());
+    dir.exec(QStringList{"drop index goods_name", "drop index gdai_gcode_kubun_day"});
+    const QString rows =
+        "select (select group_concat(gcode || day || kubun || denno || line || suu) from gdai) || "
+        "(select group_concat(code || name || kakuho) from goods) || (select count(*) from "
+        "sqlite_master where type = 'table')";
+    const QString before = dir.scalar(rows);
+    fnCloseDB();
+    Run r = tool({"optimize", dir.path()});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, QByteArray("added index gdai_gcode_kubun_day\nadded index goods_name\n"));
+    r = tool({"optimize", dir.path()});
+    QCOMPARE(r.out, QByteArray("every index is there\n"));
+    QVERIFY(fnOpenDB());
+    QCOMPARE(dir.scalar(rows), before);
+    QCOMPARE(dir.scalar("select count(*) from sqlite_master where type = 'index' and name = 'goods_name'"),
+             "1");
+    fnCloseDB();
 }
 
 QTEST_MAIN(tst_tool)
