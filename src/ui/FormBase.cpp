@@ -1,6 +1,7 @@
 #include "ui/FormBase.h"
 
 #include "app/basOperationLog.h"
+#include "ui/basLabel.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -8,11 +9,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -225,7 +231,27 @@ bool FormBase::eventFilter(QObject* obj, QEvent* e) {
             m_focusInReason = static_cast<QFocusEvent*>(e)->reason();
         }
         break;
+    case QEvent::ContextMenu:
+        if (ownsWidget(obj) && isTextBox(static_cast<QWidget*>(obj)) &&
+            static_cast<QWidget*>(obj)->contextMenuPolicy() == Qt::DefaultContextMenu) {
+            showContextMenu(static_cast<QLineEdit*>(obj), static_cast<QContextMenuEvent*>(e)->globalPos());
+            return true;
+        }
+        break;
+    case QEvent::Drop:
+        if (ownsWidget(obj) && isTextBox(static_cast<QWidget*>(obj)))
+            return handleDrop(static_cast<QLineEdit*>(obj), static_cast<QDropEvent*>(e));
+        break;
+    case QEvent::Paint:
+    case QEvent::ToolTip:
+        if (auto* label = qobject_cast<QLabel*>(obj);
+            label && ownsWidget(label) && label->objectName().contains(QLatin1String("Name")))
+            return fnElidedLabelEvent(label, e);
+        break;
     case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(e)->button() == Qt::MiddleButton && ownsWidget(obj) &&
+            isTextBox(static_cast<QWidget*>(obj)) && handleMiddleButton(static_cast<QLineEdit*>(obj)))
+            return true;
         if (m_clickedBox && obj == m_clickedBox) {
             QLineEdit* box = m_clickedBox;
             m_clickedBox = nullptr;
@@ -256,12 +282,7 @@ bool FormBase::handleKeyPress(QObject* obj, QKeyEvent* e) {
     QWidget* active = activeControl(this);
     if (isTextBox(active) && (e->matches(QKeySequence::Paste) ||
                               (e->key() == Qt::Key_Insert && e->modifiers() == Qt::ShiftModifier))) {
-        // Pasted text obeys the same rules as typed characters.
-        auto* box = static_cast<QLineEdit*>(active);
-        int key = Qt::Key_unknown;
-        runKeyNavigation(key);
-        const QString text = fnFilterText(this, QApplication::clipboard()->text());
-        if (!text.isEmpty() && !box->isReadOnly()) box->insert(text);
+        pasteText(static_cast<QLineEdit*>(active), QApplication::clipboard()->text());
         return true;
     }
 
@@ -306,10 +327,30 @@ bool FormBase::handleInputMethod(QObject* obj, QInputMethodEvent* e) {
     auto* target = static_cast<QWidget*>(obj);
     QPointer<FormBase> self(this);
     QPointer<QWidget> guard(target);
-    int key = Qt::Key_unknown;
-    runKeyNavigation(key);
+    auto* box = isTextBox(target) ? static_cast<QLineEdit*>(target) : nullptr;
+    if (box && box->isReadOnly()) return true; // QLineEdit would take it all the same
 
-    // Each committed character is checked against the box as the previous ones left it.
+    // Outside a text box every character is swallowed, as typed ones are.
+    QString accepted;
+    if (box && prepareTextInput(box)) {
+        if (e->replacementLength() > 0) {
+            // The characters the input method replaces (and the selection) go first, as QLineEdit
+            // takes them out before inserting.
+            QString rest = box->text();
+            int cursor = box->cursorPosition();
+            if (box->hasSelectedText()) {
+                cursor = box->selectionStart();
+                rest.remove(cursor, box->selectionLength());
+            }
+            const int from = qMax(0, cursor + e->replacementStart());
+            if (from + e->replacementLength() <= rest.size()) rest.remove(from, e->replacementLength());
+            accepted = fnFilterText(this, e->commitString(), rest);
+        } else {
+            accepted = fnFilterText(this, e->commitString());
+        }
+    }
+    if (!self || !guard) return true;
+
     struct Forwarding {
         QPointer<FormBase> form;
         explicit Forwarding(FormBase* f) : form(f) { f->m_forwardingInput = true; }
@@ -317,22 +358,93 @@ bool FormBase::handleInputMethod(QObject* obj, QInputMethodEvent* e) {
             if (form) form->m_forwardingInput = false;
         }
     } forwarding(this);
-    bool first = true;
-    for (uint u : e->commitString().toUcs4()) {
-        char32_t ch = u;
-        formKeyPress(ch);
-        if (!self || !guard) return true;
-        if (ch == 0) continue;
-        QInputMethodEvent commit;
-        commit.setCommitString(QString::fromUcs4(&ch, 1), first ? e->replacementStart() : 0,
-                               first ? e->replacementLength() : 0);
-        first = false;
-        QCoreApplication::sendEvent(target, &commit);
-        if (!self || !guard) return true;
+    // What is still being composed stays as the input method showed it; a replacement whose every
+    // character was refused leaves the text alone.
+    QInputMethodEvent commit(e->preeditString(), e->attributes());
+    if (!accepted.isEmpty()) commit.setCommitString(accepted, e->replacementStart(), e->replacementLength());
+    QCoreApplication::sendEvent(target, &commit);
+    return true;
+}
+
+bool FormBase::prepareTextInput(QLineEdit* box) {
+    if (!box || !isEnabled() || !box->isEnabled() || box->isReadOnly()) return false;
+    QPointer<FormBase> self(this);
+    QPointer<QLineEdit> guard(box);
+    if (activeControl(this) != box) {
+        // As a key sent to the box would: the field being left runs its checks first.
+        box->setFocus(Qt::OtherFocusReason);
+        if (!self || !guard || activeControl(this) != box) return false;
     }
-    // What is still being composed stays as the input method showed it.
-    QInputMethodEvent rest(e->preeditString(), e->attributes());
-    QCoreApplication::sendEvent(target, &rest);
+    // The first "key" in the box: Escape brings back the text from before.
+    int key = Qt::Key_unknown;
+    runKeyNavigation(key);
+    return self && guard;
+}
+
+void FormBase::pasteText(QLineEdit* box, const QString& text) {
+    QPointer<QLineEdit> guard(box);
+    if (!prepareTextInput(box) || !guard) return;
+    const QString accepted = fnFilterText(this, text);
+    if (!accepted.isEmpty()) box->insert(accepted);
+}
+
+void FormBase::showContextMenu(QLineEdit* box, const QPoint& globalPos) {
+    QMenu* menu = box->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QString paste = QLineEdit::tr("&Paste");
+    for (QAction* a : menu->actions()) {
+        if (a->text().section(QLatin1Char('\t'), 0, 0) != paste &&
+            a->objectName() != QLatin1String("edit-paste"))
+            continue;
+        // The menu's Paste goes through the key rules like Ctrl+V.
+        disconnect(a, &QAction::triggered, box, nullptr);
+        connect(a, &QAction::triggered, this, [this, guard = QPointer<QLineEdit>(box)] {
+            if (guard) pasteText(guard, QApplication::clipboard()->text());
+        });
+    }
+    menu->popup(globalPos);
+}
+
+bool FormBase::handleDrop(QLineEdit* box, QDropEvent* e) {
+    const QMimeData* data = e->mimeData();
+    if (!data || !data->hasText() || box->isReadOnly()) return false; // QLineEdit refuses it
+    const QString text = data->text();
+    const int at = box->cursorPositionAt(e->position().toPoint());
+    QPointer<QLineEdit> guard(box);
+    QString accepted;
+    if (prepareTextInput(box) && guard) {
+        // Dropped text goes in where it was let go, whatever was selected.
+        box->deselect();
+        box->setCursorPosition(at);
+        accepted = fnFilterText(this, text);
+    }
+    if (!guard || accepted.isEmpty()) {
+        e->ignore();
+        return true;
+    }
+    // Some of a moved text refused: its source keeps it all.
+    if (accepted != text && (e->possibleActions() & Qt::CopyAction)) {
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+    } else {
+        e->acceptProposedAction();
+    }
+    box->insert(accepted);
+    return true;
+}
+
+bool FormBase::handleMiddleButton(QLineEdit* box) {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (!clipboard->supportsSelection() || box->isReadOnly()) return false;
+    if (m_clickedBox == box) m_clickedBox = nullptr;
+    // The press put the cursor where the button went down; the selection there stays as it is.
+    const int at = box->cursorPosition();
+    QPointer<QLineEdit> guard(box);
+    if (!prepareTextInput(box) || !guard) return true;
+    box->deselect();
+    box->setCursorPosition(at);
+    const QString accepted = fnFilterText(this, clipboard->text(QClipboard::Selection));
+    if (!accepted.isEmpty()) box->insert(accepted);
     return true;
 }
 

@@ -24,11 +24,16 @@ class QToolBar;
 //                 consumed either way), then fnMoveFocus (Enter; Up/Down when arrowsMove());
 //      key-press: formKeyPress(ch) per typed character = Enter and Escape swallowed, Backspace
 //                 passed, every other character through fnFilterKey and fnCheckByteLength.
-//    Text committed by an input method and pasted text obey the same character rules. Enter and
-//    Escape therefore never reach QDialog (no default button, no reject). Buttons, check boxes and
-//    the date picker keep their own keys (Space, digits), as they act on the key, not a character.
-//    A key sent straight to a text box without the focus (QTest::keyClicks on a named control)
-//    first gives that box the focus.
+//    Enter and Escape therefore never reach QDialog (no default button, no reject). Buttons, check
+//    boxes and the date picker keep their own keys (Space, digits), as they act on the key, not a
+//    character. A key sent straight to a text box without the focus (QTest::keyClicks on a named
+//    control) first gives that box the focus. A focus move by Enter or an arrow shows the focus
+//    frame as Tab does.
+//  - text that reaches a text box by any other way obeys the same character rules and byte limit,
+//    through pasteText(): Ctrl+V / Shift+Insert, Paste of the box's context menu, the middle mouse
+//    button (the X11 selection), text dropped on the box and input-method commits.
+//  - QLabel controls whose object name contains "Name" (lblGoodsName, lblBunruiName, ...) end a
+//    text too long for them with an ellipsis; the tool tip shows it whole (fnElideLabel).
 //  - the toolbar tlbFunction() with buttons "F1".."F12" (fnSetToolbar / fnEnableToolbar through
 //    setToolbar() / enableToolbar()); a click calls toolbarClick(n), by default functionKey(n).
 //  - focusEnter(now) / focusLeave(old, now, stillInside) for focus moves touching this form;
@@ -127,6 +132,11 @@ public:
     // clickable, no columns yet.
     static QTreeWidget* newListView(QWidget* parent, int tabIndex);
 
+    // Puts text into box as if it were typed there: the box gets the focus if it lacks it, Escape
+    // can undo it, and what the box's input mode and byte limit let through replaces the selection
+    // (or goes in at the cursor). Every paste, drop and input-method commit comes here.
+    void pasteText(QLineEdit* box, const QString& text);
+
 protected:
     // Key-down steps; key is a Qt::Key value, set it to 0 to consume the key. Override to add
     // keys of your own (e.g. map Page Up onto F2), calling the pieces below as the default does:
@@ -160,6 +170,12 @@ private:
     bool ownsWidget(const QObject* obj) const;
     bool handleKeyPress(QObject* obj, QKeyEvent* e);
     bool handleInputMethod(QObject* obj, QInputMethodEvent* e);
+    // Text coming into box by another way than a key: the focus and the Escape undo as for a key;
+    // false when the box cannot take text now.
+    bool prepareTextInput(QLineEdit* box);
+    void showContextMenu(QLineEdit* box, const QPoint& globalPos);
+    bool handleDrop(QLineEdit* box, QDropEvent* e);
+    bool handleMiddleButton(QLineEdit* box);
     void onFocusChanged(QWidget* old, QWidget* now);
 
     FormKind m_kind;

@@ -167,40 +167,48 @@ void fnCheckByteLength(QWidget* frm, char32_t& key) {
     }
 }
 
-QString fnFilterText(QWidget* frm, const QString& text) {
-    QWidget* c = activeControl(frm);
+namespace {
+
+// What typing text into box lets through, its text being `current` with selLength characters from
+// selStart selected.
+QString filterTyped(const QLineEdit* box, QString current, int selStart, int selLength, const QString& text) {
+    bool selectedAll = selLength > 0 && selLength == current.size();
+    bool partial = selLength > 0 && !selectedAll;
     QString out;
-    const QList<uint> chars = text.toUcs4();
-    if (!isTextBox(c)) {
-        return out;
-    }
-    auto* box = static_cast<QLineEdit*>(c);
-    // The box's text as it will be once the accepted characters are in (they replace the selection).
-    QString current = box->text();
-    bool selectedAll = box->hasSelectedText() && box->selectedText() == box->text();
-    if (box->hasSelectedText() && !selectedAll)
-        current.remove(box->selectionStart(), box->selectedText().size());
     bool refused = false;
-    for (uint u : chars) {
+    for (uint u : text.toUcs4()) {
         const char32_t ch = u;
         if (ch == 13 || ch == 10 || ch == 27) continue;
         if (!allowedFor(box, ch)) continue;
-        switch (byteCheck(box, current, selectedAll, ch)) {
-        case ByteCheck::ReplaceAll:
-            current.clear();
-            [[fallthrough]];
-        case ByteCheck::Accept:
-            current += charText(ch);
-            out += charText(ch);
-            break;
-        case ByteCheck::Refuse:
+        if (byteCheck(box, current, selectedAll, ch) == ByteCheck::Refuse) {
+            // The selection stays, so the next character meets the same text.
             refused = true;
-            break;
+            continue;
         }
-        selectedAll = false;
+        // The first character taken replaces the selection.
+        if (selectedAll) current.clear();
+        if (partial) current.remove(selStart, selLength);
+        selectedAll = partial = false;
+        current += charText(ch);
+        out += charText(ch);
     }
     if (refused) QApplication::beep();
     return out;
+}
+
+} // namespace
+
+QString fnFilterText(QWidget* frm, const QString& text) {
+    QWidget* c = activeControl(frm);
+    if (!isTextBox(c)) return QString();
+    auto* box = static_cast<QLineEdit*>(c);
+    return filterTyped(box, box->text(), box->selectionStart(), box->selectionLength(), text);
+}
+
+QString fnFilterText(QWidget* frm, const QString& text, const QString& current) {
+    QWidget* c = activeControl(frm);
+    if (!isTextBox(c)) return QString();
+    return filterTyped(static_cast<QLineEdit*>(c), current, 0, 0, text);
 }
 
 bool fnCanFocus(const QWidget* c) {
@@ -242,7 +250,12 @@ void fnMoveFocus(QWidget* frm, int& key, bool arrows) {
             }
         }
     }
-    if (target && target->isEnabled()) target->setFocus(Qt::OtherFocusReason);
+    // A move by keys shows the focus frame, as Tab does.
+    window->setAttribute(Qt::WA_KeyboardFocusChange);
+    if (target && target->isEnabled()) {
+        target->setFocus(up ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+        target->update();
+    }
     key = 0;
 }
 

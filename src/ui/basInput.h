@@ -54,11 +54,16 @@ void fnCheckByteLength(QWidget* frm, char32_t& key);
 
 // Runs fnFilterKey and fnCheckByteLength over a text given at once (input-method commit, paste) as
 // if its characters were typed one by one into the active text box; returns what gets through.
+// As with typing, the first character taken replaces the selection, but is measured against the
+// whole text (in a full box nothing goes over a partial selection); a refused character beeps.
 QString fnFilterText(QWidget* frm, const QString& text);
+// The same with the box's text taken to be `current`, nothing selected (an input method's commit
+// once the characters it replaces are out).
+QString fnFilterText(QWidget* frm, const QString& text, const QString& current);
 
 // Enter (and, with arrows, Up / Down) moves the focus to the previous / next focusable control of
 // frm by TabIndex, without wrap-around (at the ends the focus stays); the key becomes 0.
-// Other keys are left unchanged.
+// Other keys are left unchanged. The control shows its focus frame as after Tab / Shift+Tab.
 void fnMoveFocus(QWidget* frm, int& key, bool arrows);
 
 // Visible (to its window) and enabled and a tab stop.

@@ -2,16 +2,20 @@
 #include "support/TempProgramDir.h"
 
 #include "ui/FormBase.h"
+#include "ui/basLabel.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QGridLayout>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStyleOptionButton>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -35,6 +39,13 @@ public:
         setTabStop(cmdOk, true);
         for (QWidget* w : std::initializer_list<QWidget*>{txtLast, txtCode, txtName, txtSuu, cmdOk})
             grid->addWidget(w, tabIndex(w), 0);
+        // A name beside the fields, as the screens show it: a sunken panel that may be narrower than the
+        // name.
+        lblGoodsName = new QLabel(body());
+        lblGoodsName->setObjectName(u"lblGoodsName"_s);
+        lblGoodsName->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        lblGoodsName->setMinimumWidth(120);
+        grid->addWidget(lblGoodsName, 5, 0);
         connect(cmdOk, &QPushButton::clicked, this, [this] { ++okClicks; });
         setToolbar(u"1111-1101-0001"_s);
         fitToolbar();
@@ -42,6 +53,7 @@ public:
 
     QLineEdit *txtCode, *txtName, *txtSuu, *txtLast;
     QPushButton* cmdOk;
+    QLabel* lblGoodsName;
     QList<int> keys;
     QStringList focusLog;
     int escapes = 0, okClicks = 0, unloads = 0;
@@ -159,6 +171,7 @@ private slots:
             row("enter without arrows", "<!noarrows><Return>", "txtName");
         row("enter on a button moves on, no click", "<@cmdOk><Return>", "txtLast"),
             row("space clicks", "<@cmdOk><Space>", "cmdOk ok 1");
+        row("space clicks a button reached by enter", "<@txtSuu><Return><Space><Space>", "cmdOk ok 2");
         row("tab by tab index", "<Tab><Tab><Tab>", "cmdOk"),
             row("tab to the last", "<Tab><Tab><Tab><Tab>", "txtLast");
         row("tab skips a box without a tab stop", "<txtName=!notab><Tab>", "txtSuu");
@@ -203,6 +216,69 @@ private slots:
                 QTest::keyClick(w, QKeySequence(t)[0].key(), QKeySequence(t)[0].keyboardModifiers());
         }
         QTRY_COMPARE(outcome(), fetch<QString>("outcome"));
+    }
+    // Enter and the arrows move the focus with the frame Tab shows; a button draws it only then.
+    void keyMovesShowTheFocus_data() {
+        cols<QString, int>("from", "key");
+        row("enter", "txtSuu", int(Qt::Key_Return)), row("down", "txtSuu", int(Qt::Key_Down));
+        row("up", "txtLast", int(Qt::Key_Up));
+    }
+    void keyMovesShowTheFocus() {
+        QWidget* from = f->findChild<QWidget*>(fetch<QString>("from"));
+        // As on the screens: no default button frame standing in for the focus frame.
+        f->cmdOk->setAutoDefault(false);
+        f->cmdOk->setDefault(false);
+        focus(from);
+        QTest::keyClick(from, Qt::Key(fetch<int>("key")));
+        QTRY_COMPARE(QApplication::focusWidget(), f->cmdOk);
+        QStyleOptionButton option;
+        option.initFrom(f->cmdOk);
+        QVERIFY(option.state & QStyle::State_HasFocus);
+        QVERIFY(option.state & QStyle::State_KeyboardFocusChange);
+        QVERIFY(f->testAttribute(Qt::WA_KeyboardFocusChange));
+        const QImage byKey = f->cmdOk->grab().toImage();
+        focus(f->txtSuu);
+        QTest::keyClick(f->txtSuu, Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), f->cmdOk);
+        QCOMPARE(byKey, f->cmdOk->grab().toImage());
+        f->setAttribute(Qt::WA_KeyboardFocusChange, false); // the frame is what makes the difference
+        QVERIFY(f->cmdOk->grab().toImage() != byKey);
+    }
+    // A name too wide for its label ends with "…" instead of being cut through a character; the label
+    // keeps the whole name, and its tool tip shows it.
+    void longNamesEndWithAnEllipsis_data() {
+        cols<QString, bool>("name", "shortened");
+        row("fits", "みかん", false);
+        row("too long", "北海道産特選ジャンボ大玉みかん詰め合わせ贈答用三十個入り化粧箱", true);
+        row("latin letters", "Premium Hokkaido jumbo mandarin oranges gift box, thirty pieces", true);
+    }
+    void longNamesEndWithAnEllipsis() {
+        const QString name = fetch<QString>("name");
+        QLabel* label = f->lblGoodsName;
+        label->setText(name);
+        label->setMaximumWidth(200); // narrower than the long names
+        QTRY_VERIFY(label->width() < label->sizeHint().width() || !fetch<bool>("shortened"));
+        QCOMPARE(label->text(), name);
+        // It looks exactly like a plain label showing the beginning of the name and "…".
+        QLabel twin(label->parentWidget());
+        twin.setFrameStyle(label->frameStyle());
+        twin.setGeometry(label->geometry());
+        twin.hide();
+        const QImage shown = label->grab().toImage();
+        QString seen;
+        for (qsizetype n = name.size(); n >= 0 && seen.isNull(); --n) {
+            twin.setText(n == name.size() ? name : name.left(n) + u'…');
+            if (twin.grab().toImage() == shown) seen = twin.text();
+        }
+        QVERIFY2(!seen.isNull(), "the label shows no beginning of the name");
+        QCOMPARE(seen.endsWith(u'…'), fetch<bool>("shortened"));
+        QCOMPARE(fnShownLabelText(label), seen);
+        QToolTip::hideText();
+        QHelpEvent tip(QEvent::ToolTip, QPoint(4, 4), label->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(label, &tip);
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(),
+                 fetch<bool>("shortened") ? name : QString());
+        QToolTip::hideText();
     }
     void unfocusedBoxUsesItsOwnRules() {
         QTest::keyClicks(f->txtSuu, u"7x8"_s);

@@ -1,0 +1,88 @@
+#pragma once
+
+// Brings text into a line edit by one of the ways a user has besides typing, as the widget would get
+// it from the window system.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QtTest>
+
+#include <memory>
+
+namespace paste {
+
+inline QStringList actionTexts(const QMenu* menu) {
+    QStringList texts;
+    for (const QAction* a : menu->actions())
+        texts << a->text();
+    return texts;
+}
+
+// Past the end of the box's text: the cursor goes to the end.
+inline QPoint endPoint(const QLineEdit* box) {
+    return {box->width() - 4, box->height() / 2};
+}
+
+// Whether the platform has the selection clipboard the middle button pastes (X11 has, others not).
+inline bool hasMiddleButtonPaste() {
+    return QApplication::clipboard()->supportsSelection();
+}
+
+// route: "ctrl+v", "shift+insert", "menu" (Paste of the context menu), "middle" (the middle button with
+// the selection clipboard), "drop" (dragged text let go past the end of the text), "ime" (an input
+// method's commit), "ime-1" (a commit replacing the character before the cursor).
+inline void bring(const QString& route, QLineEdit* box, const QString& text) {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (route == QLatin1String("ctrl+v") || route == QLatin1String("shift+insert")) {
+        clipboard->setText(text);
+        if (route == QLatin1String("ctrl+v"))
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        else
+            QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+    } else if (route == QLatin1String("menu")) {
+        clipboard->setText(text);
+        const QPoint at(4, box->height() / 2);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, box->mapToGlobal(at));
+        QApplication::sendEvent(box, &request);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        const std::unique_ptr<QMenu> standard(box->createStandardContextMenu());
+        QCOMPARE(actionTexts(menu), actionTexts(standard.get())); // the box's usual menu
+        QAction* paste = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->text().section(QLatin1Char('\t'), 0, 0) == QLineEdit::tr("&Paste")) paste = a;
+        QVERIFY(paste && paste->isEnabled());
+        paste->trigger();
+        menu->close();
+    } else if (route == QLatin1String("middle")) {
+        QVERIFY(hasMiddleButtonPaste());
+        clipboard->setText(text, QClipboard::Selection);
+        QTest::mouseClick(box, Qt::MiddleButton, {}, endPoint(box));
+    } else if (route == QLatin1String("drop")) {
+        QMimeData data;
+        data.setText(text);
+        const QPoint at = endPoint(box);
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(box, &enter);
+        QDragMoveEvent move(at, actions, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(box, &move);
+        QDropEvent drop(QPointF(at), actions, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(box, &drop);
+    } else if (route == QLatin1String("ime") || route == QLatin1String("ime-1")) {
+        const bool replace = route == QLatin1String("ime-1");
+        QInputMethodEvent commit;
+        commit.setCommitString(text, replace ? -1 : 0, replace ? 1 : 0);
+        QApplication::sendEvent(box, &commit);
+    } else {
+        QFAIL(qPrintable(QLatin1String("unknown route ") + route));
+    }
+}
+
+} // namespace paste

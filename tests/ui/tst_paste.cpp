@@ -1,0 +1,123 @@
+#include "DataRows.h"
+#include "PasteRoutes.h"
+
+#include "ui/FormBase.h"
+
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Three boxes as the screens have them: a quantity (digits, 6 bytes), a code (mode 4, 12 bytes) and a
+// name (any character, 10 bytes).
+class PasteForm : public FormBase {
+public:
+    PasteForm() {
+        auto* grid = new QGridLayout(body());
+        txtSuu = newTextBox(body(), u"txtSuu"_s, 0, u"6"_s, 6);
+        txtCode = newTextBox(body(), u"txtCode"_s, 1, u"4"_s, 12);
+        txtName = newTextBox(body(), u"txtName"_s, 2, u"X"_s, 10);
+        for (QLineEdit* box : {txtSuu, txtCode, txtName})
+            grid->addWidget(box, tabIndex(box), 0);
+        resize(320, 160);
+    }
+    QLineEdit *txtSuu, *txtCode, *txtName;
+};
+
+} // namespace
+
+// Text that comes into a box by any way at all meets the rules typed keys meet.
+class TestPaste : public QObject, DataRows {
+    Q_OBJECT
+    PasteForm* f = nullptr;
+
+private slots:
+    void init() {
+        f = new PasteForm;
+        f->show();
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+    }
+    void cleanup() { delete f; }
+
+    // "before" is the box's text, [brackets] marking the selection; text brought in (PasteRoutes.h)
+    // ends up at the cursor (the end) or over the selection.
+    void routes_data() {
+        cols<QString, QString, QString, QString, QString>("route", "box", "before", "given", "after");
+        struct Case {
+            const char *name, *box, *before, *given, *after;
+        };
+        const Case everyRoute[] = {
+            {"minus sign", "txtSuu", "", "-5", "5"},
+            {"infinity", "txtSuu", "", "inf", ""},
+            {"not a number", "txtSuu", "", "nan", ""},
+            {"exponent", "txtSuu", "", "1e9", "19"},
+            {"apostrophe", "txtSuu", "", "'7", "7"},
+            {"byte limit cuts the rest", "txtSuu", "12", "34567", "123456"},
+            {"full box takes nothing", "txtSuu", "123456", "7", "123456"},
+            {"code: no apostrophe", "txtCode", "A", "b'c-1", "Abc-1"},
+            {"name: double-byte cut at the limit", "txtName", "ABCD", "あいうえ", "ABCDあいう"},
+            {"name: line breaks dropped", "txtName", "", "A\r\nB", "AB"},
+        };
+        const char* routes[] = {"ctrl+v", "shift+insert", "menu", "middle", "drop", "ime"};
+        for (const char* route : routes)
+            for (const Case& c : everyRoute)
+                row(qPrintable(u"%1: %2"_s.arg(QLatin1String(route), QLatin1String(c.name))), route, c.box,
+                    c.before, c.given, c.after);
+        // Over a selection, as a typed character: measured against the whole text first.
+        const Case overSelection[] = {
+            {"whole text replaced", "txtSuu", "[123456]", "-7", "7"},
+            {"partial selection of a full box refused", "txtSuu", "1234[56]", "9", "123456"},
+            {"partial selection with room", "txtSuu", "12[34]", "9876", "129876"},
+        };
+        for (const char* route : {"ctrl+v", "shift+insert", "menu", "ime"})
+            for (const Case& c : overSelection)
+                row(qPrintable(u"%1: %2"_s.arg(QLatin1String(route), QLatin1String(c.name))), route, c.box,
+                    c.before, c.given, c.after);
+        row("drop: where it is let go, not over the selection", "drop", "txtSuu", "12[34]", "x5", "12345");
+        row("drop onto a box without the focus takes it", "drop elsewhere", "txtSuu", "1", "-2", "12");
+        row("ime-1: the replaced character makes room", "ime-1", "txtSuu", "123456", "9", "123459");
+        row("ime-1: replacement filtered", "ime-1", "txtSuu", "12345", "-8", "12348");
+        row("ime-1: all refused, the text stays", "ime-1", "txtSuu", "123456", "e", "123456");
+    }
+    void routes() {
+        const QString route = fetch<QString>("route"), marked = fetch<QString>("before");
+        if (route == u"middle"_s && !paste::hasMiddleButtonPaste())
+            QSKIP("no selection clipboard on this platform");
+        QLineEdit* box = f->findChild<QLineEdit*>(fetch<QString>("box"));
+        QLineEdit* start = route == u"drop elsewhere"_s ? f->txtName : box;
+        start->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), start);
+        const QString before = QString(marked).remove(u'[').remove(u']');
+        box->setText(before);
+        if (marked.contains(u'['))
+            box->setSelection(marked.indexOf(u'['), marked.indexOf(u']') - marked.indexOf(u'[') - 1);
+
+        paste::bring(route == u"drop elsewhere"_s ? u"drop"_s : route, box, fetch<QString>("given"));
+        QTEST(box->text(), "after");
+        QCOMPARE(QApplication::focusWidget(), box);
+        // Undone by Ctrl+Z and redone, and Escape brings back the text from before.
+        box->undo();
+        QCOMPARE(box->text(), before);
+        box->redo();
+        QTEST(box->text(), "after");
+        QTest::keyClick(box, Qt::Key_Escape);
+        QCOMPARE(box->text(), before);
+    }
+
+    // A read-only box keeps its text whatever comes.
+    void readOnlyBoxTakesNothing() {
+        f->txtName->setReadOnly(true);
+        f->txtName->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), f->txtName);
+        for (const char* route : {"ctrl+v", "drop", "ime"})
+            paste::bring(QLatin1String(route), f->txtName, u"ABC"_s);
+        QCOMPARE(f->txtName->text(), QString());
+    }
+};
+
+QTEST_MAIN(TestPaste)
+#include "tst_paste.moc"
