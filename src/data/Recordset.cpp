@@ -198,14 +198,14 @@ struct Recordset::Impl {
         return -1;
     }
 
-    void load(QSqlQuery& q, int firstColumn) {
+    void load(QSqlQuery& q, int firstColumn, int maxRows = -1) {
         const QSqlRecord rec = q.record();
         for (int i = firstColumn; i < rec.count(); ++i) {
             names.append(rec.fieldName(i));
             types.append(adoTypeOfField(rec.field(i)));
         }
         const int n = rec.count();
-        while (q.next()) {
+        while ((maxRows < 0 || rows.size() < maxRows) && q.next()) {
             QVector<QVariant> row(n - firstColumn);
             for (int i = firstColumn; i < n; ++i)
                 row[i - firstColumn] = q.value(i);
@@ -233,12 +233,16 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
 }
 
 void Recordset::openStatic(Connection& cn, const QString& sql) {
+    openStatic(cn, sql, -1);
+}
+
+void Recordset::openStatic(Connection& cn, const QString& sql, int maxRows) {
     Close();
     if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
     QSqlQuery q(cn.database());
     q.setForwardOnly(true);
     if (!q.exec(fnJetToSqlite(sql))) throw DbError(fnProviderErrorText(q.lastError()));
-    if (q.isSelect()) d->load(q, 0);
+    if (q.isSelect()) d->load(q, 0, maxRows);
 }
 
 void Recordset::openExecute(Connection& cn, const QString& sql, int* rowsAffected) {

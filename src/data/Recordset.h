@@ -29,6 +29,9 @@ public:
 
     // Opens a static read-only list. Throws DbError.
     void openStatic(Connection& cn, const QString& sql);
+    // The same, fetching at most maxRows rows (a list that shows no more need not read them all);
+    // RecordCount then counts the rows fetched.
+    void openStatic(Connection& cn, const QString& sql, int maxRows);
     // Opens the editable cursor under the connection's write lock. Throws DbError.
     void openEditable(Connection& cn, const QString& sql);
     // Runs any statement (Connection.Execute): a query leaves the rows open, an action statement leaves

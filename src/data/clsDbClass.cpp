@@ -51,10 +51,14 @@ void clsDbClass::CloseDb() {
 }
 
 bool clsDbClass::DbSql(const QString& strSql, Recordset& recRecordSet) {
+    return DbSql(strSql, recRecordSet, -1);
+}
+
+bool clsDbClass::DbSql(const QString& strSql, Recordset& recRecordSet, int maxRows) {
     recRecordSet = Recordset();
     try {
         if (!m_cn || m_cn->State() != 1) throw DbError(kNoConnection, 3709);
-        recRecordSet.openStatic(*m_cn, strSql);
+        recRecordSet.openStatic(*m_cn, strSql, maxRows);
         m_recCnt = recRecordSet.RecordCount();
         m_errMsg.clear();
         return true;

@@ -14,9 +14,10 @@ public:
 
     bool OpenDb();
     void CloseDb();
-    bool DbSql(const QString& strSql, Recordset& recRecordSet);     // static read-only list
-    bool DbSqlEdit(const QString& strSql, Recordset& recRecordSet); // pessimistic, AddNew when empty
-    bool DbSqlExec(const QString& strSql);                          // RecCnt := rows affected
+    bool DbSql(const QString& strSql, Recordset& recRecordSet);              // static read-only list
+    bool DbSql(const QString& strSql, Recordset& recRecordSet, int maxRows); // at most maxRows of it
+    bool DbSqlEdit(const QString& strSql, Recordset& recRecordSet);          // pessimistic, AddNew when empty
+    bool DbSqlExec(const QString& strSql);                                   // RecCnt := rows affected
     QString ErrMsg() const;
     int RecCnt() const;
     void BeginTns();

@@ -317,7 +317,7 @@ void frmPopupGoods::fnFind() {
     sql += QStringLiteral(" order by goods.code");
 
     Recordset rec;
-    const bool ok = m_db.DbSql(sql, rec);
+    const bool ok = m_db.DbSql(sql, rec, fetchLimit());
     if (ok) fnFillList(rec);
     busy.release();
     // A failed query was recorded by the access class; there is nothing to tell about rows.
@@ -354,7 +354,7 @@ void frmPopupGoods::fnNameSearch() {
 
     // A name without a single word has nothing to look for (and no statement to run).
     Recordset rec;
-    const bool ok = words.isEmpty() || m_db.DbSql(sql, rec);
+    const bool ok = words.isEmpty() || m_db.DbSql(sql, rec, fetchLimit());
 
     txtMsg->hide();
     setWindowTitle(m_baseCaption + QStringLiteral("（") + words.join(QStringLiteral("、")) +
@@ -363,6 +363,12 @@ void frmPopupGoods::fnNameSearch() {
     if (ok && !words.isEmpty()) fnFillList(rec);
     busy.release();
     if (ok) fnAfterSearch(m_hasRows);
+}
+
+int frmPopupGoods::fetchLimit() const {
+    // One row past the limit tells that "最大行" is due; the rest is never shown.
+    if (m_maxLine == INT_MAX) return -1;
+    return qMax(1, m_maxLine + 1);
 }
 
 void frmPopupGoods::fnFillList(Recordset& rec) {

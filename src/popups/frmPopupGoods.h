@@ -66,6 +66,8 @@ private:
     void fnAfterSearch(bool found);
     QTreeWidgetItem* fnMakeRow(const Recordset& rec);
     void fnLoadBunruiNames();
+    // How many rows a search reads: maxline and one more (-1: all).
+    int fetchLimit() const;
     QString fnBunruiName(const QVariant& code);
     void fnStepBunrui(bool next);
     void fnBunruiList();
