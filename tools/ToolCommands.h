@@ -10,6 +10,7 @@ int toolInit(const QStringList& args);
 int toolGenerate(const QStringList& args);
 int toolStock(const QStringList& args);
 int toolReport(const QStringList& args);
+int toolLedger(const QStringList& args);
 int toolOptimize(const QStringList& args);
 
 // Prints "zanmo-tool: message" to stderr and returns 2.

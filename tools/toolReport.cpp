@@ -4,6 +4,7 @@
 #include "data/basDb.h"
 #include "reports/ReportCsvExport.h"
 #include "reports/ReportPdfExport.h"
+#include "reports/ReportXlsxExport.h"
 #include "reports/basStockList.h"
 #include "reports/rptKakuhoZaiko.h"
 #include "reports/rptNyuuden.h"
@@ -18,12 +19,14 @@ namespace {
 
 const QString kUsage =
     QStringLiteral("usage: zanmo-tool report zaiko DIR --day YYYYMMDD [--from CODE] [--to CODE] [--stop] "
-                   "(--pdf FILE | --csv FILE [--sjis])\n"
+                   "(--pdf FILE | --xlsx FILE | --csv FILE [--sjis])\n"
                    "       zanmo-tool report kakuho DIR --day YYYYMMDD [--from CODE] [--to CODE] "
-                   "(--pdf FILE | --csv FILE [--sjis])");
+                   "(--pdf FILE | --xlsx FILE | --csv FILE [--sjis])\n"
+                   "       zanmo-tool report nyuuden DIR --kind 0|9 --start YYYYMMDD --end YYYYMMDD "
+                   "(--pdf FILE | --xlsx FILE | --csv FILE [--sjis])");
 
 struct Options {
-    QString kind, dir, from, to, pdf, csv, listKind;
+    QString kind, dir, from, to, pdf, csv, xlsx, listKind;
     int day = 0, start = 0, end = 0;
     bool stop = false, sjis = false;
 };
@@ -58,6 +61,8 @@ bool parse(const QStringList& args, Options* o, QString* error) {
             ok = value(&o->pdf);
         else if (a == QLatin1String("--csv"))
             ok = value(&o->csv);
+        else if (a == QLatin1String("--xlsx"))
+            ok = value(&o->xlsx);
         else if (a == QLatin1String("--stop") && o->kind == QLatin1String("zaiko"))
             o->stop = true;
         else if (a == QLatin1String("--sjis"))
@@ -82,8 +87,8 @@ bool parse(const QStringList& args, Options* o, QString* error) {
         *error = QStringLiteral("report: --day YYYYMMDD must be a calendar day");
         return false;
     }
-    if (o->pdf.isEmpty() == o->csv.isEmpty()) {
-        *error = QStringLiteral("report: give one of --pdf FILE and --csv FILE");
+    if (int(!o->pdf.isEmpty()) + int(!o->csv.isEmpty()) + int(!o->xlsx.isEmpty()) != 1) {
+        *error = QStringLiteral("report: give one of --pdf FILE, --xlsx FILE and --csv FILE");
         return false;
     }
     return true;
@@ -123,6 +128,10 @@ int writeReport(ActiveReport& report, const Options& o) {
         ReportPdfExport pdf;
         pdf.FileName = QFileInfo(o.pdf).absoluteFilePath();
         if (!pdf.Export(report)) return toolFail(QStringLiteral("report: ") + pdf.errorDescription());
+    } else if (!o.xlsx.isEmpty()) {
+        ReportXlsxExport xlsx;
+        xlsx.FileName = QFileInfo(o.xlsx).absoluteFilePath();
+        if (!xlsx.Export(report)) return toolFail(QStringLiteral("report: ") + xlsx.errorDescription());
     } else {
         ReportCsvExport csv;
         csv.FileName = QFileInfo(o.csv).absoluteFilePath();
@@ -156,7 +165,7 @@ int receiptList(const Options& o) {
 } // namespace
 
 // zanmo-tool report zaiko|kakuho|nyuuden DIR ...: the lists through the same report classes as
-// the print screens, written as PDF or CSV.
+// the print screens, written as PDF, Excel or CSV.
 int toolReport(const QStringList& args) {
     Options o;
     QString error;

@@ -23,11 +23,16 @@ const char* const kUsage =
     "  generate DIR --goods N --rows M [--seed S] [--today YYYYMMDD]\n"
     "                                             create a large deterministic DIR/data1.dat\n"
     "  stock DIR CODE YYYYMMDD [--before]         stock of a product as of a day\n"
-    "  report zaiko DIR --day YYYYMMDD [--from CODE] [--to CODE] [--stop] (--pdf F | --csv F [--sjis])\n"
-    "                                             the current-stock list as PDF or CSV\n"
-    "  report kakuho DIR --day YYYYMMDD [--from CODE] [--to CODE] (--pdf F | --csv F [--sjis])\n"
-    "                                             the reserved-stock shortage list as PDF or CSV\n"
-    "  report nyuuden DIR --kind 0|9 --start YYYYMMDD --end YYYYMMDD (--pdf F | --csv F [--sjis])\n"
+    "  ledger DIR CODE YYYYMM [--csv F [--sjis] | --xlsx F]\n"
+    "                                             a product's goods ledger for a month, as screen 3\n"
+    "                                             shows it: printed, or written as CSV or Excel\n"
+    "  report zaiko DIR --day YYYYMMDD [--from CODE] [--to CODE] [--stop]\n"
+    "         (--pdf F | --xlsx F | --csv F [--sjis])\n"
+    "                                             the current-stock list as PDF, Excel or CSV\n"
+    "  report kakuho DIR --day YYYYMMDD [--from CODE] [--to CODE] (--pdf F | --xlsx F | --csv F [--sjis])\n"
+    "                                             the reserved-stock shortage list as PDF, Excel or CSV\n"
+    "  report nyuuden DIR --kind 0|9 --start YYYYMMDD --end YYYYMMDD (--pdf F | --xlsx F | --csv F "
+    "[--sjis])\n"
     "                                             the receipt (0) or adjustment (9) list\n"
     "  optimize DIR                               add the indexes the program relies on to an existing\n"
     "                                             DIR/data1.dat (tables and rows untouched)\n"
@@ -86,6 +91,8 @@ int main(int argc, char** argv) {
         status = toolStock(args);
     else if (command == QLatin1String("report"))
         status = toolReport(args);
+    else if (command == QLatin1String("ledger"))
+        status = toolLedger(args);
     else if (command == QLatin1String("optimize"))
         status = toolOptimize(args);
     else

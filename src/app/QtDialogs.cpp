@@ -102,8 +102,10 @@ int QtDialogs::messageBox(const MessageRequest& request) {
 }
 
 QString QtDialogs::saveFileName(const SaveFileRequest& request) {
+    const QFileDialog::Options options =
+        request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title, request.proposedName,
-                                        request.filter);
+                                        request.filter, request.selectedFilter, options);
 }
 
 bool QtDialogs::startProgram(const ProgramStart& start, QString* error) {

@@ -24,12 +24,16 @@ struct MessageRequest {
 struct SaveFileRequest {
     QString title;
     QString proposedName; // file name or path proposed to the user
-    QString filter;       // Qt filter text, e.g. "PDFﾌｧｲﾙ (*.PDF)"
+    QString filter;       // Qt filter text, e.g. "PDFﾌｧｲﾙ (*.PDF)"; several joined by ";;"
+    // With several filters: in, the one selected at first; out, the one the user chose.
+    QString* selectedFilter = nullptr;
+    // False when the caller asks its own question about an existing file.
+    bool confirmOverwrite = true;
 };
 
 struct ProgramStart {
-    QString program;   // executable path
-    QStringList args;  // arguments
+    QString program;     // executable path
+    QStringList args;    // arguments
     QString commandLine; // the whole command line as the caller built it
 };
 

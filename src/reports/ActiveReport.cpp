@@ -184,7 +184,17 @@ void ActiveReport::capturePrintedRow() {
     row.reserve(ExportColumns.size());
     for (const ExportColumn& column : std::as_const(ExportColumns)) {
         const ReportControl* c = Detail.control(column.control);
-        row << (c && c->Visible ? c->displayText().trimmed() : QString());
+        if (!c || !c->Visible) {
+            row << QString();
+        } else if (column.kind == ExportColumn::Kind::Text) {
+            // Leading blanks show on paper (a stored code is padded on the left); trailing ones do not.
+            QString text = c->displayText();
+            while (!text.isEmpty() && text.back().isSpace())
+                text.chop(1);
+            row << text;
+        } else {
+            row << c->displayText().trimmed();
+        }
     }
     m_printedRows.append(row);
 }

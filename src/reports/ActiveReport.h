@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reports/ExportColumn.h"
 #include "reports/ReportDataControl.h"
 #include "reports/ReportFields.h"
 #include "reports/ReportPage.h"
@@ -81,14 +82,16 @@ public:
     // The number of details to expect when the report fetches them itself (no records handed over).
     int ProgressTotal = 0;
 
-    // The columns a table export writes: the caption, and the Detail control whose printed text
-    // fills the column. Each printed detail line becomes one row (printedRows()).
-    struct ExportColumn {
-        QString caption;
-        QString control;
-    };
+    // The columns a table export writes (caption, the Detail control whose printed text fills the
+    // column, text / number / date). Each printed detail line becomes one row (printedRows()): a
+    // text column as printed without its trailing blanks, numbers and dates trimmed.
+    using ExportColumn = ::ExportColumn;
     QList<ExportColumn> ExportColumns;
     const QList<QStringList>& printedRows() const { return m_printedRows; }
+    // What a table export puts above the column captions: the report's title and the lines of its
+    // page header (dates, ranges, made-on date). Read after the report has run.
+    virtual QString exportTitle() const { return Caption; }
+    virtual QStringList exportHeaderLines() const { return {}; }
 
     // The current record's fields and the unbound fields of the report.
     ReportFields& Fields() { return m_fields; }

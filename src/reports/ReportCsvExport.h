@@ -1,25 +1,36 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class ActiveReport;
+struct ExportTable;
 
-// Writes a report's printed detail lines as CSV: a first line with the column captions, then one
-// line per printed detail, each column as printed (trimmed). UTF-8 with a byte-order mark, or
-// Shift-JIS. Lines end with CR LF; a value holding a comma, quote or line break is quoted. The file
-// appears only when it was written whole.
+// Writes a table export as CSV: a first line with the column captions, then one line per row, each
+// column as shown (trimmed), then the figures under the rows as "caption,figure". UTF-8 with a
+// byte-order mark, or Shift-JIS. Lines end with CR LF; a value holding a comma, quote or line break
+// is quoted. The file appears only when it was written whole (an appended file is rewritten whole).
 class ReportCsvExport {
 public:
     QString FileName;
     bool ShiftJis = false;
+    // Adds the lines after the captions to the end of an existing file (no second caption line, no
+    // second byte-order mark); without a file it is written as new.
+    bool Append = false;
 
-    // Runs the report first when it has not run. False on failure, with errorDescription().
+    // A report's printed detail lines; runs the report first when it has not run. False on
+    // failure, with errorNumber() and errorDescription().
     bool Export(ActiveReport& report);
+    bool write(const ExportTable& table);
+    int errorNumber() const { return m_errorNumber; }
     const QString& errorDescription() const { return m_error; }
 
     // One CSV line (without its end) of the values.
     static QString csvLine(const QStringList& values);
 
 private:
+    bool fail(int number, const QString& description);
+
+    int m_errorNumber = 0;
     QString m_error;
 };

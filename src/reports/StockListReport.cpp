@@ -55,7 +55,7 @@ StockListReport::StockListReport(const QString& title, int orientation, int left
 }
 
 ReportControl* StockListReport::addColumn(const QString& field, const QString& caption, int left, int width,
-                                          bool right) {
+                                          bool right, ExportColumn::Kind kind, const QString& sheetFormat) {
     const Qt::Alignment align = (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
     const QString name = QStringLiteral("txt") + field;
     PageHeader.addLabel(QStringLiteral("lbl") + field, caption, left, kCaptionTop, width - 60, kLine)
@@ -64,8 +64,29 @@ ReportControl* StockListReport::addColumn(const QString& field, const QString& c
     cell->setFont(kFont, 9).setAlignment(align);
     if (!Fields().contains(field) && field != QLatin1String("code") && field != QLatin1String("name"))
         Fields().Add(field);
-    ExportColumns.append({caption, name});
+    ExportColumns.append({caption, name, kind, sheetFormat});
     return cell;
+}
+
+void StockListReport::setSheetFormat(const QString& control, const QString& sheetFormat) {
+    for (ExportColumn& column : ExportColumns)
+        if (column.control == control) column.format = sheetFormat;
+}
+
+QStringList StockListReport::exportHeaderLines() const {
+    const auto shown = [this](const char* name) {
+        return control(QString::fromLatin1(name))->Text.trimmed();
+    };
+    const auto joined = [](const QStringList& parts) {
+        QStringList kept;
+        for (const QString& p : parts)
+            if (!p.isEmpty()) kept << p;
+        return kept.join(u' ');
+    };
+    return {joined({QStringLiteral("日付"), shown("txtDay"), QStringLiteral("現在")}),
+            joined({QStringLiteral("商品"), shown("txtCode0"), shown("txtName0"), QStringLiteral("～"),
+                    shown("txtCode1"), shown("txtName1")}),
+            joined({QStringLiteral("作成日"), shown("txtMade")})};
 }
 
 void StockListReport::startList() {

@@ -15,6 +15,9 @@ public:
     // The goods the list prints (the data source), in code order.
     virtual QString sourceSql() const = 0;
 
+    // The date, the code range and the made-on date of the page header.
+    QStringList exportHeaderLines() const override;
+
     void KeyDown(int& KeyCode, int Shift) override;
     void ToolbarClick(ReportToolbar::Tool& tool) override;
     void NoData() override;
@@ -26,8 +29,13 @@ protected:
         return PageSettings.paperWidth() - PageSettings.LeftMargin - PageSettings.RightMargin;
     }
 
-    // A column: caption in the header, a text field in the detail bound to `field`.
-    ReportControl* addColumn(const QString& field, const QString& caption, int left, int width, bool right);
+    // A column: caption in the header, a text field in the detail bound to `field`, and what a
+    // table export makes of it.
+    ReportControl* addColumn(const QString& field, const QString& caption, int left, int width, bool right,
+                             ExportColumn::Kind kind = ExportColumn::Kind::Text,
+                             const QString& sheetFormat = QString());
+    // The sheet's number format of a column's export.
+    void setSheetFormat(const QString& control, const QString& sheetFormat);
     // Header texts, page setup, data source and figures; call first from ReportStart.
     void startList();
     // The figures of the current record's product.

@@ -4,7 +4,10 @@
 #include "data/DialogSeam.h"
 #include "data/basSettings.h"
 #include "reports/ActiveReport.h"
+#include "reports/ExportTable.h"
 #include "reports/ReportPdfExport.h"
+#include "reports/basExportFile.h"
+#include "reports/basTableExport.h"
 
 #include <QCoreApplication>
 
@@ -58,6 +61,15 @@ void fnSetPreviewToolbar(ActiveReport& report) {
     ReportToolbar::Tool& previous = bar.Insert(9, QStringLiteral("(F3)前のﾍﾟｰｼﾞ"));
     previous.Tooltip = previous.Caption;
     previous.ID = ReportToolbar::IdPreviousPage;
+
+    // The table exports follow the PDF button, on a report that names the columns to write.
+    if (report.ExportColumns.isEmpty()) return;
+    ReportToolbar::Tool& xlsx = bar.Insert(1, QStringLiteral("Excel出力"));
+    xlsx.ID = ToolXlsx;
+    xlsx.Tooltip = xlsx.Caption;
+    ReportToolbar::Tool& csv = bar.Insert(2, QStringLiteral("CSV出力"));
+    csv.ID = ToolCsv;
+    csv.Tooltip = csv.Caption;
 }
 
 bool fnExportPdf(ActiveReport& report) {
@@ -71,18 +83,33 @@ bool fnExportPdf(ActiveReport& report) {
     ReportPdfExport filter;
     filter.FileName = fileName;
     if (!filter.Export(report)) {
-        MessageRequest box;
-        box.title = QStringLiteral("エラー");
-        box.text = QString::number(filter.errorNumber()) + QStringLiteral(": ") + filter.errorDescription();
-        box.icon = MsgIcon::Critical;
-        dialogs().messageBox(box);
+        fnShowExportError(filter.errorNumber(), filter.errorDescription());
         return false;
     }
-    MessageRequest done;
-    done.title = QString::fromUtf16(kProgramName);
-    done.text = QStringLiteral("出力しました。");
-    dialogs().messageBox(done);
+    fnShowExported();
     return true;
+}
+
+namespace {
+
+// The report laid out, or the error box when there is nothing to export.
+bool laidOut(ActiveReport& report) {
+    if (!report.hasRun()) report.Run();
+    if (report.PageCount() > 0) return true;
+    fnShowExportError(kExportInvalidCall, report.lastErrorText().isEmpty()
+                                              ? QStringLiteral("出力するﾍﾟｰｼﾞがありません。")
+                                              : report.lastErrorText());
+    return false;
+}
+
+} // namespace
+
+bool fnExportXlsx(ActiveReport& report) {
+    return laidOut(report) && fnExportTableXlsx(ExportTable::fromReport(report));
+}
+
+bool fnExportCsv(ActiveReport& report) {
+    return laidOut(report) && fnExportTableCsv(ExportTable::fromReport(report));
 }
 
 void fnPreviewKeyDown(ActiveReport& report, int& KeyCode, int Shift) {
@@ -110,6 +137,8 @@ void fnPreviewKeyDown(ActiveReport& report, int& KeyCode, int Shift) {
 
 void fnPreviewToolbarClick(ActiveReport& report, ReportToolbar::Tool& tool) {
     if (tool.ID == ToolPdf) fnExportPdf(report);
+    if (tool.ID == ToolXlsx) fnExportXlsx(report);
+    if (tool.ID == ToolCsv) fnExportCsv(report);
     if (tool.ID == ToolClose) report.Unload();
 }
 

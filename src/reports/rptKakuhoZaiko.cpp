@@ -12,8 +12,11 @@ rptKakuhoZaiko::rptKakuhoZaiko()
                       1440) {
     addColumn(QStringLiteral("code"), QStringLiteral("商品コード"), 0, 1500, false);
     addColumn(QStringLiteral("name"), QStringLiteral("商品名称"), 1500, 4800, false);
-    addColumn(QStringLiteral("kakuho"), QStringLiteral("最小確保数"), 6300, 1700, true);
-    addColumn(QStringLiteral("genzai"), QStringLiteral("現在庫"), 8000, printableWidth() - 8000, true);
+    // The least quantity prints as stored, the stock as a plain whole number (Str$).
+    addColumn(QStringLiteral("kakuho"), QStringLiteral("最小確保数"), 6300, 1700, true,
+              ExportColumn::Kind::Number, QStringLiteral("General"));
+    addColumn(QStringLiteral("genzai"), QStringLiteral("現在庫"), 8000, printableWidth() - 8000, true,
+              ExportColumn::Kind::Number, QStringLiteral("0"));
 }
 
 QString rptKakuhoZaiko::sourceSql() const {

@@ -48,17 +48,20 @@ rptNyuuden::rptNyuuden() {
         ReportControl::Summary::PageCount;
 
     // Columns: heading, detail field, left edge, width.
+    using Kind = ExportColumn::Kind;
     struct Column {
         const char* heading;
         const char* label;
         const char* field;
         int left, width;
         bool right;
+        Kind kind;
+        const char* sheetFormat;
     };
-    const Column columns[] = {{"入庫日", "lblPDay", "day", 0, 1500, false},
-                              {"商品コード", "Label3", "gcode", 1500, 1800, false},
-                              {"商品名称", "Label4", "name", 3300, 4600, false},
-                              {"数量", "Label5", "suu", 7900, width - 7900, true}};
+    const Column columns[] = {{"入庫日", "lblPDay", "day", 0, 1500, false, Kind::Date, "yyyy/mm/dd"},
+                              {"商品コード", "Label3", "gcode", 1500, 1800, false, Kind::Text, ""},
+                              {"商品名称", "Label4", "name", 3300, 4600, false, Kind::Text, ""},
+                              {"数量", "Label5", "suu", 7900, width - 7900, true, Kind::Number, "#,##0"}};
     for (const Column& c : columns) {
         const Qt::Alignment align = (c.right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
         const QString heading = QString::fromUtf8(c.heading);
@@ -68,7 +71,7 @@ rptNyuuden::rptNyuuden() {
         const QString name = QStringLiteral("txt") + QString::fromLatin1(c.field);
         Detail.addTextField(name, QString::fromLatin1(c.field), c.left + 60, 0, c.width - 120, kLine)
             ->setAlignment(align);
-        ExportColumns.append({heading, name});
+        ExportColumns.append({heading, name, c.kind, QString::fromLatin1(c.sheetFormat)});
         if (c.left > 0) {
             PageHeader.addLine(QStringLiteral("lineHead%1").arg(c.left), c.left, kHeadingTop - 40, c.left,
                                kHeadingTop + kLine + 40);
@@ -108,6 +111,16 @@ void rptNyuuden::setMode(qint32 mode) {
     control(QStringLiteral("lblPDay"))->Caption = day;
     control(QStringLiteral("lblTDay"))->Caption = day;
     ExportColumns[0].caption = day;
+}
+
+QString rptNyuuden::exportTitle() const {
+    return control(QStringLiteral("lblMenu"))->Caption;
+}
+
+QStringList rptNyuuden::exportHeaderLines() const {
+    return {control(QStringLiteral("lblTDay"))->Caption + u' ' + control(QStringLiteral("lblSday"))->Caption +
+                QStringLiteral(" ～ ") + control(QStringLiteral("lblEday"))->Caption,
+            QStringLiteral("作成日 ") + control(QStringLiteral("lblDay"))->Caption};
 }
 
 void rptNyuuden::ReportStart() {

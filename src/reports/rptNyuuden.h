@@ -26,6 +26,10 @@ public:
     // whose goods exist, by day and code.
     static QString listSql(qint32 mode, qint32 start, qint32 end);
 
+    // The list's title as relabelled by the mode; the day range and the made-on date.
+    QString exportTitle() const override;
+    QStringList exportHeaderLines() const override;
+
     void ReportStart() override;
     void FetchData(bool& eof) override;
     void ReportEnd() override;

@@ -6,14 +6,21 @@
 namespace {
 const QString kWhole = QStringLiteral("##,###,##0");
 const QString kDecimals = QStringLiteral("##,###,##0.00");
+const QString kSheetPlain = QStringLiteral("0");
+const QString kSheetWhole = QStringLiteral("#,##0");
+const QString kSheetDecimals = QStringLiteral("#,##0.00");
 } // namespace
 
 rptZaiko::rptZaiko()
     : StockListReport(QStringLiteral("現在庫一覧表"), ReportPageSettings::ddOLandscape, 1440, 720, 720,
                       1200) {
     int x = 0;
+    // The quantities print as plain whole numbers (Str$), the money with the unit-cost format.
     const auto column = [&](const QString& field, const QString& caption, int width, bool right) {
-        addColumn(field, caption, x, width, right);
+        if (right)
+            addColumn(field, caption, x, width, right, ExportColumn::Kind::Number, kSheetPlain);
+        else
+            addColumn(field, caption, x, width, right);
         x += width;
     };
     column(QStringLiteral("code"), QStringLiteral("商品コード"), 1400, false);
@@ -39,6 +46,8 @@ QString rptZaiko::sourceSql() const {
 void rptZaiko::ReportStart() {
     startList();
     control(QStringLiteral("txtstanka"))->OutputFormat = StankaKbn != 0 ? kDecimals : kWhole;
+    for (const char* money : {"txtstanka", "txtkingaku"})
+        setSheetFormat(QString::fromLatin1(money), StankaKbn != 0 ? kSheetDecimals : kSheetWhole);
 }
 
 void rptZaiko::FetchData(bool& eof) {

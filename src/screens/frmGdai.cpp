@@ -9,9 +9,11 @@
 #include "data/basDb.h"
 #include "data/basSettings.h"
 #include "popups/frmPopupGoods.h"
-#include "stock/basStock.h"
+#include "reports/ExportTable.h"
+#include "reports/basTableExport.h"
 #include "ui/basFormat.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDate>
 #include <QFrame>
@@ -24,8 +26,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 namespace {
 
 const QString kCaption = QStringLiteral("商品台帳");
@@ -34,22 +34,10 @@ const QString kPatternLoad = QStringLiteral("1111-1100-0001");
 const QString kPatternCode = QStringLiteral("1111-0000-0001");
 const QString kPatternDate = QStringLiteral("1000-1100-0001");
 const QString kPatternGrid = QStringLiteral("1110-0100-0001");
-const QString kQuantityFormat = QStringLiteral("##,###,##0");
-const QString kTotalFormat = QStringLiteral("###,###,##0");
 // Margin between the controls and the form's edges (the grid's left offset).
 constexpr int kMargin = 8;
 // 1500 twips at 15 twips a pixel.
 constexpr int kColumnWidth = 100;
-
-qint64 roundEven(double v) {
-    // The default rounding mode rounds halves to even, as the ledger's whole-unit figures do.
-    return static_cast<qint64>(std::nearbyint(v));
-}
-
-qint64 cellNumber(const QTableWidgetItem* item) {
-    if (!item) return 0;
-    return roundEven(fnVal(item->text().remove(u',')));
-}
 
 bool cellFilled(const QTableWidget* grid, int row, int column) {
     const QTableWidgetItem* item = grid->item(row, column);
@@ -118,10 +106,7 @@ frmGdai::frmGdai(QWidget* parent) : FormBase(FormKind::Screen, parent) {
     msgMei->setObjectName(QStringLiteral("msgMei"));
     setTabIndex(msgMei, 3);
     setTabStop(msgMei, true);
-    msgMei->setHorizontalHeaderLabels({QStringLiteral("日付"), QStringLiteral("伝票番号"),
-                                       QStringLiteral("行番号"), QStringLiteral("入庫"),
-                                       QStringLiteral("出庫"), QStringLiteral("返品入庫"),
-                                       QStringLiteral("棚卸"), QStringLiteral("在庫数")});
+    msgMei->setHorizontalHeaderLabels(fnLedgerCaptions());
     msgMei->verticalHeader()->setVisible(false);
     msgMei->verticalHeader()->setDefaultSectionSize(msgMei->fontMetrics().height() + 6);
     msgMei->horizontalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -135,6 +120,16 @@ frmGdai::frmGdai(QWidget* parent) : FormBase(FormKind::Screen, parent) {
     msgMei->setAlternatingRowColors(true);
     msgMei->setWordWrap(false);
     connect(msgMei, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { fnOpenMovement(row); });
+    // A right-click on the grid: the exports of the month shown (the function keys stay as they are).
+    mnuCsv = new QAction(QStringLiteral("CSV出力"), msgMei);
+    mnuCsv->setObjectName(QStringLiteral("mnuCsv"));
+    connect(mnuCsv, &QAction::triggered, this, &frmGdai::fnExportCsv);
+    mnuXlsx = new QAction(QStringLiteral("Excel出力"), msgMei);
+    mnuXlsx->setObjectName(QStringLiteral("mnuXlsx"));
+    connect(mnuXlsx, &QAction::triggered, this, &frmGdai::fnExportXlsx);
+    msgMei->addAction(mnuCsv);
+    msgMei->addAction(mnuXlsx);
+    msgMei->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     // Fields and totals above, the grid filling the rest of the form with the same margin all round.
     auto* outer = new QVBoxLayout(b);
@@ -289,6 +284,8 @@ void frmGdai::fnClear(bool keepGoods) {
     msgMei->setRowCount(0);
     for (QLabel* l : {lblNsuu, lblSsuu, lblHsuu, lblZsuu})
         l->clear();
+    m_haveShown = false;
+    enableExports();
     if (!keepGoods) {
         txtCode->clear();
         lblName->clear();
@@ -308,37 +305,10 @@ int frmGdai::fnAddRow() {
     return row;
 }
 
-void frmGdai::fnSetRow(int row, const Recordset& rec) {
-    const QString day = fnGetFieldValue(rec, QStringLiteral("day"), 2);
-    msgMei->item(row, ColDay)->setText(fnFormat(day, QStringLiteral("@@@@/@@/@@")));
-    msgMei->item(row, ColDay)->setData(Qt::UserRole, day.trimmed());
-    const qint64 denno = roundEven(fnVal(fnGetFieldValue(rec, QStringLiteral("denno"), 4)));
-    msgMei->item(row, ColDenno)->setText(denno == 0 ? QString() : QString::number(denno));
-    const qint64 line = roundEven(fnVal(fnGetFieldValue(rec, QStringLiteral("line"), 5)));
-    msgMei->item(row, ColLine)->setText(line == 0 ? QString() : QString::number(line));
-
-    const QVariant suu = rec.Fields(QStringLiteral("suu"));
-    const double quantity = suu.isNull() ? 0.0 : fnVal(suu.toString());
-    const QString shown = fnFormat(suu.isNull() ? QVariant(0) : suu, kQuantityFormat);
-    switch (roundEven(fnVal(fnGetFieldValue(rec, QStringLiteral("kubun"), 3)))) {
-    case 0:
-        msgMei->item(row, ColIn)->setText(shown);
-        glngNsuu = roundEven(double(glngNsuu) + quantity);
-        break;
-    case 1:
-        msgMei->item(row, ColOut)->setText(shown);
-        glngSsuu = roundEven(double(glngSsuu) + quantity);
-        break;
-    case 2:
-        msgMei->item(row, ColReturn)->setText(shown);
-        glngHsuu = roundEven(double(glngHsuu) + quantity);
-        break;
-    case 9:
-        msgMei->item(row, ColCount)->setText(shown);
-        break;
-    default:
-        break;
-    }
+void frmGdai::fnSetRow(int row, const LedgerRow& record) {
+    for (int c = 0; c < ColumnCount; ++c)
+        msgMei->item(row, c)->setText(record.cells.value(c));
+    msgMei->item(row, ColDay)->setData(Qt::UserRole, record.day);
 }
 
 void frmGdai::fnShowLedger() {
@@ -355,7 +325,6 @@ void frmGdai::fnShowLedger() {
         return;
     }
     const qint32 from = fnRoundEven(fnVal(txtYy->text()) * 10000.0 + fnVal(txtMm->text()) * 100.0);
-    const qint32 to = from + 99;
     QPointer<QWidget> focused = QApplication::focusWidget();
     bool found = false;
     bool failed = false;
@@ -367,42 +336,30 @@ void frmGdai::fnShowLedger() {
         glngNsuu = glngSsuu = glngHsuu = 0;
         m_ledgerCode = code;
         try {
-            Recordset rec;
-            fnOpenRecordset(rec, QStringLiteral("select *") + QStringLiteral(" from gdai") +
-                                     QStringLiteral(" where gcode = '") + fnSqlText(code) +
-                                     QStringLiteral("'") + QStringLiteral(" and day between ") +
-                                     QString::number(from) + QStringLiteral(" and ") + QString::number(to) +
-                                     QStringLiteral(" order by day desc,kubun,denno desc,line"));
-            while (!rec.Eof()) {
-                fnSetRow(fnAddRow(), rec);
-                rec.MoveNext();
-            }
-            rec.Close();
+            // The same month the command line prints: rows, running stock, totals, month-end stock.
+            const LedgerMonth month = fnLedgerMonth(code, from);
+            for (const LedgerRow& record : month.rows)
+                fnSetRow(fnAddRow(), record);
             found = msgMei->rowCount() > 0;
-            if (found) {
-                // One pass from the oldest row up, starting at the end of the previous month; a
-                // count replaces the running stock (it sits below the day's other rows).
-                qint64 stock = fnGetStock(fnSqlText(code), from - 1);
-                for (int r = msgMei->rowCount() - 1; r >= 0; --r) {
-                    if (cellFilled(msgMei, r, ColIn)) stock += cellNumber(msgMei->item(r, ColIn));
-                    if (cellFilled(msgMei, r, ColOut)) stock -= cellNumber(msgMei->item(r, ColOut));
-                    if (cellFilled(msgMei, r, ColReturn)) stock += cellNumber(msgMei->item(r, ColReturn));
-                    if (cellFilled(msgMei, r, ColCount)) stock = cellNumber(msgMei->item(r, ColCount));
-                    msgMei->item(r, ColStock)->setText(fnFormat(QVariant(stock), kQuantityFormat));
-                }
-            }
-            lblNsuu->setText(fnFormat(QVariant(glngNsuu), kTotalFormat));
-            lblSsuu->setText(fnFormat(QVariant(glngSsuu), kTotalFormat));
-            lblHsuu->setText(fnFormat(QVariant(glngHsuu), kTotalFormat));
-            lblZsuu->setText(fnFormat(QVariant(fnGetStock(fnSqlText(code), to)), kTotalFormat));
+            glngNsuu = month.receipts;
+            glngSsuu = month.shipments;
+            glngHsuu = month.returns;
+            const QStringList totals = month.totals();
+            lblNsuu->setText(totals.at(0));
+            lblSsuu->setText(totals.at(1));
+            lblHsuu->setText(totals.at(2));
+            lblZsuu->setText(totals.at(3));
+            m_shown = month;
+            m_shownName = lblName->text();
+            m_haveShown = true;
         } catch (const DbError& e) {
             fnShowDbError(e.description());
             failed = true;
-            found = msgMei->rowCount() > 0;
         }
         msgMei->setEnabled(true);
         msgMei->setVisible(true);
     }
+    enableExports();
     restoreFocus(focused);
     if (found) {
         msgMei->setCurrentCell(0, 0);
@@ -410,6 +367,21 @@ void frmGdai::fnShowLedger() {
     } else if (!failed) {
         fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
     }
+}
+
+// --- exports ------------------------------------------------------------------------------------
+
+void frmGdai::enableExports() {
+    mnuCsv->setEnabled(m_haveShown);
+    mnuXlsx->setEnabled(m_haveShown);
+}
+
+void frmGdai::fnExportCsv() {
+    if (m_haveShown) fnExportTableCsv(ExportTable::fromLedger(m_shown, m_shownName));
+}
+
+void frmGdai::fnExportXlsx() {
+    if (m_haveShown) fnExportTableXlsx(ExportTable::fromLedger(m_shown, m_shownName));
 }
 
 bool frmGdai::fnNameGoods(const QString& code) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "stock/basLedger.h"
 #include "ui/FormBase.h"
 
 #include <QString>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
@@ -11,7 +13,8 @@ class Recordset;
 
 // The goods ledger ("商品台帳", launch "3"): one product's ledger rows of one month, newest first,
 // with the stock after each row, the month's totals and the stock at the month's end. Reads only;
-// a double-click on a row starts the screen or program that recorded the movement.
+// a double-click on a row starts the screen or program that recorded the movement; the grid's
+// right-click menu writes what is shown as CSV or as an Excel workbook.
 class frmGdai : public FormBase {
     Q_OBJECT
 public:
@@ -20,15 +23,15 @@ public:
 
     // Grid columns.
     enum Column {
-        ColDay = 0,
-        ColDenno = 1,
-        ColLine = 2,
-        ColIn = 3,
-        ColOut = 4,
-        ColReturn = 5,
-        ColCount = 6,
-        ColStock = 7,
-        ColumnCount = 8
+        ColDay = LedgerDay,
+        ColDenno = LedgerDenno,
+        ColLine = LedgerLine,
+        ColIn = LedgerIn,
+        ColOut = LedgerOut,
+        ColReturn = LedgerReturn,
+        ColCount = LedgerCount,
+        ColStock = LedgerStock,
+        ColumnCount = LedgerColumnCount
     };
 
     // File names, in the program folder, of the programs a double-clicked row starts.
@@ -53,7 +56,11 @@ private:
     void fnCancel();
     void fnClear(bool keepGoods);
     int fnAddRow();
-    void fnSetRow(int row, const Recordset& rec);
+    void fnSetRow(int row, const LedgerRow& record);
+    // The grid's menu: the ledger shown, written as CSV or as an Excel workbook.
+    void fnExportCsv();
+    void fnExportXlsx();
+    void enableExports();
 
     void fnCheckGoods();
     void fnStepGoods(bool next);
@@ -69,6 +76,12 @@ private:
     qint64 glngNsuu = 0;
     qint64 glngSsuu = 0;
     qint64 glngHsuu = 0;
+    // The month the grid shows, with the name shown beside it, for the exports; none before a display.
+    LedgerMonth m_shown;
+    QString m_shownName;
+    bool m_haveShown = false;
+    QAction* mnuCsv = nullptr;
+    QAction* mnuXlsx = nullptr;
 
     QLineEdit* txtCode = nullptr;
     QLabel* lblName = nullptr;

@@ -30,7 +30,7 @@ QStringList previewLines() {
     if (open.size() != 1) return {u"previews: %1"_s.arg(open.size())};
     QStringList out;
     for (const QStringList& row : open.first()->report()->printedRows())
-        out << row.mid(0, 2).join(u'|');
+        out << (row.value(0).trimmed() + u'|' + row.value(1)); // a code prints with its blanks
     return out;
 }
 

@@ -34,11 +34,15 @@ StockListRange wholeRange(int day = kDay) {
     return r;
 }
 
-// The printed detail lines, columns joined with '|'.
+// The printed detail lines, columns trimmed (a code prints with its blanks) and joined with '|'.
 QStringList lines(const ActiveReport& r) {
     QStringList out;
-    for (const QStringList& row : r.printedRows())
-        out << row.join(u'|');
+    for (const QStringList& row : r.printedRows()) {
+        QStringList cells;
+        for (const QString& cell : row)
+            cells << cell.trimmed();
+        out << cells.join(u'|');
+    }
     return out;
 }
 

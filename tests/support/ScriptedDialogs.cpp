@@ -1,8 +1,12 @@
 #include "ScriptedDialogs.h"
 
-ScriptedDialogs::ScriptedDialogs() : m_previous(&dialogs()) { setDialogs(this); }
+ScriptedDialogs::ScriptedDialogs() : m_previous(&dialogs()) {
+    setDialogs(this);
+}
 
-ScriptedDialogs::~ScriptedDialogs() { setDialogs(nullptr); }
+ScriptedDialogs::~ScriptedDialogs() {
+    setDialogs(nullptr);
+}
 
 int ScriptedDialogs::messageBox(const MessageRequest& request) {
     messages.append(request);
@@ -11,14 +15,16 @@ int ScriptedDialogs::messageBox(const MessageRequest& request) {
 
 QString ScriptedDialogs::saveFileName(const SaveFileRequest& request) {
     saveRequests.append(request);
-    return m_saveAnswers.isEmpty() ? QString() : m_saveAnswers.dequeue();
+    saveRequests.last().selectedFilter = nullptr; // the caller's variable is gone by the time a test looks
+    if (m_saveAnswers.isEmpty()) return QString();
+    const auto [path, filter] = m_saveAnswers.dequeue();
+    if (request.selectedFilter && !filter.isEmpty()) *request.selectedFilter = filter;
+    return path;
 }
 
 bool ScriptedDialogs::startProgram(const ProgramStart& start, QString* error) {
     starts.append(start);
-    if (m_startError.isEmpty())
-        return true;
-    if (error)
-        *error = m_startError;
+    if (m_startError.isEmpty()) return true;
+    if (error) *error = m_startError;
     return false;
 }

@@ -3,6 +3,7 @@
 #include "data/DialogSeam.h"
 
 #include <QList>
+#include <QPair>
 #include <QQueue>
 
 // Records every box, file dialog and program start, and answers as the test scripted.
@@ -14,7 +15,10 @@ public:
     ~ScriptedDialogs() override;
 
     void answerMessage(int result) { m_messageAnswers.enqueue(result); }
-    void answerSaveFile(const QString& path) { m_saveAnswers.enqueue(path); }
+    // The save dialog's answer; with a filter, also the filter chosen (where the caller asks for one).
+    void answerSaveFile(const QString& path, const QString& filter = QString()) {
+        m_saveAnswers.enqueue({path, filter});
+    }
     // Program starts succeed unless told otherwise; a failure reports this error text.
     void failProgramStart(const QString& error) { m_startError = error; }
 
@@ -27,11 +31,15 @@ public:
     bool startProgram(const ProgramStart& start, QString* error) override;
 
     const MessageRequest& lastMessage() const { return messages.last(); }
-    void clear() { messages.clear(); saveRequests.clear(); starts.clear(); }
+    void clear() {
+        messages.clear();
+        saveRequests.clear();
+        starts.clear();
+    }
 
 private:
     QQueue<int> m_messageAnswers;
-    QQueue<QString> m_saveAnswers;
+    QQueue<QPair<QString, QString>> m_saveAnswers;
     QString m_startError;
     DialogSeam* m_previous;
 };

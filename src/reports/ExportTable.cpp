@@ -1,0 +1,57 @@
+#include "reports/ExportTable.h"
+
+#include "reports/ActiveReport.h"
+#include "stock/basLedger.h"
+
+namespace {
+const QString kWhole = QStringLiteral("#,##0");
+const QString kPlain = QStringLiteral("0");
+const QString kDate = QStringLiteral("yyyy/mm/dd");
+} // namespace
+
+ExportTable ExportTable::fromReport(const ActiveReport& report) {
+    ExportTable t;
+    t.name = report.Caption;
+    t.title = report.exportTitle();
+    t.headerLines = report.exportHeaderLines();
+    t.columns = report.ExportColumns;
+    t.rows = report.printedRows();
+    t.landscape = report.PageSettings.Orientation == ReportPageSettings::ddOLandscape;
+    t.leftMargin = report.PageSettings.LeftMargin;
+    t.topMargin = report.PageSettings.TopMargin;
+    t.rightMargin = report.PageSettings.RightMargin;
+    t.bottomMargin = report.PageSettings.BottomMargin;
+    return t;
+}
+
+ExportTable ExportTable::fromLedger(const LedgerMonth& month, const QString& goodsName) {
+    using Kind = ExportColumn::Kind;
+    ExportTable t;
+    t.name = QStringLiteral("商品台帳");
+    t.title = t.name;
+    t.headerLines = {QStringLiteral("商品コード ") + month.gcode.trimmed(),
+                     QStringLiteral("名称 ") + goodsName,
+                     QStringLiteral("%1年%2月分")
+                         .arg(month.from / 10000, 4, 10, QLatin1Char('0'))
+                         .arg(month.from / 100 % 100, 2, 10, QLatin1Char('0'))};
+    const QStringList captions = fnLedgerCaptions();
+    for (int c = 0; c < LedgerColumnCount; ++c) {
+        ExportColumn column;
+        column.caption = captions.at(c);
+        if (c == LedgerDay) {
+            column.kind = Kind::Date;
+            column.format = kDate;
+        } else {
+            column.kind = Kind::Number;
+            column.format = c == LedgerDenno || c == LedgerLine ? kPlain : kWhole;
+        }
+        t.columns.append(column);
+    }
+    for (const LedgerRow& row : month.rows)
+        t.rows.append(row.cells);
+    const QStringList totalCaptions = fnLedgerTotalCaptions();
+    const QStringList figures = month.totals();
+    for (int i = 0; i < totalCaptions.size(); ++i)
+        t.totals.append({totalCaptions.at(i), figures.at(i), kWhole});
+    return t;
+}

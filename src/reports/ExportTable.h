@@ -1,0 +1,40 @@
+#pragma once
+
+#include "reports/ExportColumn.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class ActiveReport;
+struct LedgerMonth;
+
+// What a table export (CSV, Excel) writes, taken from a laid-out report or from the goods ledger:
+// a title with header lines, column captions, the rows as shown, and figures under the rows.
+struct ExportTable {
+    // A figure under the rows (the ledger's totals): its caption and its text as shown.
+    struct Total {
+        QString caption;
+        QString text;
+        QString format; // Excel number format
+    };
+
+    QString name;            // the save dialog's title and proposed file name: the report's caption
+    QString title;           // first line of the sheet
+    QStringList headerLines; // lines under the title
+    QList<ExportColumn> columns;
+    QList<QStringList> rows; // one text per column, as shown
+    QList<Total> totals;
+    bool landscape = false;
+    // Page margins in twips; negative leaves the sheet's own.
+    int leftMargin = -1;
+    int topMargin = -1;
+    int rightMargin = -1;
+    int bottomMargin = -1;
+
+    // The printed detail lines of a report that has run, under its title and header lines, with its
+    // page's orientation and margins.
+    static ExportTable fromReport(const ActiveReport& report);
+    // A goods ledger month as the ledger screen shows it; name: the goods name shown with it.
+    static ExportTable fromLedger(const LedgerMonth& month, const QString& goodsName);
+};

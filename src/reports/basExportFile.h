@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// What the file exports (PDF, CSV, Excel) share: the run-time error numbers and texts the user
+// knows from the suite's other programs, and the checks of a target before anything is written.
+
+inline constexpr int kExportInvalidCall = 5; // nothing to export, a text the encoding cannot hold
+inline constexpr int kExportDeviceIo = 57;
+inline constexpr int kExportPermissionDenied = 70;
+inline constexpr int kExportBadFileName = 75;
+inline constexpr int kExportPathNotFound = 76;
+
+// "text (path)".
+QString fnExportErrorText(const QString& text, const QString& path);
+
+// A name that can become a file: not blank, its folder there, not itself a folder. False with the
+// error's number and description.
+bool fnCheckExportTarget(const QString& fileName, int* number, QString* description);
+
+// The texts of the errors above.
+QString fnExportPermissionText(const QString& fileName);
+QString fnExportDeviceIoText(const QString& fileName);

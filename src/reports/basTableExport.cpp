@@ -1,0 +1,73 @@
+#include "reports/basTableExport.h"
+
+#include "app/basMessage.h"
+#include "data/DialogSeam.h"
+#include "reports/ExportTable.h"
+#include "reports/ReportCsvExport.h"
+#include "reports/ReportXlsxExport.h"
+
+#include <QFileInfo>
+
+void fnShowExportError(int number, const QString& description) {
+    MessageRequest box;
+    box.title = QStringLiteral("エラー");
+    box.text = QString::number(number) + QStringLiteral(": ") + description;
+    box.icon = MsgIcon::Critical;
+    dialogs().messageBox(box);
+}
+
+void fnShowExported() {
+    MessageRequest done;
+    done.title = QString::fromUtf16(kProgramName);
+    done.text = QStringLiteral("出力しました。");
+    dialogs().messageBox(done);
+}
+
+bool fnExportTableCsv(const ExportTable& table) {
+    const QString utf8 = QString::fromUtf16(kCsvUtf8Filter);
+    const QString shiftJis = QString::fromUtf16(kCsvShiftJisFilter);
+    QString chosen = utf8;
+    SaveFileRequest ask;
+    ask.title = table.name + QStringLiteral("CSV出力ﾌｧｲﾙ");
+    ask.proposedName = table.name + QStringLiteral(".csv");
+    ask.filter = utf8 + QStringLiteral(";;") + shiftJis;
+    ask.selectedFilter = &chosen;
+    ask.confirmOverwrite = false; // asked below, with the choice to append
+    const QString fileName = dialogs().saveFileName(ask);
+    if (fileName.isEmpty()) return false;
+
+    ReportCsvExport csv;
+    csv.FileName = fileName;
+    csv.ShiftJis = chosen == shiftJis;
+    if (QFileInfo(fileName).isFile()) {
+        const int answer = fnMessage(QStringLiteral("ファイル書込み選択"));
+        if (answer == MsgNo)
+            csv.Append = true;
+        else if (answer != MsgYes)
+            return false;
+    }
+    if (!csv.write(table)) {
+        fnShowExportError(csv.errorNumber(), csv.errorDescription());
+        return false;
+    }
+    fnMessage(QStringLiteral("ＣＳＶ出力"));
+    return true;
+}
+
+bool fnExportTableXlsx(const ExportTable& table) {
+    SaveFileRequest ask;
+    ask.title = table.name + QStringLiteral("Excel出力ﾌｧｲﾙ");
+    ask.proposedName = table.name + QStringLiteral(".xlsx");
+    ask.filter = QString::fromUtf16(kXlsxFilter);
+    const QString fileName = dialogs().saveFileName(ask);
+    if (fileName.isEmpty()) return false;
+
+    ReportXlsxExport xlsx;
+    xlsx.FileName = fileName;
+    if (!xlsx.write(table)) {
+        fnShowExportError(xlsx.errorNumber(), xlsx.errorDescription());
+        return false;
+    }
+    fnShowExported();
+    return true;
+}

@@ -1,0 +1,403 @@
+#include "reports/PrintScreenDriver.h"
+#include "reports/XlsxReader.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempProgramDir.h"
+#include "ui/DataRows.h"
+
+#include "data/Recordset.h"
+#include "data/basDb.h"
+#include "reports/ReportXlsxExport.h"
+#include "reports/basActiveReport.h"
+#include "reports/rptKakuhoZaiko.h"
+#include "reports/rptNyuuden.h"
+#include "reports/rptZaiko.h"
+#include "ui/basFormat.h"
+#include "ui/basInput.h"
+
+#include <QToolBar>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kToday = fnFormat(QDate::currentDate(), u"YYYY/MM/DD"_s);
+
+// A cell as "type:value:format": s (text), n (number), d (a number in a date format, shown as the
+// day), "-" for no cell.
+QString describe(const XlsxReader::Cell& c) {
+    if (!c.present) return u"-"_s;
+    if (c.isString()) return u"s:"_s + c.text + u':' + c.format;
+    if (c.isNumber() && c.format.contains(u"yy"_s))
+        return u"d:"_s + c.date().toString(u"yyyy/MM/dd"_s) + u':' + c.format;
+    if (c.isNumber()) return u"n:"_s + QString::number(c.number(), 'g', 15) + u':' + c.format;
+    return c.type + u':' + c.value;
+}
+
+// Every "REF=type:value:format" of the list (separated by '|') against the sheet; the mismatches.
+QStringList mismatches(const XlsxReader& sheet, const QString& expected) {
+    QStringList wrong;
+    for (const QString& e : expected.split(u'|')) {
+        const QString ref = e.section(u'=', 0, 0);
+        const QString got = describe(sheet.cell(ref));
+        if (got != e.section(u'=', 1))
+            wrong << ref + u": got "_s + got + u", expected "_s + e.section(u'=', 1);
+    }
+    return wrong;
+}
+
+QString decoded(const QByteArray& bytes, bool shiftJis) {
+    if (shiftJis) {
+        QStringDecoder sjis("Shift_JIS");
+        return sjis.decode(bytes);
+    }
+    return QString::fromUtf8(bytes);
+}
+
+QByteArray readAll(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray encoded(const QString& text, bool shiftJis) {
+    if (!shiftJis) return text.toUtf8();
+    QStringEncoder sjis("Shift_JIS");
+    return sjis.encode(text);
+}
+
+const QString kZaikoCsv =
+    u"商品コード,商品名称,前日在庫,当日入庫,当日出庫,当日返品,当日棚卸,出庫予定,現在庫,原価,金額\r\n"_s;
+const QString kZaikoRows = u"1,\"みかん, 大\",1234,0,0,0,0,0,1234,\"1,000\",\"1,234,000\"\r\n"
+                           u"2,りんご,0,0,3,0,0,0,-3,500,\"-1,500\"\r\n"_s;
+
+} // namespace
+
+// The Excel and CSV tools of the three reports' previews, and the tool's --xlsx: every file read
+// back, the workbook cell by cell.
+class tst_ReportExport : public QObject, DataRows {
+    Q_OBJECT
+    std::unique_ptr<TempProgramDir> m_dir;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<QTemporaryDir> m_out;
+    Recordset m_rec; // the receipt list's records while its preview is open
+
+    QString out(const QString& name) const { return m_out->filePath(name); }
+
+    // A report shown in its preview: zaiko (stankaKbn 0 or 1), kakuho, nyuuden (receipts) or
+    // adjust (adjustments).
+    ActiveReport* show(const QString& kind, int stankaKbn = 0) {
+        ActiveReport* r = nullptr;
+        if (kind == u"zaiko"_s || kind == u"kakuho"_s) {
+            StockListReport* list = nullptr;
+            if (kind == u"zaiko"_s) {
+                auto* z = new rptZaiko;
+                z->StankaKbn = stankaKbn;
+                list = z;
+            } else {
+                list = new rptKakuhoZaiko;
+            }
+            list->Range.day = 20240305;
+            list->Range.code0 = fnPadLeft(u"1"_s, 12), list->Range.name0 = u"みかん, 大"_s;
+            list->Range.code1 = fnPadLeft(u"2"_s, 12), list->Range.name1 = u"りんご"_s;
+            r = list;
+        } else {
+            const int mode = kind == u"adjust"_s ? 9 : 0;
+            fnOpenRecordset(m_rec, rptNyuuden::listSql(mode, 20240301, 20240306));
+            auto* n = new rptNyuuden;
+            n->grecBuff = &m_rec;
+            n->setMode(mode);
+            n->glngCnt = m_rec.RecordCount();
+            n->StartDay = 20240301;
+            n->EndDay = 20240306;
+            r = n;
+        }
+        r->Show();
+        if (!r->preview() || !r->preview()->isVisible()) qFatal("the preview did not open");
+        return r;
+    }
+    static void click(ActiveReport* r, int id) {
+        const int position = r->Toolbar.indexOfId(id);
+        if (position < 0) qFatal("no tool %d", id);
+        r->preview()->clickTool(position);
+    }
+    QStringList outFiles() const {
+        return QDir(m_out->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<TempProgramDir>();
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_out = std::make_unique<QTemporaryDir>();
+        m_dir->addGoods(u"1"_s, u"みかん, 大"_s);
+        m_dir->addGoods(u"2"_s, u"りんご"_s);
+        m_dir->exec({u"update goods set stanka = 1000, kakuho = 2000 where code = '           1'"_s,
+                     u"update goods set stanka = 500, kakuho = 0 where code = '           2'"_s});
+        m_dir->addLedger(u"1"_s, 20240301, 0, 1234);
+        m_dir->addLedger(u"2"_s, 20240305, 1, 3, 501, 1);
+        m_dir->addLedger(u"1"_s, 20240306, 9, 1200); // after the stock lists' day
+    }
+    void cleanup() {
+        closePreviews();
+        m_rec.Close();
+        m_out.reset();
+        m_dialogs.reset();
+        m_dir.reset();
+    }
+
+    // Excel and CSV follow the PDF button on each report's preview.
+    void toolbar_data() {
+        cols<QString>("kind");
+        row("current stock", "zaiko");
+        row("shortage", "kakuho");
+        row("receipts", "nyuuden");
+    }
+    void toolbar() {
+        ActiveReport* r = show(fetch<QString>("kind"));
+        QStringList shown;
+        for (QAction* a : r->preview()->findChild<QToolBar*>(u"tlbPreview"_s)->actions())
+            if (!a->isSeparator() && !a->text().isEmpty()) shown << a->text() + u'=' + a->toolTip();
+        QCOMPARE(shown.mid(0, 4).join(u'|'),
+                 u"PDF出力=PDF出力|Excel出力=Excel出力|CSV出力=CSV出力|印刷=印刷"_s);
+        QCOMPARE(shown.last(), u"(F12)ﾌﾟﾚﾋﾞｭｰを閉じる=(F12)ﾌﾟﾚﾋﾞｭｰを閉じる"_s);
+        const int count = r->Toolbar.Count();
+        fnSetPreviewToolbar(*r); // a second set-up adds nothing
+        QCOMPARE(r->Toolbar.Count(), count);
+    }
+
+    // The workbook of each report, cell by cell: title and header lines, bold captions kept in
+    // view, codes as text with the blanks they print with, numbers as numbers in the report's
+    // format, dates as dates; A4 in the report's orientation.
+    void excel_data() {
+        cols<QString, int, QString, QString, QString>("kind", "stankaKbn", "cells", "orientation", "file");
+        const QString zaikoTop =
+            u"A1=s:現在庫一覧表:General|A2=s:日付 2024/03/05 現在:General|A3=s:商品 1 みかん, 大 ～ 2 "
+            u"りんご:General|"
+            u"A4=s:作成日 "_s +
+            kToday +
+            u":General|A5=-|A6=s:商品コード:General|B6=s:商品名称:General|"
+            u"C6=s:前日在庫:General|K6=s:金額:General|"
+            u"A7=s:           1:@|B7=s:みかん, 大:@|C7=n:1234:0|D7=n:0:0|E7=n:0:0|F7=n:0:0|G7=n:0:0|H7=n:0:0|"
+            u"I7=n:1234:0|"
+            u"A8=s:           2:@|B8=s:りんご:@|C8=n:0:0|E8=n:3:0|I8=n:-3:0|A9=-"_s;
+        row("current stock, whole yen", "zaiko", 0,
+            zaikoTop + u"|J7=n:1000:#,##0|K7=n:1234000:#,##0|J8=n:500:#,##0|K8=n:-1500:#,##0"_s, "landscape",
+            "在庫.xlsx");
+        row("current stock, two decimals", "zaiko", 1,
+            zaikoTop + u"|J7=n:1000:#,##0.00|K7=n:1234000:#,##0.00|K8=n:-1500:#,##0.00"_s, "landscape",
+            "在庫2.xlsx");
+        row("shortage", "kakuho", 0,
+            u"A1=s:確保割れ在庫一覧表:General|A2=s:日付 2024/03/05 現在:General|A6=s:商品コード:General|"
+            u"C6=s:最小確保数:General|D6=s:現在庫:General|A7=s:           1:@|B7=s:みかん, 大:@|"
+            u"C7=n:2000:General|D7=n:1234:0|A8=s:           2:@|C8=n:0:General|D8=n:-3:0|E7=-|A9=-"_s,
+            "portrait", "確保.xlsx");
+        row("receipts", "nyuuden", 0,
+            u"A1=s:入庫処理一覧表:General|A2=s:入庫日 2024/03/01 ～ 2024/03/06:General|A3=s:作成日 "_s +
+                kToday +
+                u":General|A5=s:入庫日:General|B5=s:商品コード:General|D5=s:数量:General|"
+                u"A6=d:2024/03/01:yyyy/mm/dd|B6=s:           1:@|C6=s:みかん, 大:@|D6=n:1234:#,##0|A7=-"_s,
+            "portrait", "入庫.xlsx");
+        row("adjustments", "adjust", 0,
+            u"A1=s:在庫数調整一覧表:General|A2=s:調整日 2024/03/01 ～ 2024/03/06:General|A5=s:調整日:General|"
+            u"A6=d:2024/03/06:yyyy/mm/dd|B6=s:           1:@|D6=n:1200:#,##0|A7=-"_s,
+            "portrait", "調整.xlsx");
+    }
+    void excel() {
+        const QString file = out(fetch<QString>("file"));
+        m_dialogs->answerSaveFile(file);
+        ActiveReport* r = show(fetch<QString>("kind"), fetch<int>("stankaKbn"));
+        click(r, ToolXlsx);
+        QCOMPARE(m_dialogs->saveRequests.size(), 1);
+        const SaveFileRequest& ask = m_dialogs->saveRequests.first();
+        QCOMPARE(
+            QStringList({ask.title, ask.filter, ask.proposedName}),
+            QStringList({r->Caption + u"Excel出力ﾌｧｲﾙ"_s, u"Excelﾌｧｲﾙ (*.xlsx)"_s, r->Caption + u".xlsx"_s}));
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        QCOMPARE(m_dialogs->lastMessage().text, u"出力しました。"_s);
+        QVERIFY(r->preview()->isVisible());
+
+        const XlsxReader sheet(file);
+        QVERIFY2(sheet.isValid(), qPrintable(sheet.error()));
+        const QStringList wrong = mismatches(sheet, fetch<QString>("cells"));
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+        // The caption row is bold, stays in view and is printed on every page.
+        const int captions = fetch<QString>("cells").contains(u"A6=s:商品コード"_s) ? 6 : 5;
+        QCOMPARE(sheet.frozenRows(), captions);
+        QVERIFY(sheet.cell(u"A1"_s).bold && sheet.cell(XlsxReader::ref(captions, 1)).bold);
+        QVERIFY(!sheet.cell(XlsxReader::ref(captions + 1, 1)).bold);
+        QVERIFY(sheet.printTitles().endsWith(u"$%1:$%1"_s.arg(captions)));
+        QCOMPARE(sheet.paperSize(), 9);
+        QCOMPARE(sheet.orientation(), fetch<QString>("orientation"));
+        // Widths fit the texts: the padded code (12 letters), the name (five kanji or kana and ", ").
+        const int nameColumn =
+            fetch<QString>("kind") == u"nyuuden"_s || fetch<QString>("kind") == u"adjust"_s ? 3 : 2;
+        QVERIFY(sheet.columnWidth(nameColumn - 1) >= 12 && sheet.columnWidth(nameColumn) >= 12);
+        for (int c = 1; c <= r->ExportColumns.size(); ++c)
+            QVERIFY2(sheet.columnWidth(c) >= 6, qPrintable(QString::number(c)));
+        QCOMPARE(sheet.sheetName(), r->exportTitle());
+    }
+
+    // CSV from the preview in the encoding the dialog's filter chose.
+    void csv_data() {
+        cols<QString, QString, bool, QString>("kind", "filter", "sjis", "text");
+        row("current stock, UTF-8", "zaiko", "CSV UTF-8 (*.csv)", false, kZaikoCsv + kZaikoRows);
+        row("current stock, no filter told: UTF-8", "zaiko", "", false, kZaikoCsv + kZaikoRows);
+        row("current stock, Shift-JIS", "zaiko", "CSV Shift-JIS (*.csv)", true, kZaikoCsv + kZaikoRows);
+        row("shortage, Shift-JIS", "kakuho", "CSV Shift-JIS (*.csv)", true,
+            "商品コード,商品名称,最小確保数,現在庫\r\n1,\"みかん, 大\",2000,1234\r\n2,りんご,0,-3\r\n");
+        row("receipts, UTF-8", "nyuuden", "CSV UTF-8 (*.csv)", false,
+            "入庫日,商品コード,商品名称,数量\r\n2024/03/01,1,\"みかん, 大\",\"1,234\"\r\n");
+        row("adjustments, Shift-JIS", "adjust", "CSV Shift-JIS (*.csv)", true,
+            "調整日,商品コード,商品名称,数量\r\n2024/03/06,1,\"みかん, 大\",\"1,200\"\r\n");
+    }
+    void csv() {
+        const QString file = out(u"一覧.csv"_s);
+        const bool sjis = fetch<bool>("sjis");
+        m_dialogs->answerSaveFile(file, fetch<QString>("filter"));
+        ActiveReport* r = show(fetch<QString>("kind"));
+        click(r, ToolCsv);
+        const SaveFileRequest& ask = m_dialogs->saveRequests.value(0);
+        QCOMPARE(QStringList({ask.title, ask.filter, ask.proposedName}),
+                 QStringList({r->Caption + u"CSV出力ﾌｧｲﾙ"_s, u"CSV UTF-8 (*.csv);;CSV Shift-JIS (*.csv)"_s,
+                              r->Caption + u".csv"_s}));
+        QVERIFY(!ask.confirmOverwrite); // the export asks its own question
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        QCOMPARE(m_dialogs->lastMessage().title + m_dialogs->lastMessage().text, u"ＰＥＬＫＯ保存しました"_s);
+        const QByteArray bytes = readAll(file);
+        QCOMPARE(bytes.startsWith("\xEF\xBB\xBF"), !sjis);
+        QCOMPARE(decoded(sjis ? bytes : bytes.mid(3), sjis), fetch<QString>("text"));
+        QCOMPARE(bytes.mid(sjis ? 0 : 3), encoded(fetch<QString>("text"), sjis));
+        QCOMPARE(outFiles(), QStringList{u"一覧.csv"_s}); // no temporary file left beside it
+    }
+
+    // A CSV file already there: the question, then overwrite, append or nothing.
+    void csvExisting_data() {
+        cols<QString, bool, int, QString, QString>("old", "sjis", "answer", "result", "box");
+        const QString old = u"旧データ,1\r\n"_s;
+        row("Yes overwrites", old, false, int(MsgYes), kZaikoCsv + kZaikoRows, "保存しました");
+        row("No appends without a second caption line", old, false, int(MsgNo), old + kZaikoRows,
+            "保存しました");
+        row("No appends in Shift-JIS", old, true, int(MsgNo), old + kZaikoRows, "保存しました");
+        row("No after a last line without its end", u"旧データ,1"_s, false, int(MsgNo), old + kZaikoRows,
+            "保存しました");
+        row("Cancel leaves the file", old, false, int(MsgCancel), old, "");
+    }
+    void csvExisting() {
+        const bool sjis = fetch<bool>("sjis");
+        const QString file = out(u"在庫.csv"_s);
+        const QByteArray bom = sjis ? QByteArray() : QByteArray("\xEF\xBB\xBF");
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bom + encoded(fetch<QString>("old"), sjis));
+        }
+        m_dialogs->answerSaveFile(file, sjis ? u"CSV Shift-JIS (*.csv)"_s : u"CSV UTF-8 (*.csv)"_s);
+        m_dialogs->answerMessage(fetch<int>("answer"));
+        ActiveReport* r = show(u"zaiko"_s);
+        click(r, ToolCsv);
+        QVERIFY(!m_dialogs->messages.isEmpty());
+        const MessageRequest& question = m_dialogs->messages.first();
+        QVERIFY2(question.text.startsWith(u"ファイルが存在します。上書きしますか？"_s),
+                 qPrintable(question.text));
+        QCOMPARE(question.buttons, MsgButtons::YesNoCancel);
+        QStringList after;
+        for (const MessageRequest& m : m_dialogs->messages.mid(1))
+            after << m.text;
+        QCOMPARE(after.join(u'|'), fetch<QString>("box"));
+        const QByteArray bytes = readAll(file);
+        QVERIFY(bytes.startsWith(bom));
+        QVERIFY(bytes.indexOf("\xEF\xBB\xBF", 1) < 0); // one byte-order mark at most
+        QCOMPARE(decoded(bytes.mid(bom.size()), sjis), fetch<QString>("result"));
+        QCOMPARE(outFiles(), QStringList{u"在庫.csv"_s});
+    }
+
+    // A cancelled dialog: nothing written, nothing said, the preview open; the tool asks again.
+    void cancelled_data() {
+        cols<int>("tool");
+        row("Excel", int(ToolXlsx));
+        row("CSV", int(ToolCsv));
+    }
+    void cancelled() {
+        ActiveReport* r = show(u"zaiko"_s);
+        click(r, fetch<int>("tool"));
+        QCOMPARE(m_dialogs->saveRequests.size(), 1);
+        QVERIFY(m_dialogs->messages.isEmpty());
+        QVERIFY(outFiles().isEmpty());
+        QVERIFY(r->preview()->isVisible());
+        click(r, fetch<int>("tool"));
+        QCOMPARE(m_dialogs->saveRequests.size(), 2);
+    }
+
+    // A file that cannot be written: the PDF export's error box, nothing left behind.
+    void unwritable_data() {
+        cols<int, QString, int>("tool", "target", "number"); // %1: the output folder
+        row("Excel, folder not writable", int(ToolXlsx), "/proc/zanmo-list.xlsx", 70);
+        row("CSV, folder not writable", int(ToolCsv), "/proc/zanmo-list.csv", 70);
+        row("Excel, folder missing", int(ToolXlsx), "%1/none/a.xlsx", 76);
+        row("CSV, folder missing", int(ToolCsv), "%1/none/a.csv", 76);
+        row("Excel, name is a folder", int(ToolXlsx), "%1", 75);
+        row("CSV, name is a folder", int(ToolCsv), "%1", 75);
+    }
+    void unwritable() {
+        const QString target = fetch<QString>("target");
+        const QString path = target.contains(u"%1"_s) ? target.arg(m_out->path()) : target;
+        m_dialogs->answerSaveFile(path);
+        ActiveReport* r = show(u"zaiko"_s);
+        click(r, fetch<int>("tool"));
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        const MessageRequest& box = m_dialogs->lastMessage();
+        QCOMPARE(box.title, u"エラー"_s);
+        QCOMPARE(box.icon, MsgIcon::Critical);
+        QVERIFY2(box.text.startsWith(QString::number(fetch<int>("number")) + u": "_s), qPrintable(box.text));
+        QVERIFY(outFiles().isEmpty());
+        QVERIFY(!QFileInfo(path).isFile());
+        QVERIFY(r->preview()->isVisible());
+    }
+
+    // zanmo-tool report ... --xlsx: the same workbook without a screen.
+    void tool_data() {
+        cols<QString, QString>("args", "cells");
+        row("current stock", "zaiko --day 20240305",
+            "A1=s:現在庫一覧表:General|A7=s:           1:@|C7=n:1234:0|K7=n:1234000:#,##0|I8=n:-3:0");
+        row("shortage", "kakuho --day 20240305",
+            "A1=s:確保割れ在庫一覧表:General|C7=n:2000:General|D8=n:-3:0");
+        row("receipts", "nyuuden --kind 0 --start 20240301 --end 20240305",
+            "A1=s:入庫処理一覧表:General|A6=d:2024/03/01:yyyy/mm/dd|D6=n:1234:#,##0|A7=-");
+    }
+    void tool() {
+        const QString file = out(u"list.xlsx"_s);
+        QStringList args = fetch<QString>("args").split(u' ');
+        args.insert(1, m_dir->path());
+        args.prepend(u"report"_s);
+        QProcess p;
+        p.start(qEnvironmentVariable("ZANMO_TOOL"), args << u"--xlsx"_s << file);
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        const XlsxReader sheet(file);
+        QVERIFY2(sheet.isValid(), qPrintable(sheet.error()));
+        const QStringList wrong = mismatches(sheet, fetch<QString>("cells"));
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+    }
+
+    void toolTakesOneOutput() {
+        QProcess p;
+        p.start(qEnvironmentVariable("ZANMO_TOOL"),
+                {u"report"_s, u"zaiko"_s, m_dir->path(), u"--day"_s, u"20240305"_s, u"--xlsx"_s,
+                 out(u"a.xlsx"_s), u"--csv"_s, out(u"a.csv"_s)});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(u"--xlsx"_s));
+        QVERIFY(outFiles().isEmpty());
+    }
+
+    // Widths count a kanji or kana as two letters, a halfwidth katakana as one.
+    void columnWidth() {
+        QCOMPARE(ReportXlsxExport::columnWidth({u"1234"_s}), 6.0);
+        QCOMPARE(ReportXlsxExport::columnWidth({u"商品名称"_s, u"ab"_s}), 10.0);
+        QCOMPARE(ReportXlsxExport::columnWidth({u"ﾃﾞｰﾀ"_s}), 6.0);
+        QCOMPARE(ReportXlsxExport::columnWidth({QString(200, u'x')}), 80.0);
+    }
+};
+
+QTEST_MAIN(tst_ReportExport)
+#include "tst_reportexport.moc"
