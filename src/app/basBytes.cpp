@@ -8,7 +8,11 @@ namespace {
 // 0x80 to 0x9F or from 0xE0 up starts a two-byte character, any other byte stands alone.
 int characterBytes(QStringView character) {
     if (character.size() == 1 && character[0].unicode() < 0x80) return 1;
+    // A lone surrogate is no character Shift-JIS holds; the encoder would only keep it back,
+    // waiting for its other half, and count it with whatever is measured next.
+    if (character.size() == 1 && character[0].isSurrogate()) return 2;
     thread_local QStringEncoder encoder("Shift_JIS");
+    encoder.resetState(); // nothing of an earlier text carries over
     const QByteArray bytes = encoder.encode(character);
     int count = 0;
     for (qsizetype i = 0; i < bytes.size();) {
@@ -17,7 +21,9 @@ int characterBytes(QStringView character) {
         count += step;
         i += step;
     }
-    return count;
+    // The encoder drops what Unicode calls ignorable (soft hyphen, zero-width space, BOM) without a
+    // trace; Shift-JIS holds none of them.
+    return count > 0 ? count : 2;
 }
 
 qsizetype characterLength(const QString& text, qsizetype at) {

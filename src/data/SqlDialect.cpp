@@ -45,8 +45,23 @@ QString fnJetToSqlite(const QString& sql) {
 }
 
 QString fnSqlText(const QString& value) {
-    QString s = value;
-    s.replace(QLatin1Char('\''), QLatin1String("''"));
+    QString s;
+    s.reserve(value.size() + 2);
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c == u'\'') {
+            s += QLatin1String("''");
+        } else if (c.isHighSurrogate() && i + 1 < value.size() && value.at(i + 1).isLowSurrogate()) {
+            s += c;
+            s += value.at(++i);
+        } else if (c.isSurrogate() || c.isNull()) {
+            // A lone half of a pair would swallow the next character (a quote too) in SQLite, and
+            // a NUL would end the statement's text: neither may end the literal early.
+            s += QChar(QChar::ReplacementCharacter);
+        } else {
+            s += c;
+        }
+    }
     return s;
 }
 

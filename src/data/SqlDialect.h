@@ -5,7 +5,8 @@
 // Turns the few Jet forms SQLite does not accept into SQLite ("delete * from" -> "delete from").
 QString fnJetToSqlite(const QString& sql);
 
-// The text between quotes of a statement: every apostrophe doubled, so typed text cannot change it.
+// The text between quotes of a statement: every apostrophe doubled, so typed text cannot change it;
+// a lone surrogate or a NUL (which SQLite cannot take inside a literal) becomes U+FFFD.
 QString fnSqlText(const QString& value);
 
 // LIKE-pattern body for a typed value: apostrophes doubled (the caller adds the % signs).

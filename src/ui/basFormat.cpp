@@ -76,7 +76,7 @@ bool toNumber(const QVariant& value, double& out) {
     case QMetaType::SChar:
     case QMetaType::UChar:
         out = value.toDouble();
-        return true;
+        return std::isfinite(out); // an infinity or NaN has no digits: it stays as it is
     case QMetaType::Bool:
         out = value.toBool() ? -1.0 : 0.0;
         return true;
@@ -196,8 +196,12 @@ QString formatText(const QString& s, const QString& pattern) {
             out.prepend(s.left(remaining));
             remaining = 0;
         } else if (remaining > 0) {
-            out.prepend(s[remaining - 1]);
-            --remaining;
+            // A surrogate pair is one character: its halves never part around a literal.
+            int len = 1;
+            if (remaining >= 2 && s[remaining - 1].isLowSurrogate() && s[remaining - 2].isHighSurrogate())
+                len = 2;
+            out.prepend(s.mid(remaining - len, len));
+            remaining -= len;
         } else {
             out.prepend(QLatin1Char(' '));
         }
@@ -205,24 +209,30 @@ QString formatText(const QString& s, const QString& pattern) {
     return out;
 }
 
+// Only what a VB Date holds is a date: 100/01/01 to 9999/12/31.
+bool inDateRange(const QDate& d) {
+    return d.isValid() && d.year() >= 100 && d.year() <= 9999;
+}
+
 bool toDate(const QVariant& value, QDate& out) {
     switch (value.typeId()) {
     case QMetaType::QDate:
         out = value.toDate();
-        return out.isValid();
+        return inDateRange(out);
     case QMetaType::QDateTime:
         out = value.toDateTime().date();
-        return out.isValid();
+        return inDateRange(out);
     default:
         break;
     }
-    double serial = 0;
     if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Int ||
         value.typeId() == QMetaType::LongLong) {
-        // A number is a date serial: days since 30 December 1899.
-        serial = value.toDouble();
+        // A number is a date serial: days since 30 December 1899. One far outside the date range
+        // (or NaN) is none, and is not turned into a day count that would not fit.
+        const double serial = value.toDouble();
+        if (!(serial > -700000 && serial < 3000000)) return false;
         out = QDate(1899, 12, 30).addDays(qint64(std::floor(serial)));
-        return out.isValid() && out.year() <= 9999;
+        return inDateRange(out);
     }
     const QString s = value.toString().trimmed();
     for (const char* f :
@@ -230,12 +240,12 @@ bool toDate(const QVariant& value, QDate& out) {
         const QDateTime dt = QDateTime::fromString(s, QLatin1String(f));
         if (dt.isValid()) {
             out = dt.date();
-            return true;
+            return inDateRange(out);
         }
         const QDate d = QDate::fromString(s, QLatin1String(f));
         if (d.isValid()) {
             out = d;
-            return true;
+            return inDateRange(out);
         }
     }
     return false;

@@ -1,6 +1,8 @@
 #include "ui/basTextNormalize.h"
 
+#include <cmath>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -83,7 +85,10 @@ double fnToNumber(const QString& text, bool decimals, bool minus) {
     if (r == u"-") r.clear();
     if (r.isEmpty()) return 0;
     if (r.endsWith(u'.')) r.chop(1);
-    return r.toDouble();
+    // Beyond what a double holds (some 310 digits): the largest one stands in, never infinity.
+    const double v = r.toDouble();
+    if (std::isinf(v)) return std::copysign(std::numeric_limits<double>::max(), v);
+    return v;
 }
 
 bool fnIsHiragana(QChar c) {

@@ -601,6 +601,12 @@ void tst_database::quotedValues() {
                                    "',0,'2024-01-01 00:00:00','')"),
              QString());
     QCOMPARE(dir.scalar("select naiyou from operatlog"), QStringLiteral("O'Brien"));
+    // A lone surrogate would take the doubled quote after it as its other half and end the literal.
+    const QString lone = QString(QChar(0xD800)) + "', 'x";
+    QCOMPARE(dir.scalar("select count(*) from (select '" + fnSqlText(lone) + "' as a)"), QStringLiteral("1"));
+    QCOMPARE(dir.scalar("select '" + fnSqlText(lone) + "'"), QString(QChar(0xFFFD)) + "', 'x");
+    const QString pair = QString::fromUtf16(u"𠀋'");
+    QCOMPARE(fnSqlText(pair), QString::fromUtf16(u"𠀋''"));
 }
 
 static void stmt(const char* name, int rows, const QString& sql) {

@@ -42,6 +42,9 @@ private slots:
             add(QDateTime(QDate(2025, 3, 9), QTime(13, 5)), "YYYYMMDD", "20250309"),
             add(u"2024/2/9"_s, "YYYYMMDD", "20240209"), add(QDate(2024, 7, 8), "yyyy/mm/dd", "2024/07/08"),
             add(45296.0, "YYYY/MM/DD", "2024/01/05"), add(u"abc"_s, "YYYYMMDD", "abc");
+        // Serials beyond any date stay as they are.
+        add(Q_INT64_C(9223372036854775807), "YYYYMMDD", "9223372036854775807"),
+            add(1e300, "YYYY/MM/DD", "1e+300");
     }
     void format() {
         QFETCH(QVariant, value);
