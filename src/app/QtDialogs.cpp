@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
@@ -102,10 +103,25 @@ int QtDialogs::messageBox(const MessageRequest& request) {
 }
 
 QString QtDialogs::saveFileName(const SaveFileRequest& request) {
-    const QFileDialog::Options options =
-        request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title, request.proposedName,
-                                        request.filter, request.selectedFilter, options);
+    QFileDialog dialog(QApplication::activeWindow(), request.title, request.proposedName, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!request.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (request.selectedFilter && !request.selectedFilter->isEmpty())
+        dialog.selectNameFilter(*request.selectedFilter);
+    // A name typed without an extension gets the filter's, before the overwrite question is asked
+    // about it.
+    const auto suffixOf = [](const QString& filter) {
+        static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+        const QRegularExpressionMatch m = pattern.match(filter);
+        return m.hasMatch() ? m.captured(1).toLower() : QString();
+    };
+    dialog.setDefaultSuffix(suffixOf(dialog.selectedNameFilter()));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, suffixOf](const QString& f) { dialog.setDefaultSuffix(suffixOf(f)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    if (request.selectedFilter) *request.selectedFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().first();
 }
 
 bool QtDialogs::startProgram(const ProgramStart& start, QString* error) {

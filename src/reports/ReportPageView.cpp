@@ -22,17 +22,34 @@ double ReportPageView::dotsPerInch() const {
 }
 
 QSize ReportPageView::sizeHint() const {
+    return sizeAt(m_zoom);
+}
+
+QSize ReportPageView::sizeAt(int zoomPercent) const {
     if (!m_page) return QSize(2 * kGap, 2 * kGap);
-    const double s = dotsPerInch() / 1440.0;
+    const double s = logicalDpiX() * zoomPercent / 100.0 / 1440.0;
     return QSize(qCeil(m_page->width() * s) + 2 * kGap, qCeil(m_page->height() * s) + 2 * kGap);
+}
+
+QRect ReportPageView::paperRect() const {
+    if (!m_page) return {};
+    const double s = dotsPerInch() / 1440.0;
+    return QRect(kGap, kGap, qCeil(m_page->width() * s), qCeil(m_page->height() * s));
+}
+
+QPointF ReportPageView::pageAt(const QPointF& widgetPos) const {
+    return (widgetPos - QPointF(kGap, kGap)) * (1440.0 / dotsPerInch());
+}
+
+QPointF ReportPageView::widgetPosOf(const QPointF& twips) const {
+    return twips * (dotsPerInch() / 1440.0) + QPointF(kGap, kGap);
 }
 
 void ReportPageView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.fillRect(event->rect(), deskColor());
     if (!m_page) return;
-    const double s = dotsPerInch() / 1440.0;
-    const QRect paper(kGap, kGap, qCeil(m_page->width() * s), qCeil(m_page->height() * s));
+    const QRect paper = paperRect();
     p.fillRect(paper.translated(4, 4), QColor(0x40, 0x40, 0x40));
     p.fillRect(paper, Qt::white);
     p.translate(paper.topLeft());

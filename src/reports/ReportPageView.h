@@ -16,6 +16,13 @@ public:
     // Device pixels per inch of the paper at the current zoom.
     double dotsPerInch() const;
     QSize sizeHint() const override;
+    // The widget's size at another zoom, paper and the desk around it.
+    QSize sizeAt(int zoomPercent) const;
+    // Where the paper lies in the widget.
+    QRect paperRect() const;
+    // A widget point as a point on the page in twips, and back, at the current zoom.
+    QPointF pageAt(const QPointF& widgetPos) const;
+    QPointF widgetPosOf(const QPointF& twips) const;
     static QColor deskColor() { return QColor(0x80, 0x80, 0x80); }
 
 protected:

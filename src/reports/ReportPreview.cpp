@@ -17,9 +17,11 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 ReportPreview::ReportPreview(ActiveReport* report) : QWidget(nullptr, Qt::Window), m_report(report) {
     setObjectName(QStringLiteral("ReportPreview"));
@@ -33,7 +35,8 @@ ReportPreview::ReportPreview(ActiveReport* report) : QWidget(nullptr, Qt::Window
 
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("tlbPreview"));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolbar->setIconSize(QSize(20, 20));
     m_toolbar->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(m_toolbar);
 
@@ -58,7 +61,7 @@ ReportPreview::ReportPreview(ActiveReport* report) : QWidget(nullptr, Qt::Window
 
     rebuildToolbar();
     connect(report, &ActiveReport::currentPageChanged, this, &ReportPreview::showCurrentPage);
-    connect(report, &ActiveReport::zoomChanged, this, &ReportPreview::showCurrentPage);
+    connect(report, &ActiveReport::zoomChanged, this, &ReportPreview::zoomKeepingPoint);
     showCurrentPage();
 }
 
@@ -84,6 +87,7 @@ void ReportPreview::rebuildToolbar() {
         case T::Button: {
             QAction* a = m_toolbar->addAction(t.Caption.isEmpty() ? t.Tooltip : t.Caption);
             a->setToolTip(t.Tooltip);
+            a->setIcon(t.Icon.isNull() ? ReportToolbar::iconForId(t.ID) : t.Icon);
             a->setObjectName(QStringLiteral("tool%1").arg(i));
             a->setData(i);
             connect(a, &QAction::triggered, this, [this, i] { clickTool(i); });
@@ -136,12 +140,59 @@ void ReportPreview::watchChildren() {
 
 void ReportPreview::showPreview() {
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 900);
-    resize(qMin(1100, screen.width() * 9 / 10), qMin(860, screen.height() * 9 / 10));
+    // Wide enough for every tool, so none hides behind the toolbar's overflow arrow.
+    const int wanted = qMax(1100, m_toolbar->sizeHint().width());
+    resize(qMin(wanted, screen.width() * 9 / 10), qMin(860, screen.height() * 9 / 10));
     if (m_report && m_report->PreviewCentered)
         move(screen.left() + (screen.width() - width()) / 2, screen.top() + (screen.height() - height()) / 2);
     show();
+    if (!m_fitted) {
+        m_fitted = true;
+        fitPageWidth();
+    }
     activateWindow();
     setFocus();
+}
+
+void ReportPreview::fitPageWidth() {
+    if (!m_report || !m_view->page()) return;
+    if (layout()) layout()->activate(); // the viewport's size, before the first paint
+    const QSize room = m_scroll->maximumViewportSize();
+    const int scrollBar = m_scroll->verticalScrollBar()->sizeHint().width();
+    // Steps of 10 keep F9 and Shift+F9 on their usual stops (20% ... 800%).
+    int zoom = 800;
+    for (; zoom > 20; zoom -= 10) {
+        const QSize size = m_view->sizeAt(zoom);
+        const int width = room.width() - (size.height() > room.height() ? scrollBar : 0);
+        if (size.width() <= width) break;
+    }
+    m_report->setZoom(zoom);
+    m_scroll->horizontalScrollBar()->setValue(0);
+    m_scroll->verticalScrollBar()->setValue(0);
+}
+
+void ReportPreview::stepZoom(int steps, std::optional<QPoint> anchor) {
+    if (!m_report) return;
+    // The same stops as the report's F9 keys.
+    int zoom = m_report->Zoom();
+    for (; steps < 0 && zoom > 20; ++steps)
+        zoom -= 10;
+    for (; steps > 0 && zoom < 800; --steps)
+        zoom += 10;
+    m_zoomAnchor = anchor;
+    m_report->setZoom(zoom);
+    m_zoomAnchor.reset();
+}
+
+void ReportPreview::zoomKeepingPoint() {
+    QWidget* viewport = m_scroll->viewport();
+    const QPoint anchor = m_zoomAnchor.value_or(viewport->rect().center());
+    // The view still has the old zoom here: the spot of the page under the anchor.
+    const QPointF spot = m_view->pageAt(m_view->mapFrom(viewport, anchor));
+    showCurrentPage();
+    const QPointF now = m_view->widgetPosOf(spot);
+    m_scroll->horizontalScrollBar()->setValue(qRound(now.x() - anchor.x()));
+    m_scroll->verticalScrollBar()->setValue(qRound(now.y() - anchor.y()));
 }
 
 void ReportPreview::showCurrentPage() {
@@ -203,10 +254,10 @@ void ReportPreview::runEngineTool(int id) {
         }
         break;
     case ReportToolbar::IdZoomOut:
-        if (r->Zoom() > 20) r->setZoom(r->Zoom() - 10);
+        stepZoom(-1);
         break;
     case ReportToolbar::IdZoomIn:
-        if (r->Zoom() < 800) r->setZoom(r->Zoom() + 10);
+        stepZoom(1);
         break;
     case ReportToolbar::IdPreviousPage:
         if (r->CurrentPage() > 1) r->setCurrentPage(r->CurrentPage() - 1);
@@ -302,6 +353,19 @@ bool ReportPreview::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched != this) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return handleKey(static_cast<QKeyEvent*>(event));
+    }
+    // Ctrl+wheel over the page zooms around the mouse; a plain wheel scrolls as usual.
+    if (event->type() == QEvent::Wheel && (watched == m_view || watched == m_scroll->viewport())) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            m_wheelDelta += wheel->angleDelta().y();
+            const int steps = m_wheelDelta / 120;
+            m_wheelDelta -= steps * 120;
+            if (steps != 0)
+                stepZoom(steps, static_cast<QWidget*>(watched)->mapTo(m_scroll->viewport(),
+                                                                      wheel->position().toPoint()));
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

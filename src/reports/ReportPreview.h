@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPointer>
 #include <QWidget>
+#include <optional>
 
 class ActiveReport;
 class QAction;
@@ -14,7 +15,10 @@ class QToolBar;
 class ReportPageView;
 
 // The preview window of a report: its toolbar (built from the report's Toolbar), one page at a
-// time at the report's zoom, and every key handed to the report's KeyDown event.
+// time at the report's zoom, and every key handed to the report's KeyDown event. At first show the
+// zoom is the largest 10% step at which the page width fits the window; a zoom change keeps the
+// point in the middle of the window (or under the mouse, for Ctrl+wheel) on the same spot of the
+// page.
 class ReportPreview : public QWidget {
     Q_OBJECT
 public:
@@ -46,6 +50,11 @@ private:
     void showCurrentPage();
     void jumpToTypedPage();
     void watchChildren();
+    void fitPageWidth();
+    // Zoom out (negative) or in by 10% steps, keeping the page point at anchor (viewport
+    // coordinates; the middle when none) in place.
+    void stepZoom(int steps, std::optional<QPoint> anchor = {});
+    void zoomKeepingPoint();
 
     QPointer<ActiveReport> m_report;
     QToolBar* m_toolbar = nullptr;
@@ -58,4 +67,7 @@ private:
     QList<int> m_history; // pages visited, for back and forward
     int m_historyPos = -1;
     bool m_walkingHistory = false;
+    bool m_fitted = false;
+    std::optional<QPoint> m_zoomAnchor;
+    int m_wheelDelta = 0; // eighths of a degree not yet turned into a zoom step
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QList>
 #include <QString>
 
@@ -30,6 +31,7 @@ public:
         QString Tooltip;
         bool Visible = true;
         int ID = IdSeparator;
+        QIcon Icon; // when null, the preview shows iconForId(ID)
     };
 
     // The default toolbar: 0 contents, 1 separator, 2 print, 3 copy, 4 zoom out, 5 zoom in,
@@ -45,6 +47,10 @@ public:
     const QList<Tool>& tools() const { return m_tools; }
     // Position of the first visible tool with that ID, or -1.
     int indexOfId(int id) const;
+
+    // The picture of an engine tool or of a tool fnSetPreviewToolbar adds (PDF, Excel, CSV,
+    // close); null for an ID without one.
+    static QIcon iconForId(int id);
 
 private:
     QList<Tool> m_tools;

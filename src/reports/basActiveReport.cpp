@@ -10,6 +10,7 @@
 #include "reports/basTableExport.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -77,8 +78,12 @@ bool fnExportPdf(ActiveReport& report) {
     ask.title = report.Caption + QStringLiteral("PDF出力ﾌｧｲﾙ");
     ask.filter = QStringLiteral("PDFﾌｧｲﾙ (*.PDF)");
     ask.proposedName = report.Caption;
-    const QString fileName = dialogs().saveFileName(ask);
+    QString fileName = dialogs().saveFileName(ask);
     if (fileName.isEmpty()) return false; // cancelled: nothing written, nothing said
+    // A name typed without an extension would give a file no viewer opens by a double click; a
+    // folder's name is left alone so that the error box says what went wrong.
+    const QFileInfo typed(fileName);
+    if (typed.suffix().isEmpty() && !typed.isDir()) fileName += QStringLiteral(".pdf");
 
     ReportPdfExport filter;
     filter.FileName = fileName;
