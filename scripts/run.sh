@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Usage: scripts/run.sh [screen]   (1 receipts, 2 stock counts, 3 goods ledger, 4 stock list, 5 receipt/count list)
+# Usage: scripts/run.sh [screen]   (1 receipts, 2 stock counts, 3 goods ledger, 4 stock list, 5 receipt/count list;
+#                                  without one, the launcher with all five)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -9,4 +10,5 @@ if [ ! -f "$bin/data1.dat" ]; then
   echo "Creating a demo database in $bin/data1.dat"
   "$bin/zanmo-tool" init --demo "$bin"
 fi
-exec "$bin/zanmo" "${1:-1}"
+if [ $# -eq 0 ]; then exec "$bin/zanmo-menu"; fi
+exec "$bin/zanmo" "$1"
