@@ -28,6 +28,8 @@ frmMenu::frmMenu(QWidget* parent)
     : QWidget(parent), m_program(QDir(fnProgramFolder()).filePath(QStringLiteral("zanmo"))) {
     setWindowTitle(QStringLiteral("ＰＥＬＫＯ 在庫管理"));
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 18, 18, 14);
+    layout->setSpacing(10);
     QFont big = font();
     big.setPointSizeF(big.pointSizeF() * 1.6);
     for (const ScreenEntry& s : kScreens) {
@@ -36,6 +38,7 @@ frmMenu::frmMenu(QWidget* parent)
         button->setObjectName(QStringLiteral("cmdScreen%1").arg(n));
         button->setFont(big);
         button->setMinimumHeight(56);
+        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 80);
         connect(button, &QPushButton::clicked, this, [this, n] { startScreen(n); });
         // Plain digit keys as well as the keypad, without needing focus on the button.
         auto* key = new QShortcut(QKeySequence(QKeyCombination(Qt::Key(Qt::Key_0 + n))), this);
