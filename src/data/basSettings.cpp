@@ -124,15 +124,23 @@ quint8 fnGetDbMode() {
     return static_cast<quint8>(mode);
 }
 
+namespace {
+// The folder of the database for the mode; false for a mode other than 0 and 1.
+bool dataFolder(quint8 mode, QString* folder) {
+    if (mode == 0)
+        *folder = fnProgramFolder();
+    else if (mode == 1)
+        *folder = fnGetIniString(QLatin1String(kIniSection), QStringLiteral("dbpath"), fnProgramFolder(),
+                                 1024, iniPath());
+    else
+        return false;
+    return true;
+}
+} // namespace
+
 QString fnConnectString(quint8 mode, const QString& fileName) {
     QString folder;
-    if (mode == 0)
-        folder = fnProgramFolder();
-    else if (mode == 1)
-        folder = fnGetIniString(QLatin1String(kIniSection), QStringLiteral("dbpath"), fnProgramFolder(), 1024,
-                                iniPath());
-    else
-        return QString();
+    if (!dataFolder(mode, &folder)) return QString();
     QString source = folder + QLatin1Char('\\') + fileName;
     // A folder holding ';' (or a quote) is given in double quotes, as the connection text requires.
     if (source.contains(u';') || source.contains(u'"'))
@@ -143,13 +151,7 @@ QString fnConnectString(quint8 mode, const QString& fileName) {
 
 QString fnDataFilePath(quint8 mode) {
     QString folder;
-    if (mode == 0)
-        folder = fnProgramFolder();
-    else if (mode == 1)
-        folder = fnGetIniString(QLatin1String(kIniSection), QStringLiteral("dbpath"), fnProgramFolder(), 1024,
-                                iniPath());
-    else
-        return QString();
+    if (!dataFolder(mode, &folder)) return QString();
     folder.replace(u'\\', u'/');
     return QDir(folder).filePath(QLatin1String(kDataFileName));
 }
