@@ -55,3 +55,10 @@ ExportTable ExportTable::fromLedger(const LedgerMonth& month, const QString& goo
         t.totals.append({totalCaptions.at(i), figures.at(i), kWhole});
     return t;
 }
+
+bool ExportTable::runReport(ActiveReport& report, QString* error) {
+    if (report.hasRun() || report.Run()) return true;
+    *error = report.lastErrorText().isEmpty() ? QStringLiteral("帳票を作成できませんでした。")
+                                              : report.lastErrorText();
+    return false;
+}

@@ -35,6 +35,8 @@ struct ExportTable {
     // The printed detail lines of a report that has run, under its title and header lines, with its
     // page's orientation and margins.
     static ExportTable fromReport(const ActiveReport& report);
+    // Runs the report first when it has not run; false with the reason when it cannot.
+    static bool runReport(ActiveReport& report, QString* error);
     // A goods ledger month as the ledger screen shows it; name: the goods name shown with it.
     static ExportTable fromLedger(const LedgerMonth& month, const QString& goodsName);
 };

@@ -119,10 +119,8 @@ double ReportXlsxExport::columnWidth(const QStringList& texts) {
 bool ReportXlsxExport::Export(ActiveReport& report) {
     m_errorNumber = 0;
     m_error.clear();
-    if (!report.hasRun() && !report.Run())
-        return fail(kExportInvalidCall, report.lastErrorText().isEmpty()
-                                            ? QStringLiteral("帳票を作成できませんでした。")
-                                            : report.lastErrorText());
+    QString error;
+    if (!ExportTable::runReport(report, &error)) return fail(kExportInvalidCall, error);
     return write(ExportTable::fromReport(report));
 }
 
