@@ -12,9 +12,40 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 
+struct ParsedConnection {
+    QString provider;
+    QString dataSource;
+    bool hasPassword = false;
+    QString password;
+    bool server = false; // PostgreSQL
+    QString host, port, database, user;
+};
+
 namespace {
 
 QAtomicInt g_connectionSeq;
+
+// SQLite's result codes have at most four digits; five characters are a PostgreSQL SQLSTATE.
+bool isSqlState(const QString& code) {
+    return code.size() == 5;
+}
+
+QString serverErrorText(const QString& state, const QString& raw) {
+    const QString detail = QStringLiteral(" (") + raw + QLatin1Char(')');
+    // Lock timeout, deadlock, a statement cancelled while it waited.
+    if (state == u"55P03" || state == u"40P01" || state == u"57014" || state == u"40001")
+        return QStringLiteral("ほかのユーザーが使用中のため、データベースをロックできませんでした。") + detail;
+    if (state == u"42601") return QStringLiteral("SQL ステートメントの構文エラーです。") + detail;
+    static const QRegularExpression quoted(QStringLiteral("\"([^\"]+)\""));
+    const QString name = quoted.match(raw).captured(1);
+    if (state == u"42P01")
+        return QStringLiteral("入力テーブルまたはクエリ '") + name + QStringLiteral("' が見つかりません。") +
+               detail;
+    if (state == u"42703") return QStringLiteral("列 '") + name + QStringLiteral("' が見つかりません。") + detail;
+    if (state == u"25006" || state == u"42501")
+        return QStringLiteral("データベースまたはオブジェクトは読み取り専用なので、更新できません。") + detail;
+    return QStringLiteral("データベースの操作でエラーが発生しました。") + detail;
+}
 
 QString engineText(const QSqlError& e) {
     QString t = e.databaseText();
@@ -22,12 +53,6 @@ QString engineText(const QSqlError& e) {
     return t;
 }
 
-struct ParsedConnection {
-    QString provider;
-    QString dataSource;
-    bool hasPassword = false;
-    QString password;
-};
 
 // The parts between ';', a ';' inside double quotes not counting.
 QStringList splitConnectionParts(const QString& text) {
@@ -89,13 +114,26 @@ ParsedConnection parseConnectionString(const QString& text) {
         else if (key == u"jet oledb:database password") {
             p.hasPassword = true;
             p.password = value;
-        }
+        } else if (key == u"host")
+            p.host = value;
+        else if (key == u"port")
+            p.port = value;
+        else if (key == u"database")
+            p.database = value;
+        else if (key == u"user id")
+            p.user = value;
+        else if (key == u"password")
+            p.password = value;
         // Other properties (Persist Security Info, User ID, Mode, ...) do not concern SQLite.
     }
     if (p.provider.isEmpty())
         throw DbError(
             QStringLiteral("[Microsoft][ODBC Driver Manager] データ ソース名および指定された既定のドライバが"
                            "見つかりません。"));
+    if (p.provider.compare(u"PostgreSQL", Qt::CaseInsensitive) == 0) {
+        p.server = true;
+        return p;
+    }
     if (p.provider.compare(u"Microsoft.Jet.OLEDB.4.0", Qt::CaseInsensitive) != 0)
         throw DbError(
             QStringLiteral("プロバイダが見つかりません。正しくインストールされていない可能性があります。"),
@@ -121,6 +159,7 @@ QString dataSourcePath(const QString& dataSource) {
 
 QString fnProviderErrorText(const QSqlError& error) {
     const QString raw = engineText(error);
+    if (isSqlState(error.nativeErrorCode())) return serverErrorText(error.nativeErrorCode(), raw);
     const int code = error.nativeErrorCode().toInt();
     const QString detail = QStringLiteral(" (") + raw + QLatin1Char(')');
     if ((code & 0xff) == 5 || (code & 0xff) == 6 || raw.contains(QLatin1String("locked")))
@@ -150,6 +189,11 @@ Connection::~Connection() {
 void Connection::Open(const QString& connectionString) {
     Close();
     const ParsedConnection parsed = parseConnectionString(connectionString);
+    const QString name = QStringLiteral("zanmo-cn-%1").arg(g_connectionSeq.fetchAndAddRelaxed(1) + 1);
+    if (parsed.server) {
+        openServer(parsed, name);
+        return;
+    }
     const QString path = dataSourcePath(parsed.dataSource);
     const QFileInfo info(path);
     if (parsed.dataSource.trimmed().isEmpty())
@@ -177,7 +221,6 @@ void Connection::Open(const QString& connectionString) {
                                "またはファイルが破損しています。"),
             -2147467259);
 
-    const QString name = QStringLiteral("zanmo-cn-%1").arg(g_connectionSeq.fetchAndAddRelaxed(1) + 1);
     QString failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -213,8 +256,59 @@ void Connection::Open(const QString& connectionString) {
     }
     m_name = name;
     m_file = path;
+    m_engine = SqlEngine::Sqlite;
     m_shared = std::make_shared<ConnectionShared>();
     m_shared->name = name;
+}
+
+void Connection::openServer(const ParsedConnection& parsed, const QString& name) {
+    const QString where = QStringLiteral("postgresql://") + (parsed.user.isEmpty() ? QString() : parsed.user + u'@') +
+                          parsed.host + (parsed.port.isEmpty() ? QString() : u':' + parsed.port) + u'/' +
+                          parsed.database;
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        if (!db.isValid()) {
+            failure = QStringLiteral("PostgreSQL のドライバ (libqt6sql6-psql) が見つかりません。");
+        } else {
+            db.setHostName(parsed.host);
+            if (!parsed.port.isEmpty()) db.setPort(parsed.port.toInt());
+            db.setDatabaseName(parsed.database);
+            db.setUserName(parsed.user);
+            db.setPassword(parsed.password); // empty: libpq reads PGPASSWORD or ~/.pgpass
+            db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=zanmo"));
+            if (!db.open()) {
+                failure = QStringLiteral("サーバー '") + where + QStringLiteral("' のデータベースに接続できません。 (") +
+                          engineText(db.lastError()).trimmed() + QLatin1Char(')');
+            } else {
+                QSqlQuery q(db);
+                // The suite's texts are compared and stored as the program sends them.
+                if (!q.exec(QStringLiteral("SET client_encoding = 'UTF8'")))
+                    failure = fnProviderErrorText(q.lastError());
+            }
+        }
+        if (!failure.isEmpty()) db.close();
+    }
+    if (!failure.isEmpty()) {
+        QSqlDatabase::removeDatabase(name);
+        throw DbError(failure, -2147467259);
+    }
+    m_name = name;
+    m_file = where;
+    m_engine = SqlEngine::Postgres;
+    m_shared = std::make_shared<ConnectionShared>();
+    m_shared->name = name;
+    m_shared->engine = m_engine;
+    applyBusyTimeout();
+}
+
+void Connection::applyBusyTimeout() {
+    if (!m_shared) return;
+    QSqlQuery q(database());
+    if (m_engine == SqlEngine::Postgres)
+        q.exec(QStringLiteral("SET lock_timeout = %1").arg(qMax(1, m_busyTimeoutMs)));
+    else
+        q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(m_busyTimeoutMs));
 }
 
 void Connection::Close() {
@@ -241,7 +335,7 @@ int Connection::State() const {
 int Connection::Execute(const QString& sql) {
     if (!m_shared) throw DbError(DbTexts::closedObject(), 3704);
     QSqlQuery q(database());
-    if (!q.exec(fnJetToSqlite(sql))) throw DbError(fnProviderErrorText(q.lastError()));
+    if (!q.exec(dialect(sql))) throw DbError(fnProviderErrorText(q.lastError()));
     return q.isSelect() ? -1 : q.numRowsAffected();
 }
 
@@ -262,10 +356,7 @@ void Connection::RollbackTrans() {
 
 void Connection::setBusyTimeout(int milliseconds) {
     m_busyTimeoutMs = qMax(0, milliseconds);
-    if (m_shared) {
-        QSqlQuery q(database());
-        q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(m_busyTimeoutMs));
-    }
+    applyBusyTimeout();
 }
 
 int Connection::busyTimeout() const {

@@ -6,8 +6,12 @@
 
 struct ConnectionShared;
 
+#include "data/SqlDialect.h"
+
 // An ADO-like connection over SQLite: opened from the Jet connection text, WAL on a local disk and
-// the rollback journal on a network file system (fnJournalMode), busy timeout.
+// the rollback journal on a network file system (fnJournalMode), busy timeout. The text
+// "Provider=PostgreSQL;Host=..;Port=..;Database=..;User ID=..;Password=.." opens a server instead;
+// the busy timeout is then the server's lock timeout.
 class Connection {
 public:
     Connection();
@@ -34,7 +38,11 @@ public:
     int busyTimeout() const;
 
     QSqlDatabase database() const;
+    // The file's path, or "postgresql://user@host:port/name" for a server.
     QString filePath() const;
+    SqlEngine engine() const { return m_engine; }
+    // The statement as this connection's engine takes it.
+    QString dialect(const QString& sql) const { return fnJetTo(m_engine, sql); }
     // True between BeginTrans and CommitTrans/RollbackTrans.
     bool inTransaction() const;
 
@@ -45,4 +53,8 @@ private:
     QString m_name;
     QString m_file;
     int m_busyTimeoutMs = 5000;
+    SqlEngine m_engine = SqlEngine::Sqlite;
+
+    void openServer(const struct ParsedConnection& parsed, const QString& name);
+    void applyBusyTimeout();
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/SqlDialect.h"
+
 #include <QSqlError>
 #include <QString>
 
@@ -7,6 +9,7 @@
 // reference, so closing the connection first never leaves it rolling back someone else's transaction.
 struct ConnectionShared {
     QString name;          // QSqlDatabase connection name
+    SqlEngine engine = SqlEngine::Sqlite;
     bool inTrans = false;  // BeginTrans is active
     bool editLock = false; // an editable recordset holds BEGIN IMMEDIATE
     int savepointSeq = 0;

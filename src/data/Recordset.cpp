@@ -19,6 +19,12 @@ const QString kRowidAlias = QStringLiteral("zanmo_rowid_");
 // ADO type numbers of the declared SQLite column types.
 int adoTypeOfDeclared(const QString& declared) {
     const QString t = declared.toUpper();
+    // PostgreSQL's own names first.
+    if (t == u"INT2") return 2;
+    if (t == u"INT8") return 20;
+    if (t == u"FLOAT4") return 4;
+    if (t == u"FLOAT8") return 5;
+    if (t == u"CITEXT" || t == u"TEXT" || t == u"VARCHAR") return 202;
     if (t.contains(u"TINYINT") || t.contains(u"BYTE")) return 17;
     if (t.contains(u"SMALLINT") || t.contains(u"SHORT")) return 2;
     if (t.contains(u"BIGINT")) return 20;
@@ -32,6 +38,16 @@ int adoTypeOfDeclared(const QString& declared) {
     if (t.contains(u"BLOB") || t.contains(u"BINARY")) return 205;
     if (t.isEmpty()) return 12; // variant
     return 202;
+}
+
+// The condition of an editable cursor's statement, as one key: what follows "where" up to an
+// "order by", lower case, blanks collapsed.
+QString editCondition(const QString& sql) {
+    static const QRegularExpression where(QStringLiteral("\\bwhere\\b(.*?)(\\border\\s+by\\b.*)?$"),
+                                          QRegularExpression::CaseInsensitiveOption |
+                                              QRegularExpression::DotMatchesEverythingOption);
+    const auto m = where.match(sql);
+    return m.hasMatch() ? m.captured(1).simplified().toLower() : QString();
 }
 
 int adoTypeOfField(const QSqlField& f) {
@@ -125,7 +141,7 @@ struct Recordset::Impl {
     QStringList names;
     QVector<int> types;
     QVector<QVector<QVariant>> rows;
-    QVector<qint64> rowids;
+    QVector<QVariant> rowids; // SQLite rowid, PostgreSQL ctid
     int pos = 0;
 
     // Editable cursor.
@@ -134,6 +150,7 @@ struct Recordset::Impl {
     QStringList tableColumns; // lower case
     bool holdsLock = false;
     QString savepoint; // empty when the lock is our own BEGIN IMMEDIATE
+    QString lockKey;   // PostgreSQL: the table and condition of the cursor
     bool adding = false;
     int editMode = adEditNone;
     QHash<int, QVariant> pending;
@@ -156,11 +173,27 @@ struct Recordset::Impl {
                 throw DbError(fnProviderErrorText(q.lastError()));
             savepoint = name;
         } else {
-            if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) throw DbError(fnProviderErrorText(q.lastError()));
+            // SQLite: the database's write lock at once. PostgreSQL: a transaction; the rows are
+            // locked by the cursor's own statement.
+            const bool server = sp->engine == SqlEngine::Postgres;
+            if (!q.exec(server ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")))
+                throw DbError(fnProviderErrorText(q.lastError()));
             savepoint.clear();
             sp->editLock = true;
         }
         holdsLock = true;
+        if (!lockKey.isEmpty()) lockRowKey(q);
+    }
+
+    // PostgreSQL: rows not there yet cannot be locked, so the statement's table and condition are
+    // locked as a key until the transaction ends; two PCs adding the same row take turns.
+    void lockRowKey(QSqlQuery& q) {
+        if (q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtextextended('") + fnSqlText(lockKey) +
+                   QStringLiteral("', 0))")))
+            return;
+        const QSqlError e = q.lastError();
+        releaseLock(false);
+        throw DbError(fnProviderErrorText(e));
     }
 
     // Commits or rolls back what this cursor holds. A failed commit is rolled back and reported.
@@ -209,7 +242,7 @@ struct Recordset::Impl {
             QVector<QVariant> row(n - firstColumn);
             for (int i = firstColumn; i < n; ++i)
                 row[i - firstColumn] = q.value(i);
-            if (firstColumn > 0) rowids.append(q.value(0).toLongLong());
+            if (firstColumn > 0) rowids.append(q.value(0));
             rows.append(std::move(row));
         }
         open = true;
@@ -241,7 +274,7 @@ void Recordset::openStatic(Connection& cn, const QString& sql, int maxRows) {
     if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
     QSqlQuery q(cn.database());
     q.setForwardOnly(true);
-    if (!q.exec(fnJetToSqlite(sql))) throw DbError(fnProviderErrorText(q.lastError()));
+    if (!q.exec(cn.dialect(sql))) throw DbError(fnProviderErrorText(q.lastError()));
     if (q.isSelect()) d->load(q, 0, maxRows);
 }
 
@@ -250,7 +283,7 @@ void Recordset::openExecute(Connection& cn, const QString& sql, int* rowsAffecte
     if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
     QSqlQuery q(cn.database());
     q.setForwardOnly(true);
-    if (!q.exec(fnJetToSqlite(sql))) throw DbError(fnProviderErrorText(q.lastError()));
+    if (!q.exec(cn.dialect(sql))) throw DbError(fnProviderErrorText(q.lastError()));
     if (q.isSelect()) {
         d->load(q, 0);
         if (rowsAffected) *rowsAffected = -1;
@@ -262,7 +295,7 @@ void Recordset::openExecute(Connection& cn, const QString& sql, int* rowsAffecte
 void Recordset::openEditable(Connection& cn, const QString& sql) {
     Close();
     if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
-    const QString text = fnJetToSqlite(sql);
+    const QString text = cn.dialect(sql);
     // One table's rows only: the rowid says which row Update writes.
     static const QRegularExpression selectHead(QStringLiteral("^\\s*select\\s+(?!distinct\\b)"),
                                                QRegularExpression::CaseInsensitiveOption);
@@ -275,18 +308,28 @@ void Recordset::openEditable(Connection& cn, const QString& sql) {
     const auto from = fromTable.match(text);
     if (!head.hasMatch() || !from.hasMatch() || !from.captured(4).isEmpty())
         throw DbError(DbTexts::notUpdatable(), 3251);
-    const QString rewritten = QStringLiteral("select rowid as ") + kRowidAlias + QStringLiteral(", ") +
-                              text.mid(head.capturedEnd());
+    const bool server = cn.engine() == SqlEngine::Postgres;
+    QString rewritten = QStringLiteral("select ") + (server ? QStringLiteral("ctid") : QStringLiteral("rowid")) +
+                        QStringLiteral(" as ") + kRowidAlias + QStringLiteral(", ") + text.mid(head.capturedEnd());
 
     d->editable = true;
     d->shared = cn.m_shared;
     d->table = from.captured(1);
+    if (server) {
+        rewritten += QStringLiteral(" FOR UPDATE");
+        d->table = d->table.toLower(); // unquoted names are folded to lower case
+        d->lockKey = d->table + u'|' + editCondition(text);
+    }
     d->acquireLock();
     QSqlDatabase db = cn.database();
     QHash<QString, int> declared;
     {
         QSqlQuery info(db);
-        if (info.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(d->table))) {
+        if (info.exec(server ? QStringLiteral("SELECT ordinal_position, column_name, udt_name FROM "
+                                              "information_schema.columns WHERE table_schema = current_schema() "
+                                              "AND table_name = '%1' ORDER BY ordinal_position")
+                                   .arg(fnSqlText(d->table))
+                             : QStringLiteral("PRAGMA table_info(\"%1\")").arg(d->table))) {
             while (info.next()) {
                 const QString col = info.value(1).toString().toLower();
                 d->tableColumns.append(col);
@@ -416,6 +459,8 @@ void Recordset::Update() {
     std::sort(cols.begin(), cols.end());
     QSqlQuery q(d->db());
     const QString table = QLatin1Char('"') + d->table + QLatin1Char('"');
+    const auto sp = d->shared.lock();
+    const bool server = sp && sp->engine == SqlEngine::Postgres;
     QString sql;
     if (d->adding) {
         if (cols.isEmpty()) {
@@ -434,8 +479,10 @@ void Recordset::Update() {
         for (int c : cols)
             sets << QLatin1Char('"') + d->names[c] + QStringLiteral("\"=?");
         sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + sets.join(u',') +
-              QStringLiteral(" WHERE rowid=?");
+              (server ? QStringLiteral(" WHERE ctid=?") : QStringLiteral(" WHERE rowid=?"));
     }
+    // A changed row moves on PostgreSQL: its new place (and an added row whole) comes back.
+    if (server) sql += QStringLiteral(" RETURNING ctid AS ") + kRowidAlias + QStringLiteral(", *");
     bool ok = q.prepare(sql);
     if (ok) {
         for (int c : cols)
@@ -449,15 +496,27 @@ void Recordset::Update() {
         d->releaseLock(false); // nothing half-written stays, and the lock goes
         throw DbError(fnProviderErrorText(e));
     }
-    const qint64 newRowid = d->adding ? q.lastInsertId().toLongLong() : 0;
+    QVariant newRowid = d->adding ? q.lastInsertId() : QVariant();
+    QVector<QVariant> returned;
+    if (server && q.next()) {
+        newRowid = q.value(0);
+        const QSqlRecord r = q.record();
+        for (int i = 0; i < d->names.size(); ++i) {
+            const int k = r.indexOf(d->names[i].toLower());
+            returned.append(k > 0 ? q.value(k) : d->pending.value(i));
+        }
+    }
     q.finish();
     d->releaseLock(true); // throws after rolling back when the commit fails
 
+    if (!d->adding && server) d->rowids[d->pos] = newRowid;
     if (d->adding) {
         QVector<QVariant> row(d->names.size());
         QSqlQuery back(d->db());
-        if (back.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE rowid=") +
-                      QString::number(newRowid)) &&
+        if (server && !returned.isEmpty()) {
+            row = returned;
+        } else if (!server && back.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE rowid=") +
+                             QString::number(newRowid.toLongLong())) &&
             back.next()) {
             const QSqlRecord r = back.record();
             for (int i = 0; i < d->names.size(); ++i) {

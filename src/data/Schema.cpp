@@ -3,12 +3,14 @@
 #include "data/Connection.h"
 #include "data/ConnectionShared.h"
 #include "data/DbError.h"
+#include "data/Recordset.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -81,6 +83,62 @@ QStringList createStatements() {
            indexStatements();
 }
 
+QStringList createStatements(SqlEngine engine) {
+    QStringList statements = createStatements();
+    if (engine != SqlEngine::Postgres) return statements;
+    static const QRegularExpression nocase(QStringLiteral("VARCHAR\\(\\d+\\) COLLATE NOCASE"));
+    static const QRegularExpression plain(QStringLiteral("\\b(VARCHAR\\(\\d+\\)|TEXT)"));
+    for (QString& s : statements) {
+        // Lengths are not enforced, as on SQLite; what the screens cut to fits the suite's columns.
+        s.replace(plain, QStringLiteral("text COLLATE \"C\""));
+        s.replace(QStringLiteral("text COLLATE \"C\" COLLATE NOCASE"), QStringLiteral("citext COLLATE \"C\""));
+        s.replace(nocase, QStringLiteral("citext COLLATE \"C\""));
+        s.replace(QStringLiteral(" REAL"), QStringLiteral(" double precision"));
+    }
+    return statements;
+}
+
+QStringList tableNames() {
+    return {QStringLiteral("sysfile"), QStringLiteral("bunrui"), QStringLiteral("goods"), QStringLiteral("gdai"),
+            QStringLiteral("operatlog")};
+}
+
+namespace {
+QString sysfileRow(int gno, int maxline, int stankakbn) {
+    return QStringLiteral("INSERT INTO sysfile (id, gno, maxline, stankakbn) VALUES (1, %1, %2, %3)")
+        .arg(gno)
+        .arg(maxline)
+        .arg(stankakbn);
+}
+} // namespace
+
+void createOnServer(Connection& cn, int gno, int maxline, int stankakbn) {
+    QStringList present;
+    {
+        Recordset rec;
+        rec.openStatic(cn, QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = "
+                                          "current_schema() ORDER BY table_name"));
+        for (; !rec.Eof(); rec.MoveNext()) {
+            const QString t = rec.Fields(0).toString();
+            if (tableNames().contains(t)) present << t;
+        }
+    }
+    if (!present.isEmpty())
+        throw DbError(QStringLiteral("サーバー '") + cn.filePath() + QStringLiteral("' にはテーブル ") +
+                      present.join(QStringLiteral(", ")) + QStringLiteral(" が既に存在します。"));
+    cn.BeginTrans();
+    try {
+        cn.Execute(QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"));
+        for (const QString& s : createStatements(SqlEngine::Postgres))
+            cn.Execute(s);
+        cn.Execute(sysfileRow(gno, maxline, stankakbn));
+        cn.CommitTrans();
+    } catch (const DbError&) {
+        cn.RollbackTrans(); // nothing half-made stays on the server
+        throw;
+    }
+}
+
 void createDatabase(const QString& filePath, int gno, int maxline, int stankakbn) {
     const QFileInfo info(filePath);
     if (info.exists())
@@ -104,12 +162,7 @@ void createDatabase(const QString& filePath, int gno, int maxline, int stankakbn
             // program picks the journal when it opens it.
             QStringList statements = {QStringLiteral("PRAGMA journal_mode=DELETE"), QStringLiteral("BEGIN")};
             statements += createStatements();
-            statements << QStringLiteral(
-                              "INSERT INTO sysfile (id, gno, maxline, stankakbn) VALUES (1, %1, %2, %3)")
-                              .arg(gno)
-                              .arg(maxline)
-                              .arg(stankakbn)
-                       << QStringLiteral("COMMIT");
+            statements << sysfileRow(gno, maxline, stankakbn) << QStringLiteral("COMMIT");
             for (const QString& s : statements) {
                 if (!q.exec(s)) {
                     failure = q.lastError().text();
@@ -144,7 +197,11 @@ QStringList missingParts(Connection& cn) {
     QStringList missing;
     QSqlQuery q(cn.database());
     for (const auto& [table, columns] : tables) {
-        if (!q.exec(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table)))
+        const bool server = cn.engine() == SqlEngine::Postgres;
+        if (!q.exec(server ? QStringLiteral("SELECT column_name FROM information_schema.columns WHERE "
+                                            "table_schema = current_schema() AND table_name = '%1'")
+                                 .arg(table)
+                           : QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table)))
             throw DbError(fnProviderErrorText(q.lastError()));
         QStringList present;
         while (q.next())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/SqlDialect.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +11,14 @@ class Connection;
 namespace Schema {
 // CREATE TABLE / CREATE INDEX statements in order.
 QStringList createStatements();
+// The same tables for an engine. PostgreSQL: text that compared without case on SQLite is citext
+// (ASCII letters only, as SQLite's NOCASE), all text in code-point order, REAL is double precision.
+QStringList createStatements(SqlEngine engine);
+// Creates the tables, indexes and the sysfile row on an open server connection in one
+// transaction. Throws DbError when the server holds any of the tables already.
+void createOnServer(Connection& cn, int gno = 0, int maxline = 1000, int stankakbn = 0);
+// The program's tables, in the order a copy fills them.
+QStringList tableNames();
 // The indexes alone, each made only when missing.
 QStringList indexStatements();
 // Creates a new database file with the tables and the sysfile row id = 1.

@@ -1,6 +1,10 @@
 #include "data/SqlDialect.h"
 
 #include <QRegularExpression>
+#include <QStringList>
+#include <QVector>
+
+#include <algorithm>
 
 namespace {
 
@@ -33,7 +37,113 @@ template <typename Fn> QString outsideLiterals(const QString& sql, Fn fn) {
     return out;
 }
 
+// Which characters of the statement lie inside a quoted literal (quotes included).
+QVector<bool> literalMask(const QString& sql) {
+    QVector<bool> mask(sql.size(), false);
+    for (int i = 0; i < sql.size(); ++i) {
+        if (sql[i] != u'\'' && sql[i] != u'"') continue;
+        const QChar quote = sql[i];
+        int e = i + 1;
+        while (e < sql.size()) {
+            if (sql[e] == quote) {
+                if (e + 1 < sql.size() && sql[e + 1] == quote) {
+                    e += 2;
+                    continue;
+                }
+                break;
+            }
+            ++e;
+        }
+        for (int k = i; k <= e && k < sql.size(); ++k)
+            mask[k] = true;
+        i = e;
+    }
+    return mask;
+}
+
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// The word starting at i (letters, digits, '_'), lower case.
+QString wordAt(const QString& sql, int i) {
+    int e = i;
+    while (e < sql.size() && isWordChar(sql[e]))
+        ++e;
+    return sql.mid(i, e - i).toLower();
+}
+
+int skipBlanks(const QString& sql, int i) {
+    while (i < sql.size() && sql[i].isSpace())
+        ++i;
+    return i;
+}
+
+// Words that may follow a derived table and are no alias of it.
+bool endsTableReference(const QString& word) {
+    static const QStringList words = {
+        QStringLiteral("where"),  QStringLiteral("group"),     QStringLiteral("order"),  QStringLiteral("union"),
+        QStringLiteral("having"), QStringLiteral("limit"),     QStringLiteral("on"),     QStringLiteral("join"),
+        QStringLiteral("inner"),  QStringLiteral("left"),      QStringLiteral("right"),  QStringLiteral("full"),
+        QStringLiteral("cross"),  QStringLiteral("natural"),   QStringLiteral("except"), QStringLiteral("intersect"),
+        QStringLiteral("offset"), QStringLiteral("for"),       QStringLiteral("window"), QStringLiteral("using"),
+    };
+    return word.isEmpty() || words.contains(word);
+}
+
+// Gives every "from (select ...)" / "join (select ...)" without an alias one of its own.
+QString nameDerivedTables(const QString& sql) {
+    const QVector<bool> inLiteral = literalMask(sql);
+    QVector<int> insertAt; // positions just after the closing parenthesis
+    for (int i = 0; i < sql.size(); ++i) {
+        if (inLiteral[i] || !isWordChar(sql[i]) || (i > 0 && isWordChar(sql[i - 1]))) continue;
+        const QString word = wordAt(sql, i);
+        if (word != u"from" && word != u"join") continue;
+        int open = skipBlanks(sql, i + word.size());
+        if (open >= sql.size() || sql[open] != u'(' || inLiteral[open]) continue;
+        int inner = open;
+        while (inner < sql.size() && (sql[inner] == u'(' || sql[inner].isSpace()))
+            ++inner;
+        if (wordAt(sql, inner) != u"select") continue; // a parenthesised join keeps its tables' names
+        int depth = 0;
+        int close = -1;
+        for (int k = open; k < sql.size(); ++k) {
+            if (inLiteral[k]) continue;
+            if (sql[k] == u'(') ++depth;
+            if (sql[k] == u')' && --depth == 0) {
+                close = k;
+                break;
+            }
+        }
+        if (close < 0) break; // unbalanced: the engine will say what is wrong
+        const int next = skipBlanks(sql, close + 1);
+        const QString after = next < sql.size() && isWordChar(sql[next]) ? wordAt(sql, next) : QString();
+        if (after == u"as" || !endsTableReference(after)) continue;
+        insertAt.append(close + 1);
+    }
+    if (insertAt.isEmpty()) return sql;
+    std::sort(insertAt.begin(), insertAt.end());
+    QString out;
+    out.reserve(sql.size() + insertAt.size() * 16);
+    int from = 0;
+    for (int n = 0; n < insertAt.size(); ++n) {
+        out += QStringView(sql).mid(from, insertAt[n] - from);
+        out += QStringLiteral(" as zanmo_dt%1").arg(n + 1);
+        from = insertAt[n];
+    }
+    out += QStringView(sql).mid(from);
+    return out;
+}
+
 } // namespace
+
+QString fnJetToPostgres(const QString& sql) {
+    return nameDerivedTables(fnJetToSqlite(sql));
+}
+
+QString fnJetTo(SqlEngine engine, const QString& sql) {
+    return engine == SqlEngine::Postgres ? fnJetToPostgres(sql) : fnJetToSqlite(sql);
+}
 
 QString fnJetToSqlite(const QString& sql) {
     static const QRegularExpression deleteStar(QStringLiteral("\\bdelete\\s+\\*\\s*from\\b"),

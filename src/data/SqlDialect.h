@@ -2,8 +2,15 @@
 
 #include <QString>
 
+// The engines behind the data layer.
+enum class SqlEngine { Sqlite, Postgres };
+
 // Turns the few Jet forms SQLite does not accept into SQLite ("delete * from" -> "delete from").
 QString fnJetToSqlite(const QString& sql);
+// The same for PostgreSQL: also names every derived table that has no alias ("from (select ...)"
+// gets "as zanmo_dt1"), which PostgreSQL requires and Jet and SQLite do not.
+QString fnJetToPostgres(const QString& sql);
+QString fnJetTo(SqlEngine engine, const QString& sql);
 
 // The text between quotes of a statement: every apostrophe doubled, so typed text cannot change it;
 // a lone surrogate or a NUL (which SQLite cannot take inside a literal) becomes U+FFFD.

@@ -138,13 +138,37 @@ bool dataFolder(quint8 mode, QString* folder) {
 }
 } // namespace
 
+namespace {
+// A value holding ';' (or a quote) is given in double quotes, as the connection text requires.
+QString connectValue(QString value) {
+    if (value.contains(u';') || value.contains(u'"'))
+        value = u'"' + value.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+    return value;
+}
+
+QString iniValue(const char* key) {
+    return fnGetIniString(QLatin1String(kIniSection), QLatin1String(key), QString(), 1024, iniPath());
+}
+} // namespace
+
+QString fnServerConnectString() {
+    // Keys left out fall to libpq's own defaults (PGHOST, PGUSER, ~/.pgpass, ...).
+    QString text = QStringLiteral("Provider=PostgreSQL");
+    const QList<QPair<const char*, const char*>> keys = {
+        {"Host", "dbhost"}, {"Port", "dbport"}, {"Database", "dbname"}, {"User ID", "dbuser"},
+        {"Password", "dbpassword"}};
+    for (const auto& [part, key] : keys) {
+        const QString value = iniValue(key);
+        if (!value.isEmpty()) text += u';' + QLatin1String(part) + u'=' + connectValue(value);
+    }
+    return text;
+}
+
 QString fnConnectString(quint8 mode, const QString& fileName) {
+    if (mode == 2) return fnServerConnectString();
     QString folder;
     if (!dataFolder(mode, &folder)) return QString();
-    QString source = folder + QLatin1Char('\\') + fileName;
-    // A folder holding ';' (or a quote) is given in double quotes, as the connection text requires.
-    if (source.contains(u';') || source.contains(u'"'))
-        source = u'"' + source.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+    const QString source = connectValue(folder + QLatin1Char('\\') + fileName);
     return QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + source + QLatin1Char(';') +
            QStringLiteral("Jet OLEDB:Database Password=") + QLatin1String(kDbPassword);
 }
@@ -154,4 +178,12 @@ QString fnDataFilePath(quint8 mode) {
     if (!dataFolder(mode, &folder)) return QString();
     folder.replace(u'\\', u'/');
     return QDir(folder).filePath(QLatin1String(kDataFileName));
+}
+
+QString fnDataDescription(quint8 mode) {
+    if (mode != 2) return QDir::toNativeSeparators(fnDataFilePath(mode));
+    const QString user = iniValue("dbuser");
+    const QString port = iniValue("dbport");
+    return QStringLiteral("postgresql://") + (user.isEmpty() ? QString() : user + u'@') + iniValue("dbhost") +
+           (port.isEmpty() ? QString() : u':' + port) + u'/' + iniValue("dbname");
 }

@@ -22,8 +22,14 @@ int fnGetIniInt(const QString& section, const QString& key, int defaultValue, co
 
 // dbmode of zanmo.ini as a byte (0 when missing).
 quint8 fnGetDbMode();
-// The Jet connection text for the mode and file name; empty for a mode other than 0 and 1.
+// The connection text for the mode: the Jet text of the file for 0 and 1, the server's text
+// (fnServerConnectString) for 2; empty for any other mode.
 QString fnConnectString(quint8 mode, const QString& fileName);
+// The PostgreSQL server of zanmo.ini: dbhost, dbport, dbname, dbuser, dbpassword, each optional.
+QString fnServerConnectString();
+// The database the mode points at, as a user reads it: the file's path for 0 and 1,
+// "postgresql://user@host:port/name" for 2 (parts not set are left out); empty for other modes.
+QString fnDataDescription(quint8 mode);
 
 // The database file the mode points at (mode 0: the program folder, 1: zanmo.ini's dbpath), as a
 // local path; empty for a mode other than 0 and 1.

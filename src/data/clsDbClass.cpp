@@ -27,7 +27,7 @@ const QString kNoConnection = QStringLiteral("接続が閉じているか無効�
 
 clsDbClass::clsDbClass() {
     const quint8 mode = fnGetDbMode();
-    if (mode == 0 || mode == 1) m_connectString = fnConnectString(mode, QLatin1String(kDataFileName));
+    if (mode <= 2) m_connectString = fnConnectString(mode, QLatin1String(kDataFileName));
 }
 
 clsDbClass::~clsDbClass() {

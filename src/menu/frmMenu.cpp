@@ -48,9 +48,9 @@ frmMenu::frmMenu(QWidget* parent)
         connect(pad, &QShortcut::activated, this, [this, n] { startScreen(n); });
         layout->addWidget(button);
     }
-    const QString data = fnDataFilePath(fnGetDbMode());
+    const QString data = fnDataDescription(fnGetDbMode());
     auto* dataLine = new QLabel(data.isEmpty() ? QStringLiteral("データ: zanmo.ini の dbmode が不正です")
-                                               : QStringLiteral("データ: ") + QDir::toNativeSeparators(data),
+                                               : QStringLiteral("データ: ") + data,
                                 this);
     dataLine->setObjectName(QStringLiteral("lblData"));
     dataLine->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -334,7 +334,7 @@ void TestPopupGoods::categoryGoesInAsANumber() {
     const auto field = fetch<QString>("field");
     Env env;
     env.dir.addGoods(u"400"_s, u"りんご旧2"_s, 1, 0, 1); // category 1, discontinued: stays out
-    const QString tables = env.dir.scalar(u"select group_concat(name) from sqlite_master"_s);
+    const QString tables = env.dir.schemaNames();
     frmPopupGoods d;
     QVERIFY(showActive(d));
     QLineEdit* bunrui = box(d, u"txtBunrui"_s);
@@ -354,7 +354,7 @@ void TestPopupGoods::categoryGoesInAsANumber() {
     QCOMPARE(bunruiName(d), known && how != u"elsewhere" ? u"食品"_s : QString());
     QCOMPARE(rowTexts(list(d), 0), padded(known ? u"1"_s : kActive));
     QVERIFY(env.dialogs.messages.isEmpty());
-    QCOMPARE(env.dir.scalar(u"select group_concat(name) from sqlite_master"_s), tables);
+    QCOMPARE(env.dir.schemaNames(), tables);
     QCOMPARE(env.dir.count(u"select count(*) from goods"_s), 7);
     QCOMPARE(env.dir.count(u"select count(*) from bunrui"_s), 3);
     // The category keys read the same number.
@@ -383,8 +383,7 @@ void TestPopupGoods::headerSortFollowsTheDatabase() {
                             u"b1 victor ｵ"_s, u"C2 Uniform ｲB"_s, u"c3 uniforms ｲa"_s};
     for (const QString& g : goods)
         env.dir.addGoods(g.section(u' ', 0, 0), g.section(u' ', 1, 1), 1, 0, 0, g.section(u' ', 2, 2));
-    QCOMPARE(env.dir.scalar(u"select group_concat(trim(code), ' ') from (select code from goods order by "_s +
-                            column + u", code)"_s),
+    QCOMPARE(env.dir.rows(u"select trim(code) from goods order by "_s + column + u", code"_s, {}, u" "_s),
              codes);
     frmPopupGoods d;
     QVERIFY(showActive(d));

@@ -123,8 +123,7 @@ template <class F> struct EntryBench {
     const MessageRequest& said() const { return dialogs.lastMessage(); }
     // The ledger rows as the given columns joined with '|', rows with ','.
     QString gdai(const QString& columns, const QString& where = QStringLiteral("1=1")) const {
-        return dir.scalar("select group_concat(" + QString(columns).replace(",", "||'|'||") +
-                          ") from (select * from gdai where " + where + " order by day, kubun)");
+        return dir.rows("select " + columns + " from gdai where " + where + " order by day, kubun");
     }
     // operatlog rows of this screen with this code (and detail text, unless null).
     int logs(int kind, const QString& detail = {}) const {

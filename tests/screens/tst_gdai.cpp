@@ -84,7 +84,7 @@ class tst_gdai : public QObject {
     }
     // The log's kinds for this screen, oldest first.
     QString logKinds() const {
-        return m_dir->scalar("select group_concat(kubun, '') from operatlog where naiyou = '商品台帳'");
+        return m_dir->rows("select kubun from operatlog where naiyou = '商品台帳'", {}, {});
     }
 private slots:
     void init() {

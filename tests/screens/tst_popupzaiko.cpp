@@ -209,7 +209,7 @@ private slots:
     }
     void categoryTextIsNoStatement() {
         const auto input = fetch<QString>("input");
-        const QString tables = b->dir.scalar(u"select group_concat(name) from sqlite_master"_s);
+        const QString tables = b->dir.schemaNames();
         openPopup(0);
         child<QLineEdit>(popup(), "txtBunrui")->setText(input);
         type(popup(), "txtGcode", u"7"_s); // category 2: no category condition finds it
@@ -217,7 +217,7 @@ private slots:
         QCOMPARE(b->dialogs.messages.size(), 1);
         QCOMPARE(b->dialogs.lastMessage().text, u"未登録です"_s);
         QCOMPARE(text(popup(), "txtGcode") + labelText(popup(), "lblGoodsName"), QString());
-        QCOMPARE(b->dir.scalar(u"select group_concat(name) from sqlite_master"_s), tables);
+        QCOMPARE(b->dir.schemaNames(), tables);
         QCOMPARE(b->dir.count("select count(*) from goods"), 2);
         QCOMPARE(b->dir.count("select count(*) from gdai"), 5);
     }

@@ -1,5 +1,7 @@
 #include "TempProgramDir.h"
+#include "TestServer.h"
 
+#include "data/Connection.h"
 #include "data/DbError.h"
 #include "data/Schema.h"
 #include "data/SqlDialect.h"
@@ -7,6 +9,7 @@
 #include "data/basSettings.h"
 
 #include <QCoreApplication>
+#include <cmath>
 #include <QFile>
 #include <QTest>
 #include <stdexcept>
@@ -31,7 +34,17 @@ QString padCode(const QString& code) {
 
 TempProgramDir::TempProgramDir(bool openShared, bool createDatabase) {
     if (!m_dir.isValid()) qFatal("TempProgramDir: cannot create a temporary folder");
-    if (createDatabase) {
+    if (createDatabase && TestServer::active()) {
+        m_server = TestServer::createDatabase();
+        writeIni(QStringLiteral("[zanmo]\n") + TestServer::iniLines(m_server));
+        try {
+            Connection cn;
+            cn.Open(TestServer::connectString(m_server));
+            Schema::createOnServer(cn);
+        } catch (const DbError& e) {
+            qFatal("TempProgramDir: %s", qPrintable(e.description()));
+        }
+    } else if (createDatabase) {
         try {
             Schema::createDatabase(dataFile());
         } catch (const DbError& e) {
@@ -43,12 +56,13 @@ TempProgramDir::TempProgramDir(bool openShared, bool createDatabase) {
     if (openShared && !fnOpenDB())
         qFatal("TempProgramDir: the shared connection did not open on %s", qPrintable(dataFile()));
     // Fixture rows need no flush to disk per statement; the file is thrown away after the test.
-    if (openShared)
+    if (openShared && m_server.isEmpty())
         gcnData->Execute(QStringLiteral("PRAGMA synchronous=OFF"));
 }
 
 TempProgramDir::~TempProgramDir() {
     fnCloseDB();
+    if (!m_server.isEmpty()) TestServer::dropDatabase(m_server);
     fnSetProgramFolder(m_previousFolder == QCoreApplication::applicationDirPath() ? QString() : m_previousFolder);
 }
 
@@ -83,6 +97,43 @@ QString TempProgramDir::scalar(const QString& sql) const {
     } catch (const DbError& e) {
         fixtureFailure(sql, e.description());
     }
+}
+
+QString TempProgramDir::rows(const QString& sql, const QString& fieldSep, const QString& rowSep) const {
+    if (!gcnData || gcnData->State() != 1)
+        fixtureFailure(sql, QStringLiteral("the shared connection is not open"));
+    QStringList lines;
+    try {
+        Recordset rec;
+        rec.openStatic(*gcnData, sql);
+        for (; !rec.Eof(); rec.MoveNext()) {
+            QStringList fields;
+            for (int i = 0; i < rec.fieldCount(); ++i) {
+                const QVariant v = rec.Fields(i);
+                if (v.isNull())
+                    fields << QString();
+                else if (v.metaType().id() == QMetaType::Double)
+                    fields << (v.toDouble() == std::floor(v.toDouble()) && std::fabs(v.toDouble()) < 1e15
+                                   ? QString::number(v.toDouble(), 'f', 1)
+                                   : QString::number(v.toDouble(), 'g', 15));
+                else
+                    fields << v.toString();
+            }
+            lines << fields.join(fieldSep);
+        }
+    } catch (const DbError& e) {
+        fixtureFailure(sql, e.description());
+    }
+    return lines.join(rowSep);
+}
+
+QString TempProgramDir::schemaNames() const {
+    const bool server = gcnData && gcnData->engine() == SqlEngine::Postgres;
+    return rows(server ? QStringLiteral("select name from (select tablename as name from pg_tables where schemaname = "
+                                        "current_schema() union all select indexname from pg_indexes where "
+                                        "schemaname = current_schema()) order by name")
+                       : QStringLiteral("select name from sqlite_master order by name"),
+                QString(), QStringLiteral(","));
 }
 
 void TempProgramDir::addCategory(int code, const QString& name) const {

@@ -4,7 +4,8 @@
 #include <QTemporaryDir>
 
 // A temporary program folder with a real data1.dat, made the program folder for the test's lifetime.
-// Opens the shared connection (gcnData) on it unless told not to.
+// Opens the shared connection (gcnData) on it unless told not to. In a run on the test server
+// (TestServer::active) the folder's zanmo.ini points at a new database of its own instead.
 class TempProgramDir {
 public:
     explicit TempProgramDir(bool openShared = true, bool createDatabase = true);
@@ -12,12 +13,20 @@ public:
 
     QString path() const { return m_dir.path(); }
     QString dataFile() const;
+    // The server database of this folder; empty when it has a data1.dat.
+    QString serverDatabase() const { return m_server; }
     // Runs statements on the shared connection; fails the test (QFAIL-style abort) on error.
     void exec(const QString& sql) const;
     void exec(const QStringList& sqls) const;
     // First column of the first row as text ("" when no row).
     QString scalar(const QString& sql) const;
     int count(const QString& sql) const { return scalar(sql).toInt(); }
+    // Every row of the query, fields joined with fieldSep and rows with rowSep; a whole REAL
+    // reads "5.0" and Null "", on either engine.
+    QString rows(const QString& sql, const QString& fieldSep = QStringLiteral("|"),
+                 const QString& rowSep = QStringLiteral(",")) const;
+    // The names of the database's tables and indexes, sorted and joined with ','.
+    QString schemaNames() const;
 
     // Convenience rows in the stored forms.
     void addCategory(int code, const QString& name) const;
@@ -29,4 +38,5 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_previousFolder; // the program folder to go back to
+    QString m_server;
 };
