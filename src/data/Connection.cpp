@@ -30,7 +30,10 @@ bool isSqlState(const QString& code) {
     return code.size() == 5;
 }
 
-QString serverErrorText(const QString& state, const QString& raw) {
+QString serverErrorText(const QString& state, QString raw) {
+    // The server's first line says it; the statement's text and a caret follow on the next lines.
+    raw = raw.section(u'\n', 0, 0).trimmed();
+    if (raw.startsWith(QLatin1String("ERROR:"))) raw = raw.mid(6).trimmed();
     const QString detail = QStringLiteral(" (") + raw + QLatin1Char(')');
     // Lock timeout, deadlock, a statement cancelled while it waited.
     if (state == u"55P03" || state == u"40P01" || state == u"57014" || state == u"40001")

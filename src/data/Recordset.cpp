@@ -240,8 +240,9 @@ struct Recordset::Impl {
         const int n = rec.count();
         while ((maxRows < 0 || rows.size() < maxRows) && q.next()) {
             QVector<QVariant> row(n - firstColumn);
+            // A Null reads as no value on either engine (PostgreSQL's driver gives a typed 0).
             for (int i = firstColumn; i < n; ++i)
-                row[i - firstColumn] = q.value(i);
+                row[i - firstColumn] = q.isNull(i) ? QVariant() : q.value(i);
             if (firstColumn > 0) rowids.append(q.value(0));
             rows.append(std::move(row));
         }
@@ -496,14 +497,26 @@ void Recordset::Update() {
         d->releaseLock(false); // nothing half-written stays, and the lock goes
         throw DbError(fnProviderErrorText(e));
     }
-    QVariant newRowid = d->adding ? q.lastInsertId() : QVariant();
+    if (!d->adding && q.numRowsAffected() == 0) {
+        // The row was deleted (or, on the server, changed) by another since this cursor let go
+        // of its lock: saying it was saved would lose what the user typed.
+        q.finish();
+        d->releaseLock(false);
+        d->pending.clear();
+        d->editMode = adEditNone;
+        throw DbError(QStringLiteral("更新または削除する行が見つかりません。最後の読み取り以降に一部の値が"
+                                     "変更された可能性があります。"),
+                      -2147217864);
+    }
+    // (PostgreSQL's driver asks lastval() for it, which would abort the transaction.)
+    QVariant newRowid = d->adding && !server ? q.lastInsertId() : QVariant();
     QVector<QVariant> returned;
     if (server && q.next()) {
         newRowid = q.value(0);
         const QSqlRecord r = q.record();
         for (int i = 0; i < d->names.size(); ++i) {
             const int k = r.indexOf(d->names[i].toLower());
-            returned.append(k > 0 ? q.value(k) : d->pending.value(i));
+            returned.append(k <= 0 ? d->pending.value(i) : q.isNull(k) ? QVariant() : q.value(k));
         }
     }
     q.finish();

@@ -16,7 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 static QStringList logValues() {
     QStringList values;
     Recordset rec;
-    fnOpenRecordset(rec, u"select * from operatlog order by rowid"_s);
+    fnOpenRecordset(rec, u"select * from operatlog order by "_s + TempProgramDir::insertionOrder());
     for (; !rec.Eof(); rec.MoveNext())
         for (int i = 0; i < 6; ++i)
             values.append(rec.Fields(i).toString());

@@ -71,13 +71,14 @@ private slots:
 p(k, name, kana) AS (VALUES (0, 'りんごジュース', 'ﾘﾝｺﾞｼﾞｭ-ｽ'), (1, 'みかんジュース', 'ﾐｶﾝｼﾞｭｰｽ'),
                             (2, 'オレンジ', 'ｵﾚﾝｼﾞ'), (3, 'ボールペン 黒', 'ﾎﾞｰﾙﾍﾟﾝ ｸﾛ'),
                             (4, '特価りんごジュース', 'ﾄｯｶﾘﾝｺﾞｼﾞｭｰｽ')),
-g AS (SELECT i, substr('            ' || CASE i % 7 WHEN 0 THEN 'A' || i WHEN 1 THEN 'a' || i ELSE i END, -12) AS code,
-             p.name || ' ' || i AS name, p.kana || ' ' || i AS kana FROM n JOIN p ON p.k = i % 5)
+r AS (SELECT i, '            ' || CASE i % 7 WHEN 0 THEN 'A' || i WHEN 1 THEN 'a' || i ELSE '' || i END AS raw,
+             p.name || ' ' || i AS name, p.kana || ' ' || i AS kana FROM n JOIN p ON p.k = i % 5),
+g AS (SELECT i, substr(raw, length(raw) - 11) AS code, name, kana FROM r)
 INSERT INTO goods (code, name, kana, sname, skana, unit, tanka1, tanka2, tanka3, bunrui, gkubun, tkubun,
                    zkubun, stop, stanka, kakuho)
 SELECT code, name, kana, replace(name, '-', ''), replace(kana, '-', ''), '個', i * 10, i * 9, i * 8,
-       CASE WHEN i % 11 = 0 THEN 9 ELSE (i % 4 = 1) + 3 * (i % 4 = 2) + 7 * (i % 4 = 3) END, 0, 0,
-       i % 17 = 0, i % 13 = 0, 0, 0 FROM g)"_s);
+       CASE WHEN i % 11 = 0 THEN 9 WHEN i % 4 = 1 THEN 1 WHEN i % 4 = 2 THEN 3 WHEN i % 4 = 3 THEN 7 ELSE 0 END,
+       0, 0, CASE WHEN i % 17 = 0 THEN 1 ELSE 0 END, CASE WHEN i % 13 = 0 THEN 1 ELSE 0 END, 0, 0 FROM g)"_s);
         QCOMPARE(m_dir->count(u"select count(*) from goods"_s), 300);
     }
 

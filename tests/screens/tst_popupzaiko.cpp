@@ -2,6 +2,8 @@
 
 #include "EntryDriver.h"
 
+#include <algorithm>
+
 #include "screens/frmPopupZaiko.h"
 #include "ui/DataRows.h"
 
@@ -43,6 +45,15 @@ private slots:
         b->dir.addLedger(u"12"_s, 20240104, 1, 2, 31, 1);
     }
     void cleanup() { b.reset(); }
+    // The header, then the rows sorted by day and within a day by their text.
+    static QStringList byDay(QStringList rows) {
+        if (rows.size() > 1)
+            std::stable_sort(rows.begin() + 1, rows.end(), [](const QString& a, const QString& b) {
+                const QString da = a.section(u'|', 0, 0), db = b.section(u'|', 0, 0);
+                return da != db ? da < db : a < b;
+            });
+        return rows;
+    }
     void searchNarrowsByDateAndCode_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("day");
@@ -76,7 +87,8 @@ private slots:
         QCOMPARE(popup()->windowTitle(), mode == 0 ? u"入庫処理一覧"_s : u"在庫数調整一覧"_s);
         QCOMPARE(labelText(popup(), "lblDay"), expected[0].section(u'|', 0, 0));
         QVERIFY(b->popup->listView()->headerItem()->textAlignment(3) & Qt::AlignRight);
-        QCOMPARE(listed(b->popup->listView()), expected);
+        // Rows of one day come in no set order (the statement orders by day alone).
+        QCOMPARE(byDay(listed(b->popup->listView())), byDay(expected));
         QVERIFY(b->dialogs.messages.isEmpty());
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(b->popup->listView()));
         QCOMPARE(b->popup->listView()->currentItem(), b->popup->listView()->topLevelItem(0));
@@ -112,6 +124,7 @@ private slots:
             list->setFocus();
         }
         const int row = mode == 0 ? 1 : 0; // the second receipt, the only count
+        const QString shownCode = list->topLevelItem(row) ? list->topLevelItem(row)->text(1).trimmed() : QString();
         if (how) {
             if (row && how == Qt::Key_Return) press(Qt::Key_Down);
             press(Qt::Key(how));
@@ -121,7 +134,7 @@ private slots:
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         }
         QCOMPARE(b->popup->FindDay, picked);
-        QCOMPARE(b->popup->FindGcode, picked ? u"12"_s : QString());
+        QCOMPARE(b->popup->FindGcode, picked ? shownCode : QString());
         QCOMPARE(popup()->isVisible(), day != 0);
     }
     // Leaving the date fields adds 2000 to a year that is not four digits long (and the picker takes

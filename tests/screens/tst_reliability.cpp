@@ -107,11 +107,10 @@ private slots:
         QList<QProcess*> procs;
         QVERIFY(startSavers(procs, dir.path(), 4, 6).isEmpty());
         // Another program holds the write lock now and then.
-        Connection other;
-        other.Open(fnConnectString(0, u"data1.dat"_s));
         for (int i = 0; i < 3; ++i) {
             QTest::qWait(300);
-            other.Execute(u"BEGIN IMMEDIATE"_s);
+            Connection other;
+            dir.holdWriteLock(other);
             QTest::qWait(400);
             other.Execute(u"ROLLBACK"_s);
         }
@@ -150,7 +149,7 @@ private slots:
             }
         }
         QVERIFY(fnOpenDB());
-        QCOMPARE(dir.scalar(u"PRAGMA integrity_check"_s), u"ok"_s);
+        if (dir.serverDatabase().isEmpty()) QCOMPARE(dir.scalar(u"PRAGMA integrity_check"_s), u"ok"_s);
         QCOMPARE(dir.count(u"select count(*) from gdai"_s), 1);
         // A whole quantity one of the programs typed, never a half-written row.
         QCOMPARE(

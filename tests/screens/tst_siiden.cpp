@@ -26,11 +26,7 @@ struct Receipt {
     QString after;    // stock|quantity shown after
 };
 
-// Another program of the suite holding the write lock on data1.dat.
-void holdLock(Connection& other) {
-    other.Open(fnConnectString(0, QStringLiteral("data1.dat")));
-    other.Execute(QStringLiteral("BEGIN IMMEDIATE"));
-}
+
 } // namespace
 Q_DECLARE_METATYPE(Receipt)
 
@@ -211,7 +207,7 @@ private slots:
         type(form(), "txtBunrui", u"1"_s);
         pickGoods(form(), kDay, u"12"_s);
         Connection other;
-        if (locked) holdLock(other);
+        if (locked) b->dir.holdWriteLock(other);
         b->dialogs.answerMessage(MsgYes);
         press(Qt::Key_F8);
         if (locked) other.RollbackTrans();
@@ -282,7 +278,7 @@ private slots:
         // Eleven attempts, each waiting briefly for the lock, give up within about ten seconds.
         QVERIFY(frmSiiden().lockWait() * 11 <= 10000);
         Connection other;
-        holdLock(other);
+        b->dir.holdWriteLock(other);
         b->dialogs.answerMessage(MsgYes);
         press(Qt::Key_F5);
         other.RollbackTrans();
@@ -319,7 +315,7 @@ private slots:
         pickGoods(form(), kDay, u"12"_s);
         QTest::keyClicks(child<QLineEdit>(form(), "txtSuu"), u"7"_s);
         Connection other;
-        holdLock(other);
+        b->dir.holdWriteLock(other);
         QTimer::singleShot(150, [&] { other.RollbackTrans(); });
         struct DisabledPaints : QObject {
             int n = 0;

@@ -26,6 +26,13 @@ namespace {
     qFatal("%s", msg.constData());
 }
 
+QString fieldText(const QVariant& v) {
+    if (v.isNull()) return QString();
+    if (v.metaType().id() != QMetaType::Double) return v.toString();
+    const double d = v.toDouble();
+    return d == std::floor(d) && std::fabs(d) < 1e15 ? QString::number(d, 'f', 1) : QString::number(d, 'g', 15);
+}
+
 QString padCode(const QString& code) {
     return (QString(12, u' ') + code.trimmed()).right(12);
 }
@@ -108,23 +115,54 @@ QString TempProgramDir::rows(const QString& sql, const QString& fieldSep, const 
         rec.openStatic(*gcnData, sql);
         for (; !rec.Eof(); rec.MoveNext()) {
             QStringList fields;
-            for (int i = 0; i < rec.fieldCount(); ++i) {
-                const QVariant v = rec.Fields(i);
-                if (v.isNull())
-                    fields << QString();
-                else if (v.metaType().id() == QMetaType::Double)
-                    fields << (v.toDouble() == std::floor(v.toDouble()) && std::fabs(v.toDouble()) < 1e15
-                                   ? QString::number(v.toDouble(), 'f', 1)
-                                   : QString::number(v.toDouble(), 'g', 15));
-                else
-                    fields << v.toString();
-            }
+            for (int i = 0; i < rec.fieldCount(); ++i)
+                fields << fieldText(rec.Fields(i));
             lines << fields.join(fieldSep);
         }
     } catch (const DbError& e) {
         fixtureFailure(sql, e.description());
     }
     return lines.join(rowSep);
+}
+
+void TempProgramDir::holdWriteLock(Connection& other) const {
+    try {
+        other.Open(fnConnectString(fnGetDbMode(), QLatin1String(kDataFileName)));
+        // SQLite: the database's write lock. The server: no row of the ledger can be locked or added.
+        if (other.engine() == SqlEngine::Postgres) {
+            other.Execute(QStringLiteral("BEGIN"));
+            other.Execute(QStringLiteral("LOCK TABLE gdai IN EXCLUSIVE MODE"));
+        } else {
+            other.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+        }
+    } catch (const DbError& e) {
+        fixtureFailure(QStringLiteral("write lock"), e.description());
+    }
+}
+
+QString TempProgramDir::insertionOrder() {
+    return gcnData && gcnData->engine() == SqlEngine::Postgres ? QStringLiteral("ctid") : QStringLiteral("rowid");
+}
+
+QString TempProgramDir::typedValue(const QString& sql) const {
+    if (!gcnData || gcnData->State() != 1)
+        fixtureFailure(sql, QStringLiteral("the shared connection is not open"));
+    try {
+        Recordset rec;
+        rec.openStatic(*gcnData, sql);
+        if (rec.Eof()) return QString();
+        const QVariant v = rec.Fields(0);
+        QString kind = QStringLiteral("text");
+        if (v.isNull())
+            kind = QStringLiteral("null");
+        else if (v.metaType().id() == QMetaType::Double)
+            kind = QStringLiteral("real");
+        else if (v.metaType().id() == QMetaType::Int || v.metaType().id() == QMetaType::LongLong)
+            kind = QStringLiteral("integer");
+        return kind + u':' + fieldText(v);
+    } catch (const DbError& e) {
+        fixtureFailure(sql, e.description());
+    }
 }
 
 QString TempProgramDir::schemaNames() const {

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+class Connection;
+
 // A temporary program folder with a real data1.dat, made the program folder for the test's lifetime.
 // Opens the shared connection (gcnData) on it unless told not to. In a run on the test server
 // (TestServer::active) the folder's zanmo.ini points at a new database of its own instead.
@@ -25,6 +27,14 @@ public:
     // reads "5.0" and Null "", on either engine.
     QString rows(const QString& sql, const QString& fieldSep = QStringLiteral("|"),
                  const QString& rowSep = QStringLiteral(",")) const;
+    // Another connection on the same database taking the write lock, as another program of the
+    // suite does while it saves; ROLLBACK on it lets go.
+    void holdWriteLock(Connection& other) const;
+    // The column that orders a table's rows as they were added ("rowid"; "ctid" on the server).
+    static QString insertionOrder();
+    // The first field of the first row as "kind:value": kind null, integer, real or text, the
+    // value as rows() writes it.
+    QString typedValue(const QString& sql) const;
     // The names of the database's tables and indexes, sorted and joined with ','.
     QString schemaNames() const;
 
