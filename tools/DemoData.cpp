@@ -296,7 +296,8 @@ int roundTo(int value, int step) {
 void write(Connection& cn, quint32 seed, const QDate& today) {
     Rng rng(seed);
     QSqlDatabase db = cn.database();
-    cn.BeginTrans();
+    const bool own = !cn.inTransaction(); // the server's tables are made in the same one
+    if (own) cn.BeginTrans();
     try {
         QSqlQuery cat(db), goods(db), ledger(db);
         prepare(cat, categoryInsertSql());
@@ -403,9 +404,9 @@ void write(Connection& cn, quint32 seed, const QDate& today) {
                 }
             }
         }
-        cn.CommitTrans();
+        if (own) cn.CommitTrans();
     } catch (...) {
-        cn.RollbackTrans();
+        if (own) cn.RollbackTrans();
         throw;
     }
 }

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <functional>
 
+class Connection;
+
 // Subcommands of zanmo-tool. Each takes the arguments after its name and returns the exit status
 // (0 done, 2 usage or data error, with the reason on stderr).
 int toolInit(const QStringList& args);
@@ -12,6 +14,7 @@ int toolStock(const QStringList& args);
 int toolReport(const QStringList& args);
 int toolLedger(const QStringList& args);
 int toolOptimize(const QStringList& args);
+int toolCopy(const QStringList& args);
 
 // Prints "zanmo-tool: message" to stderr and returns 2.
 int toolFail(const QString& message);
@@ -24,5 +27,9 @@ bool toolParseDay(const QString& text, int* day);
 // file moved into place (never over an existing one). False with the reason printed.
 bool toolBuildDatabase(const QString& dir, const std::function<void(const QString& file)>& fill,
                        QString* file);
+// Makes the program's tables on the PostgreSQL server DIR/zanmo.ini names (dbhost, dbport, dbname,
+// dbuser, dbpassword), then fill(connection), in one transaction: a failure leaves the server as
+// it was. Refused when the server holds the tables already. False with the reason printed.
+bool toolBuildOnServer(const QString& dir, const std::function<void(Connection& cn)>& fill, QString* where);
 // The program's connection text for a database file.
 QString toolConnectString(const QString& file);

@@ -1,5 +1,6 @@
 #include "ToolCommands.h"
 
+#include "data/Connection.h"
 #include "data/DbError.h"
 #include "data/Schema.h"
 #include "data/basSettings.h"
@@ -36,4 +37,26 @@ bool toolBuildDatabase(const QString& dir, const std::function<void(const QStrin
 QString toolConnectString(const QString& file) {
     return QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
            QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword);
+}
+
+bool toolBuildOnServer(const QString& dir, const std::function<void(Connection& cn)>& fill, QString* where) {
+    if (!QFileInfo(dir).isDir()) {
+        toolFail(QStringLiteral("no such folder: ") + dir);
+        return false;
+    }
+    fnSetProgramFolder(QFileInfo(dir).absoluteFilePath());
+    Connection cn;
+    try {
+        cn.Open(fnServerConnectString());
+        *where = cn.filePath();
+        cn.BeginTrans();
+        Schema::createOnServer(cn);
+        if (fill) fill(cn);
+        cn.CommitTrans();
+    } catch (const DbError& e) {
+        if (cn.inTransaction()) cn.RollbackTrans();
+        toolFail(e.description());
+        return false;
+    }
+    return true;
 }

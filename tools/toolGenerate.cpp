@@ -59,9 +59,13 @@ void generate(Connection& cn, int goodsCount, qint64 rows, quint32 seed, const Q
     QSqlDatabase db = cn.database();
     QSqlQuery pragma(db);
     // One bulk transaction on a new file: a failure removes the file, so no journal is needed meanwhile.
-    pragma.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
-    pragma.exec(QStringLiteral("PRAGMA synchronous=OFF"));
-    cn.BeginTrans();
+    const bool file = cn.engine() == SqlEngine::Sqlite;
+    if (file) {
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
+        pragma.exec(QStringLiteral("PRAGMA synchronous=OFF"));
+    }
+    const bool own = !cn.inTransaction(); // the server's tables are made in the same one
+    if (own) cn.BeginTrans();
     try {
         QSqlQuery cat(db), goods(db);
         if (!cat.prepare(categoryInsertSql()) || !goods.prepare(goodsInsertSql()))
@@ -115,10 +119,10 @@ void generate(Connection& cn, int goodsCount, qint64 rows, quint32 seed, const Q
             }
         }
         ledger.finish();
-        cn.CommitTrans();
-        pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        if (own) cn.CommitTrans();
+        if (file) pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
     } catch (...) {
-        cn.RollbackTrans();
+        if (own) cn.RollbackTrans();
         throw;
     }
 }
@@ -127,6 +131,7 @@ void generate(Connection& cn, int goodsCount, qint64 rows, quint32 seed, const Q
 
 int toolGenerate(const QStringList& args) {
     QString dir;
+    bool server = false;
     qint64 goods = -1, rows = -1, seed = 1;
     QDate end = QDate::currentDate();
     for (int i = 0; i < args.size(); ++i) {
@@ -146,6 +151,8 @@ int toolGenerate(const QStringList& args) {
             if (!toolParseDay(args[++i], &day))
                 return toolFail(QStringLiteral("generate: --today takes a date YYYYMMDD"));
             end = QDate(day / 10000, day / 100 % 100, day % 100);
+        } else if (a == QLatin1String("--pg")) {
+            server = true;
         } else if (a.startsWith(QLatin1String("--")) || !dir.isEmpty()) {
             return toolFail(QStringLiteral("generate: unexpected argument '") + a +
                             QStringLiteral("' (see --help)"));
@@ -158,14 +165,18 @@ int toolGenerate(const QStringList& args) {
     QElapsedTimer timer;
     timer.start();
     QString file;
-    const bool built = toolBuildDatabase(
-        dir,
-        [&](const QString& building) {
-            Connection cn;
-            cn.Open(toolConnectString(building));
-            generate(cn, static_cast<int>(goods), rows, static_cast<quint32>(seed), end);
-        },
-        &file);
+    const auto fill = [&](Connection& cn) {
+        generate(cn, static_cast<int>(goods), rows, static_cast<quint32>(seed), end);
+    };
+    const bool built = server ? toolBuildOnServer(dir, fill, &file)
+                              : toolBuildDatabase(
+                                    dir,
+                                    [&](const QString& building) {
+                                        Connection cn;
+                                        cn.Open(toolConnectString(building));
+                                        fill(cn);
+                                    },
+                                    &file);
     if (!built) return 2;
     std::printf("created %s: %lld goods, %lld ledger rows in %.1f s\n", file.toUtf8().constData(),
                 static_cast<long long>(goods), static_cast<long long>(rows), timer.elapsed() / 1000.0);

@@ -13,6 +13,7 @@
 
 int toolInit(const QStringList& args) {
     bool demo = false;
+    bool server = false;
     QString dir;
     quint32 seed = 1;
     QDate today = QDate::currentDate();
@@ -20,6 +21,8 @@ int toolInit(const QStringList& args) {
         const QString& a = args[i];
         if (a == QLatin1String("--demo")) {
             demo = true;
+        } else if (a == QLatin1String("--pg")) {
+            server = true;
         } else if (a == QLatin1String("--seed") && i + 1 < args.size()) {
             bool ok = false;
             seed = args[++i].toUInt(&ok);
@@ -41,6 +44,12 @@ int toolInit(const QStringList& args) {
         return toolFail(QStringLiteral("init: --seed and --today go with --demo"));
 
     QString file;
+    if (server) {
+        const auto fillServer = [&](Connection& cn) { DemoData::write(cn, seed, today); };
+        if (!toolBuildOnServer(dir, demo ? fillServer : std::function<void(Connection&)>(), &file)) return 2;
+        std::printf("%s %s\n", demo ? "created demo database on" : "created tables on", file.toUtf8().constData());
+        return 0;
+    }
     const auto fill = [&](const QString& built) {
         Connection cn;
         cn.Open(toolConnectString(built));

@@ -286,7 +286,9 @@ void Connection::openServer(const ParsedConnection& parsed, const QString& name)
             } else {
                 QSqlQuery q(db);
                 // The suite's texts are compared and stored as the program sends them.
-                if (!q.exec(QStringLiteral("SET client_encoding = 'UTF8'")))
+                // Notices ("already exists, skipping") are no concern of a user.
+                if (!q.exec(QStringLiteral("SET client_encoding = 'UTF8'")) ||
+                    !q.exec(QStringLiteral("SET client_min_messages = warning")))
                     failure = fnProviderErrorText(q.lastError());
             }
         }

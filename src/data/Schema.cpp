@@ -126,15 +126,17 @@ void createOnServer(Connection& cn, int gno, int maxline, int stankakbn) {
     if (!present.isEmpty())
         throw DbError(QStringLiteral("サーバー '") + cn.filePath() + QStringLiteral("' にはテーブル ") +
                       present.join(QStringLiteral(", ")) + QStringLiteral(" が既に存在します。"));
-    cn.BeginTrans();
+    // Inside the caller's transaction when there is one, so what it then adds goes with it.
+    const bool own = !cn.inTransaction();
+    if (own) cn.BeginTrans();
     try {
         cn.Execute(QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"));
         for (const QString& s : createStatements(SqlEngine::Postgres))
             cn.Execute(s);
         cn.Execute(sysfileRow(gno, maxline, stankakbn));
-        cn.CommitTrans();
+        if (own) cn.CommitTrans();
     } catch (const DbError&) {
-        cn.RollbackTrans(); // nothing half-made stays on the server
+        if (own) cn.RollbackTrans(); // nothing half-made stays on the server
         throw;
     }
 }
@@ -184,7 +186,8 @@ void createDatabase(const QString& filePath, int gno, int maxline, int stankakbn
     }
 }
 
-QStringList missingParts(Connection& cn) {
+namespace {
+const QList<QPair<QString, QStringList>>& programTables() {
     static const QList<QPair<QString, QStringList>> tables = {
         {QStringLiteral("gdai"), {"gcode", "day", "kubun", "denno", "line", "suu"}},
         {QStringLiteral("goods"),
@@ -194,6 +197,18 @@ QStringList missingParts(Connection& cn) {
         {QStringLiteral("sysfile"), {"id", "gno", "maxline", "stankakbn"}},
         {QStringLiteral("operatlog"), {"pcname", "username", "naiyou", "kubun", "nitiji", "syousai"}},
     };
+    return tables;
+}
+} // namespace
+
+QStringList columnsOf(const QString& table) {
+    for (const auto& [name, columns] : programTables())
+        if (name == table) return columns;
+    return {};
+}
+
+QStringList missingParts(Connection& cn) {
+    const auto& tables = programTables();
     QStringList missing;
     QSqlQuery q(cn.database());
     for (const auto& [table, columns] : tables) {
