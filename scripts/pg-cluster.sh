@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A throw-away PostgreSQL cluster for the tests: initdb into a temporary folder, listening on
-# 127.0.0.1 only, trust authentication for its one superuser "zanmo".
+# 127.0.0.1 only, trust authentication for its one superuser "zanmo"; UTF8 text with the C locale, so
+# text compares as on SQLite.
 #   scripts/pg-cluster.sh start   prints the folder and the port (ZANMO_TEST_PGDIR=... ZANMO_TEST_PGPORT=...)
 #   scripts/pg-cluster.sh stop DIR
 # Exits 3 when PostgreSQL's server programs are not installed.
@@ -26,7 +27,7 @@ start)
   dir=$(mktemp -d /tmp/zanmo-pg.XXXXXX)
   [ "$(id -u)" -eq 0 ] && chown postgres: "$dir"
   chmod 700 "$dir"
-  as_owner "$bindir/initdb" -D "$dir/data" -U zanmo --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1 ||
+  as_owner "$bindir/initdb" -D "$dir/data" -U zanmo --auth=trust -E UTF8 --locale=C >"$dir/initdb.log" 2>&1 ||
     { cat "$dir/initdb.log" >&2; exit 1; }
   port=""
   for try in 1 2 3 4 5 6 7 8 9 10; do

@@ -31,5 +31,7 @@ bool toolBuildDatabase(const QString& dir, const std::function<void(const QStrin
 // dbuser, dbpassword), then fill(connection), in one transaction: a failure leaves the server as
 // it was. Refused when the server holds the tables already. False with the reason printed.
 bool toolBuildOnServer(const QString& dir, const std::function<void(Connection& cn)>& fill, QString* where);
+// Tells on stderr when the server's database folds more than ASCII letters in its case-blind text.
+void toolNoteServerCase(Connection& cn);
 // The program's connection text for a database file.
 QString toolConnectString(const QString& file);

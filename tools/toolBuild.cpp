@@ -5,7 +5,10 @@
 #include "data/Schema.h"
 #include "data/basSettings.h"
 
+#include "data/Recordset.h"
+
 #include <QDir>
+#include <cstdio>
 #include <QFileInfo>
 
 bool toolBuildDatabase(const QString& dir, const std::function<void(const QString& file)>& fill,
@@ -49,6 +52,7 @@ bool toolBuildOnServer(const QString& dir, const std::function<void(Connection& 
     try {
         cn.Open(fnServerConnectString());
         *where = cn.filePath();
+        toolNoteServerCase(cn);
         cn.BeginTrans();
         Schema::createOnServer(cn);
         if (fill) fill(cn);
@@ -59,4 +63,16 @@ bool toolBuildOnServer(const QString& dir, const std::function<void(Connection& 
         return false;
     }
     return true;
+}
+
+void toolNoteServerCase(Connection& cn) {
+    Recordset rec;
+    rec.openStatic(cn, QStringLiteral("select datctype from pg_database where datname = current_database()"));
+    const QString ctype = rec.Eof() ? QString() : rec.Fields(0).toString();
+    if (ctype == u"C" || ctype == u"POSIX") return;
+    std::fprintf(stderr,
+                 "zanmo-tool: note: the database's LC_CTYPE is %s: besides ASCII letters, letters such as "
+                 "full-width or accented ones also compare without regard to case (a database made with "
+                 "LC_CTYPE C compares as data1.dat does)\n",
+                 ctype.toUtf8().constData());
 }

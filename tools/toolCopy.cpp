@@ -178,6 +178,7 @@ int toolCopy(const QStringList& args) {
         Connection to;
         try {
             open(to, target, QString());
+            toolNoteServerCase(to);
             to.BeginTrans();
             Schema::createOnServer(to);
             copyRows(from, to);
