@@ -8,8 +8,8 @@
 #include "data/Recordset.h"
 
 #include <QDir>
-#include <cstdio>
 #include <QFileInfo>
+#include <cstdio>
 
 bool toolBuildDatabase(const QString& dir, const std::function<void(const QString& file)>& fill,
                        QString* file) {

@@ -22,21 +22,15 @@ struct Endpoint {
     QString shown;
 };
 
-QString connectValue(QString value) {
-    if (value.contains(u';') || value.contains(u'"'))
-        value = u'"' + value.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
-    return value;
-}
-
 bool parseEndpoint(const QString& arg, Endpoint* e) {
     if (arg.startsWith(QLatin1String("postgresql://")) || arg.startsWith(QLatin1String("postgres://"))) {
         const QUrl url(arg);
         if (!url.isValid() || url.path().size() < 2) return false;
-        QString text = QStringLiteral("Provider=PostgreSQL;Database=") + connectValue(url.path().mid(1));
-        if (!url.host().isEmpty()) text += QStringLiteral(";Host=") + connectValue(url.host());
+        QString text = QStringLiteral("Provider=PostgreSQL;Database=") + fnConnectValue(url.path().mid(1));
+        if (!url.host().isEmpty()) text += QStringLiteral(";Host=") + fnConnectValue(url.host());
         if (url.port() > 0) text += QStringLiteral(";Port=") + QString::number(url.port());
-        if (!url.userName().isEmpty()) text += QStringLiteral(";User ID=") + connectValue(url.userName());
-        if (!url.password().isEmpty()) text += QStringLiteral(";Password=") + connectValue(url.password());
+        if (!url.userName().isEmpty()) text += QStringLiteral(";User ID=") + fnConnectValue(url.userName());
+        if (!url.password().isEmpty()) text += QStringLiteral(";Password=") + fnConnectValue(url.password());
         e->connect = text;
         QUrl shown = url;
         shown.setPassword(QString());
@@ -94,8 +88,8 @@ public:
         for (int i = 0; i < m_rows.size(); ++i)
             values << one;
         QSqlQuery q(m_cn.database());
-        if (!q.prepare(QStringLiteral("insert into ") + m_table + QStringLiteral(" (") + m_columns.join(u',') +
-                       QStringLiteral(") values ") + values.join(u',')))
+        if (!q.prepare(QStringLiteral("insert into ") + m_table + QStringLiteral(" (") +
+                       m_columns.join(u',') + QStringLiteral(") values ") + values.join(u',')))
             throw DbError(fnProviderErrorText(q.lastError()));
         for (const auto& row : std::as_const(m_rows))
             for (const QVariant& v : row)
@@ -122,8 +116,9 @@ void copyRows(Connection& from, Connection& to) {
         q.setForwardOnly(true);
         // In the order the rows were added, which the log's readers see.
         const QString order = from.engine() == SqlEngine::Postgres ? QStringLiteral(" order by ctid")
-                                                                    : QStringLiteral(" order by rowid");
-        if (!q.exec(QStringLiteral("select ") + columns.join(u',') + QStringLiteral(" from ") + table + order))
+                                                                   : QStringLiteral(" order by rowid");
+        if (!q.exec(QStringLiteral("select ") + columns.join(u',') + QStringLiteral(" from ") + table +
+                    order))
             throw DbError(fnProviderErrorText(q.lastError()));
         RowWriter writer(to, table, columns);
         qint64 read = 0;
@@ -154,12 +149,15 @@ void copyRows(Connection& from, Connection& to) {
 int toolCopy(const QStringList& args) {
     if (args.size() != 2) return toolFail(QStringLiteral("usage: zanmo-tool copy SOURCE TARGET"));
     Endpoint source, target;
-    if (!parseEndpoint(args[0], &source)) return toolFail(QStringLiteral("copy: cannot read SOURCE ") + args[0]);
-    if (!parseEndpoint(args[1], &target)) return toolFail(QStringLiteral("copy: cannot read TARGET ") + args[1]);
+    if (!parseEndpoint(args[0], &source))
+        return toolFail(QStringLiteral("copy: cannot read SOURCE ") + args[0]);
+    if (!parseEndpoint(args[1], &target))
+        return toolFail(QStringLiteral("copy: cannot read TARGET ") + args[1]);
     if (!source.file.isEmpty() && !QFileInfo(source.file).isFile())
         return toolFail(QStringLiteral("copy: no database file ") + source.file);
     if (!target.file.isEmpty() && QFileInfo::exists(target.file))
-        return toolFail(QStringLiteral("copy: ") + target.file + QStringLiteral(" exists already; it is never overwritten"));
+        return toolFail(QStringLiteral("copy: ") + target.file +
+                        QStringLiteral(" exists already; it is never overwritten"));
     if (source.shown == target.shown) return toolFail(QStringLiteral("copy: SOURCE and TARGET are the same"));
 
     Connection from;

@@ -47,7 +47,8 @@ int toolInit(const QStringList& args) {
     if (server) {
         const auto fillServer = [&](Connection& cn) { DemoData::write(cn, seed, today); };
         if (!toolBuildOnServer(dir, demo ? fillServer : std::function<void(Connection&)>(), &file)) return 2;
-        std::printf("%s %s\n", demo ? "created demo database on" : "created tables on", file.toUtf8().constData());
+        std::printf("%s %s\n", demo ? "created demo database on" : "created tables on",
+                    file.toUtf8().constData());
         return 0;
     }
     const auto fill = [&](const QString& built) {

@@ -45,7 +45,8 @@ const char* const kUsage =
     "                                             DIR/data1.dat (tables and rows untouched)\n"
     "  --help                                     this text\n"
     "\n"
-    "An existing data1.dat, or a server's tables, are never overwritten. Errors go to stderr with exit status 2.\n";
+    "An existing data1.dat, or a server's tables, are never overwritten. Errors go to stderr with exit "
+    "status 2.\n";
 
 } // namespace
 

@@ -37,16 +37,19 @@ QString serverErrorText(const QString& state, QString raw) {
     const QString detail = QStringLiteral(" (") + raw + QLatin1Char(')');
     // Lock timeout, deadlock, a statement cancelled while it waited.
     if (state == u"55P03" || state == u"40P01" || state == u"57014" || state == u"40001")
-        return QStringLiteral("ほかのユーザーが使用中のため、データベースをロックできませんでした。") + detail;
+        return QStringLiteral("ほかのユーザーが使用中のため、データベースをロックできませんでした。") +
+               detail;
     if (state == u"42601") return QStringLiteral("SQL ステートメントの構文エラーです。") + detail;
     static const QRegularExpression quoted(QStringLiteral("\"([^\"]+)\""));
     const QString name = quoted.match(raw).captured(1);
     if (state == u"42P01")
         return QStringLiteral("入力テーブルまたはクエリ '") + name + QStringLiteral("' が見つかりません。") +
                detail;
-    if (state == u"42703") return QStringLiteral("列 '") + name + QStringLiteral("' が見つかりません。") + detail;
+    if (state == u"42703")
+        return QStringLiteral("列 '") + name + QStringLiteral("' が見つかりません。") + detail;
     if (state == u"25006" || state == u"42501")
-        return QStringLiteral("データベースまたはオブジェクトは読み取り専用なので、更新できません。") + detail;
+        return QStringLiteral("データベースまたはオブジェクトは読み取り専用なので、更新できません。") +
+               detail;
     return QStringLiteral("データベースの操作でエラーが発生しました。") + detail;
 }
 
@@ -55,7 +58,6 @@ QString engineText(const QSqlError& e) {
     if (t.isEmpty()) t = e.text();
     return t;
 }
-
 
 // The parts between ';', a ';' inside double quotes not counting.
 QStringList splitConnectionParts(const QString& text) {
@@ -265,9 +267,9 @@ void Connection::Open(const QString& connectionString) {
 }
 
 void Connection::openServer(const ParsedConnection& parsed, const QString& name) {
-    const QString where = QStringLiteral("postgresql://") + (parsed.user.isEmpty() ? QString() : parsed.user + u'@') +
-                          parsed.host + (parsed.port.isEmpty() ? QString() : u':' + parsed.port) + u'/' +
-                          parsed.database;
+    const QString where = QStringLiteral("postgresql://") +
+                          (parsed.user.isEmpty() ? QString() : parsed.user + u'@') + parsed.host +
+                          (parsed.port.isEmpty() ? QString() : u':' + parsed.port) + u'/' + parsed.database;
     QString failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
@@ -281,7 +283,8 @@ void Connection::openServer(const ParsedConnection& parsed, const QString& name)
             db.setPassword(parsed.password); // empty: libpq reads PGPASSWORD or ~/.pgpass
             db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=zanmo"));
             if (!db.open()) {
-                failure = QStringLiteral("サーバー '") + where + QStringLiteral("' のデータベースに接続できません。 (") +
+                failure = QStringLiteral("サーバー '") + where +
+                          QStringLiteral("' のデータベースに接続できません。 (") +
                           engineText(db.lastError()).trimmed() + QLatin1Char(')');
             } else {
                 QSqlQuery q(db);

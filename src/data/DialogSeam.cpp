@@ -14,10 +14,8 @@ public:
     }
     QString saveFileName(const SaveFileRequest&) override { return {}; }
     bool startProgram(const ProgramStart& start, QString* error) override {
-        if (QProcess::startDetached(start.program, start.args))
-            return true;
-        if (error)
-            *error = QStringLiteral("ファイルが見つかりません。");
+        if (QProcess::startDetached(start.program, start.args)) return true;
+        if (error) *error = QStringLiteral("ファイルが見つかりません。");
         return false;
     }
 };
@@ -27,6 +25,10 @@ DialogSeam* g_seam = nullptr;
 
 } // namespace
 
-DialogSeam& dialogs() { return g_seam ? *g_seam : g_console; }
+DialogSeam& dialogs() {
+    return g_seam ? *g_seam : g_console;
+}
 
-void setDialogs(DialogSeam* seam) { g_seam = seam; }
+void setDialogs(DialogSeam* seam) {
+    g_seam = seam;
+}

@@ -310,8 +310,9 @@ void Recordset::openEditable(Connection& cn, const QString& sql) {
     if (!head.hasMatch() || !from.hasMatch() || !from.captured(4).isEmpty())
         throw DbError(DbTexts::notUpdatable(), 3251);
     const bool server = cn.engine() == SqlEngine::Postgres;
-    QString rewritten = QStringLiteral("select ") + (server ? QStringLiteral("ctid") : QStringLiteral("rowid")) +
-                        QStringLiteral(" as ") + kRowidAlias + QStringLiteral(", ") + text.mid(head.capturedEnd());
+    QString rewritten = QStringLiteral("select ") +
+                        (server ? QStringLiteral("ctid") : QStringLiteral("rowid")) + QStringLiteral(" as ") +
+                        kRowidAlias + QStringLiteral(", ") + text.mid(head.capturedEnd());
 
     d->editable = true;
     d->shared = cn.m_shared;
@@ -326,11 +327,12 @@ void Recordset::openEditable(Connection& cn, const QString& sql) {
     QHash<QString, int> declared;
     {
         QSqlQuery info(db);
-        if (info.exec(server ? QStringLiteral("SELECT ordinal_position, column_name, udt_name FROM "
-                                              "information_schema.columns WHERE table_schema = current_schema() "
-                                              "AND table_name = '%1' ORDER BY ordinal_position")
-                                   .arg(fnSqlText(d->table))
-                             : QStringLiteral("PRAGMA table_info(\"%1\")").arg(d->table))) {
+        if (info.exec(server
+                          ? QStringLiteral("SELECT ordinal_position, column_name, udt_name FROM "
+                                           "information_schema.columns WHERE table_schema = current_schema() "
+                                           "AND table_name = '%1' ORDER BY ordinal_position")
+                                .arg(fnSqlText(d->table))
+                          : QStringLiteral("PRAGMA table_info(\"%1\")").arg(d->table))) {
             while (info.next()) {
                 const QString col = info.value(1).toString().toLower();
                 d->tableColumns.append(col);
@@ -528,9 +530,10 @@ void Recordset::Update() {
         QSqlQuery back(d->db());
         if (server && !returned.isEmpty()) {
             row = returned;
-        } else if (!server && back.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE rowid=") +
+        } else if (!server &&
+                   back.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE rowid=") +
                              QString::number(newRowid.toLongLong())) &&
-            back.next()) {
+                   back.next()) {
             const QSqlRecord r = back.record();
             for (int i = 0; i < d->names.size(); ++i) {
                 const int k = r.indexOf(d->names[i]);

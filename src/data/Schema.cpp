@@ -91,7 +91,8 @@ QStringList createStatements(SqlEngine engine) {
     for (QString& s : statements) {
         // Lengths are not enforced, as on SQLite; what the screens cut to fits the suite's columns.
         s.replace(plain, QStringLiteral("text COLLATE \"C\""));
-        s.replace(QStringLiteral("text COLLATE \"C\" COLLATE NOCASE"), QStringLiteral("citext COLLATE \"C\""));
+        s.replace(QStringLiteral("text COLLATE \"C\" COLLATE NOCASE"),
+                  QStringLiteral("citext COLLATE \"C\""));
         s.replace(nocase, QStringLiteral("citext COLLATE \"C\""));
         s.replace(QStringLiteral(" REAL"), QStringLiteral(" double precision"));
     }
@@ -99,8 +100,8 @@ QStringList createStatements(SqlEngine engine) {
 }
 
 QStringList tableNames() {
-    return {QStringLiteral("sysfile"), QStringLiteral("bunrui"), QStringLiteral("goods"), QStringLiteral("gdai"),
-            QStringLiteral("operatlog")};
+    return {QStringLiteral("sysfile"), QStringLiteral("bunrui"), QStringLiteral("goods"),
+            QStringLiteral("gdai"), QStringLiteral("operatlog")};
 }
 
 namespace {
@@ -116,8 +117,9 @@ void createOnServer(Connection& cn, int gno, int maxline, int stankakbn) {
     QStringList present;
     {
         Recordset rec;
-        rec.openStatic(cn, QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = "
-                                          "current_schema() ORDER BY table_name"));
+        rec.openStatic(cn,
+                       QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = "
+                                      "current_schema() ORDER BY table_name"));
         for (; !rec.Eof(); rec.MoveNext()) {
             const QString t = rec.Fields(0).toString();
             if (tableNames().contains(t)) present << t;

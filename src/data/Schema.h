@@ -15,7 +15,8 @@ QStringList createStatements();
 // (ASCII letters only, as SQLite's NOCASE), all text in code-point order, REAL is double precision.
 QStringList createStatements(SqlEngine engine);
 // Creates the tables, indexes and the sysfile row on an open server connection in one
-// transaction (the caller's, when one is open). Throws DbError when the server holds any of the tables already.
+// transaction (the caller's, when one is open). Throws DbError when the server holds any of the tables
+// already.
 void createOnServer(Connection& cn, int gno = 0, int maxline = 1000, int stankakbn = 0);
 // The program's tables, in the order a copy fills them, and the columns of each.
 QStringList tableNames();

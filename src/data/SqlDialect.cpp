@@ -82,11 +82,13 @@ int skipBlanks(const QString& sql, int i) {
 // Words that may follow a derived table and are no alias of it.
 bool endsTableReference(const QString& word) {
     static const QStringList words = {
-        QStringLiteral("where"),  QStringLiteral("group"),     QStringLiteral("order"),  QStringLiteral("union"),
-        QStringLiteral("having"), QStringLiteral("limit"),     QStringLiteral("on"),     QStringLiteral("join"),
-        QStringLiteral("inner"),  QStringLiteral("left"),      QStringLiteral("right"),  QStringLiteral("full"),
-        QStringLiteral("cross"),  QStringLiteral("natural"),   QStringLiteral("except"), QStringLiteral("intersect"),
-        QStringLiteral("offset"), QStringLiteral("for"),       QStringLiteral("window"), QStringLiteral("using"),
+        QStringLiteral("where"),     QStringLiteral("group"),   QStringLiteral("order"),
+        QStringLiteral("union"),     QStringLiteral("having"),  QStringLiteral("limit"),
+        QStringLiteral("on"),        QStringLiteral("join"),    QStringLiteral("inner"),
+        QStringLiteral("left"),      QStringLiteral("right"),   QStringLiteral("full"),
+        QStringLiteral("cross"),     QStringLiteral("natural"), QStringLiteral("except"),
+        QStringLiteral("intersect"), QStringLiteral("offset"),  QStringLiteral("for"),
+        QStringLiteral("window"),    QStringLiteral("using"),
     };
     return word.isEmpty() || words.contains(word);
 }

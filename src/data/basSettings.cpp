@@ -138,14 +138,13 @@ bool dataFolder(quint8 mode, QString* folder) {
 }
 } // namespace
 
-namespace {
-// A value holding ';' (or a quote) is given in double quotes, as the connection text requires.
-QString connectValue(QString value) {
+QString fnConnectValue(QString value) {
     if (value.contains(u';') || value.contains(u'"'))
         value = u'"' + value.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
     return value;
 }
 
+namespace {
 QString iniValue(const char* key) {
     return fnGetIniString(QLatin1String(kIniSection), QLatin1String(key), QString(), 1024, iniPath());
 }
@@ -154,12 +153,14 @@ QString iniValue(const char* key) {
 QString fnServerConnectString() {
     // Keys left out fall to libpq's own defaults (PGHOST, PGUSER, ~/.pgpass, ...).
     QString text = QStringLiteral("Provider=PostgreSQL");
-    const QList<QPair<const char*, const char*>> keys = {
-        {"Host", "dbhost"}, {"Port", "dbport"}, {"Database", "dbname"}, {"User ID", "dbuser"},
-        {"Password", "dbpassword"}};
+    const QList<QPair<const char*, const char*>> keys = {{"Host", "dbhost"},
+                                                         {"Port", "dbport"},
+                                                         {"Database", "dbname"},
+                                                         {"User ID", "dbuser"},
+                                                         {"Password", "dbpassword"}};
     for (const auto& [part, key] : keys) {
         const QString value = iniValue(key);
-        if (!value.isEmpty()) text += u';' + QLatin1String(part) + u'=' + connectValue(value);
+        if (!value.isEmpty()) text += u';' + QLatin1String(part) + u'=' + fnConnectValue(value);
     }
     return text;
 }
@@ -168,7 +169,7 @@ QString fnConnectString(quint8 mode, const QString& fileName) {
     if (mode == 2) return fnServerConnectString();
     QString folder;
     if (!dataFolder(mode, &folder)) return QString();
-    const QString source = connectValue(folder + QLatin1Char('\\') + fileName);
+    const QString source = fnConnectValue(folder + QLatin1Char('\\') + fileName);
     return QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + source + QLatin1Char(';') +
            QStringLiteral("Jet OLEDB:Database Password=") + QLatin1String(kDbPassword);
 }

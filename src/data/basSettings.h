@@ -25,6 +25,8 @@ quint8 fnGetDbMode();
 // The connection text for the mode: the Jet text of the file for 0 and 1, the server's text
 // (fnServerConnectString) for 2; empty for any other mode.
 QString fnConnectString(quint8 mode, const QString& fileName);
+// A value of the connection text: in double quotes (a quote inside doubled) when it holds ';' or '"'.
+QString fnConnectValue(QString value);
 // The PostgreSQL server of zanmo.ini: dbhost, dbport, dbname, dbuser, dbpassword, each optional.
 QString fnServerConnectString();
 // The database the mode points at, as a user reads it: the file's path for 0 and 1,

@@ -265,8 +265,7 @@ void tst_database::editing() {
     QCOMPARE(rec.State(), 0);
     target.setField("suu", "7");
     target.Update();
-    QCOMPARE(dir.rows("select suu from gdai order by day"),
-             QStringLiteral("10.0,7.0"));
+    QCOMPARE(dir.rows("select suu from gdai order by day"), QStringLiteral("10.0,7.0"));
     // Only a plain select of one table can be edited.
     for (const char* sql : {"select suu, kubun from gdai where day = 1",
                             "select * from gdai as d where d.day = 1", "select * from gdai d order by day"}) {
@@ -473,7 +472,8 @@ void tst_database::dbSqlEdit() {
         {"gcode", "         123", "day", "20240105", "kubun", "0", "denno", "0", "line", "0", "suu", "12"});
     rec.Update();
     QCOMPARE(rec.EditMode(), int(Recordset::adEditNone));
-    QCOMPARE(dir.typedValue("select day from gdai where kubun=0") + dir.typedValue("select kubun from gdai where kubun=0") +
+    QCOMPARE(dir.typedValue("select day from gdai where kubun=0") +
+                 dir.typedValue("select kubun from gdai where kubun=0") +
                  dir.typedValue("select suu from gdai where kubun=0"),
              QStringLiteral("integer:20240105integer:0real:12.0"));
     // Found: that row is edited; reading it again and again leaves one lock, which a second editor waits for.
@@ -490,8 +490,7 @@ void tst_database::dbSqlEdit() {
     QCOMPARE(other.Fields("suu").toDouble(), 8.0);
     other.setField("suu", QStringLiteral("7"));
     other.Update();
-    QCOMPARE(dir.rows("select suu from gdai order by kubun"),
-             QStringLiteral("7.0,40.0"));
+    QCOMPARE(dir.rows("select suu from gdai order by kubun"), QStringLiteral("7.0,40.0"));
     // SQLite locks the whole file for the editor, the server the rows it read.
     const QString held = TestServer::active() ? QStringLiteral("delete from gdai where kubun=0")
                                               : QStringLiteral("delete from operatlog");

@@ -23,19 +23,27 @@ private slots:
         row("derived table named", "select na from (select name as na from goods) where na='x'",
             "select na from (select name as na from goods) as zanmo_dt1 where na='x'");
         row("derived tables nested", "select * from (select n from (select name as n from goods) group by n)",
-            "select * from (select n from (select name as n from goods) as zanmo_dt1 group by n) as zanmo_dt2");
-        row("own alias kept", "select * from (select 1 as x) dummy,goods", "select * from (select 1 as x) dummy,goods");
-        row("own alias with as", "select * from ( select 1 as x ) AS d", "select * from ( select 1 as x ) AS d");
-        row("before a comma", "select * from (select 1 as x),goods", "select * from (select 1 as x) as zanmo_dt1,goods");
-        row("union inside", "select n from (select name as n from goods union all select name from goods) order by n",
-            "select n from (select name as n from goods union all select name from goods) as zanmo_dt1 order by n");
+            "select * from (select n from (select name as n from goods) as zanmo_dt1 group by n) as "
+            "zanmo_dt2");
+        row("own alias kept", "select * from (select 1 as x) dummy,goods",
+            "select * from (select 1 as x) dummy,goods");
+        row("own alias with as", "select * from ( select 1 as x ) AS d",
+            "select * from ( select 1 as x ) AS d");
+        row("before a comma", "select * from (select 1 as x),goods",
+            "select * from (select 1 as x) as zanmo_dt1,goods");
+        row("union inside",
+            "select n from (select name as n from goods union all select name from goods) order by n",
+            "select n from (select name as n from goods union all select name from goods) as zanmo_dt1 order "
+            "by n");
         row("parenthesised join untouched", "select * from (gdai inner join goods on gdai.gcode=goods.code)",
             "select * from (gdai inner join goods on gdai.gcode=goods.code)");
         row("subquery of a condition untouched", "select * from goods where code in (select gcode from gdai)",
             "select * from goods where code in (select gcode from gdai)");
-        row("text that looks like SQL untouched", "select * from goods where name='from (select 1)' or name='delete * from'",
+        row("text that looks like SQL untouched",
+            "select * from goods where name='from (select 1)' or name='delete * from'",
             "select * from goods where name='from (select 1)' or name='delete * from'");
-        row("a parenthesis inside a literal", "select * from (select name from goods where name=')') where 1=1",
+        row("a parenthesis inside a literal",
+            "select * from (select name from goods where name=')') where 1=1",
             "select * from (select name from goods where name=')') as zanmo_dt1 where 1=1");
     }
     void dialect() {
@@ -50,7 +58,8 @@ private slots:
             "Provider=PostgreSQL;Host=db.shop;Port=5433;Database=zaiko;User ID=ten;Password=s3",
             "postgresql://ten@db.shop:5433/zaiko");
         // libpq's own defaults (PGHOST, PGUSER, ~/.pgpass) take what is left out.
-        row("name only", "dbmode=2\ndbname=zaiko", "Provider=PostgreSQL;Database=zaiko", "postgresql:///zaiko");
+        row("name only", "dbmode=2\ndbname=zaiko", "Provider=PostgreSQL;Database=zaiko",
+            "postgresql:///zaiko");
         row("a ';' in the password", "dbmode=2\ndbname=z\ndbpassword=a;b\"c",
             "Provider=PostgreSQL;Database=z;Password=\"a;b\"\"c\"", "postgresql:///z");
     }
@@ -68,9 +77,11 @@ private slots:
         cols<QString, QString>("sql", "rows");
         row("order", "select trim(code) from goods order by code, name", "_x,A1,a2,b3,É1,é2");
         row("equal without case", "select trim(code) from goods where code = '          A2'", "a2");
-        row("range", "select trim(code) from goods where code between '          a1' and '          B3' order by code",
+        row("range",
+            "select trim(code) from goods where code between '          a1' and '          B3' order by code",
             "A1,a2,b3");
-        row("like without case", "select trim(code) from goods where name like '%APPLE%' order by code", "A1,a2");
+        row("like without case", "select trim(code) from goods where name like '%APPLE%' order by code",
+            "A1,a2");
         row("accents keep their case", "select trim(code) from goods where name = 'É' order by code", "É1");
         row("max", "select trim(max(code)) from goods", "é2");
         row("join", "select count(*) from gdai as d,goods as g where d.gcode=g.code", "2");
@@ -100,7 +111,8 @@ private slots:
         QVERIFY2(r.err.contains("既に存在します"), r.err.constData());
         fnCloseDB();
         const QString name = TestServer::createDatabase();
-        const QString url = u"postgresql://zanmo@127.0.0.1:%1/%2"_s.arg(qEnvironmentVariable("ZANMO_TEST_PGPORT"), name);
+        const QString url =
+            u"postgresql://zanmo@127.0.0.1:%1/%2"_s.arg(qEnvironmentVariable("ZANMO_TEST_PGPORT"), name);
         r = runTool({u"copy"_s, files.dataFile(), url});
         QVERIFY2(r.status == 0, r.err.constData());
         QVERIFY(r.out.contains("gdai: ") && r.out.contains("copied "));
@@ -126,7 +138,8 @@ private slots:
 
 private:
     static QString toolText(const QString& file) {
-        return u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + file + u";Jet OLEDB:Database Password=QelMorvan"_s;
+        return u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + file +
+               u";Jet OLEDB:Database Password=QelMorvan"_s;
     }
     static QString dump(Connection& cn, const char* sql) {
         Recordset rec;

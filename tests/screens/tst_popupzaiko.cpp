@@ -124,7 +124,8 @@ private slots:
             list->setFocus();
         }
         const int row = mode == 0 ? 1 : 0; // the second receipt, the only count
-        const QString shownCode = list->topLevelItem(row) ? list->topLevelItem(row)->text(1).trimmed() : QString();
+        const QString shownCode =
+            list->topLevelItem(row) ? list->topLevelItem(row)->text(1).trimmed() : QString();
         if (how) {
             if (row && how == Qt::Key_Return) press(Qt::Key_Down);
             press(Qt::Key(how));

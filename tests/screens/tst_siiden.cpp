@@ -26,7 +26,6 @@ struct Receipt {
     QString after;    // stock|quantity shown after
 };
 
-
 } // namespace
 Q_DECLARE_METATYPE(Receipt)
 

@@ -9,9 +9,9 @@
 #include "data/basSettings.h"
 
 #include <QCoreApplication>
-#include <cmath>
 #include <QFile>
 #include <QTest>
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -30,7 +30,8 @@ QString fieldText(const QVariant& v) {
     if (v.isNull()) return QString();
     if (v.metaType().id() != QMetaType::Double) return v.toString();
     const double d = v.toDouble();
-    return d == std::floor(d) && std::fabs(d) < 1e15 ? QString::number(d, 'f', 1) : QString::number(d, 'g', 15);
+    return d == std::floor(d) && std::fabs(d) < 1e15 ? QString::number(d, 'f', 1)
+                                                     : QString::number(d, 'g', 15);
 }
 
 QString padCode(const QString& code) {
@@ -63,14 +64,14 @@ TempProgramDir::TempProgramDir(bool openShared, bool createDatabase) {
     if (openShared && !fnOpenDB())
         qFatal("TempProgramDir: the shared connection did not open on %s", qPrintable(dataFile()));
     // Fixture rows need no flush to disk per statement; the file is thrown away after the test.
-    if (openShared && m_server.isEmpty())
-        gcnData->Execute(QStringLiteral("PRAGMA synchronous=OFF"));
+    if (openShared && m_server.isEmpty()) gcnData->Execute(QStringLiteral("PRAGMA synchronous=OFF"));
 }
 
 TempProgramDir::~TempProgramDir() {
     fnCloseDB();
     if (!m_server.isEmpty()) TestServer::dropDatabase(m_server);
-    fnSetProgramFolder(m_previousFolder == QCoreApplication::applicationDirPath() ? QString() : m_previousFolder);
+    fnSetProgramFolder(m_previousFolder == QCoreApplication::applicationDirPath() ? QString()
+                                                                                  : m_previousFolder);
 }
 
 QString TempProgramDir::dataFile() const {
@@ -141,7 +142,8 @@ void TempProgramDir::holdWriteLock(Connection& other) const {
 }
 
 QString TempProgramDir::insertionOrder() {
-    return gcnData && gcnData->engine() == SqlEngine::Postgres ? QStringLiteral("ctid") : QStringLiteral("rowid");
+    return gcnData && gcnData->engine() == SqlEngine::Postgres ? QStringLiteral("ctid")
+                                                               : QStringLiteral("rowid");
 }
 
 QString TempProgramDir::typedValue(const QString& sql) const {
@@ -167,9 +169,10 @@ QString TempProgramDir::typedValue(const QString& sql) const {
 
 QString TempProgramDir::schemaNames() const {
     const bool server = gcnData && gcnData->engine() == SqlEngine::Postgres;
-    return rows(server ? QStringLiteral("select name from (select tablename as name from pg_tables where schemaname = "
-                                        "current_schema() union all select indexname from pg_indexes where "
-                                        "schemaname = current_schema()) order by name")
+    return rows(server ? QStringLiteral(
+                             "select name from (select tablename as name from pg_tables where schemaname = "
+                             "current_schema() union all select indexname from pg_indexes where "
+                             "schemaname = current_schema()) order by name")
                        : QStringLiteral("select name from sqlite_master order by name"),
                 QString(), QStringLiteral(","));
 }

@@ -38,11 +38,13 @@ bool active() {
 }
 
 QString iniLines(const QString& name) {
-    return QStringLiteral("dbmode=2\ndbhost=127.0.0.1\ndbport=%1\ndbname=%2\ndbuser=zanmo\n").arg(port(), name);
+    return QStringLiteral("dbmode=2\ndbhost=127.0.0.1\ndbport=%1\ndbname=%2\ndbuser=zanmo\n")
+        .arg(port(), name);
 }
 
 QString connectString(const QString& name) {
-    return QStringLiteral("Provider=PostgreSQL;Host=127.0.0.1;Port=%1;Database=%2;User ID=zanmo").arg(port(), name);
+    return QStringLiteral("Provider=PostgreSQL;Host=127.0.0.1;Port=%1;Database=%2;User ID=zanmo")
+        .arg(port(), name);
 }
 
 QString createDatabase() {
