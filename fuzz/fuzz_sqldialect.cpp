@@ -1,6 +1,6 @@
-// fnSqlText, fnSqlLike, fnJetToSqlite and fnIsPlainNumber against SQLite itself: a typed value
-// quoted into a statement must come back as it was, and never end its literal.
-// Input: a choice byte, then fields: the value, a statement text.
+// fnSqlText, fnSqlLike, fnJetToSqlite (and fnJetToPostgres) and fnIsPlainNumber against SQLite itself: a
+// typed value quoted into a statement must come back as it was, and never end its literal. Input: a choice
+// byte, then fields: the value, a statement text.
 
 #include "FuzzSupport.h"
 
@@ -105,6 +105,12 @@ void checkJet(const QString& sql) {
     FUZZ_CHECK(fnJetToSqlite(out) == out, shown);
     if (!sql.contains(u'*')) FUZZ_CHECK(out == sql, shown);
     FUZZ_CHECK(out.size() <= sql.size(), shown);
+    // The server's form: the same literals, only aliases added, and a second pass changes nothing.
+    const QString pg = fnJetToPostgres(sql);
+    const QString pgShown = fuzzShow(sql) + QStringLiteral(" -> ") + fuzzShow(pg);
+    FUZZ_CHECK(literals(pg) == literals(sql), pgShown);
+    FUZZ_CHECK(fnJetToPostgres(pg) == pg, pgShown);
+    FUZZ_CHECK(QString(pg).remove(QRegularExpression(QStringLiteral(" as zanmo_dt\\d+"))) == out, pgShown);
 }
 
 void checkPlainNumber(const QString& text) {

@@ -8,6 +8,24 @@
 
 namespace {
 
+// The position of the quote that closes the literal opened at q (a doubled quote stays inside);
+// the statement's end when it is not closed.
+int literalEnd(const QString& sql, int q) {
+    const QChar quote = sql[q];
+    int e = q + 1;
+    while (e < sql.size()) {
+        if (sql[e] == quote) {
+            if (e + 1 < sql.size() && sql[e + 1] == quote) {
+                e += 2;
+                continue;
+            }
+            break;
+        }
+        ++e;
+    }
+    return e;
+}
+
 // Applies fn to every stretch of the statement outside quoted literals, so typed text is never touched.
 template <typename Fn> QString outsideLiterals(const QString& sql, Fn fn) {
     QString out;
@@ -19,18 +37,7 @@ template <typename Fn> QString outsideLiterals(const QString& sql, Fn fn) {
             ++q;
         out += fn(sql.mid(i, q - i));
         if (q >= sql.size()) break;
-        const QChar quote = sql[q];
-        int e = q + 1;
-        while (e < sql.size()) {
-            if (sql[e] == quote) {
-                if (e + 1 < sql.size() && sql[e + 1] == quote) {
-                    e += 2;
-                    continue;
-                }
-                break;
-            }
-            ++e;
-        }
+        const int e = literalEnd(sql, q);
         out += sql.mid(q, e - q + 1);
         i = e + 1;
     }
@@ -42,18 +49,7 @@ QVector<bool> literalMask(const QString& sql) {
     QVector<bool> mask(sql.size(), false);
     for (int i = 0; i < sql.size(); ++i) {
         if (sql[i] != u'\'' && sql[i] != u'"') continue;
-        const QChar quote = sql[i];
-        int e = i + 1;
-        while (e < sql.size()) {
-            if (sql[e] == quote) {
-                if (e + 1 < sql.size() && sql[e + 1] == quote) {
-                    e += 2;
-                    continue;
-                }
-                break;
-            }
-            ++e;
-        }
+        const int e = literalEnd(sql, i);
         for (int k = i; k <= e && k < sql.size(); ++k)
             mask[k] = true;
         i = e;

@@ -1,5 +1,6 @@
 #include "data/basDb.h"
 #include "support/TempProgramDir.h"
+#include "support/ToolRun.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -28,17 +29,10 @@ static const QString kLayout =
     "from pragma_table_info(m.name)) as t from sqlite_master m where type = 'table' "
     "order by name)";
 
-struct Run {
-    int status;
-    QByteArray out, err;
-};
+using Run = ToolRun;
 
 static Run tool(const QStringList& args) {
-    QProcess p;
-    p.start(qEnvironmentVariable("ZANMO_TOOL"), args);
-    if (!p.waitForFinished(120000)) return {-1, {}, "did not finish"};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+    return runTool(args);
 }
 
 void tst_tool::initTestCase() {
