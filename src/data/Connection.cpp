@@ -4,6 +4,7 @@
 #include "data/DbError.h"
 #include "data/SqlDialect.h"
 #include "data/basJournal.h"
+#include "data/basSettings.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -248,28 +249,29 @@ void Connection::Open(const QString& connectionString) {
                               QDir::toNativeSeparators(path) + QStringLiteral("' です。");
                 else
                     failure = fnProviderErrorText(e);
-            } else {
-                q.finish();
-                q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(m_busyTimeoutMs));
             }
         }
         if (!failure.isEmpty()) db.close();
     }
+    adopt(name, path, SqlEngine::Sqlite, failure);
+}
+
+void Connection::adopt(const QString& name, const QString& where, SqlEngine engine, const QString& failure) {
     if (!failure.isEmpty()) {
         QSqlDatabase::removeDatabase(name);
         throw DbError(failure, -2147467259);
     }
     m_name = name;
-    m_file = path;
-    m_engine = SqlEngine::Sqlite;
+    m_file = where;
+    m_engine = engine;
     m_shared = std::make_shared<ConnectionShared>();
     m_shared->name = name;
+    m_shared->engine = engine;
+    applyBusyTimeout();
 }
 
 void Connection::openServer(const ParsedConnection& parsed, const QString& name) {
-    const QString where = QStringLiteral("postgresql://") +
-                          (parsed.user.isEmpty() ? QString() : parsed.user + u'@') + parsed.host +
-                          (parsed.port.isEmpty() ? QString() : u':' + parsed.port) + u'/' + parsed.database;
+    const QString where = fnServerText(parsed.user, parsed.host, parsed.port, parsed.database);
     QString failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
@@ -297,17 +299,7 @@ void Connection::openServer(const ParsedConnection& parsed, const QString& name)
         }
         if (!failure.isEmpty()) db.close();
     }
-    if (!failure.isEmpty()) {
-        QSqlDatabase::removeDatabase(name);
-        throw DbError(failure, -2147467259);
-    }
-    m_name = name;
-    m_file = where;
-    m_engine = SqlEngine::Postgres;
-    m_shared = std::make_shared<ConnectionShared>();
-    m_shared->name = name;
-    m_shared->engine = m_engine;
-    applyBusyTimeout();
+    adopt(name, where, SqlEngine::Postgres, failure);
 }
 
 void Connection::applyBusyTimeout() {

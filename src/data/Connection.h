@@ -57,4 +57,6 @@ private:
 
     void openServer(const struct ParsedConnection& parsed, const QString& name);
     void applyBusyTimeout();
+    // Takes the opened connection `name` as this one, or removes it and throws the failure.
+    void adopt(const QString& name, const QString& where, SqlEngine engine, const QString& failure);
 };

@@ -183,8 +183,10 @@ QString fnDataFilePath(quint8 mode) {
 
 QString fnDataDescription(quint8 mode) {
     if (mode != 2) return QDir::toNativeSeparators(fnDataFilePath(mode));
-    const QString user = iniValue("dbuser");
-    const QString port = iniValue("dbport");
-    return QStringLiteral("postgresql://") + (user.isEmpty() ? QString() : user + u'@') + iniValue("dbhost") +
-           (port.isEmpty() ? QString() : u':' + port) + u'/' + iniValue("dbname");
+    return fnServerText(iniValue("dbuser"), iniValue("dbhost"), iniValue("dbport"), iniValue("dbname"));
+}
+
+QString fnServerText(const QString& user, const QString& host, const QString& port, const QString& name) {
+    return QStringLiteral("postgresql://") + (user.isEmpty() ? QString() : user + u'@') + host +
+           (port.isEmpty() ? QString() : u':' + port) + u'/' + name;
 }

@@ -32,6 +32,8 @@ QString fnServerConnectString();
 // The database the mode points at, as a user reads it: the file's path for 0 and 1,
 // "postgresql://user@host:port/name" for 2 (parts not set are left out); empty for other modes.
 QString fnDataDescription(quint8 mode);
+// A server as a user reads it: "postgresql://user@host:port/name", parts not set left out.
+QString fnServerText(const QString& user, const QString& host, const QString& port, const QString& name);
 
 // The database file the mode points at (mode 0: the program folder, 1: zanmo.ini's dbpath), as a
 // local path; empty for a mode other than 0 and 1.

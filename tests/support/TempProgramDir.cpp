@@ -93,35 +93,33 @@ void TempProgramDir::exec(const QStringList& sqls) const {
         exec(s);
 }
 
-QString TempProgramDir::scalar(const QString& sql) const {
+// The query's rows on the shared connection; a failure fails the test.
+static Recordset fixtureRows(const QString& sql) {
     if (!gcnData || gcnData->State() != 1)
         fixtureFailure(sql, QStringLiteral("the shared connection is not open"));
     Recordset rec;
     try {
         rec.openStatic(*gcnData, sql);
-        if (rec.Eof() || rec.fieldCount() == 0) return QString();
-        const QVariant v = rec.Fields(0);
-        return v.isNull() ? QString() : v.toString();
     } catch (const DbError& e) {
         fixtureFailure(sql, e.description());
     }
+    return rec;
+}
+
+QString TempProgramDir::scalar(const QString& sql) const {
+    const Recordset rec = fixtureRows(sql);
+    if (rec.Eof() || rec.fieldCount() == 0) return QString();
+    const QVariant v = rec.Fields(0);
+    return v.isNull() ? QString() : v.toString();
 }
 
 QString TempProgramDir::rows(const QString& sql, const QString& fieldSep, const QString& rowSep) const {
-    if (!gcnData || gcnData->State() != 1)
-        fixtureFailure(sql, QStringLiteral("the shared connection is not open"));
     QStringList lines;
-    try {
-        Recordset rec;
-        rec.openStatic(*gcnData, sql);
-        for (; !rec.Eof(); rec.MoveNext()) {
-            QStringList fields;
-            for (int i = 0; i < rec.fieldCount(); ++i)
-                fields << fieldText(rec.Fields(i));
-            lines << fields.join(fieldSep);
-        }
-    } catch (const DbError& e) {
-        fixtureFailure(sql, e.description());
+    for (Recordset rec = fixtureRows(sql); !rec.Eof(); rec.MoveNext()) {
+        QStringList fields;
+        for (int i = 0; i < rec.fieldCount(); ++i)
+            fields << fieldText(rec.Fields(i));
+        lines << fields.join(fieldSep);
     }
     return lines.join(rowSep);
 }
@@ -147,24 +145,17 @@ QString TempProgramDir::insertionOrder() {
 }
 
 QString TempProgramDir::typedValue(const QString& sql) const {
-    if (!gcnData || gcnData->State() != 1)
-        fixtureFailure(sql, QStringLiteral("the shared connection is not open"));
-    try {
-        Recordset rec;
-        rec.openStatic(*gcnData, sql);
-        if (rec.Eof()) return QString();
-        const QVariant v = rec.Fields(0);
-        QString kind = QStringLiteral("text");
-        if (v.isNull())
-            kind = QStringLiteral("null");
-        else if (v.metaType().id() == QMetaType::Double)
-            kind = QStringLiteral("real");
-        else if (v.metaType().id() == QMetaType::Int || v.metaType().id() == QMetaType::LongLong)
-            kind = QStringLiteral("integer");
-        return kind + u':' + fieldText(v);
-    } catch (const DbError& e) {
-        fixtureFailure(sql, e.description());
-    }
+    const Recordset rec = fixtureRows(sql);
+    if (rec.Eof()) return QString();
+    const QVariant v = rec.Fields(0);
+    QString kind = QStringLiteral("text");
+    if (v.isNull())
+        kind = QStringLiteral("null");
+    else if (v.metaType().id() == QMetaType::Double)
+        kind = QStringLiteral("real");
+    else if (v.metaType().id() == QMetaType::Int || v.metaType().id() == QMetaType::LongLong)
+        kind = QStringLiteral("integer");
+    return kind + u':' + fieldText(v);
 }
 
 QString TempProgramDir::schemaNames() const {
