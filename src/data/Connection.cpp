@@ -11,7 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
+
+#include <sys/stat.h>
 
 struct ParsedConnection {
     QString provider;
@@ -78,22 +81,22 @@ QStringList splitConnectionParts(const QString& text) {
     return parts;
 }
 
-// The header's own page size and page count against the file's length: a file cut short (a copy
-// that stopped, a full disk) is not opened as if it were whole.
-bool looksTruncated(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    const QByteArray h = f.read(100);
-    if (h.size() < 100 || !h.startsWith("SQLite format 3")) return h.size() < 100;
-    const auto u8 = [&](int i) { return quint32(quint8(h[i])); };
-    quint32 pageSize = (u8(16) << 8) | u8(17);
-    if (pageSize == 1) pageSize = 65536;
-    const quint32 pages = (u8(28) << 24) | (u8(29) << 16) | (u8(30) << 8) | u8(31);
-    const quint32 changeCounter = (u8(24) << 24) | (u8(25) << 16) | (u8(26) << 8) | u8(27);
-    const quint32 validFor = (u8(92) << 24) | (u8(93) << 16) | (u8(94) << 8) | u8(95);
-    // The page count is trusted only when it was written by a version that keeps it.
-    if (pages == 0 || changeCounter != validFor) return false;
-    return qint64(pages) * pageSize > f.size();
+// A file cut short (a copy that stopped, a full disk): SQLite itself compares the header's page
+// count with the file's length on the first read and says "malformed"; the length from stat backs it
+// up while no WAL holds pages beyond the file. Asked through the connection: any other descriptor of
+// the file, once closed, would drop SQLite's locks on it.
+bool looksTruncated(QSqlQuery& q, const QString& path) {
+    if (!q.exec(QStringLiteral("PRAGMA page_count")) || !q.next())
+        return (q.lastError().nativeErrorCode().toInt() & 0xff) == 11;
+    const qint64 pages = q.value(0).toLongLong();
+    if (!q.exec(QStringLiteral("PRAGMA page_size")) || !q.next()) return false;
+    const qint64 pageSize = q.value(0).toLongLong();
+    q.finish();
+    struct stat st {};
+    if (QFileInfo::exists(path + QStringLiteral("-wal")) ||
+        ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return pages * pageSize > qint64(st.st_size);
 }
 
 ParsedConnection parseConnectionString(const QString& text) {
@@ -220,13 +223,6 @@ void Connection::Open(const QString& connectionString) {
         throw DbError(QStringLiteral("認識できないデータベース形式 '") + QDir::toNativeSeparators(path) +
                           QStringLiteral("' です。"),
                       -2147467259);
-    if (looksTruncated(path))
-        throw DbError(
-            QStringLiteral("データベース '") + QDir::toNativeSeparators(path) +
-                QStringLiteral("' を開けません。アプリケーションで認識できないデータベースであるか、"
-                               "またはファイルが破損しています。"),
-            -2147467259);
-
     QString failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -238,10 +234,16 @@ void Connection::Open(const QString& connectionString) {
                       QLatin1Char(')');
         } else {
             QSqlQuery q(db);
+            // Checked before the journal setting, the first statement that may write to the file.
             // Also proves the file is a database at all. On a shared folder a file left in WAL is
             // switched back when no other connection holds it.
             const QString journal = fnJournalMode(path, fnJournalSetting());
-            if (!q.exec(QStringLiteral("PRAGMA journal_mode=") + journal)) {
+            if (looksTruncated(q, path)) {
+                failure =
+                    QStringLiteral("データベース '") + QDir::toNativeSeparators(path) +
+                    QStringLiteral("' を開けません。アプリケーションで認識できないデータベースであるか、"
+                                   "またはファイルが破損しています。");
+            } else if (!q.exec(QStringLiteral("PRAGMA journal_mode=") + journal)) {
                 const QSqlError e = q.lastError();
                 if ((e.nativeErrorCode().toInt() & 0xff) == 26 ||
                     engineText(e).contains(QLatin1String("not a database")))

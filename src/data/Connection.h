@@ -12,6 +12,13 @@ struct ConnectionShared;
 // the rollback journal on a network file system (fnJournalMode), busy timeout. The text
 // "Provider=PostgreSQL;Host=..;Port=..;Database=..;User ID=..;Password=.." opens a server instead;
 // the busy timeout is then the server's lock timeout.
+//
+// Nothing in the process opens a database file except SQLite: on Linux closing any descriptor of a
+// file drops every POSIX lock the process holds on it, SQLite's included, and the next program to
+// close the file then takes itself for the last one, checkpoints and deletes the WAL under a running
+// screen, whose saves go on into the deleted file. Header checks go through SQLite (PRAGMA), sizes
+// through stat, copies through SQLite; a file is replaced only by a link or rename of a file of our
+// own that no connection has open.
 class Connection {
 public:
     Connection();

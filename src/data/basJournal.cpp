@@ -23,17 +23,25 @@ bool fnIsNetworkFsType(qint64 type) {
     }
 }
 
-bool fnIsOnNetworkFs(const QString& filePath) {
+qint64 fnFsTypeOf(const QString& filePath) {
     const QString folder = QFileInfo(filePath).absolutePath();
     struct statfs st {};
-    if (statfs(QFile::encodeName(folder).constData(), &st) != 0) return false;
-    return fnIsNetworkFsType(static_cast<qint64>(st.f_type));
+    if (statfs(QFile::encodeName(folder).constData(), &st) != 0) return 0;
+    return static_cast<qint64>(st.f_type);
+}
+
+bool fnIsOnNetworkFs(const QString& filePath) {
+    return fnIsNetworkFsType(fnFsTypeOf(filePath));
+}
+
+QString fnJournalModeFor(const QString& setting, qint64 fsType) {
+    const QString s = setting.trimmed().toLower();
+    if (s == QLatin1String("wal") || s == QLatin1String("delete")) return s;
+    return fnIsNetworkFsType(fsType) ? QStringLiteral("delete") : QStringLiteral("wal");
 }
 
 QString fnJournalMode(const QString& filePath, const QString& setting) {
-    const QString s = setting.trimmed().toLower();
-    if (s == QLatin1String("wal") || s == QLatin1String("delete")) return s;
-    return fnIsOnNetworkFs(filePath) ? QStringLiteral("delete") : QStringLiteral("wal");
+    return fnJournalModeFor(setting, fnFsTypeOf(filePath));
 }
 
 QString fnJournalSetting() {

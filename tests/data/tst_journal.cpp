@@ -24,15 +24,53 @@ class tst_journal : public QObject, DataRows {
     }
 
 private slots:
-    void networkTypes_data() {
-        cols<qint64, bool>("type", "network");
-        row("nfs", qint64(0x6969), true), row("smb", qint64(0x517B), true);
-        row("cifs", qint64(0xFF534D42), true), row("smb2", qint64(0xFE534D42), true);
-        row("9p", qint64(0x01021997), true), row("fuse", qint64(0x65735546), true);
-        row("ext4", qint64(0xEF53), false), row("tmpfs", qint64(0x01021994), false);
-        row("btrfs", qint64(0x9123683E), false), row("xfs", qint64(0x58465342), false);
+    // The journal a file gets by the file system it lies on and zanmo.ini's key.
+    void choice_data() {
+        cols<qint64, QString, QString>("type", "setting", "journal");
+        row("nfs", qint64(0x6969), "auto", "delete"), row("smb", qint64(0x517B), "auto", "delete");
+        row("cifs", qint64(0xFF534D42), "", "delete"), row("smb2", qint64(0xFE534D42), "auto", "delete");
+        row("9p", qint64(0x01021997), "auto", "delete"), row("fuse", qint64(0x65735546), "auto", "delete");
+        row("afs", qint64(0x5346414F), "auto", "delete"), row("ceph", qint64(0x00C36400), "x", "delete");
+        row("ext4", qint64(0xEF53), "auto", "wal"), row("tmpfs", qint64(0x01021994), "auto", "wal");
+        row("btrfs", qint64(0x9123683E), "", "wal"), row("xfs", qint64(0x58465342), "auto", "wal");
+        row("unknown", qint64(0), "auto", "wal");
+        row("wal asked on nfs", qint64(0x6969), " WAL ", "wal");
+        row("delete asked on ext4", qint64(0xEF53), "delete", "delete");
     }
-    void networkTypes() { QCOMPARE(fnIsNetworkFsType(fetch<qint64>("type")), fetch<bool>("network")); }
+    void choice() {
+        QCOMPARE(fnJournalModeFor(fetch<QString>("setting"), fetch<qint64>("type")),
+                 fetch<QString>("journal"));
+    }
+
+    // Another program opening and closing the file while this process holds two connections on it
+    // (a screen and its popup) must not take this process for gone: every save stays in the file.
+    void secondConnectionKeepsTheLocks() {
+        TempProgramDir dir(false);
+        if (!dir.serverDatabase().isEmpty()) QSKIP("a file's locks");
+        const QString open = u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + dir.dataFile() +
+                             u";Jet OLEDB:Database Password="_s + QLatin1String(kDbPassword);
+        Connection screen;
+        screen.Open(open);
+        screen.Execute(
+            u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('a', 1, 0, 0, 0, 1)"_s);
+        Connection popup;
+        popup.Open(open);
+        for (int save = 2; save <= 4; ++save) {
+            // The suite's other program comes and goes.
+            QProcess other;
+            other.start(u"sqlite3"_s, {dir.dataFile(), u"select count(*) from gdai"_s});
+            QVERIFY(other.waitForFinished(10000));
+            QCOMPARE(other.exitCode(), 0);
+            screen.Execute(
+                u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('a', %1, 0, 0, 0, 1)"_s.arg(
+                    save));
+            QProcess reader;
+            reader.start(u"sqlite3"_s, {dir.dataFile(), u"select count(*) from gdai"_s});
+            QVERIFY(reader.waitForFinished(10000));
+            QCOMPARE(reader.readAllStandardOutput().trimmed(), QByteArray::number(save));
+            QVERIFY(QFile::exists(dir.dataFile() + u"-wal"_s));
+        }
+    }
 
     // zanmo.ini's journal key on a local disk: what the file ends up with.
     void setting_data() {
