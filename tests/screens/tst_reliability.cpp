@@ -21,6 +21,7 @@
 #include "ui/basInput.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTableWidget>
 #include <QtTest>
@@ -178,7 +179,7 @@ public:
     // pA   A looks again: the ledger shown, the stock list previewed (a log row)
     // cA   A closed as a user closes it      kA  A killed (kill -9)
     // r    a plain reader comes and goes     t   the tool prints goods 101's stock
-    // After each write and each close, a fresh reader must see every row written so far.
+    // After each write, close and kill, a fresh reader must see every row written so far.
     QString step(const QString& s) {
         const QChar name = s.size() > 1 ? s.at(1) : QChar();
         if (s == u"r") return unseen();
@@ -193,7 +194,7 @@ public:
             p.proc->kill();
             p.proc->waitForFinished();
             m_programs.erase(name);
-            return {};
+            return unseen();
         } else if (s.startsWith(u'c')) {
             command = u"close"_s, answer = u"closed"_s;
             if (p.kind != u'v') rows << u"log %1 9"_s.arg(kCaptions.at(p.kind));
