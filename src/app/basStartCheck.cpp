@@ -56,9 +56,12 @@ bool fnCheckDatabaseLayout() {
         missing << e.description();
     }
     if (missing.isEmpty()) return true;
-    fnShowDbError(QStringLiteral("データベース '") + QDir::toNativeSeparators(gcnData->filePath()) +
-                  QStringLiteral("' にこのプログラムが使うテーブルまたはフィールドがありません: ") +
-                  missing.join(QStringLiteral(", ")));
+    const QString text = QStringLiteral("データベース '") + QDir::toNativeSeparators(gcnData->filePath()) +
+                         QStringLiteral("' にこのプログラムが使うテーブルまたはフィールドがありません: ") +
+                         missing.join(QStringLiteral(", "));
+    fnShowDbError(text);
+    // The screen still opens, but nothing of it reaches this database.
+    Connection::refuse(gcnData->filePath(), text);
     fnCloseDB();
     return false;
 }

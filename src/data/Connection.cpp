@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -28,6 +30,14 @@ struct ParsedConnection {
 namespace {
 
 QAtomicInt g_connectionSeq;
+
+QMutex g_refusedLock;
+QHash<QString, QString> g_refused; // where -> why
+
+QString refusalOf(const QString& where) {
+    QMutexLocker lock(&g_refusedLock);
+    return g_refused.value(where);
+}
 
 // SQLite's result codes have at most four digits; five characters are a PostgreSQL SQLSTATE.
 bool isSqlState(const QString& code) {
@@ -204,6 +214,7 @@ void Connection::Open(const QString& connectionString) {
         return;
     }
     const QString path = dataSourcePath(parsed.dataSource);
+    if (const QString why = refusalOf(path); !why.isEmpty()) throw DbError(why, -2147467259);
     const QFileInfo info(path);
     if (parsed.dataSource.trimmed().isEmpty())
         throw DbError(QStringLiteral("ファイル '' が見つかりません。"), -2147467259);
@@ -258,6 +269,14 @@ void Connection::Open(const QString& connectionString) {
     adopt(name, path, SqlEngine::Sqlite, failure);
 }
 
+void Connection::refuse(const QString& where, const QString& why) {
+    QMutexLocker lock(&g_refusedLock);
+    if (why.isEmpty())
+        g_refused.remove(where);
+    else
+        g_refused.insert(where, why);
+}
+
 void Connection::adopt(const QString& name, const QString& where, SqlEngine engine, const QString& failure) {
     if (!failure.isEmpty()) {
         QSqlDatabase::removeDatabase(name);
@@ -274,6 +293,7 @@ void Connection::adopt(const QString& name, const QString& where, SqlEngine engi
 
 void Connection::openServer(const ParsedConnection& parsed, const QString& name) {
     const QString where = fnServerText(parsed.user, parsed.host, parsed.port, parsed.database);
+    if (const QString why = refusalOf(where); !why.isEmpty()) throw DbError(why, -2147467259);
     QString failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
@@ -292,11 +312,18 @@ void Connection::openServer(const ParsedConnection& parsed, const QString& name)
                           engineText(db.lastError()).trimmed() + QLatin1Char(')');
             } else {
                 QSqlQuery q(db);
-                // The suite's texts are compared and stored as the program sends them.
+                // The suite's texts are compared and stored as the program sends them; a server
+                // set to take backslash escapes in literals would let a typed backslash end one,
+                // so the connection is refused unless quoting means the same as everywhere.
                 // Notices ("already exists, skipping") are no concern of a user.
                 if (!q.exec(QStringLiteral("SET client_encoding = 'UTF8'")) ||
+                    !q.exec(QStringLiteral("SET standard_conforming_strings = on")) ||
                     !q.exec(QStringLiteral("SET client_min_messages = warning")))
                     failure = fnProviderErrorText(q.lastError());
+                else if (!q.exec(QStringLiteral("SHOW standard_conforming_strings")) || !q.next() ||
+                         q.value(0).toString() != QLatin1String("on"))
+                    failure = QStringLiteral("サーバー '") + where +
+                              QStringLiteral("' で standard_conforming_strings を on にできません。");
             }
         }
         if (!failure.isEmpty()) db.close();

@@ -53,6 +53,11 @@ public:
     // True between BeginTrans and CommitTrans/RollbackTrans.
     bool inTransaction() const;
 
+    // From now on every opening of the database at `where` (a filePath()) in this process fails
+    // with `why`: once the user was told the database cannot be used, no screen writes to it.
+    // An empty `why` lets it be opened again.
+    static void refuse(const QString& where, const QString& why);
+
 private:
     friend class Recordset;
     std::shared_ptr<ConnectionShared>

@@ -133,10 +133,44 @@ QString nameDerivedTables(const QString& sql) {
     return out;
 }
 
+// PostgreSQL takes a backslash in a LIKE pattern for an escape (and refuses one at the end); Jet
+// and SQLite have no escape character. Every "like '...'" without an ESCAPE gets "ESCAPE ''", so a
+// typed backslash is a backslash on every engine.
+QString plainLikes(const QString& sql) {
+    const QVector<bool> inLiteral = literalMask(sql);
+    QVector<int> insertAt; // positions just after the pattern's closing quote
+    for (int i = 0; i < sql.size(); ++i) {
+        if (inLiteral[i] || !isWordChar(sql[i]) || (i > 0 && isWordChar(sql[i - 1]))) continue;
+        const QString word = wordAt(sql, i);
+        if (word != u"like") {
+            i += qMax<qsizetype>(0, word.size() - 1);
+            continue;
+        }
+        const int q = skipBlanks(sql, i + 4);
+        if (q >= sql.size() || sql[q] != u'\'') continue;
+        const int e = literalEnd(sql, q);
+        if (e >= sql.size()) break; // not closed: the engine will say what is wrong
+        const int next = skipBlanks(sql, e + 1);
+        if (wordAt(sql, next) != u"escape") insertAt.append(e + 1);
+        i = e;
+    }
+    if (insertAt.isEmpty()) return sql;
+    QString out;
+    out.reserve(sql.size() + insertAt.size() * 10);
+    int from = 0;
+    for (int at : insertAt) {
+        out += QStringView(sql).mid(from, at - from);
+        out += QLatin1String(" ESCAPE ''");
+        from = at;
+    }
+    out += QStringView(sql).mid(from);
+    return out;
+}
+
 } // namespace
 
 QString fnJetToPostgres(const QString& sql) {
-    return nameDerivedTables(fnJetToSqlite(sql));
+    return plainLikes(nameDerivedTables(fnJetToSqlite(sql)));
 }
 
 QString fnJetTo(SqlEngine engine, const QString& sql) {

@@ -8,7 +8,8 @@ enum class SqlEngine { Sqlite, Postgres };
 // Turns the few Jet forms SQLite does not accept into SQLite ("delete * from" -> "delete from").
 QString fnJetToSqlite(const QString& sql);
 // The same for PostgreSQL: also names every derived table that has no alias ("from (select ...)"
-// gets "as zanmo_dt1"), which PostgreSQL requires and Jet and SQLite do not.
+// gets "as zanmo_dt1"), which PostgreSQL requires and Jet and SQLite do not, and gives every
+// "like '...'" an "ESCAPE ''", so a backslash in a pattern is no escape there either.
 QString fnJetToPostgres(const QString& sql);
 QString fnJetTo(SqlEngine engine, const QString& sql);
 

@@ -1,7 +1,35 @@
 #include "reports/basExportFile.h"
 
+#include "data/basSettings.h"
+
 #include <QDir>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The suite's database or one of its journals, by name or as the same file under another name:
+// an export written there would replace the database under every program that has it open.
+bool isDatabaseFile(const QFileInfo& target) {
+    const quint8 mode = fnGetDbMode();
+    if (mode > 1) return false;
+    const QString database = QFileInfo(fnDataFilePath(mode)).absoluteFilePath();
+    const QString path = QDir::cleanPath(target.absoluteFilePath());
+    struct stat t {};
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &t) == 0;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        const QString name = QDir::cleanPath(database + QLatin1String(suffix));
+        if (path == name) return true;
+        struct stat d {};
+        if (exists && ::stat(QFile::encodeName(name).constData(), &d) == 0 && d.st_dev == t.st_dev &&
+            d.st_ino == t.st_ino)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 QString fnExportErrorText(const QString& text, const QString& path) {
     return text + QStringLiteral(" (") + path + u')';
@@ -22,6 +50,11 @@ bool fnCheckExportTarget(const QString& fileName, int* number, QString* descript
     if (target.isDir()) {
         *number = kExportBadFileName;
         *description = fnExportErrorText(QStringLiteral("パス名が無効です。"), fileName);
+        return false;
+    }
+    if (isDatabaseFile(target)) {
+        *number = kExportPermissionDenied;
+        *description = fnExportPermissionText(fileName);
         return false;
     }
     return true;

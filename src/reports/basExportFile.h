@@ -14,8 +14,8 @@ inline constexpr int kExportPathNotFound = 76;
 // "text (path)".
 QString fnExportErrorText(const QString& text, const QString& path);
 
-// A name that can become a file: not blank, its folder there, not itself a folder. False with the
-// error's number and description.
+// A name that can become a file: not blank, its folder there, not itself a folder, not the suite's
+// database or one of its journals. False with the error's number and description.
 bool fnCheckExportTarget(const QString& fileName, int* number, QString* description);
 
 // The texts of the errors above.

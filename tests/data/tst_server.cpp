@@ -45,6 +45,13 @@ private slots:
         row("a parenthesis inside a literal",
             "select * from (select name from goods where name=')') where 1=1",
             "select * from (select name from goods where name=')') as zanmo_dt1 where 1=1");
+        row("a pattern's backslash is no escape",
+            "select * from goods where name like '%a\\b%' and kana Like'x'",
+            "select * from goods where name like '%a\\b%' ESCAPE '' and kana Like'x' ESCAPE ''");
+        row("an escape of its own kept", "select * from goods where name like 'a!%' escape '!'",
+            "select * from goods where name like 'a!%' escape '!'");
+        row("like inside a literal untouched", "select * from goods where name='x like ''y''' or unlike = 1",
+            "select * from goods where name='x like ''y''' or unlike = 1");
     }
     void dialect() {
         QCOMPARE(fnJetToPostgres(fetch<QString>("jet")), fetch<QString>("postgres"));
@@ -95,6 +102,31 @@ private slots:
         dir.addLedger(u"a1"_s, 20240101, 0, 1); // stored lower case: still the goods A1
         dir.addLedger(u"B3"_s, 20240101, 0, 1);
         QCOMPARE(dir.rows(fetch<QString>("sql")), fetch<QString>("rows"));
+    }
+
+    // Quoting means the same on every server: one whose strings take backslash escapes
+    // (standard_conforming_strings off) must not let a typed backslash end a literal.
+    void backslashesStayText_data() {
+        cols<QString>("text");
+        for (const char* t : {"C:\\PELKO\\", "\\", "\\'", "O\\'Brien", "\\' or ''='",
+                              "x\\'); delete from goods; --", "\\x27", "100%\\_", "\\\\'\\n"})
+            row(t, t);
+    }
+    void backslashesStayText() {
+        TempProgramDir dir;
+        if (!dir.serverDatabase().isEmpty()) {
+            dir.exec(u"ALTER DATABASE "_s + dir.serverDatabase() +
+                     u" SET standard_conforming_strings = off"_s);
+            QVERIFY(fnOpenDB()); // a new session takes the database's setting
+        }
+        const QString text = fetch<QString>("text");
+        dir.addGoods(u"1"_s, u"other"_s);
+        dir.exec(u"insert into goods (code, name) values ('           2', '"_s + fnSqlText(text) + u"')"_s);
+        QCOMPARE(dir.rows(u"select trim(code), name from goods order by code"_s), u"1|other,2|"_s + text);
+        QCOMPARE(dir.rows(u"select trim(code) from goods where name = '"_s + fnSqlText(text) + u"'"_s),
+                 u"2"_s);
+        QCOMPARE(dir.rows(u"select trim(code) from goods where name like '"_s + fnSqlLike(text) + u"'"_s),
+                 u"2"_s);
     }
 
     // A demo database to the server and back: every row the same.

@@ -337,10 +337,22 @@ private slots:
         row("CSV, folder missing", int(ToolCsv), "%1/none/a.csv", 76);
         row("Excel, name is a folder", int(ToolXlsx), "%1", 75);
         row("CSV, name is a folder", int(ToolCsv), "%1", 75);
+        // %2: the program folder. The database, its journals, or it under another name.
+        row("PDF onto the database", int(ToolPdf), "%2/data1.dat", 70);
+        row("Excel onto the database", int(ToolXlsx), "%2/data1.dat", 70);
+        row("CSV onto the database", int(ToolCsv), "%2/./data1.dat", 70);
+        row("CSV onto its WAL", int(ToolCsv), "%2/data1.dat-wal", 70);
+        row("PDF onto its rollback journal", int(ToolPdf), "%2/data1.dat-journal", 70);
+        row("CSV onto a link to it", int(ToolCsv), "%1/link.csv", 70);
     }
     void unwritable() {
         const QString target = fetch<QString>("target");
-        const QString path = target.contains(u"%1"_s) ? target.arg(m_out->path()) : target;
+        const QString path = QString(target).replace(u"%1"_s, m_out->path()).replace(u"%2"_s, m_dir->path());
+        const bool database = target.startsWith(u"%2"_s) || path.endsWith(u"link.csv"_s);
+        if (database && !m_dir->serverDatabase().isEmpty()) QSKIP("a database file");
+        if (path.endsWith(u"link.csv"_s)) QVERIFY(QFile::link(m_dir->dataFile(), path));
+        const bool existed = QFileInfo::exists(path);
+        const QString goods = m_dir->rows(u"select * from goods order by code"_s);
         m_dialogs->answerSaveFile(path);
         ActiveReport* r = show(u"zaiko"_s);
         click(r, fetch<int>("tool"));
@@ -349,9 +361,16 @@ private slots:
         QCOMPARE(box.title, u"エラー"_s);
         QCOMPARE(box.icon, MsgIcon::Critical);
         QVERIFY2(box.text.startsWith(QString::number(fetch<int>("number")) + u": "_s), qPrintable(box.text));
+        QVERIFY(r->preview()->isVisible());
+        if (database) {
+            QCOMPARE(QFileInfo::exists(path), existed);
+            QFile::remove(m_out->path() + u"/link.csv"_s);
+            QCOMPARE(m_dir->scalar(u"PRAGMA integrity_check"_s), u"ok"_s);
+            QCOMPARE(m_dir->rows(u"select * from goods order by code"_s), goods);
+            return;
+        }
         QVERIFY(outFiles().isEmpty());
         QVERIFY(!QFileInfo(path).isFile());
-        QVERIFY(r->preview()->isVisible());
     }
 
     // zanmo-tool report ... --xlsx: the same workbook without a screen.

@@ -213,13 +213,17 @@ private slots:
     }
 
     void csv_data() {
-        cols<bool, bool>("kakuho", "sjis");
-        row("current stock, UTF-8", false, false);
-        row("current stock, Shift-JIS", false, true);
-        row("shortage, UTF-8", true, false);
+        cols<bool, bool, QString, bool>("kakuho", "sjis", "name", "refused");
+        row("current stock, UTF-8", false, false, "みかん, 大", false);
+        row("current stock, Shift-JIS", false, true, "みかん, 大", false);
+        row("shortage, UTF-8", true, false, "みかん, 大", false);
+        row("UTF-8 holds any name", false, false, "みかん🍊, 大", false);
+        row("a name Shift-JIS cannot hold", false, true, "みかん🍊, 大", true);
+        row("nor a kanji outside it", true, true, "𠮷野家, 大", true);
     }
     void csv() {
-        m_dir->addGoods(u"1"_s, u"みかん, 大"_s);
+        const QString name = fetch<QString>("name");
+        m_dir->addGoods(u"1"_s, name);
         m_dir->exec(u"update goods set kakuho = 2000, stanka = 1000"_s);
         addRows(*m_dir, u"20240101:0:1234"_s);
         std::unique_ptr<StockListReport> r;
@@ -232,6 +236,13 @@ private slots:
         ReportCsvExport csv;
         csv.FileName = out.filePath(u"list.csv"_s);
         csv.ShiftJis = fetch<bool>("sjis");
+        if (fetch<bool>("refused")) {
+            // Refused, never written with '?' in its place.
+            QVERIFY(!csv.Export(*r));
+            QCOMPARE(csv.errorDescription(), u"Shift-JIS で表せない文字があります。"_s);
+            QVERIFY(!QFile::exists(csv.FileName));
+            return;
+        }
         QVERIFY2(csv.Export(*r), qPrintable(csv.errorDescription()));
         QFile f(csv.FileName);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -246,10 +257,10 @@ private slots:
         }
         const QString expected =
             fetch<bool>("kakuho")
-                ? u"商品コード,商品名称,最小確保数,現在庫\r\n1,\"みかん, 大\",2000,1234\r\n"_s
+                ? u"商品コード,商品名称,最小確保数,現在庫\r\n1,\"%1\",2000,1234\r\n"_s.arg(name)
                 : u"商品コード,商品名称,前日在庫,当日入庫,当日出庫,当日返品,当日棚卸,出庫予定,現在庫,原価,"
                   u"金額\r\n"
-                  u"1,\"みかん, 大\",1234,0,0,0,0,0,1234,\"1,000\",\"1,234,000\"\r\n"_s;
+                  u"1,\"%1\",1234,0,0,0,0,0,1234,\"1,000\",\"1,234,000\"\r\n"_s.arg(name);
         QCOMPARE(text, expected);
     }
 

@@ -2,7 +2,9 @@
 
 #include "EntryDriver.h"
 
+#include "app/basStartCheck.h"
 #include "data/Connection.h"
+#include "data/basDb.h"
 #include "data/basSettings.h"
 #include "screens/frmSiiden.h"
 #include "ui/basToolbar.h"
@@ -333,6 +335,29 @@ private slots:
         QCOMPARE(b->logs(key == Qt::Key_F5 ? 2 : 3), 1);
         QVERIFY(paints.n > 0);
         QVERIFY(form()->isEnabled());
+    }
+
+    // Told at start that the database lacks a column, the screen still opens, but no save of it
+    // reaches the database, nor a log row.
+    void nothingWrittenOnceTheStartCheckRefused() {
+        b->dir.exec(u"alter table sysfile drop column stankakbn"_s);
+        const int logged = b->dir.count(u"select count(*) from operatlog"_s);
+        QVERIFY(fnOpenDB());
+        const QString where = gcnData->filePath();
+        QVERIFY(!fnCheckDatabaseLayout());
+        b->open();
+        for (int round = 0; round < 3; ++round) {
+            b->dialogs.answerMessage(MsgYes);
+            b->dialogs.answerMessage(MsgYes);
+            pickGoods(form(), kDay, u"12"_s);
+            saveQuantity(form(), u"5"_s);
+        }
+        b->form->close();
+        QVERIFY(b->dialogs.messages.size() > 1);
+        Connection::refuse(where, {}); // the test looks at what reached it
+        QVERIFY(fnOpenDB());
+        QCOMPARE(b->gdai(u"kubun"_s), QString());
+        QCOMPARE(b->dir.count(u"select count(*) from operatlog"_s), logged);
     }
 };
 
