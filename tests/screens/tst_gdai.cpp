@@ -298,6 +298,31 @@ private slots:
         QVERIFY(m_dialogs->starts.isEmpty());
     }
 
+    // Codes holding apostrophes (accepted with Sysfile.gno 2): the ledger and stock of that goods,
+    // not of 1001, whose later count a code pasted into SQL unquoted would show.
+    void quotedCodes_data() {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("O'NEIL") << "O'NEIL";
+        QTest::newRow("1' or ''='") << "1' or ''='";
+        QTest::newRow("a lone quote") << "'";
+    }
+    void quotedCodes() {
+        QFETCH(QString, code);
+        m_dir->exec(QStringLiteral("update sysfile set gno = 2 where id = 1"));
+        m_dir->addGoods(code, QStringLiteral("クォート"));
+        m_dir->addLedger(code, 20240401, 9, 100);
+        m_dir->addLedger(code, 20240502, 0, 30);
+        m_dir->addLedger(code, 20240510, 1, 4, 5001, 1);
+        openForm("20240415 9 900; 20240503 0 1; 20240531 9 700");
+        showLedger(code, "2024", "05");
+        QCOMPARE(txtCode()->text() + "|" + label("lblName"), fnPadLeft(code, 12) + "|クォート");
+        QCOMPARE(gridRows(), (QStringList{"2024/05/10|5001|1||4|||126", "2024/05/02|||30||||130"}));
+        QCOMPARE(
+            QStringList({label("lblNsuu"), label("lblSsuu"), label("lblHsuu"), label("lblZsuu")}).join(u'|'),
+            QStringLiteral("30|4|0|126"));
+        QCOMPARE(messageTexts(), QStringList{kNoData}); // today's month, shown first
+    }
+
     void goodsCodeChecks_data() {
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("answer");
