@@ -288,6 +288,12 @@ void StockEntryForm::formUnload() {
 
 // ---- goods and stock
 
+bool StockEntryForm::dayShowable(qint32 day) const {
+    const QDate d = fnNumberToDate(day);
+    const QDateEdit* picker = m_date->picker();
+    return d.isValid() && d >= picker->minimumDate() && d <= picker->maximumDate();
+}
+
 QString StockEntryForm::bunruiCondition() const {
     const QString t = txtBunrui->text().trimmed();
     if (t.isEmpty()) return QString();
@@ -351,6 +357,12 @@ void StockEntryForm::fnCheckGoods() {
 void StockEntryForm::fnLoadRecord(qint32 day, const QString& gcode) {
     Recordset row;
     if (!gclsDb.DbSql(recordedSuuSql(gcode, day), row) || row.Eof()) return;
+    // A row on a day the date boxes cannot hold would open under another date, and F5 and F8
+    // would then act on that other day's row: it is refused as a wrong date typed is.
+    if (!dayShowable(day)) {
+        fnPlainMessage(m_texts.missingDate, MsgIcon::Exclamation);
+        return;
+    }
     const QVariant suu = row.Fields(QStringLiteral("suu"));
     m_date->setDate(day);
     Recordset goods;

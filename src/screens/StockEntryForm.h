@@ -73,6 +73,8 @@ private:
     void fnResetScreen();
 
     // Queries and texts.
+    // A calendar day inside the date picker's range: one the date boxes show as it is.
+    bool dayShowable(qint32 day) const;
     QString bunruiCondition() const; // trimmed category number, empty when none
     // The plain goods code (typed or stored) in each: they pad and quote it themselves.
     QString sameDaySql(const QString& code, qint32 day) const;
