@@ -63,8 +63,8 @@ int toolLedger(const QStringList& args) {
     const int yyyymm = ok ? monthText.toInt(&ok) : 0;
     if (!ok || yyyymm / 100 < 1 || yyyymm % 100 < 1 || yyyymm % 100 > 12)
         return toolFail(QStringLiteral("ledger: YYYYMM must be a month: %1").arg(monthText));
-    // Codes are stored right-justified to 12 characters; a quote can never be part of one.
-    if (positional.at(1).contains(QLatin1Char('\'')) || positional.at(1).trimmed().isEmpty())
+    // Stored right-justified to 12 characters; any character may be in one (queries quote it).
+    if (positional.at(1).trimmed().isEmpty())
         return toolFail(QStringLiteral("ledger: not a goods code: %1").arg(positional.at(1)));
     const QString code = fnPadLeft(positional.at(1), 12);
     if (!toolOpenDatabase(positional.at(0))) return 2;

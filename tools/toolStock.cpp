@@ -2,7 +2,6 @@
 
 #include "data/DbError.h"
 #include "stock/basStock.h"
-#include "ui/basInput.h"
 
 #include <cstdio>
 
@@ -23,10 +22,8 @@ int toolStock(const QStringList& args) {
     int day = 0;
     if (!toolParseDay(positional.at(2), &day))
         return toolFail(QStringLiteral("stock: not a date: %1").arg(positional.at(2)));
-    // The code is stored right-justified to 12 characters; a quote can never be part of one.
-    if (positional.at(1).contains(QLatin1Char('\'')))
-        return toolFail(QStringLiteral("stock: not a goods code: %1").arg(positional.at(1)));
-    const QString code = fnPadLeft(positional.at(1), 12, QStringLiteral(" "));
+    // As typed: the engine pads and quotes it (a goods master may hold codes with apostrophes).
+    const QString code = positional.at(1);
     if (!toolOpenDatabase(positional.at(0))) return 2;
     try {
         const qint32 stock = before ? fnGetStockBefore(code, day) : fnGetStock(code, day);

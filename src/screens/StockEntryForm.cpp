@@ -288,8 +288,10 @@ void StockEntryForm::formUnload() {
 
 // ---- goods and stock
 
-QString StockEntryForm::paddedGcode() const {
-    return fnGcodeSql(txtGcode->text());
+bool StockEntryForm::dayShowable(qint32 day) const {
+    const QDate d = fnNumberToDate(day);
+    const QDateEdit* picker = m_date->picker();
+    return d.isValid() && d >= picker->minimumDate() && d <= picker->maximumDate();
 }
 
 QString StockEntryForm::bunruiCondition() const {
@@ -298,20 +300,20 @@ QString StockEntryForm::bunruiCondition() const {
     return fnNumberSql(t);
 }
 
-QString StockEntryForm::sameDaySql(const QString& g, qint32 day) const {
-    return QStringLiteral("select *") + "  from gdai" + " where gcode='" + g + "'" +
+QString StockEntryForm::sameDaySql(const QString& code, qint32 day) const {
+    return QStringLiteral("select *") + "  from gdai" + " where gcode='" + fnGcodeSql(code) + "'" +
            "   and day=" + QString::number(day) + "   and kubun=" + QString::number(m_texts.kubun) +
            "   and denno=0" + "   and line=0";
 }
 
-QString StockEntryForm::recordedSuuSql(const QString& g, qint32 day) const {
-    return QStringLiteral("select suu from gdai where gcode='") + g + "' and day=" + QString::number(day) +
-           " and kubun=" + QString::number(m_texts.kubun);
+QString StockEntryForm::recordedSuuSql(const QString& code, qint32 day) const {
+    return QStringLiteral("select suu from gdai where gcode='") + fnGcodeSql(code) +
+           "' and day=" + QString::number(day) + " and kubun=" + QString::number(m_texts.kubun);
 }
 
-QString StockEntryForm::stockText(const QString& g, qint32 day) const {
+QString StockEntryForm::stockText(const QString& code, qint32 day) const {
     try {
-        return fnFormat(fnGetStockBefore(g, day), QStringLiteral("###,##0"));
+        return fnFormat(fnGetStockBefore(code, day), QStringLiteral("###,##0"));
     } catch (const DbError& e) {
         fnShowDbError(e.description());
         return QString();
@@ -323,10 +325,9 @@ void StockEntryForm::fnSetGoods(const QString& code, const QString& name, const 
     lblGoodsName->setText(name);
     lblStop->setVisible(fnVal(stop.toString()) != 0);
     const qint32 day = m_date->date();
-    const QString g = fnPadLeft(code, kGcodeLength);
-    lblZaikoSuu->setText(stockText(g, day));
+    lblZaikoSuu->setText(stockText(code, day));
     Recordset rec;
-    if (gclsDb.DbSql(recordedSuuSql(fnSqlText(g), day), rec) && !rec.Eof())
+    if (gclsDb.DbSql(recordedSuuSql(code, day), rec) && !rec.Eof())
         txtSuu->setText(fnFormat(rec.Fields(QStringLiteral("suu")), QStringLiteral("###,##0")));
     else
         txtSuu->clear();
@@ -334,13 +335,13 @@ void StockEntryForm::fnSetGoods(const QString& code, const QString& name, const 
 
 void StockEntryForm::fnShowStock() {
     const qint32 day = m_date->date();
-    lblZaikoSuu->setText(stockText(fnPadLeft(txtGcode->text(), kGcodeLength), day));
+    lblZaikoSuu->setText(stockText(txtGcode->text(), day));
     txtSuu->clear();
 }
 
 void StockEntryForm::fnCheckGoods() {
     Recordset rec;
-    if (!fnOpenShared(rec, fnGoodsCheckSql(bunruiCondition(), paddedGcode()))) return;
+    if (!fnOpenShared(rec, fnGoodsCheckSql(bunruiCondition(), txtGcode->text()))) return;
     if (rec.Eof()) {
         fnMessage(QStringLiteral("未登録"));
         txtGcode->clear();
@@ -354,14 +355,20 @@ void StockEntryForm::fnCheckGoods() {
 }
 
 void StockEntryForm::fnLoadRecord(qint32 day, const QString& gcode) {
-    const QString g = fnGcodeSql(gcode);
     Recordset row;
-    if (!gclsDb.DbSql(recordedSuuSql(g, day), row) || row.Eof()) return;
+    if (!gclsDb.DbSql(recordedSuuSql(gcode, day), row) || row.Eof()) return;
+    // A row on a day the date boxes cannot hold would open under another date, and F5 and F8
+    // would then act on that other day's row: it is refused as a wrong date typed is.
+    if (!dayShowable(day)) {
+        fnPlainMessage(m_texts.missingDate, MsgIcon::Exclamation);
+        return;
+    }
     const QVariant suu = row.Fields(QStringLiteral("suu"));
     m_date->setDate(day);
     Recordset goods;
     if (fnOpenClass(gclsDb, goods,
-                    QStringLiteral("SELECT code,name,stop FROM Goods WHERE Code = '") + g + "'") &&
+                    QStringLiteral("SELECT code,name,stop FROM Goods WHERE Code = '") + fnGcodeSql(gcode) +
+                        "'") &&
         !goods.Eof()) {
         fnSetGoods(fnGetFieldValue(goods, QStringLiteral("code"), 1),
                    fnGetFieldValue(goods, QStringLiteral("name"), 2), goods.Fields(QStringLiteral("stop")));
@@ -370,7 +377,7 @@ void StockEntryForm::fnLoadRecord(qint32 day, const QString& gcode) {
         txtGcode->setText(fnPadLeft(gcode, kGcodeLength));
         lblGoodsName->clear();
         lblStop->setVisible(false);
-        lblZaikoSuu->setText(stockText(fnPadLeft(gcode, kGcodeLength), day));
+        lblZaikoSuu->setText(stockText(gcode, day));
     }
     txtSuu->setText(fnFormat(suu, QStringLiteral("###,##0")));
     keyNavigation().fnKeyClear();
@@ -395,7 +402,7 @@ void StockEntryForm::fnStepData(bool next) {
             fnStepBunruiField(gclsDb, txtBunrui, lblBunruiName, kBunruiLength, next);
         } else {
             Recordset rec;
-            if (fnOpenShared(rec, fnGoodsStepSql(next, bunruiCondition(), paddedGcode())) && !rec.Eof())
+            if (fnOpenShared(rec, fnGoodsStepSql(next, bunruiCondition(), txtGcode->text())) && !rec.Eof())
                 fnSetGoods(fnGetFieldValue(rec, QStringLiteral("code"), 1),
                            fnGetFieldValue(rec, QStringLiteral("name"), 2),
                            rec.Fields(QStringLiteral("stop")));
@@ -465,9 +472,9 @@ bool StockEntryForm::fnCheckInput() {
         focusIfEnabled(txtGcode);
         return false;
     }
-    const QString g = paddedGcode();
+    const QString code = txtGcode->text();
     Recordset rec;
-    if (!fnOpenClass(gclsDb, rec, sameDaySql(g, day))) return false;
+    if (!fnOpenClass(gclsDb, rec, sameDaySql(code, day))) return false;
     if (!rec.Eof()) {
         rec.Close();
         if (plainBox(m_texts.sameDayQuestion, MsgButtons::YesNo, MsgIcon::Question, MsgNo) != MsgYes) {
@@ -476,7 +483,8 @@ bool StockEntryForm::fnCheckInput() {
         }
     }
     Recordset goods;
-    if (!fnOpenClass(gclsDb, goods, QStringLiteral("select zkubun from goods where code='") + g + "'"))
+    if (!fnOpenClass(gclsDb, goods,
+                     QStringLiteral("select zkubun from goods where code='") + fnGcodeSql(code) + "'"))
         return false;
     if (goods.Eof()) {
         // The goods row went away after the code was checked: nothing may be booked on it.
@@ -513,7 +521,7 @@ void StockEntryForm::fnSave() {
                 // Each attempt reads the row afresh under the write lock; a held lock makes it fail
                 // after the connection's short busy wait.
                 Recordset rec;
-                if (!gclsDb.DbSqlEdit(sameDaySql(fnSqlText(code), day), rec)) {
+                if (!gclsDb.DbSqlEdit(sameDaySql(code, day), rec)) {
                     error = gclsDb.ErrMsg();
                     continue;
                 }

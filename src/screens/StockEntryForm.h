@@ -73,11 +73,13 @@ private:
     void fnResetScreen();
 
     // Queries and texts.
-    QString paddedGcode() const;     // for SQL: padded, apostrophes doubled
+    // A calendar day inside the date picker's range: one the date boxes show as it is.
+    bool dayShowable(qint32 day) const;
     QString bunruiCondition() const; // trimmed category number, empty when none
-    QString sameDaySql(const QString& g, qint32 day) const;
-    QString recordedSuuSql(const QString& g, qint32 day) const;
-    QString stockText(const QString& g, qint32 day) const;
+    // The plain goods code (typed or stored) in each: they pad and quote it themselves.
+    QString sameDaySql(const QString& code, qint32 day) const;
+    QString recordedSuuSql(const QString& code, qint32 day) const;
+    QString stockText(const QString& code, qint32 day) const;
     // The plain boxes of the input check, titled with the program's name.
     int plainBox(const QString& text, MsgButtons buttons, MsgIcon icon, int defaultButton) const;
     void focusIfEnabled(QWidget* w);

@@ -37,14 +37,16 @@ QString fnBunruiStepSql(bool next, const QString& n) {
            " order by code desc";
 }
 
-QString fnGoodsCheckSql(const QString& c, const QString& g) {
+QString fnGoodsCheckSql(const QString& c, const QString& code) {
+    const QString g = fnGcodeSql(code);
     if (!c.isEmpty())
         return QStringLiteral("SELECT code,name,stop FROM Goods WHERE bunrui=") + c + " and Code = '" + g +
                "' and zkubun=0";
     return QStringLiteral("SELECT code,name,stop FROM Goods WHERE Code = '") + g + "' and zkubun=0";
 }
 
-QString fnGoodsStepSql(bool next, const QString& c, const QString& g) {
+QString fnGoodsStepSql(bool next, const QString& c, const QString& code) {
+    const QString g = fnGcodeSql(code);
     const QString head = c.isEmpty()
                              ? QStringLiteral("SELECT code,name,stop FROM Goods WHERE ")
                              : QStringLiteral("SELECT code,name,stop FROM Goods WHERE bunrui=") + c + " and ";

@@ -24,10 +24,10 @@ QString fnBunruiSql(const QString& n);
 // F2 / F3 on a category field.
 QString fnBunruiStepSql(bool next, const QString& n);
 // Leaving the goods-code field: the goods of that code (and category when c is not empty) whose
-// stock is managed.
-QString fnGoodsCheckSql(const QString& c, const QString& g);
+// stock is managed. code: the plain code, typed or stored; padded and quoted here.
+QString fnGoodsCheckSql(const QString& c, const QString& code);
 // F2 / F3 on the goods-code field; F2 skips goods whose stock is not managed, F3 does not.
-QString fnGoodsStepSql(bool next, const QString& c, const QString& g);
+QString fnGoodsStepSql(bool next, const QString& c, const QString& code);
 
 // Static list on the shared connection; a failure is shown (title "ＰＥＬＫＯ") and gives false.
 bool fnOpenShared(Recordset& rec, const QString& sql);

@@ -380,7 +380,7 @@ void frmPopupZaiko::fnShowGoods(const QString& code, const QString& name) {
 
 void frmPopupZaiko::fnCheckGoods() {
     Recordset rec;
-    if (!fnOpenShared(rec, fnGoodsCheckSql(bunruiCondition(), fnGcodeSql(txtGcode->text())))) return;
+    if (!fnOpenShared(rec, fnGoodsCheckSql(bunruiCondition(), txtGcode->text()))) return;
     if (rec.Eof()) {
         fnMessage(QStringLiteral("未登録"));
         txtGcode->clear();
@@ -401,8 +401,7 @@ void frmPopupZaiko::fnStepData(bool next) {
             fnStepBunruiField(gclsDb, txtBunrui, lblBunruiName, kBunruiLength, next);
         } else {
             Recordset rec;
-            if (fnOpenShared(rec, fnGoodsStepSql(next, bunruiCondition(), fnGcodeSql(txtGcode->text()))) &&
-                !rec.Eof())
+            if (fnOpenShared(rec, fnGoodsStepSql(next, bunruiCondition(), txtGcode->text())) && !rec.Eof())
                 fnShowGoods(fnGetFieldValue(rec, QStringLiteral("code"), 1),
                             fnGetFieldValue(rec, QStringLiteral("name"), 2));
         }

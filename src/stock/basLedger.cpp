@@ -103,7 +103,7 @@ LedgerMonth fnLedgerMonth(const QString& gcode, qint32 from) {
     if (!month.rows.isEmpty()) {
         // One pass from the oldest row up, starting at the end of the previous month, over the
         // figures as shown; a count replaces the running stock (it sits below the day's other rows).
-        qint64 stock = fnGetStock(fnSqlText(gcode), month.from - 1);
+        qint64 stock = fnGetStock(gcode, month.from - 1);
         for (qsizetype r = month.rows.size() - 1; r >= 0; --r) {
             QStringList& cells = month.rows[r].cells;
             if (filled(cells[LedgerIn])) stock += shownNumber(cells[LedgerIn]);
@@ -113,6 +113,6 @@ LedgerMonth fnLedgerMonth(const QString& gcode, qint32 from) {
             cells[LedgerStock] = fnFormat(QVariant(stock), kQuantityFormat);
         }
     }
-    month.monthEnd = fnGetStock(fnSqlText(gcode), month.to);
+    month.monthEnd = fnGetStock(gcode, month.to);
     return month;
 }

@@ -1,5 +1,6 @@
 #include "stock/basStock.h"
 
+#include "data/SqlDialect.h"
 #include "data/basDb.h"
 #include "ui/basDate.h"
 #include "ui/basInput.h"
@@ -25,6 +26,11 @@ qint32 applyMovement(qint32 stock, int kind, double quantity) {
     }
 }
 
+// The condition on one product: its stored (padded) form as a quoted literal.
+QString gcodeIs(const QString& gcode) {
+    return QStringLiteral("gcode = '") + fnSqlText(fnPadLeft(gcode, 12)) + QStringLiteral("' and ");
+}
+
 } // namespace
 
 qint32 fnGetStock(const QString& gcode, qint32 day) {
@@ -32,9 +38,8 @@ qint32 fnGetStock(const QString& gcode, qint32 day) {
     qint32 start = 0;
     {
         Recordset rec;
-        fnOpenRecordset(rec, QStringLiteral("select day,suu from gdai where ") + QStringLiteral("gcode = '") +
-                                 gcode + QStringLiteral("' and ") + QStringLiteral("day <= ") +
-                                 QString::number(day) + QStringLiteral(" and ") +
+        fnOpenRecordset(rec, QStringLiteral("select day,suu from gdai where ") + gcodeIs(gcode) +
+                                 QStringLiteral("day <= ") + QString::number(day) + QStringLiteral(" and ") +
                                  QStringLiteral("kubun = 9 order by day desc,denno desc"));
         if (!rec.Eof()) {
             stock = fnRoundEven(fieldNumber(rec, QStringLiteral("suu"), 2));
@@ -43,10 +48,10 @@ qint32 fnGetStock(const QString& gcode, qint32 day) {
         rec.Close();
     }
     Recordset rec;
-    fnOpenRecordset(rec, QStringLiteral("select kubun,suu from gdai where ") + QStringLiteral("gcode = '") +
-                             gcode + QStringLiteral("' and ") + QStringLiteral("day between ") +
-                             QString::number(start) + QStringLiteral(" and ") + QString::number(day) +
-                             QStringLiteral(" and ") + QStringLiteral("kubun <> 9 order by gcode,day,kubun"));
+    fnOpenRecordset(rec, QStringLiteral("select kubun,suu from gdai where ") + gcodeIs(gcode) +
+                             QStringLiteral("day between ") + QString::number(start) +
+                             QStringLiteral(" and ") + QString::number(day) + QStringLiteral(" and ") +
+                             QStringLiteral("kubun <> 9 order by gcode,day,kubun"));
     while (!rec.Eof()) {
         const int kind = fnRoundEven(fieldNumber(rec, QStringLiteral("kubun"), 1));
         stock = applyMovement(stock, kind, fieldNumber(rec, QStringLiteral("suu"), 2));
@@ -61,9 +66,8 @@ qint32 fnGetStockBefore(const QString& gcode, qint32 day) {
     qint32 countDay = 0;
     {
         Recordset rec;
-        fnOpenRecordset(rec, QStringLiteral("select day,suu from gdai where ") + QStringLiteral("gcode = '") +
-                                 gcode + QStringLiteral("' and ") + QStringLiteral("day < ") +
-                                 QString::number(day) + QStringLiteral(" and ") +
+        fnOpenRecordset(rec, QStringLiteral("select day,suu from gdai where ") + gcodeIs(gcode) +
+                                 QStringLiteral("day < ") + QString::number(day) + QStringLiteral(" and ") +
                                  QStringLiteral("kubun = 9 order by day desc,denno desc"));
         if (!rec.Eof()) {
             stock = fnRoundEven(fieldNumber(rec, QStringLiteral("suu"), 2));
@@ -72,8 +76,7 @@ qint32 fnGetStockBefore(const QString& gcode, qint32 day) {
         rec.Close();
     }
     Recordset rec;
-    fnOpenRecordset(rec, QStringLiteral("select kubun,suu,day from gdai where ") +
-                             QStringLiteral("gcode = '") + gcode + QStringLiteral("' and ") +
+    fnOpenRecordset(rec, QStringLiteral("select kubun,suu,day from gdai where ") + gcodeIs(gcode) +
                              QStringLiteral("day between ") + QString::number(countDay) +
                              QStringLiteral(" and ") + QString::number(day) +
                              QStringLiteral(" and kubun <> 9 order by gcode,day,kubun"));

@@ -8,7 +8,10 @@
 // number (halves to even) after every step; no floor (it may be negative).
 // Both read the shared connection; a database error rises to the caller as DbError.
 
-// Starting from the latest count dated on or before `day`. gcode: the 12-character padded code.
+// gcode: the plain goods code, as typed or as stored (padded or not, never SQL-quoted); both pad
+// it to the stored 12-character form and quote it themselves, so any character is safe in it.
+
+// Starting from the latest count dated on or before `day`.
 qint32 fnGetStock(const QString& gcode, qint32 day);
 // Starting from the latest count dated strictly before `day` (a count of `day` itself is ignored),
 // for the entry screens that show the stock while that day's count is being entered.

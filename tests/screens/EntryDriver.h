@@ -130,7 +130,8 @@ template <class F> struct EntryBench {
         QString sql = QStringLiteral("select count(*) from operatlog where naiyou='%1' and kubun=%2")
                           .arg(F::screenTexts().caption)
                           .arg(kind);
-        return dir.count(detail.isNull() ? sql : sql + " and syousai='" + detail + "'");
+        return dir.count(
+            detail.isNull() ? sql : sql + " and syousai='" + QString(detail).replace('\'', "''") + "'");
     }
 };
 

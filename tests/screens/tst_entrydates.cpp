@@ -4,12 +4,15 @@
 #include "EntryDriver.h"
 #include "ui/DataRows.h"
 
+#include "screens/frmPopupZaiko.h"
 #include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
 #include "ui/basFormat.h"
 
 #include <QDateEdit>
+#include <QTimer>
 #include <QtTest>
+#include <functional>
 
 using namespace entry;
 using namespace Qt::Literals::StringLiterals;
@@ -37,6 +40,51 @@ private:
 
 class TstEntryDates : public QObject, DataRows {
     Q_OBJECT
+
+    // A row of `day` opened from the command line or picked in the F4 list; today's row of the
+    // same goods must come through F8 and F5 untouched.
+    template <class F> void openImpossibleDay() {
+        const QString kind = QString::number(F::screenTexts().kubun);
+        EntryBench<F> b(kind == u"0"_s ? u"1"_s : u"2"_s);
+        const int day = fetch<int>("day");
+        const int today = QDate::currentDate().toString(u"yyyyMMdd"_s).toInt();
+        b.dir.addLedger(u"12"_s, day, kind.toInt(), 42);
+        b.dir.addLedger(u"12"_s, today, kind.toInt(), 3);
+        const bool fromList = fetch<bool>("fromList");
+        if (!fromList) gstrArgs << QString::number(day) << u"12"_s;
+        b.open();
+        if (fromList) {
+            type(b.form.get(), "txtMm", {});
+            std::function<void()> pick = [&] {
+                auto* popup = qobject_cast<frmPopupZaiko*>(QApplication::activeModalWidget());
+                if (!popup || !popup->isEnabled()) return QTimer::singleShot(10, pick);
+                QTest::mouseClick(child<QPushButton>(popup, "cmdFind"), Qt::LeftButton);
+                QTreeWidget* list = popup->listView();
+                const auto items = list->findItems(fnFormat(day, u"####/##/##"_s), Qt::MatchExactly, 0);
+                if (items.size() == 1) {
+                    const QPoint at = list->visualItemRect(items.first()).center();
+                    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+                    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+                }
+                popup->hide(); // in case the pick failed
+            };
+            QTimer::singleShot(10, pick);
+            press(Qt::Key_F4);
+            QVERIFY(showAndActivate(b.form.get())); // back from the popup
+        }
+        QCOMPARE(b.dialogs.messages.size(), 1);
+        QCOMPARE(b.said().text, F::screenTexts().missingDate);
+        QCOMPARE(int(b.said().icon), int(MsgIcon::Exclamation));
+        QCOMPARE(shown(b.form.get()), QString::number(today) + u"|||||"_s);
+        b.dialogs.answerMessage(MsgYes);
+        press(Qt::Key_F8);
+        press(Qt::Key_F5);
+        QCOMPARE(b.said().text, u"商品を入力してください"_s);
+        const QString kept = day < today
+                                 ? QString::number(day) + u"|42.0,"_s + QString::number(today) + u"|3.0"_s
+                                 : QString::number(today) + u"|3.0,"_s + QString::number(day) + u"|42.0"_s;
+        QCOMPARE(b.gdai(u"day,suu"_s), kept);
+    }
 
     template <class F> void run() {
         EntryBench<F> b(F::screenTexts().kubun == 0 ? u"1"_s : u"2"_s);
@@ -83,6 +131,34 @@ private slots:
             run<frmSiiden>();
         else
             run<frmTanaden>();
+    }
+
+    // A ledger row on a day the date boxes cannot show (another program wrote it) is refused with
+    // the screen's date message and fills nothing in.
+    void impossibleDayOpensNothing_data() {
+        cols<bool, int, bool>("receipt", "day", "fromList");
+        const std::pair<const char*, int> days[] = {{"29 Feb of a common year", 20230229},
+                                                    {"month 13", 20231301},
+                                                    {"day 00", 20230100},
+                                                    {"day 0", 0},
+                                                    {"before 1900", 18991231},
+                                                    {"after 2099", 21000101}};
+        for (const bool receipt : {true, false}) {
+            for (const auto& [name, day] : days)
+                QTest::newRow((QByteArray(receipt ? "receipt, " : "count, ") + "command line: " + name))
+                    << receipt << day << false;
+            // The list shows only what reads as a date: the two outside the boxes' range.
+            for (const auto& [name, day] : days)
+                if (day / 10000 == 1899 || day / 10000 == 2100)
+                    QTest::newRow((QByteArray(receipt ? "receipt, " : "count, ") + "F4 list: " + name))
+                        << receipt << day << true;
+        }
+    }
+    void impossibleDayOpensNothing() {
+        if (fetch<bool>("receipt"))
+            openImpossibleDay<frmSiiden>();
+        else
+            openImpossibleDay<frmTanaden>();
     }
 
     void pickerLimits() {

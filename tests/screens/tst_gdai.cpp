@@ -1,8 +1,11 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempProgramDir.h"
 
+#include "app/basMain.h"
 #include "data/basDb.h"
 #include "screens/frmGdai.h"
+#include "screens/frmSiiden.h"
+#include "screens/frmTanaden.h"
 #include "ui/basInput.h"
 
 #include <QApplication>
@@ -296,6 +299,70 @@ private slots:
         QCOMPARE(messageTexts().filter("未登録です").size(), messageTexts().size());
         QCOMPARE(focus(), txtCode());
         QVERIFY(m_dialogs->starts.isEmpty());
+    }
+
+    // Rows on days that are no dates (written by another program) are listed as they are; the
+    // screen their double-click starts refuses the day and opens nothing.
+    void impossibleDaysListedAndRefused_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("commandLine"); // after the program folder and '\'
+        QTest::newRow("count on 31 Feb") << 0 << "zanmo 2 20230231 1001";
+        QTest::newRow("receipt on 29 Feb 2023") << 1 << "zanmo 1 20230229 1001";
+        QTest::newRow("receipt on day 00") << 2 << "zanmo 1 20230200 1001";
+    }
+    void impossibleDaysListedAndRefused() {
+        QFETCH(int, row);
+        QFETCH(QString, commandLine);
+        openForm("20230231 9 8; 20230229 0 5; 20230200 0 1; 20230301 0 2");
+        showLedger("1001", "2023", "02");
+        QCOMPARE(gridRows(),
+                 (QStringList{"2023/02/31||||||8|8", "2023/02/29|||5||||6", "2023/02/00|||1||||1"}));
+        m_dialogs->clear();
+        doubleClickRow(row);
+        QCOMPARE(m_dialogs->starts.size(), 1);
+        QCOMPARE(m_dialogs->starts.first().commandLine, m_dir->path() + "\\" + commandLine);
+        gstrArgs = m_dialogs->starts.first().args;
+        std::unique_ptr<StockEntryForm> screen;
+        if (gstrArgs.value(0) == "1")
+            screen = std::make_unique<frmSiiden>();
+        else
+            screen = std::make_unique<frmTanaden>();
+        gstrArgs.clear();
+        QCOMPARE(messageTexts(), QStringList{screen->texts().missingDate});
+        for (const char* box : {"txtGcode", "txtSuu"})
+            QCOMPARE(screen->findChild<QLineEdit*>(box)->text(), QString());
+        const QString today = QDate::currentDate().toString("yyyy|M|d");
+        QCOMPARE(QStringList({screen->findChild<QLineEdit*>("txtYy")->text().trimmed(),
+                              screen->findChild<QLineEdit*>("txtMm")->text().trimmed(),
+                              screen->findChild<QLineEdit*>("txtDd")->text().trimmed()})
+                     .join(u'|'),
+                 today);
+        screen->close();
+    }
+
+    // Codes holding apostrophes (accepted with Sysfile.gno 2): the ledger and stock of that goods,
+    // not of 1001, whose later count a code pasted into SQL unquoted would show.
+    void quotedCodes_data() {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("O'NEIL") << "O'NEIL";
+        QTest::newRow("1' or ''='") << "1' or ''='";
+        QTest::newRow("a lone quote") << "'";
+    }
+    void quotedCodes() {
+        QFETCH(QString, code);
+        m_dir->exec(QStringLiteral("update sysfile set gno = 2 where id = 1"));
+        m_dir->addGoods(code, QStringLiteral("クォート"));
+        m_dir->addLedger(code, 20240401, 9, 100);
+        m_dir->addLedger(code, 20240502, 0, 30);
+        m_dir->addLedger(code, 20240510, 1, 4, 5001, 1);
+        openForm("20240415 9 900; 20240503 0 1; 20240531 9 700");
+        showLedger(code, "2024", "05");
+        QCOMPARE(txtCode()->text() + "|" + label("lblName"), fnPadLeft(code, 12) + "|クォート");
+        QCOMPARE(gridRows(), (QStringList{"2024/05/10|5001|1||4|||126", "2024/05/02|||30||||130"}));
+        QCOMPARE(
+            QStringList({label("lblNsuu"), label("lblSsuu"), label("lblHsuu"), label("lblZsuu")}).join(u'|'),
+            QStringLiteral("30|4|0|126"));
+        QCOMPARE(messageTexts(), QStringList{kNoData}); // today's month, shown first
     }
 
     void goodsCodeChecks_data() {

@@ -3,6 +3,7 @@
 #include "EntryDriver.h"
 
 #include "screens/frmPopupZaiko.h"
+#include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
 #include "stock/basStock.h"
 
@@ -17,6 +18,23 @@ class TstTanaden : public QObject {
     Q_OBJECT
     std::unique_ptr<EntryBench<frmTanaden>> b;
     QWidget* form() const { return b->form.get(); }
+
+    // A receipt and a count of one goods and day, opened on screen F from the command line; F8
+    // removes that screen's row only.
+    template <class F> void deleteOwnKind(const QString& screen, const QString& left) {
+        EntryBench<F> e(screen);
+        e.dir.addLedger(u"12"_s, kDay, 0, 5);
+        e.dir.addLedger(u"12"_s, kDay, 9, 50);
+        e.dir.addLedger(u"12"_s, kDay, 1, 2, 7, 1);
+        gstrArgs << QString::number(kDay) << u"12"_s;
+        e.open();
+        QCOMPARE(shown(e.form.get()).section('|', 0, 3), u"20240105||12|みかん"_s);
+        e.dialogs.answerMessage(MsgYes);
+        press(Qt::Key_F8);
+        QCOMPARE(e.said().text, u"削除します"_s);
+        QCOMPARE(e.gdai(u"kubun,suu"_s), left);
+        QCOMPARE(e.logs(3), 1);
+    }
 
 private slots:
     void init() { b = std::make_unique<EntryBench<frmTanaden>>(u"2"_s); }
@@ -64,6 +82,21 @@ private slots:
         QCOMPARE(b->said().text, u"記録します"_s);
         QCOMPARE(b->gdai("kubun,suu"), u"0|5.0,9|50.0"_s);
         QCOMPARE(b->logs(1), 1);
+    }
+    void deleteLeavesTheOtherScreensRow_data() {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("left"); // kubun|suu of the rows after F8
+        QTest::newRow("count screen: the receipt stays") << u"2"_s << u"0|5.0,1|2.0"_s;
+        QTest::newRow("receipt screen: the count stays") << u"1"_s << u"1|2.0,9|50.0"_s;
+    }
+    void deleteLeavesTheOtherScreensRow() {
+        QFETCH(QString, screen);
+        QFETCH(QString, left);
+        b.reset(); // this test opens its own screen
+        if (screen == u"2"_s)
+            deleteOwnKind<frmTanaden>(screen, left);
+        else
+            deleteOwnKind<frmSiiden>(screen, left);
     }
     // F4 lists the counts only; the one double-clicked is opened.
     void f4ListsCountsOnly() {
