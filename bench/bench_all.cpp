@@ -483,8 +483,8 @@ void benchLedger(const Shell& shell, int runs, int day, QList<Row>& rows) {
                             .arg(to));
     const double query = msSince(t);
     t.restart();
-    fnGetStock(fnSqlText(code), from - 1);
-    fnGetStock(fnSqlText(code), to);
+    fnGetStock(code, from - 1);
+    fnGetStock(code, to);
     const double stocks = msSince(t);
     say(QStringLiteral("goods ledger on %1: goods %2, %3/%4, %5 rows; check: %6 of the shell's lines differ")
             .arg(shell.dbFile, code.trimmed())
