@@ -30,6 +30,59 @@ static void initUiResources() {
     Q_INIT_RESOURCE(ui);
 }
 
+namespace {
+
+// The editing keys a line edit acts on before it would insert a key's text. Its match ignores the
+// keypad flag, so Ctrl+A from the keypad selects all instead of typing "a".
+bool isLineEditShortcut(const QKeyEvent* e) {
+    static constexpr QKeySequence::StandardKey keys[] = {
+        QKeySequence::Undo,
+        QKeySequence::Redo,
+        QKeySequence::SelectAll,
+        QKeySequence::Copy,
+        QKeySequence::Paste,
+        QKeySequence::Cut,
+        QKeySequence::DeleteEndOfLine,
+        QKeySequence::MoveToStartOfLine,
+        QKeySequence::MoveToStartOfBlock,
+        QKeySequence::MoveToEndOfLine,
+        QKeySequence::MoveToEndOfBlock,
+        QKeySequence::SelectStartOfLine,
+        QKeySequence::SelectStartOfBlock,
+        QKeySequence::SelectEndOfLine,
+        QKeySequence::SelectEndOfBlock,
+        QKeySequence::MoveToNextChar,
+        QKeySequence::SelectNextChar,
+        QKeySequence::MoveToPreviousChar,
+        QKeySequence::SelectPreviousChar,
+        QKeySequence::MoveToNextWord,
+        QKeySequence::MoveToPreviousWord,
+        QKeySequence::SelectNextWord,
+        QKeySequence::SelectPreviousWord,
+        QKeySequence::Delete,
+        QKeySequence::DeleteEndOfWord,
+        QKeySequence::DeleteStartOfWord,
+        QKeySequence::DeleteCompleteLine,
+    };
+    return std::any_of(std::begin(keys), std::end(keys),
+                       [e](QKeySequence::StandardKey k) { return e->matches(k); });
+}
+
+// Whether a line edit would insert the key's text. It does under every modifier but Ctrl and
+// Ctrl+Shift (Alt, AltGr, Super, Ctrl+Alt and the keypad all type), and formatting characters
+// (ZWNJ, ...) even under those.
+bool typesText(const QKeyEvent* e) {
+    const QString text = e->text();
+    if (text.isEmpty() || isLineEditShortcut(e)) return false;
+    const QChar c = text.front();
+    if (c.category() == QChar::Other_Format) return true;
+    const Qt::KeyboardModifiers held = e->modifiers();
+    if (held == Qt::ControlModifier || held == (Qt::ControlModifier | Qt::ShiftModifier)) return false;
+    return c.unicode() >= 32 && c.unicode() != 127;
+}
+
+} // namespace
+
 FormBase::FormBase(FormKind kind, QWidget* parent) : QDialog(parent), m_kind(kind) {
     initUiResources();
     if (kind == FormKind::Screen) {
@@ -288,6 +341,8 @@ bool FormBase::handleKeyPress(QObject* obj, QKeyEvent* e) {
 
     QPointer<FormBase> self(this);
     int key = e->key();
+    // Held for runMoveFocus even when a form's own formKeyDown does not pass them on.
+    m_modifiers = e->modifiers();
     formKeyDown(key, e->modifiers());
     if (!self) return true;
     if (key == 0) return true;
@@ -295,11 +350,9 @@ bool FormBase::handleKeyPress(QObject* obj, QKeyEvent* e) {
     // Key-press steps.
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return true;
     if (key == Qt::Key_Backspace) return false;
-    const QString text = e->text();
-    if (text.isEmpty()) return false;
-    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
-    const QList<uint> chars = text.toUcs4();
-    if (chars.isEmpty() || chars.first() < 32 || chars.first() == 127) return false;
+    // Whatever modifier is held, text the box would take meets the rules of a plain key.
+    if (!typesText(e)) return false;
+    const QList<uint> chars = e->text().toUcs4();
     active = activeControl(this);
     if (!isTextBox(active) &&
         (qobject_cast<QAbstractButton*>(active) || qobject_cast<QAbstractSpinBox*>(active))) {

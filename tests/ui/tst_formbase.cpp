@@ -147,6 +147,11 @@ private slots:
             "txtSuu 123456 [56]");
         row("full box, whole selection replaced", "<@txtSuu>123456<Ctrl+A>7", "txtSuu 7");
         row("paste", "<@txtSuu><Ctrl+V>", "txtSuu 987"), row("shift+insert", "<Shift+Ins>", "txtCode 9a87");
+        // Editing keys with a modifier keep their work; they type nothing.
+        row("undo", "<@txtName>AB<Ctrl+Z>", "txtName");
+        row("copy", "<@txtName>AB<Ctrl+A><Ctrl+C><@txtCode><Ctrl+V>", "txtCode AB");
+        row("select all from the keypad", "<@txtSuu>123<Ctrl+Num+A>", "txtSuu 123 [123]");
+        row("alt+down is no field move", "<Alt+Down>", "txtCode");
         row("input method commit", "<@txtSuu><ime:12ab34>", "txtSuu 1234");
         row("input method commit at the byte limit", "<@txtName>ABCDEFGH<!clear><ime:あい>",
             "txtName ABCDEFGHあ");
@@ -357,8 +362,7 @@ private slots:
         TestForm form, popup(FormKind::Popup);
         show(&form);
         // The kinds logged under the form's title: 0 on opening, 9 on closing.
-        const QString logged =
-            u"select kubun from operatlog where naiyou = 'テスト画面'"_s;
+        const QString logged = u"select kubun from operatlog where naiyou = 'テスト画面'"_s;
         QCOMPARE(dir.rows(logged, {}, u" "_s), u"0"_s);
         form.allowUnload = false; // the form may refuse to close
         QVERIFY(!form.close() && form.isVisible());
