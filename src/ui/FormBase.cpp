@@ -30,6 +30,59 @@ static void initUiResources() {
     Q_INIT_RESOURCE(ui);
 }
 
+namespace {
+
+// The editing keys a line edit acts on before it would insert a key's text. Its match ignores the
+// keypad flag, so Ctrl+A from the keypad selects all instead of typing "a".
+bool isLineEditShortcut(const QKeyEvent* e) {
+    static constexpr QKeySequence::StandardKey keys[] = {
+        QKeySequence::Undo,
+        QKeySequence::Redo,
+        QKeySequence::SelectAll,
+        QKeySequence::Copy,
+        QKeySequence::Paste,
+        QKeySequence::Cut,
+        QKeySequence::DeleteEndOfLine,
+        QKeySequence::MoveToStartOfLine,
+        QKeySequence::MoveToStartOfBlock,
+        QKeySequence::MoveToEndOfLine,
+        QKeySequence::MoveToEndOfBlock,
+        QKeySequence::SelectStartOfLine,
+        QKeySequence::SelectStartOfBlock,
+        QKeySequence::SelectEndOfLine,
+        QKeySequence::SelectEndOfBlock,
+        QKeySequence::MoveToNextChar,
+        QKeySequence::SelectNextChar,
+        QKeySequence::MoveToPreviousChar,
+        QKeySequence::SelectPreviousChar,
+        QKeySequence::MoveToNextWord,
+        QKeySequence::MoveToPreviousWord,
+        QKeySequence::SelectNextWord,
+        QKeySequence::SelectPreviousWord,
+        QKeySequence::Delete,
+        QKeySequence::DeleteEndOfWord,
+        QKeySequence::DeleteStartOfWord,
+        QKeySequence::DeleteCompleteLine,
+    };
+    return std::any_of(std::begin(keys), std::end(keys),
+                       [e](QKeySequence::StandardKey k) { return e->matches(k); });
+}
+
+// Whether a line edit would insert the key's text. It does under every modifier but Ctrl and
+// Ctrl+Shift (Alt, AltGr, Super, Ctrl+Alt and the keypad all type), and formatting characters
+// (ZWNJ, ...) even under those.
+bool typesText(const QKeyEvent* e) {
+    const QString text = e->text();
+    if (text.isEmpty() || isLineEditShortcut(e)) return false;
+    const QChar c = text.front();
+    if (c.category() == QChar::Other_Format) return true;
+    const Qt::KeyboardModifiers held = e->modifiers();
+    if (held == Qt::ControlModifier || held == (Qt::ControlModifier | Qt::ShiftModifier)) return false;
+    return c.unicode() >= 32 && c.unicode() != 127;
+}
+
+} // namespace
+
 FormBase::FormBase(FormKind kind, QWidget* parent) : QDialog(parent), m_kind(kind) {
     initUiResources();
     if (kind == FormKind::Screen) {
@@ -288,6 +341,8 @@ bool FormBase::handleKeyPress(QObject* obj, QKeyEvent* e) {
 
     QPointer<FormBase> self(this);
     int key = e->key();
+    // Held for runMoveFocus even when a form's own formKeyDown does not pass them on.
+    m_modifiers = e->modifiers();
     formKeyDown(key, e->modifiers());
     if (!self) return true;
     if (key == 0) return true;
@@ -295,11 +350,9 @@ bool FormBase::handleKeyPress(QObject* obj, QKeyEvent* e) {
     // Key-press steps.
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return true;
     if (key == Qt::Key_Backspace) return false;
-    const QString text = e->text();
-    if (text.isEmpty()) return false;
-    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
-    const QList<uint> chars = text.toUcs4();
-    if (chars.isEmpty() || chars.first() < 32 || chars.first() == 127) return false;
+    // Whatever modifier is held, text the box would take meets the rules of a plain key.
+    if (!typesText(e)) return false;
+    const QList<uint> chars = e->text().toUcs4();
     active = activeControl(this);
     if (!isTextBox(active) &&
         (qobject_cast<QAbstractButton*>(active) || qobject_cast<QAbstractSpinBox*>(active))) {
@@ -370,10 +423,25 @@ bool FormBase::prepareTextInput(QLineEdit* box) {
     if (!box || !isEnabled() || !box->isEnabled() || box->isReadOnly()) return false;
     QPointer<FormBase> self(this);
     QPointer<QLineEdit> guard(box);
-    if (activeControl(this) != box) {
+    const bool entered = box->hasFocus() || (m_enteredBox == box && activeControl(this) == box);
+    if (!entered) {
+        QWidget* was = activeControl(this);
         // As a key sent to the box would: the field being left runs its checks first.
         box->setFocus(Qt::OtherFocusReason);
-        if (!self || !guard || activeControl(this) != box) return false;
+        if (!self || !guard) return false;
+        if (!box->hasFocus() && activeControl(this) == box) {
+            // Text dragged from another program: Qt moves no focus in an inactive window until it is
+            // activated, so the box is entered here (its focused rules on) before the text is measured.
+            m_enteredBox = nullptr;
+            dispatchFocusChange(was == box ? nullptr : was, box, true);
+            if (!self || !guard) return false;
+            if (activeControl(this) == box) {
+                m_enteredBox = box;
+                activateWindow();
+                if (!self || !guard) return false;
+            }
+        }
+        if (activeControl(this) != box) return false;
     }
     // The first "key" in the box: Escape brings back the text from before.
     int key = Qt::Key_unknown;
@@ -409,13 +477,13 @@ bool FormBase::handleDrop(QLineEdit* box, QDropEvent* e) {
     const QMimeData* data = e->mimeData();
     if (!data || !data->hasText() || box->isReadOnly()) return false; // QLineEdit refuses it
     const QString text = data->text();
-    const int at = box->cursorPositionAt(e->position().toPoint());
     QPointer<QLineEdit> guard(box);
     QString accepted;
     if (prepareTextInput(box) && guard) {
-        // Dropped text goes in where it was let go, whatever was selected.
+        // Dropped text goes in where it was let go, whatever was selected; entering the box may have
+        // rewritten its text ("1,234" -> "1234"), so the place is read afterwards.
         box->deselect();
-        box->setCursorPosition(at);
+        box->setCursorPosition(box->cursorPositionAt(e->position().toPoint()));
         accepted = fnFilterText(this, text);
     }
     if (!guard || accepted.isEmpty()) {
@@ -449,16 +517,32 @@ bool FormBase::handleMiddleButton(QLineEdit* box) {
 }
 
 void FormBase::onFocusChanged(QWidget* old, QWidget* now) {
+    if (m_enteredBox && (ownsWidget(old) || ownsWidget(now))) {
+        QPointer<QLineEdit> entered = m_enteredBox;
+        m_enteredBox = nullptr;
+        if (!ownsWidget(old)) {
+            // The window's activation brings the focus back to the box a drop already entered: it is
+            // not entered again (that would select the text the drop put in).
+            if (now == entered) return;
+            // The focus landed elsewhere meanwhile: that box is left first.
+            if (entered) old = entered;
+        }
+    }
+    dispatchFocusChange(old, now, false);
+}
+
+void FormBase::dispatchFocusChange(QWidget* old, QWidget* now, bool byHand) {
     const bool oldInside = ownsWidget(old);
     const bool nowInside = ownsWidget(now);
     QPointer<FormBase> self(this);
     if (oldInside) focusLeave(old, now, nowInside);
     if (!self) return;
-    if (nowInside && now->hasFocus()) {
+    // A focus the leave step sent elsewhere is entered there, not here.
+    if (nowInside && (byHand ? activeControl(this) == now : now->hasFocus())) {
         focusEnter(now);
         if (!self) return;
         auto* box = qobject_cast<QLineEdit*>(now);
-        if (box && m_focusInWidget == now && m_focusInReason == Qt::MouseFocusReason) {
+        if (!byHand && box && m_focusInWidget == now && m_focusInReason == Qt::MouseFocusReason) {
             m_clickedBox = box;
             m_clickedBoxSelected = box->hasSelectedText() && box->selectedText() == box->text();
         } else {

@@ -37,7 +37,9 @@ class QToolBar;
 //  - the toolbar tlbFunction() with buttons "F1".."F12" (fnSetToolbar / fnEnableToolbar through
 //    setToolbar() / enableToolbar()); a click calls toolbarClick(n), by default functionKey(n).
 //  - focusEnter(now) / focusLeave(old, now, stillInside) for focus moves touching this form;
-//    a text box entered by a mouse click keeps the selection focusEnter made.
+//    a text box entered by a mouse click keeps the selection focusEnter made. Text dropped into the
+//    window while another is active enters its box first (Qt moves no focus there until activation),
+//    so the box's focused rules measure it; the activation later does not enter it again.
 //  - the open (0) and close (9) operation-log rows with the caption (screens; popups do not log).
 //  - F1: a help window with the form's help page (qrc :/help/<helpPage()>.html, by default the
 //    class name, e.g. "frmSiiden").
@@ -177,6 +179,9 @@ private:
     bool handleDrop(QLineEdit* box, QDropEvent* e);
     bool handleMiddleButton(QLineEdit* box);
     void onFocusChanged(QWidget* old, QWidget* now);
+    // focusLeave(old) then focusEnter(now) for a focus move touching this form; byHand for a move Qt
+    // does not report (in an inactive window).
+    void dispatchFocusChange(QWidget* old, QWidget* now, bool byHand);
 
     FormKind m_kind;
     QWidget* m_body = nullptr;
@@ -199,4 +204,6 @@ private:
     // A text box that got the focus by a mouse press: its selection is restored on release.
     QPointer<QLineEdit> m_clickedBox;
     bool m_clickedBoxSelected = false;
+    // A box entered by hand for text dropped into the inactive window, until the window gets the focus.
+    QPointer<QLineEdit> m_enteredBox;
 };

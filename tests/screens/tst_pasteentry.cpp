@@ -35,6 +35,13 @@ private slots:
         row("middle button: minus sign", "middle", "-8", "8", "8.0");
         row("drop from the code: the quantity's own rules", "drop from the code", "1,5", "15", "15.0");
         row("input method: nothing left", "ime", "inf", "", "0.0");
+        // Dragged from another program: the screen's window is not the active one.
+        row("inactive window: the focused rule", "drop inactive", "9,999,999", "999999", "999999.0");
+        row("inactive window: seven digits", "drop inactive", "9999999", "999999", "999999.0");
+        row("inactive window: minus sign", "drop inactive", "-5", "5", "5.0");
+        row("inactive window: exponent", "drop inactive", "1e9", "19", "19.0");
+        row("inactive window, from the code", "drop inactive from the code", "1,234,567", "123456",
+            "123456.0");
     }
     void quantity() {
         const QString route = fetch<QString>("route");
@@ -42,18 +49,26 @@ private slots:
             QSKIP("no selection clipboard on this platform");
         b->open();
         b->dialogs.answerMessage(MsgYes);
-        if (route == u"drop from the code"_s) {
+        if (route.endsWith(u"from the code"_s)) {
             typeDate(form(), kDay);
             type(form(), "txtGcode", u"12"_s);
         } else {
             pickGoods(form(), kDay, u"12"_s);
             QCOMPARE(focusName(), u"txtSuu"_s);
         }
+        QWidget source; // the program the text is dragged from
+        const bool inactive = route.contains(u"inactive"_s);
+        if (inactive) {
+            new QLineEdit(&source);
+            QVERIFY(showAndActivate(&source));
+        }
         paste::bring(route.section(u' ', 0, 0), box("txtSuu"), fetch<QString>("given"));
+        if (inactive) QVERIFY(showAndActivate(form())); // back to the screen
         // The code was checked on the way out of its box.
-        QCOMPARE(focusName(), u"txtSuu"_s);
+        QTRY_COMPARE(focusName(), u"txtSuu"_s);
         QCOMPARE(labelText(form(), "lblGoodsName"), u"みかん"_s);
         QTEST(text(form(), "txtSuu"), "shown");
+        QVERIFY(!box("txtSuu")->hasSelectedText()); // a key typed next adds to it
         press(Qt::Key_F5);
         QCOMPARE(b->said().text, u"記録します"_s);
         QTEST(b->gdai("suu", "kubun=0"), "stored");

@@ -1,7 +1,7 @@
 #pragma once
 
-// Brings text into a line edit by one of the ways a user has besides typing, as the widget would get
-// it from the window system.
+// Brings text into a line edit by one of the ways a user has besides plain typing, as the widget would
+// get it from the window system.
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace paste {
 
@@ -34,12 +35,41 @@ inline bool hasMiddleButtonPaste() {
     return QApplication::clipboard()->supportsSelection();
 }
 
+// The modifiers a typing route holds: a key with text under them still types it into a line edit.
+inline std::optional<Qt::KeyboardModifiers> typedWith(const QString& route) {
+    static const QHash<QString, Qt::KeyboardModifiers> held{
+        {QStringLiteral("alt"), Qt::AltModifier},
+        {QStringLiteral("altgr"), Qt::GroupSwitchModifier},
+        {QStringLiteral("super"), Qt::MetaModifier},
+        {QStringLiteral("ctrl+alt"), Qt::ControlModifier | Qt::AltModifier},
+        {QStringLiteral("shift+alt"), Qt::ShiftModifier | Qt::AltModifier},
+        {QStringLiteral("keypad"), Qt::KeypadModifier},
+        {QStringLiteral("ctrl+keypad"), Qt::ControlModifier | Qt::KeypadModifier},
+        {QStringLiteral("ctrl+shift"), Qt::ControlModifier | Qt::ShiftModifier},
+    };
+    const auto it = held.find(route);
+    return it == held.end() ? std::nullopt : std::optional(*it);
+}
+
 // route: "ctrl+v", "shift+insert", "menu" (Paste of the context menu), "middle" (the middle button with
 // the selection clipboard), "drop" (dragged text let go past the end of the text), "ime" (an input
-// method's commit), "ime-1" (a commit replacing the character before the cursor).
+// method's commit), "ime-1" (a commit replacing the character before the cursor), or one of the
+// modifiers in typedWith() held while each character is typed.
 inline void bring(const QString& route, QLineEdit* box, const QString& text) {
     QClipboard* clipboard = QApplication::clipboard();
-    if (route == QLatin1String("ctrl+v") || route == QLatin1String("shift+insert")) {
+    if (const auto held = typedWith(route)) {
+        for (const uint u : text.toUcs4()) {
+            const char32_t c = u;
+            const QString ch = QString::fromUcs4(&c, 1);
+            const int key = u == '\r' || u == '\n' ? Qt::Key_Return
+                            : u < 128              ? QTest::asciiToKey(char(u))
+                                                   : int(ch.toUpper().at(0).unicode());
+            for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent event(type, key, *held, ch);
+                QApplication::sendEvent(box, &event);
+            }
+        }
+    } else if (route == QLatin1String("ctrl+v") || route == QLatin1String("shift+insert")) {
         clipboard->setText(text);
         if (route == QLatin1String("ctrl+v"))
             QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);

@@ -1,4 +1,5 @@
 #include "DataRows.h"
+#include "PasteRoutes.h"
 #include "support/TempProgramDir.h"
 
 #include "ui/FormBase.h"
@@ -147,6 +148,11 @@ private slots:
             "txtSuu 123456 [56]");
         row("full box, whole selection replaced", "<@txtSuu>123456<Ctrl+A>7", "txtSuu 7");
         row("paste", "<@txtSuu><Ctrl+V>", "txtSuu 987"), row("shift+insert", "<Shift+Ins>", "txtCode 9a87");
+        // Editing keys with a modifier keep their work; they type nothing.
+        row("undo", "<@txtName>AB<Ctrl+Z>", "txtName");
+        row("copy", "<@txtName>AB<Ctrl+A><Ctrl+C><@txtCode><Ctrl+V>", "txtCode AB");
+        row("select all from the keypad", "<@txtSuu>123<Ctrl+Num+A>", "txtSuu 123 [123]");
+        row("alt+down is no field move", "<Alt+Down>", "txtCode");
         row("input method commit", "<@txtSuu><ime:12ab34>", "txtSuu 1234");
         row("input method commit at the byte limit", "<@txtName>ABCDEFGH<!clear><ime:あい>",
             "txtName ABCDEFGHあ");
@@ -334,6 +340,31 @@ private slots:
         const QString left = f->focusLog.value(0);
         QVERIFY2(left.startsWith(u"leave txtName for "_s) && left.endsWith(u" outside"_s), qPrintable(left));
     }
+    // Text dropped while another program's window is active: the box is entered (its focused rules on)
+    // before the text is measured, and once only, not again when the window comes back.
+    void dropIntoAnInactiveWindow_data() {
+        cols<QString, QString>("from", "log");
+        row("onto the box that had the focus", "txtSuu", "enter txtSuu");
+        row("onto another box", "txtCode", "leave txtCode for txtSuu inside|enter txtSuu");
+    }
+    void dropIntoAnInactiveWindow() {
+        focus(f->findChild<QWidget*>(fetch<QString>("from")));
+        QWidget other;
+        auto* elsewhere = new QLineEdit(&other);
+        show(&other);
+        focus(elsewhere);
+        f->focusLog.clear();
+        f->txtSuu->setText(u" 1,2 "_s); // as the quantity shows while unfocused
+        for (const QString& part : {u"3"_s, u"4"_s})
+            paste::bring(u"drop"_s, f->txtSuu, part);
+        QCOMPARE(f->txtSuu->text(), u"1234"_s);
+        QCOMPARE(f->focusLog.join(u'|'), fetch<QString>("log"));
+        show(f);
+        QTRY_COMPARE(QApplication::focusWidget(), f->txtSuu);
+        QTest::keyClicks(f->txtSuu, u"5"_s); // adds to the drop: nothing selected it again
+        QCOMPARE(f->txtSuu->text(), u"12345"_s);
+        QCOMPARE(f->focusLog.join(u'|'), fetch<QString>("log"));
+    }
     void busyGuardDropsKeysTypedMeanwhile() {
         focus(f->txtName);
         {
@@ -357,8 +388,7 @@ private slots:
         TestForm form, popup(FormKind::Popup);
         show(&form);
         // The kinds logged under the form's title: 0 on opening, 9 on closing.
-        const QString logged =
-            u"select kubun from operatlog where naiyou = 'テスト画面'"_s;
+        const QString logged = u"select kubun from operatlog where naiyou = 'テスト画面'"_s;
         QCOMPARE(dir.rows(logged, {}, u" "_s), u"0"_s);
         form.allowUnload = false; // the form may refuse to close
         QVERIFY(!form.close() && form.isVisible());
