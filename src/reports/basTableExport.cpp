@@ -5,6 +5,7 @@
 #include "reports/ExportTable.h"
 #include "reports/ReportCsvExport.h"
 #include "reports/ReportXlsxExport.h"
+#include "reports/basExportFile.h"
 
 #include <QFileInfo>
 
@@ -51,6 +52,13 @@ bool fnExportTableCsv(const ExportTable& table) {
     ReportCsvExport csv;
     csv.FileName = fileName;
     csv.ShiftJis = chosen == shiftJis;
+    // A target that cannot be written is told before the question of appending to it.
+    int number = 0;
+    QString description;
+    if (!fnCheckExportTarget(fileName, &number, &description)) {
+        fnShowExportError(number, description);
+        return false;
+    }
     if (QFileInfo(fileName).isFile()) {
         const int answer = fnMessage(QStringLiteral("ファイル書込み選択"));
         if (answer == MsgNo)
