@@ -281,15 +281,18 @@ const QFontMetricsF& ActiveReport::metricsFor(const QString& family, double poin
     return it->second;
 }
 
-void ActiveReport::Show() {
-    m_ownedByPreview = true;
-    Run();
-    if (m_unloaded) {
-        deleteLater();
-        return;
+QPointer<ActiveReport> ActiveReport::Show(std::unique_ptr<ActiveReport> report) {
+    ActiveReport* r = report.release();
+    QPointer<ActiveReport> shown(r);
+    r->m_ownedByPreview = true;
+    r->Run();
+    if (r->m_unloaded) {
+        r->deleteLater();
+        return shown;
     }
-    if (!m_preview) m_preview = new ReportPreview(this);
-    m_preview->showPreview();
+    if (!r->m_preview) r->m_preview = new ReportPreview(r);
+    r->m_preview->showPreview();
+    return shown;
 }
 
 bool ActiveReport::PrintReport(bool promptUser) {

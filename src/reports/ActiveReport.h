@@ -17,6 +17,7 @@
 #include <QVariantMap>
 #include <functional>
 #include <map>
+#include <memory>
 
 class QPagedPaintDevice;
 class Recordset;
@@ -26,9 +27,9 @@ class Recordset;
 // virtual functions. Running the report lays out all pages first (so a header can show
 // "page / page count"); the preview, the printer and the PDF writer then paint the same pages.
 //
-// Lifetime: after Show() the preview owns the report; closing the preview (F12, the close tool,
-// the window's own close, or Unload() from an event such as NoData) deletes it. A report that is
-// only printed belongs to its caller.
+// Lifetime: Show() takes the report over (a unique_ptr handed in): the preview owns it, and closing
+// the preview (F12, the close tool, the window's own close, or Unload() from an event such as
+// NoData) deletes it. Printing and exporting borrow a report that stays its caller's.
 //
 // A report class builds its sections in its constructor and overrides the events it needs:
 //
@@ -50,7 +51,7 @@ class Recordset;
 //       void ToolbarClick(ReportToolbar::Tool& t) override { fnPreviewToolbarClick(*this, t); }
 //       void NoData() override { fnPreviewNoData(*this); }
 //   };
-//   (new rptExample)->Show();                 // preview
+//   ActiveReport::Show(std::make_unique<rptExample>());   // preview
 //   rptExample r; r.PrintReport(true);        // print with the printer dialog
 //
 // Records: DataControl1.Source (SQL run after ReportStart), or setRecords()/setRecordset(), or
@@ -114,8 +115,9 @@ public:
     const QList<ReportPage>& Pages() const { return m_pages; }
     int PageCount() const { return m_pages.size(); }
 
-    // Runs the report and opens the preview window (modeless).
-    void Show();
+    // Runs the report and opens the preview window (modeless), which owns the report from now on.
+    // The report while it lives (null once the preview has closed).
+    static QPointer<ActiveReport> Show(std::unique_ptr<ActiveReport> report);
     // Runs the report and prints it, asking with the printer dialog when promptUser.
     // False when cancelled, unloaded or failed (lastError... tells a failure).
     bool PrintReport(bool promptUser);

@@ -18,7 +18,7 @@ void fnShowPrintProgress(QLabel* lblMsg, int done, int total) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void fnPrintOrPreview(ActiveReport* report, int mode, QLabel* lblMsg) {
+void fnPrintOrPreview(std::unique_ptr<ActiveReport> report, int mode, QLabel* lblMsg) {
     QPointer<QLabel> label(lblMsg);
     report->Progress = [label](int done, int total) { fnShowPrintProgress(label, done, total); };
     if (mode == 0) {
@@ -31,10 +31,8 @@ void fnPrintOrPreview(ActiveReport* report, int mode, QLabel* lblMsg) {
             box.icon = MsgIcon::Critical;
             dialogs().messageBox(box);
         }
-        delete report;
         return;
     }
-    QPointer<ActiveReport> shown(report);
-    report->Show();
+    const QPointer<ActiveReport> shown = ActiveReport::Show(std::move(report));
     if (shown) shown->Progress = nullptr;
 }

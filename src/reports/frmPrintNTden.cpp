@@ -236,14 +236,14 @@ void frmPrintNTden::fnListReport(int mode) {
         fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
         return;
     }
-    auto* report = new rptNyuuden;
+    auto report = std::make_unique<rptNyuuden>();
     report->grecBuff = &rec;
     report->setMode(kind);
     report->glngCnt = rec.RecordCount();
     report->StartDay = start;
     report->EndDay = end;
     // The pages are laid out before the preview opens, so the recordset may go with this routine.
-    fnPrintOrPreview(report, mode, lblMsg);
+    fnPrintOrPreview(std::move(report), mode, lblMsg);
     fnOperationLog(kCaption, 4,
                    optKubun[kind == 0 ? 0 : 1]->text() +
                        (mode == 0 ? QStringLiteral(":印刷") : QStringLiteral(":確認")));

@@ -422,14 +422,14 @@ void frmPrintZaiko::fnListReport(int mode) {
     } else if (count > 0) {
         const int kind = optKubun[0]->isChecked() ? 0 : 1;
         if (kind == 0) {
-            auto* report = new rptZaiko;
+            auto report = std::make_unique<rptZaiko>();
             report->StankaKbn = m_stankaKbn;
             report->Range = r;
-            fnPrintOrPreview(report, mode, lblMsg);
+            fnPrintOrPreview(std::move(report), mode, lblMsg);
         } else {
-            auto* report = new rptKakuhoZaiko;
+            auto report = std::make_unique<rptKakuhoZaiko>();
             report->Range = r;
-            fnPrintOrPreview(report, mode, lblMsg);
+            fnPrintOrPreview(std::move(report), mode, lblMsg);
         }
         fnOperationLog(kCaption, 4,
                        optKubun[kind]->text() +

@@ -137,10 +137,13 @@ private slots:
         ScriptedDialogs dialogs;
         addGoods(dir, 10);
         dir.exec(u"update goods set kakuho = cast(trim(code) as integer)"_s);
-        QPointer<GoodsListReport> r = new GoodsListReport(c.source);
+        auto owned = std::make_unique<GoodsListReport>(c.source);
+        QPointer<GoodsListReport> r = owned.get();
         r->minimum = c.minimum;
         if (c.source.isEmpty()) r->setRecords({});
-        const bool ok = c.how == Show ? (r->Show(), false) : c.how == Print ? r->PrintReport(true) : r->Run();
+        const bool ok = c.how == Show    ? (ActiveReport::Show(std::move(owned)), false)
+                        : c.how == Print ? r->PrintReport(true)
+                                         : r->Run();
         QVERIFY2(!ok, "nothing to print is no success");
         QVERIFY(r && r->started);
         QCOMPARE(dialogs.messages.size(), c.title.isEmpty() ? 0 : 1);
@@ -159,7 +162,7 @@ private slots:
         if (!c.title.isEmpty()) QCOMPARE(dialogs.lastMessage().title, c.title);
         QVERIFY(!r->preview() || !r->preview()->isVisible());
         QVERIFY(r->isUnloaded());
-        if (c.how != Show) delete r; // a report never shown belongs to its caller
+        owned.reset(); // a report never shown stays its caller's
         settle();
         QVERIFY(r.isNull()); // unloaded with its preview
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -209,15 +212,15 @@ private slots:
         TempProgramDir dir;
         addGoods(dir, 3);
         ScriptedDialogs dialogs;
-        auto* r = new Failing(kAllGoods);
+        auto r = std::make_unique<Failing>(kAllGoods);
         r->at = event;
-        QPointer<Failing> alive(r);
+        QPointer<Failing> alive(r.get());
         if (preview) {
-            r->Show();
+            ActiveReport::Show(std::move(r));
         } else {
             QVERIFY(!r->PrintReport(false));
             QVERIFY(r->isUnloaded());
-            delete r;
+            r.reset();
         }
         settle();
         QVERIFY(!alive);

@@ -111,7 +111,7 @@ class tst_ReportExport : public QObject, DataRows {
             n->EndDay = 20240306;
             r = n;
         }
-        r->Show();
+        ActiveReport::Show(std::unique_ptr<ActiveReport>(r));
         if (!r->preview() || !r->preview()->isVisible()) qFatal("the preview did not open");
         return r;
     }

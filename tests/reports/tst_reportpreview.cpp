@@ -12,11 +12,12 @@ namespace {
 // asked.
 QPointer<GoodsListReport> showThreePages(bool centred = false, bool landscape = false,
                                          bool tableExports = false) {
-    auto* r = new GoodsListReport(kAllGoods);
+    auto owned = std::make_unique<GoodsListReport>(kAllGoods);
+    GoodsListReport* r = owned.get();
     r->PreviewCentered = centred;
     if (landscape) r->PageSettings.Orientation = ReportPageSettings::ddOLandscape;
     if (tableExports) r->ExportColumns = {{u"商品コード"_s, u"txtcode"_s}, {u"商品名称"_s, u"txtname"_s}};
-    r->Show();
+    ActiveReport::Show(std::move(owned));
     if (!r->preview() || !r->preview()->isVisible() ||
         (landscape ? r->PageCount() <= 3 : r->PageCount() != 3))
         qFatal("the preview did not open with all pages");

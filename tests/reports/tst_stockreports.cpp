@@ -181,10 +181,10 @@ private slots:
         m_dir->addGoods(u"1"_s, u"品"_s);
         m_dir->exec(u"update goods set kakuho = 2"_s);
         addRows(*m_dir, u"20240101:0:2"_s);
-        auto* r = new rptKakuhoZaiko;
+        auto r = std::make_unique<rptKakuhoZaiko>();
         r->Range = wholeRange();
-        QPointer<rptKakuhoZaiko> alive(r);
-        r->Show();
+        QPointer<rptKakuhoZaiko> alive(r.get());
+        ActiveReport::Show(std::move(r));
         QCOMPARE(m_dialogs->messages.size(), 1);
         QCOMPARE(m_dialogs->lastMessage().text, u"該当データがありません"_s);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
