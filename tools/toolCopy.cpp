@@ -115,10 +115,8 @@ void copyRows(Connection& from, Connection& to) {
         QSqlQuery q(from.database());
         q.setForwardOnly(true);
         // In the order the rows were added, which the log's readers see.
-        const QString order = from.engine() == SqlEngine::Postgres ? QStringLiteral(" order by ctid")
-                                                                   : QStringLiteral(" order by rowid");
         if (!q.exec(QStringLiteral("select ") + columns.join(u',') + QStringLiteral(" from ") + table +
-                    order))
+                    QStringLiteral(" order by ") + from.engineRules().insertionOrderColumn()))
             throw DbError(fnProviderErrorText(q.lastError()));
         RowWriter writer(to, table, columns);
         qint64 read = 0;

@@ -59,11 +59,8 @@ void generate(Connection& cn, int goodsCount, qint64 rows, quint32 seed, const Q
     QSqlDatabase db = cn.database();
     QSqlQuery pragma(db);
     // One bulk transaction on a new file: a failure removes the file, so no journal is needed meanwhile.
-    const bool file = cn.engine() == SqlEngine::Sqlite;
-    if (file) {
-        pragma.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
-        pragma.exec(QStringLiteral("PRAGMA synchronous=OFF"));
-    }
+    for (const QString& s : cn.engineRules().bulkLoadStatements())
+        pragma.exec(s);
     const bool own = !cn.inTransaction(); // the server's tables are made in the same one
     if (own) cn.BeginTrans();
     try {
@@ -120,7 +117,8 @@ void generate(Connection& cn, int goodsCount, qint64 rows, quint32 seed, const Q
         }
         ledger.finish();
         if (own) cn.CommitTrans();
-        if (file) pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        for (const QString& s : cn.engineRules().afterBulkLoadStatements())
+            pragma.exec(s);
     } catch (...) {
         if (own) cn.RollbackTrans();
         throw;

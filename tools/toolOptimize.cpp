@@ -11,12 +11,7 @@ namespace {
 QStringList indexNames() {
     QStringList names;
     Recordset rec;
-    fnOpenRecordset(
-        rec, gcnData->engine() == SqlEngine::Postgres
-                 ? QStringLiteral("select indexname from pg_indexes where schemaname = current_schema() "
-                                  "order by indexname")
-                 : QStringLiteral("select name from sqlite_master where type = 'index' and name not like "
-                                  "'sqlite_%' order by name"));
+    fnOpenRecordset(rec, gcnData->engineRules().indexNamesQuery());
     for (; !rec.Eof(); rec.MoveNext())
         names << rec.Fields(0).toString();
     return names;

@@ -6,7 +6,7 @@
 
 struct ConnectionShared;
 
-#include "data/SqlDialect.h"
+#include "data/DbEngine.h"
 
 // An ADO-like connection over SQLite: opened from the Jet connection text, WAL on a local disk and
 // the rollback journal on a network file system (fnJournalMode), busy timeout. The text
@@ -47,9 +47,11 @@ public:
     QSqlDatabase database() const;
     // The file's path, or "postgresql://user@host:port/name" for a server.
     QString filePath() const;
-    SqlEngine engine() const { return m_engine; }
+    SqlEngine engine() const { return m_rules->id(); }
+    // What the data layer does differently on this connection's engine.
+    const DbEngine& engineRules() const { return *m_rules; }
     // The statement as this connection's engine takes it.
-    QString dialect(const QString& sql) const { return fnJetTo(m_engine, sql); }
+    QString dialect(const QString& sql) const { return m_rules->fromJet(sql); }
     // True between BeginTrans and CommitTrans/RollbackTrans.
     bool inTransaction() const;
 
@@ -65,10 +67,9 @@ private:
     QString m_name;
     QString m_file;
     int m_busyTimeoutMs = 5000;
-    SqlEngine m_engine = SqlEngine::Sqlite;
+    const DbEngine* m_rules = &DbEngine::byDefault();
 
-    void openServer(const struct ParsedConnection& parsed, const QString& name);
     void applyBusyTimeout();
     // Takes the opened connection `name` as this one, or removes it and throws the failure.
-    void adopt(const QString& name, const QString& where, SqlEngine engine, const QString& failure);
+    void adopt(const QString& name, const QString& where, const DbEngine& rules, const QString& failure);
 };

@@ -8,10 +8,9 @@
 // State of an open connection shared with the recordsets opened on it. A recordset keeps only a weak
 // reference, so closing the connection first never leaves it rolling back someone else's transaction.
 struct ConnectionShared {
-    QString name; // QSqlDatabase connection name
-    SqlEngine engine = SqlEngine::Sqlite;
+    QString name;          // QSqlDatabase connection name
     bool inTrans = false;  // BeginTrans is active
-    bool editLock = false; // an editable recordset holds BEGIN IMMEDIATE
+    bool editLock = false; // an editable recordset holds its own write transaction
     int savepointSeq = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "data/ConnectionShared.h"
+#include "data/DbEngine.h"
 #include "data/DbError.h"
 #include "data/SqlDialect.h"
 
@@ -14,7 +15,14 @@
 
 namespace {
 
-const QString kRowidAlias = QStringLiteral("zanmo_rowid_");
+const QString kAddressAlias = QStringLiteral("zanmo_address_");
+
+// The row at an address, positioned on it.
+bool readBack(QSqlQuery& back, const QString& sql, const QVariant& address) {
+    if (!back.prepare(sql)) return false;
+    back.addBindValue(address);
+    return back.exec() && back.next();
+}
 
 // ADO type numbers of the declared SQLite column types.
 int adoTypeOfDeclared(const QString& declared) {
@@ -141,16 +149,17 @@ struct Recordset::Impl {
     QStringList names;
     QVector<int> types;
     QVector<QVector<QVariant>> rows;
-    QVector<QVariant> rowids; // SQLite rowid, PostgreSQL ctid
+    QVector<QVariant> addresses; // of each row (DbEngine::rowAddress)
     int pos = 0;
 
     // Editable cursor.
     std::weak_ptr<ConnectionShared> shared;
+    const DbEngine* rules = &DbEngine::byDefault();
     QString table;
     QStringList tableColumns; // lower case
     bool holdsLock = false;
-    QString savepoint; // empty when the lock is our own BEGIN IMMEDIATE
-    QString lockKey;   // PostgreSQL: the table and condition of the cursor
+    QString savepoint; // empty when the lock is our own transaction
+    QString lockKey;   // the table and condition of the cursor, on an engine that locks keys
     bool adding = false;
     int editMode = adEditNone;
     QHash<int, QVariant> pending;
@@ -173,11 +182,7 @@ struct Recordset::Impl {
                 throw DbError(fnProviderErrorText(q.lastError()));
             savepoint = name;
         } else {
-            // SQLite: the database's write lock at once. PostgreSQL: a transaction; the rows are
-            // locked by the cursor's own statement.
-            const bool server = sp->engine == SqlEngine::Postgres;
-            if (!q.exec(server ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")))
-                throw DbError(fnProviderErrorText(q.lastError()));
+            if (!q.exec(rules->beginEditStatement())) throw DbError(fnProviderErrorText(q.lastError()));
             savepoint.clear();
             sp->editLock = true;
         }
@@ -185,12 +190,12 @@ struct Recordset::Impl {
         if (!lockKey.isEmpty()) lockRowKey(q);
     }
 
-    // PostgreSQL: rows not there yet cannot be locked, so the statement's table and condition are
-    // locked as a key until the transaction ends; two PCs adding the same row take turns.
+    // The statement's table and condition, locked as a key until the transaction ends.
     void lockRowKey(QSqlQuery& q) {
-        if (q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtextextended('") + fnSqlText(lockKey) +
-                   QStringLiteral("', 0))")))
-            return;
+        if (q.prepare(rules->keyLockStatement())) {
+            q.addBindValue(lockKey);
+            if (q.exec()) return;
+        }
         const QSqlError e = q.lastError();
         releaseLock(false);
         throw DbError(fnProviderErrorText(e));
@@ -243,7 +248,7 @@ struct Recordset::Impl {
             // A Null reads as no value on either engine (PostgreSQL's driver gives a typed 0).
             for (int i = firstColumn; i < n; ++i)
                 row[i - firstColumn] = q.isNull(i) ? QVariant() : q.value(i);
-            if (firstColumn > 0) rowids.append(q.value(0));
+            if (firstColumn > 0) addresses.append(q.value(0));
             rows.append(std::move(row));
         }
         open = true;
@@ -297,7 +302,7 @@ void Recordset::openEditable(Connection& cn, const QString& sql) {
     Close();
     if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
     const QString text = cn.dialect(sql);
-    // One table's rows only: the rowid says which row Update writes.
+    // One table's rows only: the row's address says which row Update writes.
     static const QRegularExpression selectHead(QStringLiteral("^\\s*select\\s+(?!distinct\\b)"),
                                                QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression fromTable(
@@ -309,34 +314,29 @@ void Recordset::openEditable(Connection& cn, const QString& sql) {
     const auto from = fromTable.match(text);
     if (!head.hasMatch() || !from.hasMatch() || !from.captured(4).isEmpty())
         throw DbError(DbTexts::notUpdatable(), 3251);
-    const bool server = cn.engine() == SqlEngine::Postgres;
-    QString rewritten = QStringLiteral("select ") +
-                        (server ? QStringLiteral("ctid") : QStringLiteral("rowid")) + QStringLiteral(" as ") +
-                        kRowidAlias + QStringLiteral(", ") + text.mid(head.capturedEnd());
+    const DbEngine& rules = cn.engineRules();
+    const QString rewritten = QStringLiteral("select ") + rules.rowAddress() + QStringLiteral(" as ") +
+                              kAddressAlias + QStringLiteral(", ") + text.mid(head.capturedEnd()) +
+                              rules.rowLockClause();
 
     d->editable = true;
     d->shared = cn.m_shared;
-    d->table = from.captured(1);
-    if (server) {
-        rewritten += QStringLiteral(" FOR UPDATE");
-        d->table = d->table.toLower(); // unquoted names are folded to lower case
-        d->lockKey = d->table + u'|' + editCondition(text);
-    }
+    d->rules = &rules;
+    d->table = rules.foldedName(from.captured(1));
+    if (!rules.keyLockStatement().isEmpty()) d->lockKey = d->table + u'|' + editCondition(text);
     d->acquireLock();
     QSqlDatabase db = cn.database();
     QHash<QString, int> declared;
     {
         QSqlQuery info(db);
-        if (info.exec(server
-                          ? QStringLiteral("SELECT ordinal_position, column_name, udt_name FROM "
-                                           "information_schema.columns WHERE table_schema = current_schema() "
-                                           "AND table_name = '%1' ORDER BY ordinal_position")
-                                .arg(fnSqlText(d->table))
-                          : QStringLiteral("PRAGMA table_info(\"%1\")").arg(d->table))) {
-            while (info.next()) {
-                const QString col = info.value(1).toString().toLower();
-                d->tableColumns.append(col);
-                declared.insert(col, adoTypeOfDeclared(info.value(2).toString()));
+        if (info.prepare(rules.columnsQuery())) {
+            info.addBindValue(d->table);
+            if (info.exec()) {
+                while (info.next()) {
+                    const QString col = info.value(0).toString().toLower();
+                    d->tableColumns.append(col);
+                    declared.insert(col, adoTypeOfDeclared(info.value(1).toString()));
+                }
             }
         }
     }
@@ -462,8 +462,8 @@ void Recordset::Update() {
     std::sort(cols.begin(), cols.end());
     QSqlQuery q(d->db());
     const QString table = QLatin1Char('"') + d->table + QLatin1Char('"');
-    const auto sp = d->shared.lock();
-    const bool server = sp && sp->engine == SqlEngine::Postgres;
+    const DbEngine& rules = *d->rules;
+    const QString byAddress = QStringLiteral(" WHERE ") + rules.rowAddress() + QStringLiteral("=?");
     QString sql;
     if (d->adding) {
         if (cols.isEmpty()) {
@@ -481,16 +481,16 @@ void Recordset::Update() {
         QStringList sets;
         for (int c : cols)
             sets << QLatin1Char('"') + d->names[c] + QStringLiteral("\"=?");
-        sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + sets.join(u',') +
-              (server ? QStringLiteral(" WHERE ctid=?") : QStringLiteral(" WHERE rowid=?"));
+        sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + sets.join(u',') + byAddress;
     }
-    // A changed row moves on PostgreSQL: its new place (and an added row whole) comes back.
-    if (server) sql += QStringLiteral(" RETURNING ctid AS ") + kRowidAlias + QStringLiteral(", *");
+    // Where a changed row moves, its new address (and an added row whole) comes back.
+    const QString returning = rules.returningClause(kAddressAlias);
+    sql += returning;
     bool ok = q.prepare(sql);
     if (ok) {
         for (int c : cols)
             q.addBindValue(d->pending.value(c));
-        if (!d->adding) q.addBindValue(d->rowids[d->pos]);
+        if (!d->adding) q.addBindValue(d->addresses[d->pos]);
         ok = q.exec();
     }
     if (!ok) {
@@ -510,11 +510,10 @@ void Recordset::Update() {
                                      "変更された可能性があります。"),
                       -2147217864);
     }
-    // (PostgreSQL's driver asks lastval() for it, which would abort the transaction.)
-    QVariant newRowid = d->adding && !server ? q.lastInsertId() : QVariant();
+    QVariant newAddress = d->adding && returning.isEmpty() ? q.lastInsertId() : QVariant();
     QVector<QVariant> returned;
-    if (server && q.next()) {
-        newRowid = q.value(0);
+    if (!returning.isEmpty() && q.next()) {
+        newAddress = q.value(0);
         const QSqlRecord r = q.record();
         for (int i = 0; i < d->names.size(); ++i) {
             const int k = r.indexOf(d->names[i].toLower());
@@ -524,16 +523,14 @@ void Recordset::Update() {
     q.finish();
     d->releaseLock(true); // throws after rolling back when the commit fails
 
-    if (!d->adding && server) d->rowids[d->pos] = newRowid;
+    if (!d->adding && !returning.isEmpty()) d->addresses[d->pos] = newAddress;
     if (d->adding) {
         QVector<QVariant> row(d->names.size());
         QSqlQuery back(d->db());
-        if (server && !returned.isEmpty()) {
+        if (!returning.isEmpty() && !returned.isEmpty()) {
             row = returned;
-        } else if (!server &&
-                   back.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE rowid=") +
-                             QString::number(newRowid.toLongLong())) &&
-                   back.next()) {
+        } else if (returning.isEmpty() &&
+                   readBack(back, QStringLiteral("SELECT * FROM ") + table + byAddress, newAddress)) {
             const QSqlRecord r = back.record();
             for (int i = 0; i < d->names.size(); ++i) {
                 const int k = r.indexOf(d->names[i]);
@@ -544,7 +541,7 @@ void Recordset::Update() {
                 row[i] = d->pending.value(i);
         }
         d->rows.append(row);
-        d->rowids.append(newRowid);
+        d->addresses.append(newAddress);
         d->pos = d->rows.size() - 1;
         d->adding = false;
     } else {

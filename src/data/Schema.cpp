@@ -83,22 +83,6 @@ QStringList createStatements() {
            indexStatements();
 }
 
-QStringList createStatements(SqlEngine engine) {
-    QStringList statements = createStatements();
-    if (engine != SqlEngine::Postgres) return statements;
-    static const QRegularExpression nocase(QStringLiteral("VARCHAR\\(\\d+\\) COLLATE NOCASE"));
-    static const QRegularExpression plain(QStringLiteral("\\b(VARCHAR\\(\\d+\\)|TEXT)"));
-    for (QString& s : statements) {
-        // Lengths are not enforced, as on SQLite; what the screens cut to fits the suite's columns.
-        s.replace(plain, QStringLiteral("text COLLATE \"C\""));
-        s.replace(QStringLiteral("text COLLATE \"C\" COLLATE NOCASE"),
-                  QStringLiteral("citext COLLATE \"C\""));
-        s.replace(nocase, QStringLiteral("citext COLLATE \"C\""));
-        s.replace(QStringLiteral(" REAL"), QStringLiteral(" double precision"));
-    }
-    return statements;
-}
-
 QStringList tableNames() {
     return {QStringLiteral("sysfile"), QStringLiteral("bunrui"), QStringLiteral("goods"),
             QStringLiteral("gdai"), QStringLiteral("operatlog")};
@@ -132,8 +116,7 @@ void createOnServer(Connection& cn, int gno, int maxline, int stankakbn) {
     const bool own = !cn.inTransaction();
     if (own) cn.BeginTrans();
     try {
-        cn.Execute(QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"));
-        for (const QString& s : createStatements(SqlEngine::Postgres))
+        for (const QString& s : cn.engineRules().schemaStatements(createStatements()))
             cn.Execute(s);
         cn.Execute(sysfileRow(gno, maxline, stankakbn));
         if (own) cn.CommitTrans();
@@ -213,13 +196,10 @@ QStringList missingParts(Connection& cn) {
     const auto& tables = programTables();
     QStringList missing;
     QSqlQuery q(cn.database());
+    if (!q.prepare(cn.engineRules().columnsQuery())) throw DbError(fnProviderErrorText(q.lastError()));
     for (const auto& [table, columns] : tables) {
-        const bool server = cn.engine() == SqlEngine::Postgres;
-        if (!q.exec(server ? QStringLiteral("SELECT column_name FROM information_schema.columns WHERE "
-                                            "table_schema = current_schema() AND table_name = '%1'")
-                                 .arg(table)
-                           : QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table)))
-            throw DbError(fnProviderErrorText(q.lastError()));
+        q.bindValue(0, table);
+        if (!q.exec()) throw DbError(fnProviderErrorText(q.lastError()));
         QStringList present;
         while (q.next())
             present << q.value(0).toString().toLower();

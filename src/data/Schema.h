@@ -9,11 +9,9 @@ class Connection;
 
 // Every table and column the program uses, in the stored forms the suite relies on.
 namespace Schema {
-// CREATE TABLE / CREATE INDEX statements in order.
+// CREATE TABLE / CREATE INDEX statements in order, as SQLite takes them (DbEngine::schemaStatements
+// gives another engine's).
 QStringList createStatements();
-// The same tables for an engine. PostgreSQL: text that compared without case on SQLite is citext
-// (ASCII letters only, as SQLite's NOCASE), all text in code-point order, REAL is double precision.
-QStringList createStatements(SqlEngine engine);
 // Creates the tables, indexes and the sysfile row on an open server connection in one
 // transaction (the caller's, when one is open). Throws DbError when the server holds any of the tables
 // already.

@@ -173,10 +173,6 @@ QString fnJetToPostgres(const QString& sql) {
     return plainLikes(nameDerivedTables(fnJetToSqlite(sql)));
 }
 
-QString fnJetTo(SqlEngine engine, const QString& sql) {
-    return engine == SqlEngine::Postgres ? fnJetToPostgres(sql) : fnJetToSqlite(sql);
-}
-
 QString fnJetToSqlite(const QString& sql) {
     static const QRegularExpression deleteStar(QStringLiteral("\\bdelete\\s+\\*\\s*from\\b"),
                                                QRegularExpression::CaseInsensitiveOption);

@@ -11,7 +11,6 @@ QString fnJetToSqlite(const QString& sql);
 // gets "as zanmo_dt1"), which PostgreSQL requires and Jet and SQLite do not, and gives every
 // "like '...'" an "ESCAPE ''", so a backslash in a pattern is no escape there either.
 QString fnJetToPostgres(const QString& sql);
-QString fnJetTo(SqlEngine engine, const QString& sql);
 
 // The text between quotes of a statement: every apostrophe doubled, so typed text cannot change it;
 // a lone surrogate or a NUL (which SQLite cannot take inside a literal) becomes U+FFFD.

@@ -1,4 +1,5 @@
 #include "data/ConnectionShared.h"
+#include "data/DbEngine.h"
 #include "data/DbError.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
@@ -12,6 +13,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringEncoder>
 #include <QtTest>
 #include <limits>
@@ -42,6 +45,8 @@ private slots:
     void programStatements_data();
     void programStatements();
     void coveringIndex();
+    void engineStatements_data();
+    void engineStatements();
 };
 
 static QString jet(const QString& source, const QString& password = QStringLiteral("QelMorvan")) {
@@ -699,6 +704,59 @@ void tst_database::coveringIndex() {
                     "and day between 1 and 2");
     const QString plan = rows(rec);
     QVERIFY2(plan.contains("COVERING INDEX"), qPrintable(plan));
+}
+
+// The statements the engine object writes, run on the engine of this run: each row reads the same on
+// both engines unless it says otherwise.
+void tst_database::engineStatements_data() {
+    cols<QString, QString, QString>("check", "file", "server");
+    row("columns of a table", "columns gdai", "gcode,day,kubun,denno,line,suu", "");
+    row("columns of no table", "columns go'ods", "", "");
+    row("indexes", "indexes",
+        "bunrui_kubun_code,gdai_gcode_day_kubun,gdai_gcode_kubun_day,goods_code,goods_name", "");
+    row("insertion order", "order", "20240103,20240101,20240102", "");
+    // What the engine itself says it waits for another connection's lock.
+    row("busy timeout", "timeout", "1234", "1234ms");
+    row("no such table", "error select * from nosuchtable",
+        "入力テーブルまたはクエリ 'nosuchtable' が見つかりません。", "");
+    row("no such column", "error select nosuchcolumn from goods", "列 'nosuchcolumn' が見つかりません。", "");
+    row("syntax", "error selec 1", "SQL ステートメントの構文エラーです。", "");
+}
+
+void tst_database::engineStatements() {
+    const QString check = fetch<QString>("check");
+    QString expected = fetch<QString>(TestServer::active() ? "server" : "file");
+    if (expected.isEmpty()) expected = fetch<QString>("file");
+    TempProgramDir dir;
+    Connection& cn = *gcnData;
+    const DbEngine& rules = cn.engineRules();
+    QStringList got;
+    QSqlQuery q(cn.database());
+    if (check.startsWith(u"columns ")) {
+        QVERIFY(q.prepare(rules.columnsQuery()));
+        q.addBindValue(check.mid(8));
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        while (q.next())
+            got << q.value(0).toString();
+    } else if (check == u"indexes") {
+        QVERIFY2(q.exec(rules.indexNamesQuery()), qPrintable(q.lastError().text()));
+        while (q.next())
+            got << q.value(0).toString();
+    } else if (check == u"order") {
+        for (int day : {20240103, 20240101, 20240102})
+            dir.addLedger("1", day, 1, 1);
+        got << dir.rows("select day from gdai order by " + rules.insertionOrderColumn());
+    } else if (check == u"timeout") {
+        cn.setBusyTimeout(1234);
+        got << dir.scalar(TestServer::active() ? "show lock_timeout" : "pragma busy_timeout");
+    } else {
+        try {
+            cn.Execute(check.mid(6));
+        } catch (const DbError& e) {
+            got << e.description().section(QStringLiteral(" ("), 0, 0);
+        }
+    }
+    QCOMPARE(got.join(u','), expected);
 }
 
 QTEST_MAIN(tst_database)

@@ -140,8 +140,8 @@ void TempProgramDir::holdWriteLock(Connection& other) const {
 }
 
 QString TempProgramDir::insertionOrder() {
-    return gcnData && gcnData->engine() == SqlEngine::Postgres ? QStringLiteral("ctid")
-                                                               : QStringLiteral("rowid");
+    return gcnData ? gcnData->engineRules().insertionOrderColumn()
+                   : DbEngine::byDefault().insertionOrderColumn();
 }
 
 QString TempProgramDir::typedValue(const QString& sql) const {

@@ -30,7 +30,7 @@ public:
     // Another connection on the same database taking the write lock, as another program of the
     // suite does while it saves; ROLLBACK on it lets go.
     void holdWriteLock(Connection& other) const;
-    // The column that orders a table's rows as they were added ("rowid"; "ctid" on the server).
+    // The column that orders a table's rows as they were added, on the shared connection's engine.
     static QString insertionOrder();
     // The first field of the first row as "kind:value": kind null, integer, real or text, the
     // value as rows() writes it.
