@@ -1,6 +1,7 @@
 #include "ui/FormBase.h"
 
 #include "app/basOperationLog.h"
+#include "ui/BoxInput.h"
 #include "ui/basLabel.h"
 
 #include <QAbstractButton>
@@ -9,17 +10,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QContextMenuEvent>
-#include <QDropEvent>
-#include <QFile>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
-#include <QTextBrowser>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -29,59 +24,6 @@
 static void initUiResources() {
     Q_INIT_RESOURCE(ui);
 }
-
-namespace {
-
-// The editing keys a line edit acts on before it would insert a key's text. Its match ignores the
-// keypad flag, so Ctrl+A from the keypad selects all instead of typing "a".
-bool isLineEditShortcut(const QKeyEvent* e) {
-    static constexpr QKeySequence::StandardKey keys[] = {
-        QKeySequence::Undo,
-        QKeySequence::Redo,
-        QKeySequence::SelectAll,
-        QKeySequence::Copy,
-        QKeySequence::Paste,
-        QKeySequence::Cut,
-        QKeySequence::DeleteEndOfLine,
-        QKeySequence::MoveToStartOfLine,
-        QKeySequence::MoveToStartOfBlock,
-        QKeySequence::MoveToEndOfLine,
-        QKeySequence::MoveToEndOfBlock,
-        QKeySequence::SelectStartOfLine,
-        QKeySequence::SelectStartOfBlock,
-        QKeySequence::SelectEndOfLine,
-        QKeySequence::SelectEndOfBlock,
-        QKeySequence::MoveToNextChar,
-        QKeySequence::SelectNextChar,
-        QKeySequence::MoveToPreviousChar,
-        QKeySequence::SelectPreviousChar,
-        QKeySequence::MoveToNextWord,
-        QKeySequence::MoveToPreviousWord,
-        QKeySequence::SelectNextWord,
-        QKeySequence::SelectPreviousWord,
-        QKeySequence::Delete,
-        QKeySequence::DeleteEndOfWord,
-        QKeySequence::DeleteStartOfWord,
-        QKeySequence::DeleteCompleteLine,
-    };
-    return std::any_of(std::begin(keys), std::end(keys),
-                       [e](QKeySequence::StandardKey k) { return e->matches(k); });
-}
-
-// Whether a line edit would insert the key's text. It does under every modifier but Ctrl and
-// Ctrl+Shift (Alt, AltGr, Super, Ctrl+Alt and the keypad all type), and formatting characters
-// (ZWNJ, ...) even under those.
-bool typesText(const QKeyEvent* e) {
-    const QString text = e->text();
-    if (text.isEmpty() || isLineEditShortcut(e)) return false;
-    const QChar c = text.front();
-    if (c.category() == QChar::Other_Format) return true;
-    const Qt::KeyboardModifiers held = e->modifiers();
-    if (held == Qt::ControlModifier || held == (Qt::ControlModifier | Qt::ShiftModifier)) return false;
-    return c.unicode() >= 32 && c.unicode() != 127;
-}
-
-} // namespace
 
 FormBase::FormBase(FormKind kind, QWidget* parent) : QDialog(parent), m_kind(kind) {
     initUiResources();
@@ -138,42 +80,6 @@ bool FormBase::isToolbarEnabled(int n) const {
     return a && a->isEnabled();
 }
 
-QString FormBase::helpPage() const {
-    auto exists = [](const QString& page) {
-        return QFile::exists(QStringLiteral(":/help/%1.html").arg(page));
-    };
-    if (!m_helpPage.isEmpty() && exists(m_helpPage)) return m_helpPage;
-    const QString own = QString::fromLatin1(metaObject()->className());
-    if (exists(own)) return own;
-    return QStringLiteral("index");
-}
-
-void FormBase::setHelpContext(int contextId) {
-    const QString page = QStringLiteral("context%1").arg(contextId);
-    if (QFile::exists(QStringLiteral(":/help/%1.html").arg(page))) m_helpPage = page;
-}
-
-QWidget* FormBase::showHelp() {
-    if (!m_help) {
-        m_help = new QDialog(this, Qt::Window);
-        m_help->setObjectName(QStringLiteral("frmHelp"));
-        m_help->setAttribute(Qt::WA_DeleteOnClose, false);
-        auto* layout = new QVBoxLayout(m_help);
-        auto* browser = new QTextBrowser(m_help);
-        browser->setObjectName(QStringLiteral("helpBrowser"));
-        browser->setOpenExternalLinks(false);
-        layout->addWidget(browser);
-        m_help->resize(600, 480);
-    }
-    auto* browser = m_help->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
-    browser->setSource(QUrl(QStringLiteral("qrc:/help/%1.html").arg(helpPage())));
-    m_help->setWindowTitle(QStringLiteral("ヘルプ － %1").arg(windowTitle()));
-    m_help->show();
-    m_help->raise();
-    m_help->activateWindow();
-    return m_help;
-}
-
 void FormBase::applyTabOrder() {
     QList<QWidget*> controls;
     for (QWidget* w : findChildren<QWidget*>())
@@ -192,6 +98,7 @@ QLineEdit* FormBase::newTextBox(QWidget* parent, const QString& name, int tabInd
     setTabStop(box, true);
     setInputMode(box, mode);
     setByteMaxLength(box, maxBytes);
+    BoxInput::attach(box);
     return box;
 }
 
@@ -264,6 +171,11 @@ bool FormBase::ownsWidget(const QObject* obj) const {
     return obj && obj->isWidgetType() && static_cast<const QWidget*>(obj)->window() == this;
 }
 
+BoxInput* FormBase::inputOf(QObject* obj) const {
+    auto* w = ownsWidget(obj) ? static_cast<QWidget*>(obj) : nullptr;
+    return isTextBox(w) ? BoxInput::attach(static_cast<QLineEdit*>(w)) : nullptr;
+}
+
 bool FormBase::eventFilter(QObject* obj, QEvent* e) {
     switch (e->type()) {
     case QEvent::KeyPress:
@@ -276,7 +188,12 @@ bool FormBase::eventFilter(QObject* obj, QEvent* e) {
         }
         break;
     case QEvent::InputMethod:
-        if (ownsWidget(obj)) return handleInputMethod(obj, static_cast<QInputMethodEvent*>(e));
+        // A text box's rules take its commits; elsewhere their characters are swallowed, as typed ones are.
+        if (ownsWidget(obj) && !inputOf(obj) && !BoxInput::isResending(obj) &&
+            !static_cast<QInputMethodEvent*>(e)->commitString().isEmpty()) {
+            if (isEnabled()) BoxInput::resendCommit(obj, static_cast<QInputMethodEvent*>(e), QString());
+            return true;
+        }
         break;
     case QEvent::FocusIn:
         if (ownsWidget(obj)) {
@@ -285,15 +202,8 @@ bool FormBase::eventFilter(QObject* obj, QEvent* e) {
         }
         break;
     case QEvent::ContextMenu:
-        if (ownsWidget(obj) && isTextBox(static_cast<QWidget*>(obj)) &&
-            static_cast<QWidget*>(obj)->contextMenuPolicy() == Qt::DefaultContextMenu) {
-            showContextMenu(static_cast<QLineEdit*>(obj), static_cast<QContextMenuEvent*>(e)->globalPos());
-            return true;
-        }
-        break;
     case QEvent::Drop:
-        if (ownsWidget(obj) && isTextBox(static_cast<QWidget*>(obj)))
-            return handleDrop(static_cast<QLineEdit*>(obj), static_cast<QDropEvent*>(e));
+        inputOf(obj); // a box made elsewhere gets its rules, whose filter runs next
         break;
     case QEvent::Paint:
     case QEvent::ToolTip:
@@ -302,14 +212,15 @@ bool FormBase::eventFilter(QObject* obj, QEvent* e) {
             return fnElidedLabelEvent(label, e);
         break;
     case QEvent::MouseButtonRelease:
-        if (static_cast<QMouseEvent*>(e)->button() == Qt::MiddleButton && ownsWidget(obj) &&
-            isTextBox(static_cast<QWidget*>(obj)) && handleMiddleButton(static_cast<QLineEdit*>(obj)))
-            return true;
+        inputOf(obj);
         if (m_clickedBox && obj == m_clickedBox) {
             QLineEdit* box = m_clickedBox;
             m_clickedBox = nullptr;
-            // The click placed the cursor and undid the select-on-focus; a drag keeps its own selection.
-            if (m_clickedBoxSelected && box->hasFocus() && !box->hasSelectedText()) box->selectAll();
+            // The click placed the cursor and undid the select-on-focus; a drag keeps its own selection,
+            // and the middle button pastes where it went down.
+            if (m_clickedBoxSelected && box->hasFocus() && !box->hasSelectedText() &&
+                !BoxInput::pastesSelection(box, e))
+                box->selectAll();
         }
         break;
     default:
@@ -332,10 +243,8 @@ bool FormBase::handleKeyPress(QObject* obj, QKeyEvent* e) {
     // A key sent straight to a text box that does not have the focus acts as if the box had it.
     if (isTextBox(target) && activeControl(this) != target) target->setFocus(Qt::OtherFocusReason);
 
-    QWidget* active = activeControl(this);
-    if (isTextBox(active) && (e->matches(QKeySequence::Paste) ||
-                              (e->key() == Qt::Key_Insert && e->modifiers() == Qt::ShiftModifier))) {
-        pasteText(static_cast<QLineEdit*>(active), QApplication::clipboard()->text());
+    if (BoxInput* input = inputOf(activeControl(this)); input && BoxInput::isPasteKey(e)) {
+        input->insertText(QApplication::clipboard()->text(), BoxInput::Route::Paste);
         return true;
     }
 
@@ -351,9 +260,9 @@ bool FormBase::handleKeyPress(QObject* obj, QKeyEvent* e) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return true;
     if (key == Qt::Key_Backspace) return false;
     // Whatever modifier is held, text the box would take meets the rules of a plain key.
-    if (!typesText(e)) return false;
+    if (!BoxInput::typesText(e)) return false;
     const QList<uint> chars = e->text().toUcs4();
-    active = activeControl(this);
+    QWidget* active = activeControl(this);
     if (!isTextBox(active) &&
         (qobject_cast<QAbstractButton*>(active) || qobject_cast<QAbstractSpinBox*>(active))) {
         // Buttons and the date picker act on the key itself, not on the character it makes.
@@ -369,57 +278,11 @@ bool FormBase::handleKeyPress(QObject* obj, QKeyEvent* e) {
         if (ch != 0) accepted += QString::fromUcs4(&ch, 1);
     }
     if (!changed) return false;
-    if (!accepted.isEmpty() && isTextBox(active)) static_cast<QLineEdit*>(active)->insert(accepted);
+    if (BoxInput* input = inputOf(active)) input->insertText(accepted, BoxInput::Route::Key);
     return true;
 }
 
-bool FormBase::handleInputMethod(QObject* obj, QInputMethodEvent* e) {
-    if (m_forwardingInput) return false;
-    if (e->commitString().isEmpty()) return false;
-    if (!isEnabled()) return true;
-    auto* target = static_cast<QWidget*>(obj);
-    QPointer<FormBase> self(this);
-    QPointer<QWidget> guard(target);
-    auto* box = isTextBox(target) ? static_cast<QLineEdit*>(target) : nullptr;
-    if (box && box->isReadOnly()) return true; // QLineEdit would take it all the same
-
-    // Outside a text box every character is swallowed, as typed ones are.
-    QString accepted;
-    if (box && prepareTextInput(box)) {
-        if (e->replacementLength() > 0) {
-            // The characters the input method replaces (and the selection) go first, as QLineEdit
-            // takes them out before inserting.
-            QString rest = box->text();
-            int cursor = box->cursorPosition();
-            if (box->hasSelectedText()) {
-                cursor = box->selectionStart();
-                rest.remove(cursor, box->selectionLength());
-            }
-            const int from = qMax(0, cursor + e->replacementStart());
-            if (from + e->replacementLength() <= rest.size()) rest.remove(from, e->replacementLength());
-            accepted = fnFilterText(this, e->commitString(), rest);
-        } else {
-            accepted = fnFilterText(this, e->commitString());
-        }
-    }
-    if (!self || !guard) return true;
-
-    struct Forwarding {
-        QPointer<FormBase> form;
-        explicit Forwarding(FormBase* f) : form(f) { f->m_forwardingInput = true; }
-        ~Forwarding() {
-            if (form) form->m_forwardingInput = false;
-        }
-    } forwarding(this);
-    // What is still being composed stays as the input method showed it; a replacement whose every
-    // character was refused leaves the text alone.
-    QInputMethodEvent commit(e->preeditString(), e->attributes());
-    if (!accepted.isEmpty()) commit.setCommitString(accepted, e->replacementStart(), e->replacementLength());
-    QCoreApplication::sendEvent(target, &commit);
-    return true;
-}
-
-bool FormBase::prepareTextInput(QLineEdit* box) {
+bool FormBase::enterBox(QLineEdit* box) {
     if (!box || !isEnabled() || !box->isEnabled() || box->isReadOnly()) return false;
     QPointer<FormBase> self(this);
     QPointer<QLineEdit> guard(box);
@@ -450,70 +313,7 @@ bool FormBase::prepareTextInput(QLineEdit* box) {
 }
 
 void FormBase::pasteText(QLineEdit* box, const QString& text) {
-    QPointer<QLineEdit> guard(box);
-    if (!prepareTextInput(box) || !guard) return;
-    const QString accepted = fnFilterText(this, text);
-    if (!accepted.isEmpty()) box->insert(accepted);
-}
-
-void FormBase::showContextMenu(QLineEdit* box, const QPoint& globalPos) {
-    QMenu* menu = box->createStandardContextMenu();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    const QString paste = QLineEdit::tr("&Paste");
-    for (QAction* a : menu->actions()) {
-        if (a->text().section(QLatin1Char('\t'), 0, 0) != paste &&
-            a->objectName() != QLatin1String("edit-paste"))
-            continue;
-        // The menu's Paste goes through the key rules like Ctrl+V.
-        disconnect(a, &QAction::triggered, box, nullptr);
-        connect(a, &QAction::triggered, this, [this, guard = QPointer<QLineEdit>(box)] {
-            if (guard) pasteText(guard, QApplication::clipboard()->text());
-        });
-    }
-    menu->popup(globalPos);
-}
-
-bool FormBase::handleDrop(QLineEdit* box, QDropEvent* e) {
-    const QMimeData* data = e->mimeData();
-    if (!data || !data->hasText() || box->isReadOnly()) return false; // QLineEdit refuses it
-    const QString text = data->text();
-    QPointer<QLineEdit> guard(box);
-    QString accepted;
-    if (prepareTextInput(box) && guard) {
-        // Dropped text goes in where it was let go, whatever was selected; entering the box may have
-        // rewritten its text ("1,234" -> "1234"), so the place is read afterwards.
-        box->deselect();
-        box->setCursorPosition(box->cursorPositionAt(e->position().toPoint()));
-        accepted = fnFilterText(this, text);
-    }
-    if (!guard || accepted.isEmpty()) {
-        e->ignore();
-        return true;
-    }
-    // Some of a moved text refused: its source keeps it all.
-    if (accepted != text && (e->possibleActions() & Qt::CopyAction)) {
-        e->setDropAction(Qt::CopyAction);
-        e->accept();
-    } else {
-        e->acceptProposedAction();
-    }
-    box->insert(accepted);
-    return true;
-}
-
-bool FormBase::handleMiddleButton(QLineEdit* box) {
-    QClipboard* clipboard = QApplication::clipboard();
-    if (!clipboard->supportsSelection() || box->isReadOnly()) return false;
-    if (m_clickedBox == box) m_clickedBox = nullptr;
-    // The press put the cursor where the button went down; the selection there stays as it is.
-    const int at = box->cursorPosition();
-    QPointer<QLineEdit> guard(box);
-    if (!prepareTextInput(box) || !guard) return true;
-    box->deselect();
-    box->setCursorPosition(at);
-    const QString accepted = fnFilterText(this, clipboard->text(QClipboard::Selection));
-    if (!accepted.isEmpty()) box->insert(accepted);
-    return true;
+    if (BoxInput* input = inputOf(box)) input->insertText(text, BoxInput::Route::Paste);
 }
 
 void FormBase::onFocusChanged(QWidget* old, QWidget* now) {
@@ -579,6 +379,6 @@ void FormBase::closeEvent(QCloseEvent* e) {
         if (m_logOpenClose && m_opened) fnOperationLog(windowTitle(), 9);
         formUnload();
     }
-    if (m_help) m_help->close();
+    m_help.close();
     QDialog::closeEvent(e);
 }

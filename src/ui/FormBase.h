@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/BusyGuard.h"
+#include "ui/HelpWindow.h"
 #include "ui/basInput.h"
 #include "ui/basToolbar.h"
 #include "ui/clsKeyDown.h"
@@ -12,7 +13,7 @@
 
 #include <QLineEdit>
 #include <QTreeWidget>
-class QTextBrowser;
+class BoxInput;
 class QToolBar;
 
 // The base of every screen and popup.
@@ -30,8 +31,9 @@ class QToolBar;
 //    control) first gives that box the focus. A focus move by Enter or an arrow shows the focus
 //    frame as Tab does.
 //  - text that reaches a text box by any other way obeys the same character rules and byte limit,
-//    through pasteText(): Ctrl+V / Shift+Insert, Paste of the box's context menu, the middle mouse
-//    button (the X11 selection), text dropped on the box and input-method commits.
+//    through the box's BoxInput (BoxInput.h), attached to every text box of the form: Ctrl+V /
+//    Shift+Insert, Paste of the box's context menu, the middle mouse button (the X11 selection), text
+//    dropped on the box and input-method commits. The key preview runs before the box, as for any key.
 //  - QLabel controls whose object name contains "Name" (lblGoodsName, lblBunruiName, ...) end a
 //    text too long for them with an ellipsis; the tool tip shows it whole (fnElideLabel).
 //  - the toolbar tlbFunction() with buttons "F1".."F12" (fnSetToolbar / fnEnableToolbar through
@@ -42,7 +44,7 @@ class QToolBar;
 //    so the box's focused rules measure it; the activation later does not enter it again.
 //  - the open (0) and close (9) operation-log rows with the caption (screens; popups do not log).
 //  - F1: a help window with the form's help page (qrc :/help/<helpPage()>.html, by default the
-//    class name, e.g. "frmSiiden").
+//    class name, e.g. "frmSiiden"; HelpWindow.h).
 //  - screens get normal window flags (minimise / maximise); popups are dialogs shown with exec().
 //
 // Controls go into body(), the area under the toolbar (give it a layout or place them freely).
@@ -112,13 +114,13 @@ public:
     bool isToolbarEnabled(int n) const;
 
     // The help page shown by F1 (":/help/<page>.html"); default: the class name.
-    void setHelpPage(const QString& page) { m_helpPage = page; }
-    QString helpPage() const;
+    void setHelpPage(const QString& page) { m_help.setHelpPage(page); }
+    QString helpPage() const { return m_help.helpPage(); }
     // Help context numbers of the code lists map onto pages (6101 -> the category list's page).
-    void setHelpContext(int contextId);
+    void setHelpContext(int contextId) { m_help.setHelpContext(contextId); }
     // Opens (or raises) the help window; returns it.
-    QWidget* showHelp();
-    QWidget* helpWindow() const { return m_help; }
+    QWidget* showHelp() { return m_help.showHelp(); }
+    QWidget* helpWindow() const { return m_help.window(); }
 
     // Open / close log rows (default: on for screens, off for popups).
     void setLogOpenClose(bool on) { m_logOpenClose = on; }
@@ -136,7 +138,7 @@ public:
 
     // Puts text into box as if it were typed there: the box gets the focus if it lacks it, Escape
     // can undo it, and what the box's input mode and byte limit let through replaces the selection
-    // (or goes in at the cursor). Every paste, drop and input-method commit comes here.
+    // (or goes in at the cursor). As Ctrl+V does, through the box's BoxInput.
     void pasteText(QLineEdit* box, const QString& text);
 
 protected:
@@ -169,15 +171,14 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    friend class BoxInput;
     bool ownsWidget(const QObject* obj) const;
+    // The rules of a text box of this form (attached on first use); null for anything else.
+    BoxInput* inputOf(QObject* obj) const;
     bool handleKeyPress(QObject* obj, QKeyEvent* e);
-    bool handleInputMethod(QObject* obj, QInputMethodEvent* e);
     // Text coming into box by another way than a key: the focus and the Escape undo as for a key;
     // false when the box cannot take text now.
-    bool prepareTextInput(QLineEdit* box);
-    void showContextMenu(QLineEdit* box, const QPoint& globalPos);
-    bool handleDrop(QLineEdit* box, QDropEvent* e);
-    bool handleMiddleButton(QLineEdit* box);
+    bool enterBox(QLineEdit* box);
     void onFocusChanged(QWidget* old, QWidget* now);
     // focusLeave(old) then focusEnter(now) for a focus move touching this form; byHand for a move Qt
     // does not report (in an inactive window).
@@ -188,13 +189,11 @@ private:
     QToolBar* m_toolbar = nullptr;
     clsKeyDown m_keyDown;
     bool m_arrows = true;
-    QString m_helpPage;
-    QPointer<QDialog> m_help;
+    HelpWindow m_help{this};
     bool m_logOpenClose = true;
     bool m_opened = false;
     bool m_unloaded = false;
     bool m_firstShowDone = false;
-    bool m_forwardingInput = false;
     Qt::KeyboardModifiers m_modifiers;
     QPointer<QWidget> m_focusInWidget;
     Qt::FocusReason m_focusInReason = Qt::OtherFocusReason;
