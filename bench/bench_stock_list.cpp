@@ -3,6 +3,7 @@
 // the least the figures can cost, so the ratios to it are what we watch; absolute times vary.
 //   zanmo-tool generate /tmp/big --goods 10000 --rows 1000000
 //   bench_stock_list /tmp/big [--day YYYYMMDD] [--sqlite3 PATH]
+#include "core/basDateNumber.h"
 #include "data/DbError.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
@@ -11,7 +12,6 @@
 #include "reports/basStockList.h"
 #include "reports/rptZaiko.h"
 #include "stock/basStockFigures.h"
-#include "ui/basDate.h"
 
 #include <QDate>
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include "FuzzSupport.h"
 
-#include "app/basBytes.h"
+#include "core/basBytes.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzStartQt();

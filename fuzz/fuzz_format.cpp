@@ -3,7 +3,7 @@
 
 #include "FuzzSupport.h"
 
-#include "ui/basFormat.h"
+#include "core/basFormat.h"
 
 #include <QDate>
 #include <QDateTime>

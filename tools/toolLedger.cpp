@@ -1,12 +1,12 @@
 #include "ToolCommands.h"
 
+#include "core/basPadding.h"
 #include "data/DbError.h"
 #include "reports/ExportTable.h"
 #include "reports/ReportCsvExport.h"
 #include "reports/ReportXlsxExport.h"
 #include "reports/basStockList.h"
 #include "stock/basLedger.h"
-#include "ui/basInput.h"
 
 #include <QFileInfo>
 #include <cstdio>

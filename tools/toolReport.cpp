@@ -1,5 +1,7 @@
 #include "ToolCommands.h"
 
+#include "core/basNumber.h"
+#include "core/basPadding.h"
 #include "data/DbError.h"
 #include "data/basDb.h"
 #include "reports/ReportCsvExport.h"
@@ -9,7 +11,6 @@
 #include "reports/rptKakuhoZaiko.h"
 #include "reports/rptNyuuden.h"
 #include "reports/rptZaiko.h"
-#include "ui/basInput.h"
 
 #include <QFileInfo>
 #include <cstdio>

@@ -1,6 +1,7 @@
 #include "app/QtDialogs.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -150,6 +151,16 @@ bool QtDialogs::startProgram(const ProgramStart& start, QString* error) {
             *error = process.errorString();
     }
     return false;
+}
+
+void QtDialogs::keepText(const QString& text) {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        if (QClipboard* clip = QGuiApplication::clipboard()) {
+            clip->setText(text);
+            return;
+        }
+    }
+    DialogSeam::keepText(text);
 }
 
 void installQtDialogs() {

@@ -8,6 +8,8 @@ public:
     int messageBox(const MessageRequest& request) override;
     QString saveFileName(const SaveFileRequest& request) override;
     bool startProgram(const ProgramStart& start, QString* error) override;
+    // On the clipboard.
+    void keepText(const QString& text) override;
 };
 
 // Installs one application-wide QtDialogs as the seam.

@@ -1,6 +1,6 @@
 #include "app/basOperationLog.h"
 
-#include "app/basBytes.h"
+#include "core/basBytes.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
 

@@ -25,6 +25,10 @@ DialogSeam* g_seam = nullptr;
 
 } // namespace
 
+void DialogSeam::keepText(const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+}
+
 DialogSeam& dialogs() {
     return g_seam ? *g_seam : g_console;
 }

@@ -46,6 +46,8 @@ public:
     virtual QString saveFileName(const SaveFileRequest& request) = 0;
     // Starts another program detached; on failure returns false and sets *error to the platform's text.
     virtual bool startProgram(const ProgramStart& start, QString* error) = 0;
+    // Leaves a text where the developer can pick it up (a failed statement); without a GUI, stderr.
+    virtual void keepText(const QString& text);
 };
 
 // The installed seam. Without one, a console fallback answers with the default button.

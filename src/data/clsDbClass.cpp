@@ -2,23 +2,14 @@
 
 #include "data/ConnectionShared.h"
 #include "data/DbError.h"
+#include "data/DialogSeam.h"
 #include "data/basSettings.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
-#include <cstdio>
 
 namespace {
 
 // A failed query's text is left where the developer can pick it up.
 void keepFailedSql(const QString& sql) {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        if (QClipboard* clip = QGuiApplication::clipboard()) {
-            clip->setText(sql);
-            return;
-        }
-    }
-    std::fprintf(stderr, "%s\n", sql.toUtf8().constData());
+    dialogs().keepText(sql);
 }
 
 const QString kNoConnection = QStringLiteral("接続が閉じているか無効なため、この操作は実行できません。");

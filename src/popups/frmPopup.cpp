@@ -1,6 +1,8 @@
 #include "popups/frmPopup.h"
 
 #include "app/basMessage.h"
+#include "core/basNumber.h"
+#include "core/basPadding.h"
 #include "data/DbError.h"
 #include "data/DialogSeam.h"
 #include "data/basDb.h"

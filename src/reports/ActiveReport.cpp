@@ -1,12 +1,12 @@
 #include "reports/ActiveReport.h"
 
 #include "app/basMessage.h"
+#include "core/basFormat.h"
 #include "data/DbError.h"
 #include "data/DialogSeam.h"
 #include "data/Recordset.h"
 #include "reports/PrinterSeam.h"
 #include "reports/ReportPreview.h"
-#include "ui/basFormat.h"
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>

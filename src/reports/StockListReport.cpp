@@ -1,8 +1,8 @@
 #include "reports/StockListReport.h"
 
+#include "core/basFormat.h"
 #include "reports/basActiveReport.h"
 #include "ui/FormBase.h"
-#include "ui/basFormat.h"
 
 #include <QDate>
 

@@ -1,8 +1,8 @@
 #include "reports/basPrintScreen.h"
 
+#include "core/basFormat.h"
 #include "data/DialogSeam.h"
 #include "reports/ActiveReport.h"
-#include "ui/basFormat.h"
 
 #include <QCoreApplication>
 #include <QLabel>

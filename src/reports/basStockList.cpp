@@ -1,8 +1,8 @@
 #include "reports/basStockList.h"
 
+#include "core/basNumber.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
-#include "ui/basInput.h"
 
 namespace {
 

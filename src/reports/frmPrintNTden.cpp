@@ -2,6 +2,7 @@
 
 #include "app/basMessage.h"
 #include "app/basOperationLog.h"
+#include "core/basNumber.h"
 #include "data/DbError.h"
 #include "data/basDb.h"
 #include "reports/PrintBusy.h"

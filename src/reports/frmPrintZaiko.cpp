@@ -3,6 +3,8 @@
 #include "app/basInputFlush.h"
 #include "app/basMessage.h"
 #include "app/basOperationLog.h"
+#include "core/basNumber.h"
+#include "core/basPadding.h"
 #include "data/DbError.h"
 #include "data/basDb.h"
 #include "popups/frmPopupGoods.h"
@@ -13,7 +15,6 @@
 #include "reports/rptZaiko.h"
 #include "ui/DateFields.h"
 #include "ui/basDate.h"
-#include "ui/basFormat.h"
 #include "ui/basInput.h"
 
 #include <QApplication>

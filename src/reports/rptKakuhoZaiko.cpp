@@ -1,9 +1,9 @@
 #include "reports/rptKakuhoZaiko.h"
 
+#include "core/basFormat.h"
+#include "core/basNumber.h"
 #include "data/SqlDialect.h"
 #include "reports/basActiveReport.h"
-#include "ui/basFormat.h"
-#include "ui/basInput.h"
 
 #include <cmath>
 

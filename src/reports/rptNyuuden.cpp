@@ -1,8 +1,8 @@
 #include "reports/rptNyuuden.h"
 
+#include "core/basFormat.h"
 #include "data/Recordset.h"
 #include "reports/basActiveReport.h"
-#include "ui/basFormat.h"
 #include "ui/basToolbar.h"
 
 #include <QDate>

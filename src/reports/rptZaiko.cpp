@@ -1,7 +1,7 @@
 #include "reports/rptZaiko.h"
 
+#include "core/basFormat.h"
 #include "data/SqlDialect.h"
-#include "ui/basFormat.h"
 
 namespace {
 const QString kWhole = QStringLiteral("##,###,##0");

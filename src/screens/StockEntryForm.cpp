@@ -4,6 +4,10 @@
 #include "app/basMessage.h"
 #include "app/basOperationLog.h"
 #include "app/basRetry.h"
+#include "core/basDateNumber.h"
+#include "core/basFormat.h"
+#include "core/basNumber.h"
+#include "core/basPadding.h"
 #include "data/DbError.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
@@ -11,8 +15,6 @@
 #include "screens/frmPopupZaiko.h"
 #include "stock/basStock.h"
 #include "ui/DateFields.h"
-#include "ui/basDate.h"
-#include "ui/basFormat.h"
 #include "ui/basInput.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,8 @@
 #include "screens/basStockEntry.h"
 
 #include "app/basMessage.h"
+#include "core/basNumber.h"
+#include "core/basPadding.h"
 #include "data/DbError.h"
 #include "data/DialogSeam.h"
 #include "data/SqlDialect.h"
@@ -8,7 +10,6 @@
 #include "data/clsDbClass.h"
 #include "popups/clsPopup.h"
 #include "popups/frmPopupGoods.h"
-#include "ui/basInput.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -3,6 +3,8 @@
 #include "app/basInputFlush.h"
 #include "app/basMessage.h"
 #include "app/basShell.h"
+#include "core/basNumber.h"
+#include "core/basPadding.h"
 #include "data/DbError.h"
 #include "data/DialogSeam.h"
 #include "data/SqlDialect.h"
@@ -11,7 +13,7 @@
 #include "popups/frmPopupGoods.h"
 #include "reports/ExportTable.h"
 #include "reports/basTableExport.h"
-#include "ui/basFormat.h"
+#include "ui/basInput.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,11 @@
 #include "screens/frmPopupZaiko.h"
 
 #include "app/basMessage.h"
+#include "core/basDateNumber.h"
+#include "core/basFormat.h"
 #include "data/basDb.h"
 #include "screens/basStockEntry.h"
 #include "ui/DateFields.h"
-#include "ui/basFormat.h"
 #include "ui/basInput.h"
 
 #include <QCalendarWidget>

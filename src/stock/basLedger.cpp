@@ -1,11 +1,11 @@
 #include "stock/basLedger.h"
 
+#include "core/basFormat.h"
+#include "core/basNumber.h"
 #include "data/Recordset.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
 #include "stock/basStock.h"
-#include "ui/basFormat.h"
-#include "ui/basInput.h"
 
 #include <cmath>
 

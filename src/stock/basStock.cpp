@@ -1,9 +1,10 @@
 #include "stock/basStock.h"
 
+#include "core/basDateNumber.h"
+#include "core/basNumber.h"
+#include "core/basPadding.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
-#include "ui/basDate.h"
-#include "ui/basInput.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "stock/basStockFigures.h"
 
+#include "core/basDateNumber.h"
+#include "core/basNumber.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
-#include "ui/basDate.h"
-#include "ui/basInput.h"
 
 #include <cmath>
 

@@ -1,5 +1,7 @@
 #include "ui/DateFields.h"
 
+#include "core/basDateNumber.h"
+#include "core/basNumber.h"
 #include "ui/basDate.h"
 #include "ui/basInput.h"
 

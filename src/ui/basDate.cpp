@@ -1,47 +1,19 @@
 #include "ui/basDate.h"
 
+#include "core/basDateNumber.h"
+#include "core/basNumber.h"
+#include "core/basPadding.h"
 #include "ui/basInput.h"
 
 #include <QLineEdit>
 
-#include <cmath>
-
 namespace {
-
-bool isLeap(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-// A date number read as yyyy/mm/dd. Two-digit years follow the usual window (00-29 -> 20xx,
-// 30-99 -> 19xx); a month or day outside its range rolls over as a date serial would.
-QDate readDate(qint32 date) {
-    int y = date / 10000;
-    const int m = (date / 100) % 100;
-    const int d = date % 100;
-    if (date < 0) return {};
-    if (y < 100) y += y < 30 ? 2000 : 1900;
-    QDate first(y, 1, 1);
-    return first.addMonths(m - 1).addDays(d - 1);
-}
-
-qint32 number(const QDate& d) {
-    return d.isValid() ? d.year() * 10000 + d.month() * 100 + d.day() : 0;
-}
 
 int intValue(const QString& text) {
     return fnRoundEven(fnVal(text));
 }
 
 } // namespace
-
-QDate fnNumberToDate(qint32 date) {
-    if (date <= 0) return {};
-    return QDate(date / 10000, (date / 100) % 100, date % 100);
-}
-
-qint32 fnDateToNumber(const QDate& date) {
-    return number(date);
-}
 
 qint32 fnFieldsToDate(const QLineEdit* year, const QLineEdit* month, const QLineEdit* day) {
     if (!year || !month || !day) return 0;
@@ -100,7 +72,7 @@ void fnCorrectDate(QLineEdit* year, QLineEdit* month, QLineEdit* day) {
         if (dv > 30) newDay = 30;
         break;
     case 2: {
-        const int last = isLeap(intValue(year->text())) ? 29 : 28;
+        const int last = fnLastDay(intValue(year->text()), 2);
         if (dv > last) newDay = last;
         break;
     }
@@ -108,50 +80,4 @@ void fnCorrectDate(QLineEdit* year, QLineEdit* month, QLineEdit* day) {
         break;
     }
     if (newDay != 0) day->setText(QString::number(newDay));
-}
-
-QString fnCompleteYear(const QString& year) {
-    if (year.trimmed().isEmpty()) return QString();
-    int v = intValue(year);
-    if (v == 0)
-        v = 2000;
-    else if (v >= 1 && v <= 50)
-        v += 2000;
-    else if (v >= 51 && v <= 99)
-        v += 1900;
-    else if (v >= 100 && v <= 999)
-        v += 2000;
-    return QString::number(v);
-}
-
-int fnLastDay(int year, int month) {
-    if (month == 2) return isLeap(year) ? 29 : 28;
-    if (month >= 1 && month <= 7) return month % 2 == 1 ? 31 : 30;
-    if (month >= 8 && month <= 12) return month % 2 == 0 ? 31 : 30;
-    return 0;
-}
-
-qint32 fnAddDate(qint32 date, qint16 months, qint16 days, bool keepMonthEnd) {
-    if (date == 0) return 0;
-    const QDate given = readDate(date);
-    if (!given.isValid()) return 0;
-    QDate r = given.addMonths(months);
-    if (keepMonthEnd && given.day() == fnLastDay(r.year(), given.month()))
-        r = QDate(r.year(), r.month(), fnLastDay(r.year(), r.month()));
-    r = r.addDays(days);
-    qint32 result = number(r);
-    if (result < 999999) result += 19000000;
-    return result;
-}
-
-double fnTruncate(double value, int mode, double unit) {
-    if (unit == 0.0) return value;
-    double v = value;
-    if (mode == 1)
-        v += value > 0 ? unit * 0.5 : -unit * 0.5;
-    else if (mode == 2)
-        v += value > 0 ? unit * 0.999999 : -unit * 0.999999;
-    // The quotient is cut through its decimal text (15 digits), so 0.29 / 0.01 gives 29, not 28.
-    const double q = QString::number(v / unit, 'g', 15).toDouble();
-    return std::trunc(q) * unit;
 }

@@ -73,16 +73,6 @@ bool fnCanFocus(const QWidget* c);
 // whole text is selected.
 void fnSelectText(QLineEdit* box, bool removeCommas);
 
-// The last `width` characters of (width copies of pad's first character + value trimmed), a blank
-// standing in for an empty value. Goods codes: fnPadLeft(code, 12, " ").
-QString fnPadLeft(const QString& value, qint16 width, const QString& pad = QStringLiteral(" "));
-
 // The input mode of goods-code fields for the suite's Sysfile.gno: 0 letters, digits and signs
 // ("4"), 1 digits only ("6"), anything else no rule ("").
 QString fnGoodsCodeMode(const QString& gno);
-
-// VB's Val: the leading number of a text (blanks inside are ignored), 0 when there is none.
-double fnVal(const QString& text);
-
-// Nearest integer, halves to even (VB's CLng / CInt), clamped to the 32-bit range.
-qint32 fnRoundEven(double value);

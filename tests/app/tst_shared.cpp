@@ -1,8 +1,8 @@
-#include "app/basBytes.h"
 #include "app/basInputFlush.h"
 #include "app/basMessage.h"
 #include "app/basRetry.h"
 #include "app/basShell.h"
+#include "core/basBytes.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QLineEdit>

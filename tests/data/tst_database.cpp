@@ -1,3 +1,4 @@
+#include "app/QtDialogs.h"
 #include "data/ConnectionShared.h"
 #include "data/DbEngine.h"
 #include "data/DbError.h"
@@ -13,6 +14,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringEncoder>
@@ -433,6 +435,9 @@ void tst_database::dbSql() {
     QVERIFY(db.DbSql("select day,suu from gdai where kubun = 1 or day = 20240103 order by day", rec));
     QCOMPARE(db.RecCnt(), 2);
     QCOMPARE(rows(rec), QStringLiteral("20240101,4|20240103,3"));
+    // The application's dialog seam keeps a failed statement on the clipboard.
+    installQtDialogs();
+    const auto restore = qScopeGuard([] { setDialogs(nullptr); });
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     const QString bad = QStringLiteral("selec day from gdai where");
     QVERIFY(!db.DbSql(bad, rec));

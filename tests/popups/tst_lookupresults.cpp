@@ -1,10 +1,10 @@
 // The goods lookup's list beside its own statement run straight on the database: the same rows in
 // the same order, the same cut at maxline and the same messages, whichever way the list is filled.
 #include "PopupDriver.h"
+#include "core/basPadding.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
 #include "popups/frmPopupGoods.h"
-#include "ui/basInput.h"
 #include "ui/basTextNormalize.h"
 
 #include <QCheckBox>

@@ -3,11 +3,11 @@
 #include "screens/EntryDriver.h"
 #include "ui/DataRows.h"
 
+#include "core/basDateNumber.h"
 #include "data/basDb.h"
 #include "reports/ReportPreview.h"
 #include "reports/frmPrintNTden.h"
 #include "reports/rptNyuuden.h"
-#include "ui/basDate.h"
 
 #include <QDateEdit>
 #include <QRadioButton>

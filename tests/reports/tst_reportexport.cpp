@@ -4,6 +4,8 @@
 #include "support/TempProgramDir.h"
 #include "ui/DataRows.h"
 
+#include "core/basFormat.h"
+#include "core/basPadding.h"
 #include "data/Recordset.h"
 #include "data/basDb.h"
 #include "reports/ReportXlsxExport.h"
@@ -11,8 +13,6 @@
 #include "reports/rptKakuhoZaiko.h"
 #include "reports/rptNyuuden.h"
 #include "reports/rptZaiko.h"
-#include "ui/basFormat.h"
-#include "ui/basInput.h"
 
 #include <QToolBar>
 #include <QtTest>

@@ -3,11 +3,11 @@
 #include "support/TempProgramDir.h"
 #include "ui/DataRows.h"
 
+#include "core/basPadding.h"
 #include "reports/ReportCsvExport.h"
 #include "reports/ReportPdfExport.h"
 #include "reports/rptKakuhoZaiko.h"
 #include "reports/rptZaiko.h"
-#include "ui/basInput.h"
 
 #include <QtTest>
 

@@ -4,10 +4,10 @@
 #include "EntryDriver.h"
 #include "ui/DataRows.h"
 
+#include "core/basFormat.h"
 #include "screens/frmPopupZaiko.h"
 #include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
-#include "ui/basFormat.h"
 
 #include <QDateEdit>
 #include <QTimer>

@@ -2,6 +2,7 @@
 #include "support/TempProgramDir.h"
 
 #include "app/basMain.h"
+#include "core/basPadding.h"
 #include "data/basDb.h"
 #include "screens/frmGdai.h"
 #include "screens/frmSiiden.h"

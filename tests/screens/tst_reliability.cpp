@@ -3,6 +3,7 @@
 // coming and going, programs closed or killed. The test runs copies of itself as those programs
 // ("--program KIND DIR"), each told what to do one line at a time on its stdin.
 
+#include "core/basPadding.h"
 #include "data/Connection.h"
 #include "data/DbError.h"
 #include "data/Recordset.h"
@@ -18,7 +19,6 @@
 #include "screens/frmSiiden.h"
 #include "support/ToolRun.h"
 #include "ui/DataRows.h"
-#include "ui/basInput.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -3,12 +3,12 @@
 #include "EntryDriver.h"
 
 #include "app/basStartCheck.h"
+#include "core/basPadding.h"
 #include "data/Connection.h"
 #include "data/basDb.h"
 #include "data/basSettings.h"
 #include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
-#include "ui/basInput.h"
 #include "ui/basToolbar.h"
 
 #include <QTimer>

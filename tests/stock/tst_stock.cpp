@@ -1,11 +1,11 @@
 #include "support/TempProgramDir.h"
 #include "ui/DataRows.h"
 
+#include "core/basPadding.h"
 #include "data/DbError.h"
 #include "stock/basStock.h"
 #include "stock/basStockFigures.h"
 #include "support/ToolRun.h"
-#include "ui/basInput.h"
 
 #include <QProcess>
 #include <QtTest>

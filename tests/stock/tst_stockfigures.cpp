@@ -1,10 +1,11 @@
 #include "support/TempProgramDir.h"
 #include "ui/DataRows.h"
 
+#include "core/basDateNumber.h"
+#include "core/basNumber.h"
+#include "core/basPadding.h"
 #include "data/basDb.h"
 #include "stock/basStockFigures.h"
-#include "ui/basDate.h"
-#include "ui/basInput.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,4 +1,6 @@
 #include "DataRows.h"
+#include "core/basDateNumber.h"
+#include "core/basNumber.h"
 #include "ui/DateFields.h"
 #include "ui/basDate.h"
 #include "ui/basInput.h"

@@ -1,4 +1,6 @@
 #include "DataRows.h"
+#include "core/basNumber.h"
+#include "core/basPadding.h"
 #include "ui/basInput.h"
 
 #include <QCheckBox>

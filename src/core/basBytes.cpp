@@ -1,4 +1,4 @@
-#include "app/basBytes.h"
+#include "core/basBytes.h"
 
 #include <QStringEncoder>
 

@@ -1,4 +1,4 @@
-#include "ui/basFormat.h"
+#include "core/basFormat.h"
 
 #include <QDate>
 #include <QDateTime>
