@@ -2,9 +2,9 @@
 
 #include "core/basPadding.h"
 #include "data/DbError.h"
-#include "reports/ExportTable.h"
-#include "reports/ReportCsvExport.h"
-#include "reports/ReportXlsxExport.h"
+#include "export/CsvExport.h"
+#include "export/XlsxExport.h"
+#include "export/basLedgerTable.h"
 #include "reports/basStockList.h"
 #include "stock/basLedger.h"
 
@@ -78,18 +78,18 @@ int toolLedger(const QStringList& args) {
                                 .arg(code.trimmed(), goods.found
                                                          ? QStringLiteral("is not stock-managed (在庫対象外)")
                                                          : QStringLiteral("is not registered (未登録)")));
-        table = ExportTable::fromLedger(fnLedgerMonth(goods.code, yyyymm * 100), goods.name);
+        table = fnLedgerTable(fnLedgerMonth(goods.code, yyyymm * 100), goods.name);
     } catch (const DbError& e) {
         return toolFail(QStringLiteral("ledger: ") + e.description());
     }
 
     if (!csv.isEmpty()) {
-        ReportCsvExport out;
+        CsvExport out;
         out.FileName = QFileInfo(csv).absoluteFilePath();
         out.ShiftJis = sjis;
         if (!out.write(table)) return toolFail(QStringLiteral("ledger: ") + out.errorDescription());
     } else if (!xlsx.isEmpty()) {
-        ReportXlsxExport out;
+        XlsxExport out;
         out.FileName = QFileInfo(xlsx).absoluteFilePath();
         if (!out.write(table)) return toolFail(QStringLiteral("ledger: ") + out.errorDescription());
     } else {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports/ExportColumn.h"
+#include "export/ExportColumn.h"
 #include "reports/ReportDataControl.h"
 #include "reports/ReportFields.h"
 #include "reports/ReportPage.h"

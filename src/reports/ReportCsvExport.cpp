@@ -1,93 +1,11 @@
 #include "reports/ReportCsvExport.h"
 
-#include "reports/ActiveReport.h"
-#include "reports/ExportTable.h"
-#include "reports/basExportFile.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QStringEncoder>
-
-QString ReportCsvExport::csvLine(const QStringList& values) {
-    QStringList cells;
-    cells.reserve(values.size());
-    for (const QString& v : values) {
-        if (v.contains(u',') || v.contains(u'"') || v.contains(u'\n') || v.contains(u'\r'))
-            cells << u'"' + QString(v).replace(u'"', QStringLiteral("\"\"")) + u'"';
-        else
-            cells << v;
-    }
-    return cells.join(u',');
-}
-
-bool ReportCsvExport::fail(int number, const QString& description) {
-    m_errorNumber = number;
-    m_error = description;
-    return false;
-}
+#include "export/ExportTable.h"
+#include "export/basExportFile.h"
+#include "reports/basReportTable.h"
 
 bool ReportCsvExport::Export(ActiveReport& report) {
-    m_errorNumber = 0;
-    m_error.clear();
     QString error;
-    if (!ExportTable::runReport(report, &error)) return fail(kExportInvalidCall, error);
-    return write(ExportTable::fromReport(report));
-}
-
-bool ReportCsvExport::write(const ExportTable& table) {
-    m_errorNumber = 0;
-    m_error.clear();
-    int number = 0;
-    QString description;
-    if (!fnCheckExportTarget(FileName, &number, &description)) return fail(number, description);
-
-    const bool appending = Append && QFileInfo(FileName).isFile();
-    QByteArray existing;
-    if (appending) {
-        QFile old(FileName);
-        if (!old.open(QIODevice::ReadOnly))
-            return fail(kExportPermissionDenied,
-                        fnExportErrorText(QStringLiteral("読み込みできません。"), FileName));
-        existing = old.readAll();
-    }
-
-    QString text;
-    // The appended lines start on a line of their own.
-    if (!existing.isEmpty() && !existing.endsWith('\n')) text += QStringLiteral("\r\n");
-    if (!appending) {
-        QStringList captions;
-        for (const ExportColumn& column : table.columns)
-            captions << column.caption;
-        text += csvLine(captions) + QStringLiteral("\r\n");
-    }
-    for (const QStringList& row : table.rows) {
-        QStringList cells;
-        cells.reserve(row.size());
-        for (const QString& cell : row)
-            cells << cell.trimmed();
-        text += csvLine(cells) + QStringLiteral("\r\n");
-    }
-    for (const ExportTable::Total& total : table.totals)
-        text += csvLine({total.caption, total.text.trimmed()}) + QStringLiteral("\r\n");
-
-    QByteArray bytes;
-    if (ShiftJis) {
-        QStringEncoder encoder("Shift_JIS");
-        if (!encoder.isValid())
-            return fail(kExportInvalidCall, QStringLiteral("Shift-JIS に変換できません。"));
-        bytes = encoder.encode(text);
-        // A '?' in place of a name's character would pass for data.
-        if (encoder.hasError())
-            return fail(kExportInvalidCall, QStringLiteral("Shift-JIS で表せない文字があります。"));
-    } else {
-        bytes = (appending ? QByteArray() : QByteArrayLiteral("\xEF\xBB\xBF")) + text.toUtf8();
-    }
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(kExportPermissionDenied, fnExportPermissionText(FileName));
-    if (file.write(existing) != existing.size() || file.write(bytes) != bytes.size() || !file.commit())
-        return fail(kExportDeviceIo,
-                    fnExportDeviceIoText(FileName) + QStringLiteral(" ") + file.errorString());
-    return true;
+    if (!fnRunReportForTable(report, &error)) return fail(kExportInvalidCall, error);
+    return write(fnReportTable(report));
 }

@@ -1,36 +1,13 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "export/CsvExport.h"
 
 class ActiveReport;
-struct ExportTable;
 
-// Writes a table export as CSV: a first line with the column captions, then one line per row, each
-// column as shown (trimmed), then the figures under the rows as "caption,figure". UTF-8 with a
-// byte-order mark, or Shift-JIS. Lines end with CR LF; a value holding a comma, quote or line break
-// is quoted. The file appears only when it was written whole (an appended file is rewritten whole).
-class ReportCsvExport {
+// A report's printed detail lines written as CSV (see CsvExport for the file).
+class ReportCsvExport : public CsvExport {
 public:
-    QString FileName;
-    bool ShiftJis = false;
-    // Adds the lines after the captions to the end of an existing file (no second caption line, no
-    // second byte-order mark); without a file it is written as new.
-    bool Append = false;
-
-    // A report's printed detail lines; runs the report first when it has not run. False on
-    // failure, with errorNumber() and errorDescription().
+    // Runs the report first when it has not run. False on failure, with errorNumber() and
+    // errorDescription().
     bool Export(ActiveReport& report);
-    bool write(const ExportTable& table);
-    int errorNumber() const { return m_errorNumber; }
-    const QString& errorDescription() const { return m_error; }
-
-    // One CSV line (without its end) of the values.
-    static QString csvLine(const QStringList& values);
-
-private:
-    bool fail(int number, const QString& description);
-
-    int m_errorNumber = 0;
-    QString m_error;
 };

@@ -1,7 +1,7 @@
 #include "reports/ReportPdfExport.h"
 
+#include "export/basExportFile.h"
 #include "reports/ActiveReport.h"
-#include "reports/basExportFile.h"
 
 #include <QPdfWriter>
 #include <QSaveFile>

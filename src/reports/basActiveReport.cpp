@@ -3,11 +3,11 @@
 #include "app/basMessage.h"
 #include "data/DialogSeam.h"
 #include "data/basSettings.h"
+#include "export/basExportFile.h"
+#include "export/basTableExport.h"
 #include "reports/ActiveReport.h"
-#include "reports/ExportTable.h"
 #include "reports/ReportPdfExport.h"
-#include "reports/basExportFile.h"
-#include "reports/basTableExport.h"
+#include "reports/basReportTable.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -110,11 +110,11 @@ bool laidOut(ActiveReport& report) {
 } // namespace
 
 bool fnExportXlsx(ActiveReport& report) {
-    return laidOut(report) && fnExportTableXlsx(ExportTable::fromReport(report));
+    return laidOut(report) && fnExportTableXlsx(fnReportTable(report));
 }
 
 bool fnExportCsv(ActiveReport& report) {
-    return laidOut(report) && fnExportTableCsv(ExportTable::fromReport(report));
+    return laidOut(report) && fnExportTableCsv(fnReportTable(report));
 }
 
 void fnPreviewKeyDown(ActiveReport& report, int& KeyCode, int Shift) {

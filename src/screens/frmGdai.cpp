@@ -10,9 +10,9 @@
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
 #include "data/basSettings.h"
+#include "export/basLedgerTable.h"
+#include "export/basTableExport.h"
 #include "popups/frmPopupGoods.h"
-#include "reports/ExportTable.h"
-#include "reports/basTableExport.h"
 #include "ui/basInput.h"
 
 #include <QAction>
@@ -379,11 +379,11 @@ void frmGdai::enableExports() {
 }
 
 void frmGdai::fnExportCsv() {
-    if (m_haveShown) fnExportTableCsv(ExportTable::fromLedger(m_shown, m_shownName));
+    if (m_haveShown) fnExportTableCsv(fnLedgerTable(m_shown, m_shownName));
 }
 
 void frmGdai::fnExportXlsx() {
-    if (m_haveShown) fnExportTableXlsx(ExportTable::fromLedger(m_shown, m_shownName));
+    if (m_haveShown) fnExportTableXlsx(fnLedgerTable(m_shown, m_shownName));
 }
 
 bool frmGdai::fnNameGoods(const QString& code) {

@@ -1,11 +1,11 @@
-#include "reports/basTableExport.h"
+#include "export/basTableExport.h"
 
 #include "app/basMessage.h"
 #include "data/DialogSeam.h"
-#include "reports/ExportTable.h"
-#include "reports/ReportCsvExport.h"
-#include "reports/ReportXlsxExport.h"
-#include "reports/basExportFile.h"
+#include "export/CsvExport.h"
+#include "export/ExportTable.h"
+#include "export/XlsxExport.h"
+#include "export/basExportFile.h"
 
 #include <QFileInfo>
 
@@ -49,7 +49,7 @@ bool fnExportTableCsv(const ExportTable& table) {
     const QString fileName = withExtension(dialogs().saveFileName(ask), QStringLiteral(".csv"));
     if (fileName.isEmpty()) return false;
 
-    ReportCsvExport csv;
+    CsvExport csv;
     csv.FileName = fileName;
     csv.ShiftJis = chosen == shiftJis;
     // A target that cannot be written is told before the question of appending to it.
@@ -82,7 +82,7 @@ bool fnExportTableXlsx(const ExportTable& table) {
     const QString fileName = withExtension(dialogs().saveFileName(ask), QStringLiteral(".xlsx"));
     if (fileName.isEmpty()) return false;
 
-    ReportXlsxExport xlsx;
+    XlsxExport xlsx;
     xlsx.FileName = fileName;
     if (!xlsx.write(table)) {
         fnShowExportError(xlsx.errorNumber(), xlsx.errorDescription());

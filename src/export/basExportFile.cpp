@@ -1,4 +1,4 @@
-#include "reports/basExportFile.h"
+#include "export/basExportFile.h"
 
 #include "data/basSettings.h"
 

@@ -1,6 +1,5 @@
-#include "reports/ExportTable.h"
+#include "export/basLedgerTable.h"
 
-#include "reports/ActiveReport.h"
 #include "stock/basLedger.h"
 
 namespace {
@@ -9,22 +8,7 @@ const QString kPlain = QStringLiteral("0");
 const QString kDate = QStringLiteral("yyyy/mm/dd");
 } // namespace
 
-ExportTable ExportTable::fromReport(const ActiveReport& report) {
-    ExportTable t;
-    t.name = report.Caption;
-    t.title = report.exportTitle();
-    t.headerLines = report.exportHeaderLines();
-    t.columns = report.ExportColumns;
-    t.rows = report.printedRows();
-    t.landscape = report.PageSettings.Orientation == ReportPageSettings::ddOLandscape;
-    t.leftMargin = report.PageSettings.LeftMargin;
-    t.topMargin = report.PageSettings.TopMargin;
-    t.rightMargin = report.PageSettings.RightMargin;
-    t.bottomMargin = report.PageSettings.BottomMargin;
-    return t;
-}
-
-ExportTable ExportTable::fromLedger(const LedgerMonth& month, const QString& goodsName) {
+ExportTable fnLedgerTable(const LedgerMonth& month, const QString& goodsName) {
     using Kind = ExportColumn::Kind;
     ExportTable t;
     t.name = QStringLiteral("商品台帳");
@@ -54,11 +38,4 @@ ExportTable ExportTable::fromLedger(const LedgerMonth& month, const QString& goo
     for (int i = 0; i < totalCaptions.size(); ++i)
         t.totals.append({totalCaptions.at(i), figures.at(i), kWhole});
     return t;
-}
-
-bool ExportTable::runReport(ActiveReport& report, QString* error) {
-    if (report.hasRun() || report.Run()) return true;
-    *error = report.lastErrorText().isEmpty() ? QStringLiteral("帳票を作成できませんでした。")
-                                              : report.lastErrorText();
-    return false;
 }

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "reports/ExportColumn.h"
+#include "export/ExportColumn.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-class ActiveReport;
-struct LedgerMonth;
 
 // What a table export (CSV, Excel) writes, taken from a laid-out report or from the goods ledger:
 // a title with header lines, column captions, the rows as shown, and figures under the rows.
@@ -31,12 +28,4 @@ struct ExportTable {
     int topMargin = -1;
     int rightMargin = -1;
     int bottomMargin = -1;
-
-    // The printed detail lines of a report that has run, under its title and header lines, with its
-    // page's orientation and margins.
-    static ExportTable fromReport(const ActiveReport& report);
-    // Runs the report first when it has not run; false with the reason when it cannot.
-    static bool runReport(ActiveReport& report, QString* error);
-    // A goods ledger month as the ledger screen shows it; name: the goods name shown with it.
-    static ExportTable fromLedger(const LedgerMonth& month, const QString& goodsName);
 };
