@@ -7,11 +7,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QtTest>
 #include <functional>
+#include <memory>
 
 // Drives a modal dialog while the code under test sits in its exec(): once a dialog of type T is
 // the active modal widget and `ready` says it has settled, `drive` runs on it. Whatever is still
@@ -101,4 +104,19 @@ inline QString play(FormBase* dlg, QTreeWidget* list, const QString& script) {
         if (step == u"f1") dlg->helpWindow()->close();
     }
     return {};
+}
+
+// The goods lookup F4 opens, driven as a user picks: every goods listed, `code` chosen with Enter.
+template <class Lookup> std::unique_ptr<ModalDriver<Lookup>> pickInGoodsLookup(const QString& code) {
+    return std::make_unique<ModalDriver<Lookup>>(
+        [](Lookup* d) { return d->isEnabled(); },
+        [code](Lookup* d) {
+            d->template findChild<QLineEdit*>(QStringLiteral("txtCode"))->clear();
+            QTest::mouseClick(d->template findChild<QPushButton*>(QStringLiteral("cmdFind")), Qt::LeftButton);
+            auto* list = d->template findChild<QTreeWidget*>(QStringLiteral("ListView"));
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                if (list->topLevelItem(i)->text(0).trimmed() == code)
+                    list->setCurrentItem(list->topLevelItem(i));
+            QTest::keyClick(list, Qt::Key_Return);
+        });
 }

@@ -156,19 +156,9 @@ private slots:
     void goodsLookup() {
         open();
         type(form(), "txtCode_1", u"1"_s);
-        ModalDriver<frmPopupGoods> popup([](frmPopupGoods* d) { return d->isEnabled(); },
-                                         [](frmPopupGoods* d) {
-                                             d->findChild<QLineEdit*>(u"txtCode"_s)->clear();
-                                             QTest::mouseClick(d->findChild<QPushButton*>(u"cmdFind"_s),
-                                                               Qt::LeftButton);
-                                             auto* list = d->findChild<QTreeWidget*>(u"ListView"_s);
-                                             for (int i = 0; i < list->topLevelItemCount(); ++i)
-                                                 if (list->topLevelItem(i)->text(0).trimmed() == u"50"_s)
-                                                     list->setCurrentItem(list->topLevelItem(i));
-                                             QTest::keyClick(list, Qt::Key_Return);
-                                         });
+        const auto popup = pickInGoodsLookup<frmPopupGoods>(u"50"_s);
         press(Qt::Key_F4);
-        QVERIFY(popup.driven && !popup.timedOut);
+        QVERIFY(popup->driven && !popup->timedOut);
         QCOMPARE(codes().section(u'|', 2, 3), u"50|なし"_s);
         // The screen's focus (offscreen, the window is not activated again after a modal popup).
         QCOMPARE(form()->focusWidget()->objectName(), u"txtCode_1"_s);

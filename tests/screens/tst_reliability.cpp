@@ -80,19 +80,9 @@ QString ship(const QStringList& w) {
 // The ledger's goods picked in its lookup popup (which opens a connection of its own), its month shown.
 bool ledgerThroughPopup(QWidget* form) {
     type(form, "txtCode", {});
-    ModalDriver<frmPopupGoods> popup([](frmPopupGoods* d) { return d->isEnabled(); },
-                                     [](frmPopupGoods* d) {
-                                         d->findChild<QLineEdit*>(u"txtCode"_s)->clear();
-                                         QTest::mouseClick(d->findChild<QPushButton*>(u"cmdFind"_s),
-                                                           Qt::LeftButton);
-                                         auto* list = d->findChild<QTreeWidget*>(u"ListView"_s);
-                                         for (int i = 0; i < list->topLevelItemCount(); ++i)
-                                             if (list->topLevelItem(i)->text(0).trimmed() == u"101"_s)
-                                                 list->setCurrentItem(list->topLevelItem(i));
-                                         QTest::keyClick(list, Qt::Key_Return);
-                                     });
+    const auto popup = pickInGoodsLookup<frmPopupGoods>(u"101"_s);
     press(Qt::Key_F4);
-    return popup.driven && showAndActivate(form) && text(form, "txtCode").trimmed() == u"101"_s;
+    return popup->driven && showAndActivate(form) && text(form, "txtCode").trimmed() == u"101"_s;
 }
 
 // The ledger shown again, or the stock list previewed again.
