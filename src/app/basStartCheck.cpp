@@ -50,8 +50,10 @@ bool fnCheckDataFile() {
 bool fnCheckDatabaseLayout() {
     if (!gcnData) return true;
     QStringList missing;
+    bool told = false; // the database itself said what is missing, not a passing failure
     try {
         missing = Schema::missingParts(*gcnData);
+        told = true;
     } catch (const DbError& e) {
         missing << e.description();
     }
@@ -60,8 +62,9 @@ bool fnCheckDatabaseLayout() {
                          QStringLiteral("' にこのプログラムが使うテーブルまたはフィールドがありません: ") +
                          missing.join(QStringLiteral(", "));
     fnShowDbError(text);
-    // The screen still opens, but nothing of it reaches this database.
-    Connection::refuse(gcnData->filePath(), text);
+    // The screen still opens, but nothing of it reaches a database without its tables; a lock or
+    // another passing failure of the check keeps no one out for good.
+    if (told) Connection::refuse(gcnData->filePath(), text);
     fnCloseDB();
     return false;
 }

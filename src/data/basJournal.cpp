@@ -30,10 +30,6 @@ qint64 fnFsTypeOf(const QString& filePath) {
     return static_cast<qint64>(st.f_type);
 }
 
-bool fnIsOnNetworkFs(const QString& filePath) {
-    return fnIsNetworkFsType(fnFsTypeOf(filePath));
-}
-
 QString fnJournalModeFor(const QString& setting, qint64 fsType) {
     const QString s = setting.trimmed().toLower();
     if (s == QLatin1String("wal") || s == QLatin1String("delete")) return s;

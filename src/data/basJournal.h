@@ -9,8 +9,6 @@
 bool fnIsNetworkFsType(qint64 type);
 // The statfs f_type of the folder of filePath; 0 when it cannot be told.
 qint64 fnFsTypeOf(const QString& filePath);
-// True when the folder of filePath lies on such a file system (false when it cannot be told).
-bool fnIsOnNetworkFs(const QString& filePath);
 // "wal" or "delete": setting "wal" or "delete" as given, "auto" (or anything else) by the type of
 // file system the file lies on.
 QString fnJournalModeFor(const QString& setting, qint64 fsType);

@@ -15,10 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-QString fnGcodeSql(const QString& typed) {
-    return fnSqlText(fnPadLeft(typed, 12, QStringLiteral(" ")));
-}
-
 QString fnNumberSql(const QString& typed, bool* ok) {
     bool good = false;
     const qlonglong v = typed.trimmed().toLongLong(&good);

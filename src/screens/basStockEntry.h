@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "stock/basStock.h" // fnGcodeSql
 #include "ui/BusyGuard.h"
 
 class clsDbClass;
@@ -14,8 +15,6 @@ class Recordset;
 // The look-ups the two entry screens and their list popup share: category and goods queries,
 // the code and number forms that go into them, and the busy state that gives the focus back.
 
-// The goods code as stored and queried: trimmed, right-justified with blanks to 12, apostrophes doubled.
-QString fnGcodeSql(const QString& typed);
 // A typed whole number as unquoted SQL text; ok false when the text is not one.
 QString fnNumberSql(const QString& typed, bool* ok = nullptr);
 

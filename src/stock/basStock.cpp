@@ -29,10 +29,14 @@ qint32 applyMovement(qint32 stock, int kind, double quantity) {
 
 // The condition on one product: its stored (padded) form as a quoted literal.
 QString gcodeIs(const QString& gcode) {
-    return QStringLiteral("gcode = '") + fnSqlText(fnPadLeft(gcode, 12)) + QStringLiteral("' and ");
+    return QStringLiteral("gcode = '") + fnGcodeSql(gcode) + QStringLiteral("' and ");
 }
 
 } // namespace
+
+QString fnGcodeSql(const QString& typed) {
+    return fnSqlText(fnPadLeft(typed, 12, QStringLiteral(" ")));
+}
 
 qint32 fnGetStock(const QString& gcode, qint32 day) {
     qint32 stock = 0;

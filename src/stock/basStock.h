@@ -11,6 +11,10 @@
 // gcode: the plain goods code, as typed or as stored (padded or not, never SQL-quoted); both pad
 // it to the stored 12-character form and quote it themselves, so any character is safe in it.
 
+// The goods code as stored and queried, for between quotes: right-justified with blanks to 12,
+// apostrophes doubled.
+QString fnGcodeSql(const QString& typed);
+
 // Starting from the latest count dated on or before `day`.
 qint32 fnGetStock(const QString& gcode, qint32 day);
 // Starting from the latest count dated strictly before `day` (a count of `day` itself is ignored),
