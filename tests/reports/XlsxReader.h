@@ -10,11 +10,11 @@
 #include <QXmlStreamReader>
 
 #include <array>
+#include <zlib.h>
 
-// Reads back a workbook the Excel export wrote, with nothing but Qt: the zip's parts found by its
-// central directory, inflated here (RFC 1951) and checked against their CRC, then the first sheet's
-// cells with their types, values, number formats and fonts, the frozen rows, the column widths and
-// the page setup. A fresh machine has neither unzip nor the zlib headers.
+// Reads back a workbook the Excel export wrote: the zip's parts found by its central directory,
+// inflated by zlib and checked against their CRC, then the first sheet's cells with their types,
+// values, number formats and fonts, the frozen rows, the column widths and the page setup.
 class XlsxReader {
 public:
     struct Cell {
@@ -77,161 +77,25 @@ public:
     }
 
 private:
-    // --- inflate -------------------------------------------------------------------------------
-    struct Bits {
-        const uchar* in = nullptr;
-        qsizetype length = 0, pos = 0;
-        quint32 buffer = 0;
-        int count = 0;
-        bool failed = false;
-        int bits(int need) {
-            quint32 value = buffer;
-            while (count < need) {
-                if (pos >= length) {
-                    failed = true;
-                    return 0;
-                }
-                value |= quint32(in[pos++]) << count;
-                count += 8;
-            }
-            buffer = value >> need;
-            count -= need;
-            return int(value & ((1u << need) - 1));
-        }
-    };
-    struct Huffman {
-        std::array<short, 16> count{};
-        std::array<short, 288> symbol{};
-    };
-    static int decode(Bits& s, const Huffman& h) {
-        int code = 0, first = 0, index = 0;
-        for (int len = 1; len < 16; ++len) {
-            code |= s.bits(1);
-            const int count = h.count[len];
-            if (code - count < first) return h.symbol[index + (code - first)];
-            index += count;
-            first += count;
-            first <<= 1;
-            code <<= 1;
-        }
-        return -1;
-    }
-    static void construct(Huffman& h, const short* length, int n) {
-        h.count.fill(0);
-        for (int s = 0; s < n; ++s)
-            h.count[length[s]]++;
-        std::array<short, 16> offsets{};
-        for (int len = 1; len < 15; ++len)
-            offsets[len + 1] = short(offsets[len] + h.count[len]);
-        for (int s = 0; s < n; ++s)
-            if (length[s] != 0) h.symbol[offsets[length[s]]++] = short(s);
-    }
-    static bool codes(Bits& s, QByteArray& out, const Huffman& lengths, const Huffman& distances) {
-        static const short base[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-        static const short extra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                        2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-        static const short distBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
-                                           33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
-                                           1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-        static const short distExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
-                                            6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-        for (;;) {
-            int symbol = decode(s, lengths);
-            if (symbol < 0 || s.failed) return false;
-            if (symbol < 256) {
-                out.append(char(symbol));
-                continue;
-            }
-            if (symbol == 256) return true;
-            symbol -= 257;
-            if (symbol >= 29) return false;
-            const int len = base[symbol] + s.bits(extra[symbol]);
-            const int d = decode(s, distances);
-            if (d < 0 || d >= 30) return false;
-            const int dist = distBase[d] + s.bits(distExtra[d]);
-            if (s.failed || dist > out.size()) return false;
-            for (int i = 0; i < len; ++i)
-                out.append(out.at(out.size() - dist));
-        }
-    }
+    // --- inflate (zlib, raw DEFLATE) ---------------------------------------------------------
     static bool inflate(const QByteArray& data, QByteArray& out) {
-        Bits s;
-        s.in = reinterpret_cast<const uchar*>(data.constData());
-        s.length = data.size();
-        int last = 0;
-        do {
-            last = s.bits(1);
-            const int type = s.bits(2);
-            if (s.failed) return false;
-            if (type == 0) { // stored
-                s.buffer = 0, s.count = 0;
-                if (s.pos + 4 > s.length) return false;
-                const int len = s.in[s.pos] | (s.in[s.pos + 1] << 8);
-                s.pos += 4;
-                if (s.pos + len > s.length) return false;
-                out.append(reinterpret_cast<const char*>(s.in + s.pos), len);
-                s.pos += len;
-            } else if (type == 1) { // fixed codes
-                short lengths[288 + 30];
-                for (int i = 0; i < 288; ++i)
-                    lengths[i] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
-                for (int i = 0; i < 30; ++i)
-                    lengths[288 + i] = 5;
-                Huffman lencode, distcode;
-                construct(lencode, lengths, 288);
-                construct(distcode, lengths + 288, 30);
-                if (!codes(s, out, lencode, distcode)) return false;
-            } else if (type == 2) { // dynamic codes
-                static const short order[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
-                const int nlen = s.bits(5) + 257, ndist = s.bits(5) + 1, ncode = s.bits(4) + 4;
-                if (nlen > 286 || ndist > 30) return false;
-                short lengths[320] = {};
-                for (int i = 0; i < ncode; ++i)
-                    lengths[order[i]] = short(s.bits(3));
-                Huffman lencode, distcode;
-                construct(lencode, lengths, 19);
-                int index = 0;
-                while (index < nlen + ndist) {
-                    int symbol = decode(s, lencode);
-                    if (symbol < 0 || s.failed) return false;
-                    if (symbol < 16) {
-                        lengths[index++] = short(symbol);
-                        continue;
-                    }
-                    short len = 0;
-                    int repeat;
-                    if (symbol == 16) {
-                        if (index == 0) return false;
-                        len = lengths[index - 1];
-                        repeat = 3 + s.bits(2);
-                    } else if (symbol == 17) {
-                        repeat = 3 + s.bits(3);
-                    } else {
-                        repeat = 11 + s.bits(7);
-                    }
-                    if (index + repeat > nlen + ndist) return false;
-                    while (repeat--)
-                        lengths[index++] = len;
-                }
-                construct(lencode, lengths, nlen);
-                construct(distcode, lengths + nlen, ndist);
-                if (!codes(s, out, lencode, distcode)) return false;
-            } else {
-                return false;
-            }
-        } while (!last);
-        return true;
+        z_stream z{};
+        if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+        z.avail_in = uInt(data.size());
+        std::array<char, 1 << 16> chunk;
+        int status = Z_OK;
+        while (status == Z_OK) {
+            z.next_out = reinterpret_cast<Bytef*>(chunk.data());
+            z.avail_out = uInt(chunk.size());
+            status = ::inflate(&z, Z_NO_FLUSH);
+            out.append(chunk.data(), qsizetype(chunk.size() - z.avail_out));
+        }
+        inflateEnd(&z);
+        return status == Z_STREAM_END;
     }
     static quint32 crc32(const QByteArray& data) {
-        quint32 crc = 0xFFFFFFFFu;
-        for (char ch : data) {
-            crc ^= uchar(ch);
-            for (int k = 0; k < 8; ++k)
-                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-        return ~crc;
+        return quint32(::crc32(0L, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size())));
     }
 
     // --- zip -----------------------------------------------------------------------------------
