@@ -60,6 +60,12 @@ bool fnCheckExportTarget(const QString& fileName, int* number, QString* descript
     return true;
 }
 
+QString fnWithExtension(const QString& fileName, const QString& extension) {
+    const QFileInfo typed(fileName);
+    const bool add = !fileName.isEmpty() && typed.suffix().isEmpty() && !typed.isDir();
+    return add ? fileName + extension : fileName;
+}
+
 QString fnExportPermissionText(const QString& fileName) {
     return fnExportErrorText(QStringLiteral("書き込みできません。"), fileName);
 }

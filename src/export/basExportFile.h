@@ -18,6 +18,10 @@ QString fnExportErrorText(const QString& text, const QString& path);
 // database or one of its journals. False with the error's number and description.
 bool fnCheckExportTarget(const QString& fileName, int* number, QString* description);
 
+// A name typed without an extension gets `extension`, so a double click opens the file; a folder's
+// name and "" (cancelled) are left alone, so the error box says what went wrong.
+QString fnWithExtension(const QString& fileName, const QString& extension);
+
 // The texts of the errors above.
 QString fnExportPermissionText(const QString& fileName);
 QString fnExportDeviceIoText(const QString& fileName);

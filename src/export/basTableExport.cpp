@@ -9,18 +9,6 @@
 
 #include <QFileInfo>
 
-namespace {
-
-// The extension the file type needs, added to a name typed without one (a cancelled dialog's empty
-// name and a folder's name are left alone, the latter so that the error box says what went wrong).
-QString withExtension(const QString& fileName, const QString& extension) {
-    const QFileInfo typed(fileName);
-    const bool add = !fileName.isEmpty() && typed.suffix().isEmpty() && !typed.isDir();
-    return add ? fileName + extension : fileName;
-}
-
-} // namespace
-
 void fnShowExportError(int number, const QString& description) {
     MessageRequest box;
     box.title = QStringLiteral("エラー");
@@ -46,7 +34,7 @@ bool fnExportTableCsv(const ExportTable& table) {
     ask.filter = utf8 + QStringLiteral(";;") + shiftJis;
     ask.selectedFilter = &chosen;
     ask.confirmOverwrite = false; // asked below, with the choice to append
-    const QString fileName = withExtension(dialogs().saveFileName(ask), QStringLiteral(".csv"));
+    const QString fileName = fnWithExtension(dialogs().saveFileName(ask), QStringLiteral(".csv"));
     if (fileName.isEmpty()) return false;
 
     CsvExport csv;
@@ -79,7 +67,7 @@ bool fnExportTableXlsx(const ExportTable& table) {
     ask.title = table.name + QStringLiteral("Excel出力ﾌｧｲﾙ");
     ask.proposedName = table.name + QStringLiteral(".xlsx");
     ask.filter = QString::fromUtf16(kXlsxFilter);
-    const QString fileName = withExtension(dialogs().saveFileName(ask), QStringLiteral(".xlsx"));
+    const QString fileName = fnWithExtension(dialogs().saveFileName(ask), QStringLiteral(".xlsx"));
     if (fileName.isEmpty()) return false;
 
     XlsxExport xlsx;

@@ -10,7 +10,6 @@
 #include "reports/basReportTable.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
 namespace {
 
@@ -78,12 +77,8 @@ bool fnExportPdf(ActiveReport& report) {
     ask.title = report.Caption + QStringLiteral("PDF出力ﾌｧｲﾙ");
     ask.filter = QStringLiteral("PDFﾌｧｲﾙ (*.PDF)");
     ask.proposedName = report.Caption;
-    QString fileName = dialogs().saveFileName(ask);
+    const QString fileName = fnWithExtension(dialogs().saveFileName(ask), QStringLiteral(".pdf"));
     if (fileName.isEmpty()) return false; // cancelled: nothing written, nothing said
-    // A name typed without an extension would give a file no viewer opens by a double click; a
-    // folder's name is left alone so that the error box says what went wrong.
-    const QFileInfo typed(fileName);
-    if (typed.suffix().isEmpty() && !typed.isDir()) fileName += QStringLiteral(".pdf");
 
     ReportPdfExport filter;
     filter.FileName = fileName;
