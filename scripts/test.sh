@@ -3,7 +3,7 @@
 # server half against a throw-away PostgreSQL cluster of its own (127.0.0.1 only, removed after).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" --tests
 "$root/scripts/build.sh" -DZANMO_BUILD_TESTS=ON
 export QT_QPA_PLATFORM=offscreen
 

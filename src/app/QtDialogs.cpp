@@ -4,10 +4,13 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpacerItem>
 #include <QStandardPaths>
 
 namespace {
@@ -92,6 +95,15 @@ int QtDialogs::messageBox(const MessageRequest& request) {
         box.addButton(qtButton(r))->setText(caption(r));
     const int def = results.contains(request.defaultButton) ? request.defaultButton : results.first();
     box.setDefaultButton(qtButton(def));
+    // A short text makes a narrow box, and the window manager then cuts its title ("P…"): the box is
+    // made as wide as its title with the buttons of the frame beside it.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        QFont titleFont = box.font();
+        titleFont.setBold(true);
+        const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(request.title) + 160;
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     // Escape answers Cancel where there is one, else No for Yes/No boxes, else OK.
     if (results.contains(MsgCancel))
         box.setEscapeButton(QMessageBox::Cancel);

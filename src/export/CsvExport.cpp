@@ -47,6 +47,12 @@ bool CsvExport::write(const ExportTable& table) {
     // The appended lines start on a line of their own.
     if (!existing.isEmpty() && !existing.endsWith('\n')) text += QStringLiteral("\r\n");
     if (!appending) {
+        if (Heading) {
+            text += csvLine({table.title}) + QStringLiteral("\r\n");
+            for (const QString& line : table.headerLines)
+                text += csvLine({line}) + QStringLiteral("\r\n");
+            text += QStringLiteral("\r\n");
+        }
         QStringList captions;
         for (const ExportColumn& column : table.columns)
             captions << column.caption;

@@ -16,6 +16,9 @@ public:
     // Adds the lines after the captions to the end of an existing file (no second caption line, no
     // second byte-order mark); without a file it is written as new.
     bool Append = false;
+    // A new file starts with the table's title and header lines (a list's date and code range),
+    // then a blank line, so a file opened later still says what it lists.
+    bool Heading = false;
 
     // False on failure, with errorNumber() and errorDescription().
     bool write(const ExportTable& table);

@@ -16,7 +16,8 @@ struct ExportTable {
         QString format; // Excel number format
     };
 
-    QString name;            // the save dialog's title and proposed file name: the report's caption
+    QString name;            // the save dialog's title: the report's caption
+    QString fileName;        // proposed file name without extension, saying what the table holds
     QString title;           // first line of the sheet
     QStringList headerLines; // lines under the title
     QList<ExportColumn> columns;
@@ -28,4 +29,6 @@ struct ExportTable {
     int topMargin = -1;
     int rightMargin = -1;
     int bottomMargin = -1;
+
+    QString fileTitle() const { return fileName.isEmpty() ? name : fileName; }
 };

@@ -1,9 +1,12 @@
 #include "export/basExportFile.h"
 
+#include "app/basUserSettings.h"
+#include "data/DialogSeam.h"
 #include "data/basSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 
@@ -64,6 +67,32 @@ QString fnWithExtension(const QString& fileName, const QString& extension) {
     const QFileInfo typed(fileName);
     const bool add = !fileName.isEmpty() && typed.suffix().isEmpty() && !typed.isDir();
     return add ? fileName + extension : fileName;
+}
+
+QString fnSafeFileTitle(const QString& title) {
+    QString name = title.trimmed();
+    for (QChar& c : name)
+        if (c == u'/' || c == u'\\' || c == u':' || c == u'*' || c == u'?' || c == u'"' || c == u'<' ||
+            c == u'>' || c == u'|' || c.unicode() < 0x20)
+            c = u'_';
+    return name;
+}
+
+QString fnExportFolder() {
+    const QString last = fnUserSetting(QStringLiteral("export/folder")).toString();
+    const QFileInfo lastInfo(last);
+    if (!last.isEmpty() && lastInfo.isDir() && lastInfo.isWritable()) return lastInfo.absoluteFilePath();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+    return QDir::homePath();
+}
+
+QString fnAskExportFile(SaveFileRequest ask, const QString& extension) {
+    ask.proposedName = QDir(fnExportFolder()).filePath(ask.proposedName);
+    const QString fileName = fnWithExtension(dialogs().saveFileName(ask), extension);
+    if (!fileName.isEmpty())
+        fnSetUserSetting(QStringLiteral("export/folder"), QFileInfo(fileName).absolutePath());
+    return fileName;
 }
 
 QString fnExportPermissionText(const QString& fileName) {

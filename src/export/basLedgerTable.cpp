@@ -1,5 +1,6 @@
 #include "export/basLedgerTable.h"
 
+#include "export/basExportFile.h"
 #include "stock/basLedger.h"
 
 namespace {
@@ -13,6 +14,8 @@ ExportTable fnLedgerTable(const LedgerMonth& month, const QString& goodsName) {
     ExportTable t;
     t.name = QStringLiteral("商品台帳");
     t.title = t.name;
+    t.fileName =
+        fnSafeFileTitle(t.name + u'_' + month.gcode.trimmed() + u'_' + QString::number(month.from / 100));
     t.headerLines = {QStringLiteral("商品コード ") + month.gcode.trimmed(),
                      QStringLiteral("名称 ") + goodsName,
                      QStringLiteral("%1年%2月分")

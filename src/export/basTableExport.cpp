@@ -30,11 +30,11 @@ bool fnExportTableCsv(const ExportTable& table) {
     QString chosen = utf8;
     SaveFileRequest ask;
     ask.title = table.name + QStringLiteral("CSV出力ﾌｧｲﾙ");
-    ask.proposedName = table.name + QStringLiteral(".csv");
+    ask.proposedName = table.fileTitle() + QStringLiteral(".csv");
     ask.filter = utf8 + QStringLiteral(";;") + shiftJis;
     ask.selectedFilter = &chosen;
     ask.confirmOverwrite = false; // asked below, with the choice to append
-    const QString fileName = fnWithExtension(dialogs().saveFileName(ask), QStringLiteral(".csv"));
+    const QString fileName = fnAskExportFile(ask, QStringLiteral(".csv"));
     if (fileName.isEmpty()) return false;
 
     CsvExport csv;
@@ -65,9 +65,9 @@ bool fnExportTableCsv(const ExportTable& table) {
 bool fnExportTableXlsx(const ExportTable& table) {
     SaveFileRequest ask;
     ask.title = table.name + QStringLiteral("Excel出力ﾌｧｲﾙ");
-    ask.proposedName = table.name + QStringLiteral(".xlsx");
+    ask.proposedName = table.fileTitle() + QStringLiteral(".xlsx");
     ask.filter = QString::fromUtf16(kXlsxFilter);
-    const QString fileName = fnWithExtension(dialogs().saveFileName(ask), QStringLiteral(".xlsx"));
+    const QString fileName = fnAskExportFile(ask, QStringLiteral(".xlsx"));
     if (fileName.isEmpty()) return false;
 
     XlsxExport xlsx;

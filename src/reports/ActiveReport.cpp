@@ -11,6 +11,7 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -29,6 +30,15 @@ QString fitText(const QString& text, const QFontMetricsF& fm, int width) {
         t.chop(1);
     return t;
 }
+
+// A figure ("-2,469,133,987,654.33"): cut, it would read as another number.
+bool isFigure(const QString& text) {
+    static const QRegularExpression figure(QStringLiteral("^\\s*[-+]?[\\d,]+(\\.\\d+)?\\s*$"));
+    return figure.match(text).hasMatch();
+}
+
+// The smallest type a figure may shrink to, as a share of its own size.
+constexpr double kSmallestFigure = 0.6;
 
 } // namespace
 
@@ -265,12 +275,29 @@ void ActiveReport::emitSection(const ReportSection& section, int x, int y) {
             break;
         case ReportControl::Summary::None:
             op.text = c->displayText();
-            if (!op.wordWrap)
-                op.text = fitText(op.text, metricsFor(op.family, op.pointSize, op.bold), c->Width);
+            if (!op.wordWrap) fitInto(op, c->Width);
             break;
         }
         page.append(op);
     }
+}
+
+void ActiveReport::fitInto(ReportPage::Op& op, int width) {
+    if (metricsFor(op.family, op.pointSize, op.bold).horizontalAdvance(op.text) <= width) return;
+    if (!isFigure(op.text)) {
+        op.text = fitText(op.text, metricsFor(op.family, op.pointSize, op.bold), width);
+        return;
+    }
+    // A figure too wide prints smaller, or as a row of '#' (as a spreadsheet shows it), never cut.
+    for (double size = op.pointSize - 0.5; size >= op.pointSize * kSmallestFigure; size -= 0.5) {
+        if (metricsFor(op.family, size, op.bold).horizontalAdvance(op.text) <= width) {
+            op.pointSize = size;
+            return;
+        }
+    }
+    const QFontMetricsF& fm = metricsFor(op.family, op.pointSize, op.bold);
+    const int marks = qMax(1, int(width / fm.horizontalAdvance(u'#')));
+    op.text = QString(marks, u'#');
 }
 
 const QFontMetricsF& ActiveReport::metricsFor(const QString& family, double pointSize, bool bold) {

@@ -93,6 +93,8 @@ public:
     // page header (dates, ranges, made-on date). Read after the report has run.
     virtual QString exportTitle() const { return Caption; }
     virtual QStringList exportHeaderLines() const { return {}; }
+    // The name a save dialog proposes for an export: what the report holds (its list, days, codes).
+    virtual QString fileTitle() const { return Caption; }
 
     // The current record's fields and the unbound fields of the report.
     ReportFields& Fields() { return m_fields; }
@@ -170,6 +172,8 @@ private:
     void emitSection(const ReportSection& section, int x, int y);
     void setError(int number, const QString& text);
     const QFontMetricsF& metricsFor(const QString& family, double pointSize, bool bold);
+    // A one-line text into its box: figures shrink or show as "#", other texts are cut.
+    void fitInto(ReportPage::Op& op, int width);
 
     std::map<QString, QFontMetricsF> m_metrics; // text measuring, one per font used
     ReportFields m_fields;

@@ -3,6 +3,7 @@
 #include "data/DialogSeam.h"
 #include "reports/ActiveReport.h"
 #include "reports/ReportPageView.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -51,6 +53,16 @@ ReportPreview::ReportPreview(ActiveReport* report) : QWidget(nullptr, Qt::Window
     m_scroll->setWidgetResizable(false);
     m_view = new ReportPageView;
     m_view->setObjectName(QStringLiteral("pagView"));
+    // The two views a user expects of any document viewer, beside the report's own tools: on the
+    // page's menu and as Ctrl+0 / Ctrl+2.
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    QAction* wholePage = new QAction(QStringLiteral("ページ全体 (Ctrl+0)"), m_view);
+    wholePage->setObjectName(QStringLiteral("actFitPage"));
+    connect(wholePage, &QAction::triggered, this, &ReportPreview::fitWholePage);
+    QAction* pageWidth = new QAction(QStringLiteral("幅に合わせる (Ctrl+2)"), m_view);
+    pageWidth->setObjectName(QStringLiteral("actFitWidth"));
+    connect(pageWidth, &QAction::triggered, this, &ReportPreview::fitPageWidth);
+    m_view->addActions({wholePage, pageWidth});
     m_scroll->setWidget(m_view);
     layout->addWidget(m_scroll, 1);
 
@@ -145,7 +157,10 @@ void ReportPreview::showPreview() {
     resize(qMin(wanted, screen.width() * 9 / 10), qMin(860, screen.height() * 9 / 10));
     if (m_report && m_report->PreviewCentered)
         move(screen.left() + (screen.width() - width()) / 2, screen.top() + (screen.height() - height()) / 2);
+    if (!isVisible()) WindowPlacement::restore(this, WindowPlacement::keyOf(this));
+    fitToolbar();
     show();
+    QTimer::singleShot(200, this, [this] { WindowPlacement::fitFrame(this); });
     if (!m_fitted) {
         m_fitted = true;
         fitPageWidth();
@@ -169,6 +184,18 @@ void ReportPreview::fitPageWidth() {
     m_report->setZoom(zoom);
     m_scroll->horizontalScrollBar()->setValue(0);
     m_scroll->verticalScrollBar()->setValue(0);
+}
+
+void ReportPreview::fitWholePage() {
+    if (!m_report || !m_view->page()) return;
+    if (layout()) layout()->activate();
+    const QSize room = m_scroll->maximumViewportSize();
+    int zoom = 800;
+    for (; zoom > 20; zoom -= 10) {
+        const QSize size = m_view->sizeAt(zoom);
+        if (size.width() <= room.width() && size.height() <= room.height()) break;
+    }
+    m_report->setZoom(zoom);
 }
 
 void ReportPreview::stepZoom(int steps, std::optional<QPoint> anchor) {
@@ -347,12 +374,59 @@ bool ReportPreview::handleKey(QKeyEvent* event) {
     return functionKey || code == 0;
 }
 
+bool ReportPreview::viewerKey(const QKeyEvent* event) {
+    if (!m_report || m_report->isUnloaded()) return false;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int count = m_report->PageCount();
+    const int page = m_report->CurrentPage();
+    if (mods == Qt::NoModifier || mods == Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_PageDown:
+            if (page < count) m_report->setCurrentPage(page + 1);
+            return true;
+        case Qt::Key_PageUp:
+            if (page > 1) m_report->setCurrentPage(page - 1);
+            return true;
+        case Qt::Key_Home:
+            if (count > 0) m_report->setCurrentPage(1);
+            return true;
+        case Qt::Key_End:
+            if (count > 0) m_report->setCurrentPage(count);
+            return true;
+        default:
+            break;
+        }
+    }
+    if (mods & Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_0:
+            fitWholePage();
+            return true;
+        case Qt::Key_2:
+            fitPageWidth();
+            return true;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            stepZoom(1);
+            return true;
+        case Qt::Key_Minus:
+            stepZoom(-1);
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
 bool ReportPreview::eventFilter(QObject* watched, QEvent* event) {
     // Function keys go to the report whichever child has the focus. Other keys reach the child
     // first and come to keyPressEvent only when the child leaves them, so none is told twice.
     if (event->type() == QEvent::KeyPress && watched != this) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return handleKey(static_cast<QKeyEvent*>(event));
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F24) return handleKey(key);
+        // Paging keys turn pages wherever the focus is, except in the page number box.
+        if (watched != m_pageBox && viewerKey(key)) return true;
     }
     // Ctrl+wheel over the page zooms around the mouse; a plain wheel scrolls as usual.
     if (event->type() == QEvent::Wheel && (watched == m_view || watched == m_scroll->viewport())) {
@@ -371,10 +445,24 @@ bool ReportPreview::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ReportPreview::keyPressEvent(QKeyEvent* event) {
-    if (!handleKey(event)) QWidget::keyPressEvent(event);
+    if (handleKey(event)) return;
+    if (!viewerKey(event)) QWidget::keyPressEvent(event);
+}
+
+void ReportPreview::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitToolbar();
+}
+
+void ReportPreview::fitToolbar() {
+    // Too narrow a window (a small screen, a large scale factor) shows the tools as pictures with
+    // their names as tips, rather than hiding some behind the overflow arrow.
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    if (m_toolbar->sizeHint().width() > width()) m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
 }
 
 void ReportPreview::closeEvent(QCloseEvent* event) {
+    WindowPlacement::remember(this, WindowPlacement::keyOf(this));
     event->accept();
     if (m_report && !m_report->isUnloaded()) m_report->Unload();
 }

@@ -42,6 +42,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Hands the key to the report; true when the key is used up.
@@ -51,6 +52,10 @@ private:
     void jumpToTypedPage();
     void watchChildren();
     void fitPageWidth();
+    void fitWholePage();
+    void fitToolbar();
+    // PgDn/PgUp/Home/End turn pages, Ctrl++ / Ctrl+- zoom; true when the key was one of them.
+    bool viewerKey(const QKeyEvent* event);
     // Zoom out (negative) or in by 10% steps, keeping the page point at anchor (viewport
     // coordinates; the middle when none) in place.
     void stepZoom(int steps, std::optional<QPoint> anchor = {});

@@ -1,6 +1,7 @@
 #include "reports/StockListReport.h"
 
 #include "core/basFormat.h"
+#include "export/basExportFile.h"
 #include "reports/basActiveReport.h"
 #include "ui/FormBase.h"
 
@@ -71,6 +72,13 @@ ReportControl* StockListReport::addColumn(const QString& field, const QString& c
 void StockListReport::setSheetFormat(const QString& control, const QString& sheetFormat) {
     for (ExportColumn& column : ExportColumns)
         if (column.control == control) column.format = sheetFormat;
+}
+
+QString StockListReport::fileTitle() const {
+    QString name = Caption + u'_' + QString::number(Range.day);
+    const QString from = Range.code0.trimmed(), to = Range.code1.trimmed();
+    if (!from.isEmpty() || !to.isEmpty()) name += u'_' + from + u'-' + to;
+    return fnSafeFileTitle(name);
 }
 
 QStringList StockListReport::exportHeaderLines() const {

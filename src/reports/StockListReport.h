@@ -17,6 +17,8 @@ public:
 
     // The date, the code range and the made-on date of the page header.
     QStringList exportHeaderLines() const override;
+    // "在庫一覧表_20240131" and the code range when there is one.
+    QString fileTitle() const override;
 
     void KeyDown(int& KeyCode, int Shift) override;
     void ToolbarClick(ReportToolbar::Tool& tool) override;

@@ -76,8 +76,8 @@ bool fnExportPdf(ActiveReport& report) {
     SaveFileRequest ask;
     ask.title = report.Caption + QStringLiteral("PDF出力ﾌｧｲﾙ");
     ask.filter = QStringLiteral("PDFﾌｧｲﾙ (*.PDF)");
-    ask.proposedName = report.Caption;
-    const QString fileName = fnWithExtension(dialogs().saveFileName(ask), QStringLiteral(".pdf"));
+    ask.proposedName = report.fileTitle();
+    const QString fileName = fnAskExportFile(ask, QStringLiteral(".pdf"));
     if (fileName.isEmpty()) return false; // cancelled: nothing written, nothing said
 
     ReportPdfExport filter;

@@ -8,6 +8,7 @@
 #include "reports/PrintBusy.h"
 #include "reports/basPrintScreen.h"
 #include "reports/rptNyuuden.h"
+#include "ui/AlertColour.h"
 #include "ui/DateFields.h"
 #include "ui/basDate.h"
 #include "ui/basInput.h"
@@ -92,6 +93,8 @@ void frmPrintNTden::buildControls() {
         m_date[i] = new DateFields(b, QStringLiteral("txtYy_%1").arg(i), QStringLiteral("txtMm_%1").arg(i),
                                    QStringLiteral("txtDd_%1").arg(i), QStringLiteral("dtpDay_%1").arg(i));
         m_date[i]->setCompleteYear(true);
+        // The end of the range sits under its start, after "～", without a caption of its own.
+        if (i == 1) m_date[i]->year()->setAccessibleName(QStringLiteral("～ 年"));
         m_date[i]->setRange(QDate(1900, 1, 1), QDate(2099, 12, 31));
         txtYy[i] = m_date[i]->year();
         txtMm[i] = m_date[i]->month();
@@ -143,7 +146,7 @@ void frmPrintNTden::buildControls() {
     connect(cmdPrint, &QPushButton::clicked, this, [this] { fnPrintList(0); });
     lblMsg = new QLabel(b);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
-    lblMsg->setStyleSheet(QStringLiteral("color: #a00000;"));
+    AlertColour::apply(lblMsg);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lblMsg, 1);
     buttons->addWidget(cmdPre);

@@ -13,7 +13,9 @@
 #include "reports/basStockList.h"
 #include "reports/rptKakuhoZaiko.h"
 #include "reports/rptZaiko.h"
+#include "ui/AlertColour.h"
 #include "ui/DateFields.h"
+#include "ui/basAccessible.h"
 #include "ui/basDate.h"
 #include "ui/basInput.h"
 
@@ -53,6 +55,7 @@ QLineEdit* newTrap(QWidget* parent, const QString& name, int tabIndex) {
     box->setFrame(false);
     box->setGeometry(0, 0, 0, 0);
     box->setFixedSize(0, 0);
+    fnHideFromReaders(box);
     return box;
 }
 
@@ -122,6 +125,8 @@ void frmPrintZaiko::buildControls() {
                                  QStringLiteral("出力する範囲の終了の商品コードを入力します")};
     for (int i = 0; i < 2; ++i) {
         txtCode[i] = newTextBox(b, QStringLiteral("txtCode_%1").arg(i), 8 + i, QString(), 12);
+        // The second code sits under the first, after "～", without a caption of its own.
+        if (i == 1) txtCode[i]->setAccessibleName(QStringLiteral("商品コード ～"));
         txtCode[i]->setToolTip(codeTips[i]);
         txtCode[i]->setFixedWidth(txtCode[i]->fontMetrics().horizontalAdvance(QString(14, u'0')) + 14);
         lblGoodsName[i] = newValueLabel(b, QStringLiteral("lblGoodsName_%1").arg(i));
@@ -139,7 +144,7 @@ void frmPrintZaiko::buildControls() {
     txtDummy[1] = newTrap(b, QStringLiteral("txtDummy_1"), 13);
     lblMsg = new QLabel(b);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
-    lblMsg->setStyleSheet(QStringLiteral("color: #a00000;"));
+    AlertColour::apply(lblMsg);
 
     auto* grid = new QGridLayout(b);
     grid->setContentsMargins(16, 14, 16, 14);

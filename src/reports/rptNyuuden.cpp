@@ -2,6 +2,7 @@
 
 #include "core/basFormat.h"
 #include "data/Recordset.h"
+#include "export/basExportFile.h"
 #include "reports/basActiveReport.h"
 #include "ui/basToolbar.h"
 
@@ -115,6 +116,10 @@ void rptNyuuden::setMode(qint32 mode) {
 
 QString rptNyuuden::exportTitle() const {
     return control(QStringLiteral("lblMenu"))->Caption;
+}
+
+QString rptNyuuden::fileTitle() const {
+    return fnSafeFileTitle(exportTitle() + u'_' + QString::number(StartDay) + u'-' + QString::number(EndDay));
 }
 
 QStringList rptNyuuden::exportHeaderLines() const {

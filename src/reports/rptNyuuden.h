@@ -28,6 +28,8 @@ public:
 
     // The list's title as relabelled by the mode; the day range and the made-on date.
     QString exportTitle() const override;
+    // The list it is (receipts or adjustments) and its days, not the report's shared caption.
+    QString fileTitle() const override;
     QStringList exportHeaderLines() const override;
 
     void ReportStart() override;

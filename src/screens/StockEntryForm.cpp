@@ -14,6 +14,7 @@
 #include "screens/basStockEntry.h"
 #include "screens/frmPopupZaiko.h"
 #include "stock/basStock.h"
+#include "ui/AlertColour.h"
 #include "ui/DateFields.h"
 #include "ui/basInput.h"
 
@@ -142,7 +143,10 @@ void StockEntryForm::buildControls() {
     grid->addLayout(goodsRow, 2, 1);
 
     lblStop = newLabel(b, QStringLiteral("この商品は中止商品です"), QStringLiteral("lblStop"));
-    lblStop->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    QFont bold = lblStop->font();
+    bold.setBold(true);
+    lblStop->setFont(bold);
+    AlertColour::apply(lblStop);
     lblStop->setVisible(false);
     // Keeps its room while hidden, so the form does not jump when the mark comes and goes.
     QSizePolicy keep = lblStop->sizePolicy();

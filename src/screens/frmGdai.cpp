@@ -88,10 +88,12 @@ frmGdai::frmGdai(QWidget* parent) : FormBase(FormKind::Screen, parent) {
     lblName->setMinimumWidth(300);
 
     txtYy = newTextBox(b, QStringLiteral("txtYy"), 1, QStringLiteral("6"), 4);
+    txtYy->setAccessibleName(QStringLiteral("年"));
     txtYy->setToolTip(QStringLiteral("年を指定します"));
     txtYy->setFixedWidth(textWidth(txtYy, QStringLiteral("88888")));
     txtYy->setAlignment(Qt::AlignRight);
     txtMm = newTextBox(b, QStringLiteral("txtMm"), 2, QStringLiteral("6"), 2);
+    txtMm->setAccessibleName(QStringLiteral("月分"));
     txtMm->setToolTip(QStringLiteral("月を指定します"));
     txtMm->setFixedWidth(textWidth(txtMm, QStringLiteral("888")));
     txtMm->setAlignment(Qt::AlignRight);
@@ -105,6 +107,7 @@ frmGdai::frmGdai(QWidget* parent) : FormBase(FormKind::Screen, parent) {
 
     // The grid: eight columns under one header row, no row headers, read only.
     msgMei = new QTableWidget(0, ColumnCount, b);
+    msgMei->setAccessibleName(kCaption);
     msgMei->setObjectName(QStringLiteral("msgMei"));
     setTabIndex(msgMei, 3);
     setTabStop(msgMei, true);

@@ -5,6 +5,7 @@
 #include "ui/basDate.h"
 #include "ui/basInput.h"
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QEvent>
 #include <QLineEdit>
@@ -41,11 +42,21 @@ void DateFields::wire() {
         // Wide enough for the digits and no wider.
         box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QString(bytes + 2, QLatin1Char('0'))) + 12);
     }
+    // The year box is named by the caption left of it; the others by the unit after them.
+    if (m_month) m_month->setAccessibleName(QStringLiteral("月"));
+    if (m_day) m_day->setAccessibleName(QStringLiteral("日"));
+    if (m_picker) m_picker->setAccessibleName(QStringLiteral("カレンダー"));
     if (m_picker) {
         // The suite's dates: nothing before 1900 or after 2099 is a day the shop can mean.
         m_picker->setDateRange(QDate(1900, 1, 1), QDate(2099, 12, 31));
+        // A Japanese shop calendar whatever the machine's locale: 月 and 曜日 names, weeks from Sunday.
+        const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+        m_picker->setLocale(japanese);
         m_picker->setCalendarPopup(true);
         m_picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+        QCalendarWidget* calendar = m_picker->calendarWidget();
+        calendar->setLocale(japanese);
+        calendar->setFirstDayOfWeek(Qt::Sunday);
         connect(m_picker, &QDateEdit::dateChanged, this, [this] { pickerToFields(); });
     }
 }

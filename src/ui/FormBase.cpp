@@ -1,5 +1,8 @@
 #include "ui/FormBase.h"
 
+#include "ui/WindowPlacement.h"
+#include "ui/basAccessible.h"
+
 #include "app/basOperationLog.h"
 #include "ui/BoxInput.h"
 #include "ui/basLabel.h"
@@ -15,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -365,8 +369,18 @@ void FormBase::showEvent(QShowEvent* e) {
         }
         if (m_logOpenClose && !m_opened) fnOperationLog(windowTitle(), 0);
         m_opened = true;
+        WindowPlacement::restore(this, WindowPlacement::keyOf(this));
+        if (layout()) layout()->activate();
+        fnNameFieldsByCaptions(this);
+        // The window manager's frame is known only once the window is up.
+        QTimer::singleShot(200, this, [this] { WindowPlacement::fitFrame(this); });
     }
     QDialog::showEvent(e);
+}
+
+void FormBase::hideEvent(QHideEvent* e) {
+    if (m_firstShowDone && !e->spontaneous()) WindowPlacement::remember(this, WindowPlacement::keyOf(this));
+    QDialog::hideEvent(e);
 }
 
 void FormBase::closeEvent(QCloseEvent* e) {

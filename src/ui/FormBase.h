@@ -168,6 +168,7 @@ protected:
 
     bool eventFilter(QObject* obj, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:

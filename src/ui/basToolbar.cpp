@@ -229,6 +229,8 @@ void fnSetToolbar(QToolBar* tb, QList<QIcon>& images, const QString& pattern) {
     for (int i = 1; i <= p.size(); ++i) {
         QAction* a = fnToolbarButton(tb, i);
         if (!a) continue;
+        // A screen reader says the caption, whether the button is usable now or not.
+        if (QWidget* button = tb->widgetForAction(a)) button->setAccessibleName(fnToolbarTip(i));
         if (p.at(i - 1) == QLatin1Char('1')) {
             a->setIcon(images.at(i - 1));
             a->setToolTip(fnToolbarTip(i));

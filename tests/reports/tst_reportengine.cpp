@@ -119,6 +119,42 @@ private slots:
         QVERIFY(fm.horizontalAdvance(printed.first()) <= 4000);
     }
 
+    // A figure too wide for its column prints smaller, or as a row of '#' when even the smallest
+    // type is too wide: never as its leading digits, which read as another number.
+    void figuresNeverCut_data() {
+        QTest::addColumn<double>("stanka");
+        QTest::addColumn<QString>("printed"); // "#" for a row of marks
+        QTest::newRow("fits") << 1234.5 << u"1,234.50"_s;
+        QTest::newRow("shrinks") << 2469133987654.33 << u"2,469,133,987,654.33"_s;
+        QTest::newRow("negative shrinks") << -2469133987654.33 << u"-2,469,133,987,654.33"_s;
+        QTest::newRow("marks") << 9.0e20 << u"#"_s;
+    }
+    void figuresNeverCut() {
+        QFETCH(double, stanka);
+        QFETCH(QString, printed);
+        TempProgramDir dir;
+        dir.addGoods(u"A1"_s, u"商品"_s);
+        dir.exec(u"update goods set stanka = %1"_s.arg(stanka, 0, 'f', 2));
+        GoodsListReport r(kAllGoods);
+        QVERIFY(r.Run());
+        // The price column: the left one of the two 1400-twip figure columns of the detail.
+        QString shown;
+        double size = 0;
+        int left = INT_MAX;
+        for (const ReportPage::Op& op : r.Pages().at(0).ops())
+            if (op.type == ReportPage::Op::Text && op.rect.width() == 1400 && op.text != u"原価"_s &&
+                op.text != u"金額"_s && op.rect.left() < left)
+                shown = op.text, size = op.pointSize, left = op.rect.left();
+        if (printed == u"#"_s) {
+            QVERIFY2(!shown.isEmpty() && shown.count(u'#') == shown.size(), qPrintable(shown));
+        } else {
+            QCOMPARE(shown, printed);
+            QVERIFY(
+                QFontMetricsF(ReportPage::fontFor(u"IPAGothic"_s, size, false)).horizontalAdvance(shown) <=
+                1400);
+        }
+    }
+
     // Shown, run or printed: the NoData message, the error box of a bad source, or what was printed.
     // kakuho of goods i is i; a goods is short when its kakuho is below the minimum.
     void outcome_data() {

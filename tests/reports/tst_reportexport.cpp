@@ -209,9 +209,12 @@ private slots:
         click(r, ToolXlsx);
         QCOMPARE(m_dialogs->saveRequests.size(), 1);
         const SaveFileRequest& ask = m_dialogs->saveRequests.first();
-        QCOMPARE(
-            QStringList({ask.title, ask.filter, ask.proposedName}),
-            QStringList({r->Caption + u"Excel出力ﾌｧｲﾙ"_s, u"Excelﾌｧｲﾙ (*.xlsx)"_s, r->Caption + u".xlsx"_s}));
+        QCOMPARE(QStringList({ask.title, ask.filter}),
+                 QStringList({r->Caption + u"Excel出力ﾌｧｲﾙ"_s, u"Excelﾌｧｲﾙ (*.xlsx)"_s}));
+        // The proposed name says which list it is (the adjustment list is not the receipt list).
+        const QString proposed = QFileInfo(ask.proposedName).fileName();
+        QVERIFY2(proposed.startsWith(r->exportTitle() + u'_') && proposed.endsWith(u".xlsx"_s),
+                 qPrintable(proposed));
         QCOMPARE(m_dialogs->messages.size(), 1);
         QCOMPARE(m_dialogs->lastMessage().text, u"出力しました。"_s);
         QVERIFY(r->preview()->isVisible());
@@ -257,9 +260,11 @@ private slots:
         ActiveReport* r = show(fetch<QString>("kind"));
         click(r, ToolCsv);
         const SaveFileRequest& ask = m_dialogs->saveRequests.value(0);
-        QCOMPARE(QStringList({ask.title, ask.filter, ask.proposedName}),
-                 QStringList({r->Caption + u"CSV出力ﾌｧｲﾙ"_s, u"CSV UTF-8 (*.csv);;CSV Shift-JIS (*.csv)"_s,
-                              r->Caption + u".csv"_s}));
+        QCOMPARE(QStringList({ask.title, ask.filter}),
+                 QStringList({r->Caption + u"CSV出力ﾌｧｲﾙ"_s, u"CSV UTF-8 (*.csv);;CSV Shift-JIS (*.csv)"_s}));
+        const QString proposed = QFileInfo(ask.proposedName).fileName();
+        QVERIFY2(proposed.startsWith(r->exportTitle() + u'_') && proposed.endsWith(u".csv"_s),
+                 qPrintable(proposed));
         QVERIFY(!ask.confirmOverwrite); // the export asks its own question
         QCOMPARE(m_dialogs->messages.size(), 1);
         QCOMPARE(m_dialogs->lastMessage().title + m_dialogs->lastMessage().text, u"ＰＥＬＫＯ保存しました"_s);

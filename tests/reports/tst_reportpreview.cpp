@@ -1,3 +1,4 @@
+#include "data/basSettings.h"
 #include "reports/GoodsListReport.h"
 #include "reports/ReportPageView.h"
 #include "reports/ScriptedPrinters.h"
@@ -195,8 +196,10 @@ private slots:
                      QVariantList({true, 3, u"商品一覧表"_s, QPageSize::A4}));
         } else {
             const SaveFileRequest& ask = dialogs.saveRequests.first();
-            QCOMPARE(QStringList({ask.title, ask.filter, ask.proposedName}),
+            // Proposed in the user's own folder, not the program's.
+            QCOMPARE(QStringList({ask.title, ask.filter, QFileInfo(ask.proposedName).fileName()}),
                      QStringList({u"商品一覧表PDF出力ﾌｧｲﾙ"_s, u"PDFﾌｧｲﾙ (*.PDF)"_s, u"商品一覧表"_s}));
+            QVERIFY(QFileInfo(ask.proposedName).absolutePath() != fnProgramFolder());
         }
         if (number) {
             const MessageRequest& box = dialogs.messages.first();
@@ -248,7 +251,17 @@ private slots:
         QFETCH(int, id);
         QPointer<GoodsListReport> r = showThreePages(false, false, true);
         auto* bar = r->preview()->findChild<QToolBar*>(u"tlbPreview"_s);
+        // Captions beside the pictures where there is room; on a narrow window the pictures alone,
+        // and no tool hidden behind the overflow arrow.
+        r->preview()->resize(1600, 700);
         QCOMPARE(bar->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+        r->preview()->resize(560, 500);
+        QApplication::processEvents();
+        for (QAction* a : bar->actions()) {
+            QWidget* w = bar->widgetForAction(a);
+            if (!a->isSeparator() && w)
+                QVERIFY2(w->isVisible() && bar->rect().contains(w->geometry()), qPrintable(a->text()));
+        }
         QAction* tool = bar->findChild<QAction*>(u"tool%1"_s.arg(r->Toolbar.indexOfId(id)));
         QVERIFY(tool);
         QVERIFY(!tool->text().isEmpty());
