@@ -65,6 +65,10 @@ int Main(int argc, char** argv, const ScreenTable& screens) {
     }
 
     QApplication app(argc, argv);
+    // The window class (X11) and application id (Wayland) the desktop entries name, whatever the
+    // executable is called.
+    QApplication::setApplicationName(QStringLiteral("zanmo"));
+    QApplication::setDesktopFileName(QStringLiteral("zanmo-") + screen->first);
     // The suite is Japanese whatever the machine's locale: Qt's own dialogs speak Japanese too.
     QTranslator qtJapanese;
     if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -30,7 +30,7 @@ bool fnCheckDataFile() {
     const quint8 mode = fnGetDbMode();
     if (mode > 2) {
         fnShowDbError(
-            QDir::toNativeSeparators(QDir(fnProgramFolder()).filePath(QLatin1String(kIniFileName))) +
+            QDir::toNativeSeparators(fnIniPath()) +
             QStringLiteral(" の dbmode が正しくありません。0 (プログラムのフォルダ)、1 (dbpath "
                            "のフォルダ) か 2 (PostgreSQL サーバー) を指定してください。"));
         return false;
