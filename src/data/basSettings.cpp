@@ -80,7 +80,8 @@ QString fnIniPath() {
     const QString installed = QStringLiteral("/lib/zanmo");
     if (QFileInfo::exists(beside) || !folder.endsWith(installed)) return beside;
     const QString prefix = folder.chopped(installed.size());
-    const QString etc = prefix == QLatin1String("/usr") ? QStringLiteral("/etc") : prefix + QStringLiteral("/etc");
+    const QString etc =
+        prefix == QLatin1String("/usr") ? QStringLiteral("/etc") : prefix + QStringLiteral("/etc");
     return etc + QStringLiteral("/zanmo/") + QLatin1String(kIniFileName);
 }
 

@@ -70,9 +70,10 @@ frmMenu::frmMenu(QWidget* parent)
 void frmMenu::showData() {
     const quint8 mode = fnGetDbMode();
     const QString data = fnDataDescription(mode);
-    m_data->setText(data.isEmpty() ? QStringLiteral("データ: %1 の dbmode が不正です")
-                                         .arg(QDir::toNativeSeparators(fnIniPath()))
-                                   : QStringLiteral("データ: ") + data);
+    m_data->setText(
+        data.isEmpty()
+            ? QStringLiteral("データ: %1 の dbmode が不正です").arg(QDir::toNativeSeparators(fnIniPath()))
+            : QStringLiteral("データ: ") + data);
     // A server is checked when a screen connects; a file can be looked for now.
     const QString file = mode <= 1 ? fnDataFilePath(mode) : QString();
     const bool missing = !file.isEmpty() && !QFileInfo(file).isFile();

@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -122,11 +122,16 @@ void tst_install::desktopEntries_data() {
     QTest::addColumn<QString>("exec");
     // The window class each program gives its windows (its application name), so docks find the entry.
     QTest::addColumn<QString>("wmClass");
-    QTest::newRow("1") << "zanmo-1.desktop" << u"入庫処理"_qs << "zanmo 1" << "zanmo";
-    QTest::newRow("2") << "zanmo-2.desktop" << u"在庫数調整"_qs << "zanmo 2" << "zanmo";
-    QTest::newRow("3") << "zanmo-3.desktop" << u"商品台帳"_qs << "zanmo 3" << "zanmo";
-    QTest::newRow("4") << "zanmo-4.desktop" << u"在庫一覧表"_qs << "zanmo 4" << "zanmo";
-    QTest::newRow("5") << "zanmo-5.desktop" << u"入庫処理／在庫数調整一覧表"_qs << "zanmo 5" << "zanmo";
+    QTest::newRow("1") << "zanmo-1.desktop" << u"入庫処理"_qs << "zanmo 1"
+                       << "zanmo";
+    QTest::newRow("2") << "zanmo-2.desktop" << u"在庫数調整"_qs << "zanmo 2"
+                       << "zanmo";
+    QTest::newRow("3") << "zanmo-3.desktop" << u"商品台帳"_qs << "zanmo 3"
+                       << "zanmo";
+    QTest::newRow("4") << "zanmo-4.desktop" << u"在庫一覧表"_qs << "zanmo 4"
+                       << "zanmo";
+    QTest::newRow("5") << "zanmo-5.desktop" << u"入庫処理／在庫数調整一覧表"_qs << "zanmo 5"
+                       << "zanmo";
     QTest::newRow("launcher") << "zanmo-menu.desktop" << u"ＰＥＬＫＯ 在庫管理"_qs << "zanmo-menu"
                               << "zanmo-menu";
 }
@@ -201,13 +206,13 @@ void tst_install::options_data() {
     QTest::addColumn<QString>("firstLine"); // a pattern; %1 stands for the package's upstream version
     QTest::newRow("zanmo --version") << "zanmo" << QStringList{"--version"} << 0 << "^zanmo \\(zanmo\\) %1$";
     QTest::newRow("zanmo --help") << "zanmo" << QStringList{"--help"} << 0 << "^usage: zanmo N ";
-    QTest::newRow("zanmo-menu --version") << "zanmo-menu" << QStringList{"--version"} << 0
-                                          << "^zanmo-menu \\(zanmo\\) %1$";
+    QTest::newRow("zanmo-menu --version")
+        << "zanmo-menu" << QStringList{"--version"} << 0 << "^zanmo-menu \\(zanmo\\) %1$";
     QTest::newRow("zanmo-menu --help") << "zanmo-menu" << QStringList{"--help"} << 0 << "^usage: zanmo-menu$";
-    QTest::newRow("zanmo-tool --version") << "zanmo-tool" << QStringList{"--version"} << 0
-                                          << "^zanmo-tool \\(zanmo\\) %1$";
-    QTest::newRow("zanmo-tool --help") << "zanmo-tool" << QStringList{"--help"} << 0
-                                       << "^usage: zanmo-tool COMMAND";
+    QTest::newRow("zanmo-tool --version")
+        << "zanmo-tool" << QStringList{"--version"} << 0 << "^zanmo-tool \\(zanmo\\) %1$";
+    QTest::newRow("zanmo-tool --help")
+        << "zanmo-tool" << QStringList{"--help"} << 0 << "^usage: zanmo-tool COMMAND";
     // Launch codes stay as they were: nothing, or a code that names no screen.
     QTest::newRow("zanmo") << "zanmo" << QStringList{} << 0 << "^$";
     QTest::newRow("zanmo --helpme") << "zanmo" << QStringList{"--helpme"} << 2 << "^$";
@@ -233,19 +238,24 @@ void tst_install::options() {
     QTEST(p.exitCode(), "status");
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
     const QString first = out.section('\n', 0, 0);
-    const QRegularExpression pattern(firstLine.contains("%1") ? firstLine.arg(QRegularExpression::escape(upstream))
-                                                              : firstLine);
+    const QRegularExpression pattern(
+        firstLine.contains("%1") ? firstLine.arg(QRegularExpression::escape(upstream)) : firstLine);
     QVERIFY2(pattern.match(first).hasMatch(), qPrintable(first));
 }
 
 void tst_install::iniPath_data() {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("package") << "/usr/lib/zanmo" << "/etc/zanmo/zanmo.ini";
-    QTest::newRow("other prefix") << "/opt/shop/lib/zanmo" << "/opt/shop/etc/zanmo/zanmo.ini";
-    QTest::newRow("trailing slash") << "/opt/shop/lib/zanmo/" << "/opt/shop/etc/zanmo/zanmo.ini";
-    QTest::newRow("a copy beside data1.dat") << "/opt/shop" << "/opt/shop/zanmo.ini";
-    QTest::newRow("a folder named like it") << "/opt/shop/xlib/zanmo" << "/opt/shop/xlib/zanmo/zanmo.ini";
+    QTest::newRow("package") << "/usr/lib/zanmo"
+                             << "/etc/zanmo/zanmo.ini";
+    QTest::newRow("other prefix") << "/opt/shop/lib/zanmo"
+                                  << "/opt/shop/etc/zanmo/zanmo.ini";
+    QTest::newRow("trailing slash") << "/opt/shop/lib/zanmo/"
+                                    << "/opt/shop/etc/zanmo/zanmo.ini";
+    QTest::newRow("a copy beside data1.dat") << "/opt/shop"
+                                             << "/opt/shop/zanmo.ini";
+    QTest::newRow("a folder named like it") << "/opt/shop/xlib/zanmo"
+                                            << "/opt/shop/xlib/zanmo/zanmo.ini";
 }
 
 void tst_install::iniPath() {
@@ -294,7 +304,8 @@ void tst_install::packageControl() {
     // A synopsis and an extended description under it.
     QVERIFY2(field("Description").count('\n') >= 3, qPrintable(field("Description")));
     // The settings under /etc are the admin's: upgrades keep the changes.
-    QCOMPARE(QString::fromUtf8(run("dpkg-deb", {"-I", m_deb, "conffiles"})).trimmed(), "/etc/zanmo/zanmo.ini");
+    QCOMPARE(QString::fromUtf8(run("dpkg-deb", {"-I", m_deb, "conffiles"})).trimmed(),
+             "/etc/zanmo/zanmo.ini");
     // The changelog's top entry is this version.
     const QString changelog = QString::fromUtf8(
         run("gzip", {"-dc", m_package.filePath("root/usr/share/doc/zanmo/changelog.Debian.gz")}));
@@ -385,13 +396,18 @@ void tst_install::launcherMissingData_data() {
     QTest::addColumn<QString>("dataFile"); // made beside the program when not empty
     QTest::addColumn<bool>("told");
     QTest::addColumn<QString>("data"); // the folder told to hold data1.dat
-    QTest::newRow("no ini, no data1.dat") << "" << "" << true << "%1";
-    QTest::newRow("no ini, data1.dat there") << "" << "data1.dat" << false << "";
+    QTest::newRow("no ini, no data1.dat") << ""
+                                          << "" << true << "%1";
+    QTest::newRow("no ini, data1.dat there") << ""
+                                             << "data1.dat" << false << "";
     QTest::newRow("dbpath without data1.dat") << "[zanmo]\ndbmode=1\ndbpath=%1/shop\n"
                                               << "data1.dat" << true << "%1/shop";
-    QTest::newRow("dbmode 0, another file") << "[zanmo]\ndbmode=0\n" << "data2.dat" << true << "%1";
-    QTest::newRow("server") << "[zanmo]\ndbmode=2\ndbhost=db\n" << "" << false << "";
-    QTest::newRow("bad dbmode") << "[zanmo]\ndbmode=7\n" << "" << false << "";
+    QTest::newRow("dbmode 0, another file") << "[zanmo]\ndbmode=0\n"
+                                            << "data2.dat" << true << "%1";
+    QTest::newRow("server") << "[zanmo]\ndbmode=2\ndbhost=db\n"
+                            << "" << false << "";
+    QTest::newRow("bad dbmode") << "[zanmo]\ndbmode=7\n"
+                                << "" << false << "";
 }
 
 void tst_install::launcherMissingData() {
@@ -416,7 +432,8 @@ void tst_install::launcherMissingData() {
     QCOMPARE(missing->isVisibleTo(&menu), told);
     if (told) {
         const QString dir = data.arg(folder.path());
-        QVERIFY2(missing->text().startsWith(dir + u"/data1.dat がありません。"_qs), qPrintable(missing->text()));
+        QVERIFY2(missing->text().startsWith(dir + u"/data1.dat がありません。"_qs),
+                 qPrintable(missing->text()));
         QVERIFY2(missing->text().contains("zanmo-tool init --demo " + dir + "\n") ||
                      missing->text().endsWith("zanmo-tool init --demo " + dir),
                  qPrintable(missing->text()));
