@@ -83,13 +83,13 @@ void frmMenu::showData() {
         return;
     }
     const QString folder = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
-    QString text = QStringLiteral("%1 がありません。店の data1.dat をこのフォルダーにコピーしてください。"
+    QString text = QStringLiteral("%1 がありません。店の data1.dat をこのフォルダにコピーしてください。"
                                   "試すだけなら、見本のデータを作れます:\n  zanmo-tool init --demo %2")
                        .arg(QDir::toNativeSeparators(file), folder);
     // The installed program folder belongs to root: the data go elsewhere, named in the settings.
     if (mode == 0 && !QFileInfo(QFileInfo(file).absolutePath()).isWritable())
-        text += QStringLiteral("\nこのフォルダーに書き込めないときは、%1 に dbmode=1 と "
-                               "dbpath=データのフォルダー を書き、そのフォルダーに置いてください。")
+        text += QStringLiteral("\nこのフォルダに書き込めないときは、%1 に dbmode=1 と "
+                               "dbpath=データのフォルダ を書き、そのフォルダに置いてください。")
                     .arg(QDir::toNativeSeparators(fnIniPath()));
     m_missing->setText(text);
 }
