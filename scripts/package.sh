@@ -19,7 +19,7 @@ if ! command -v lintian >/dev/null; then
   $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq lintian >/dev/null
 fi
 status=0
-lintian --fail-on error --info "$deb" || status=1
+lintian --fail-on error --display-info "$deb" || status=1
 if command -v appstreamcli >/dev/null; then
   report=$(appstreamcli validate --no-net "$root"/packaging/*.metainfo.xml || true)
   echo "$report"
