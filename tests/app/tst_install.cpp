@@ -120,18 +120,18 @@ void tst_install::desktopEntries_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("exec");
-    // The window class each program gives its windows (its application name), so docks find the entry.
+    // The windows' instance name (X11 WM_CLASS) each program gives its windows, so docks find the entry.
     QTest::addColumn<QString>("wmClass");
     QTest::newRow("1") << "zanmo-1.desktop" << u"入庫処理"_qs << "zanmo 1"
-                       << "zanmo";
+                       << "zanmo-1";
     QTest::newRow("2") << "zanmo-2.desktop" << u"在庫数調整"_qs << "zanmo 2"
-                       << "zanmo";
+                       << "zanmo-2";
     QTest::newRow("3") << "zanmo-3.desktop" << u"商品台帳"_qs << "zanmo 3"
-                       << "zanmo";
+                       << "zanmo-3";
     QTest::newRow("4") << "zanmo-4.desktop" << u"在庫一覧表"_qs << "zanmo 4"
-                       << "zanmo";
+                       << "zanmo-4";
     QTest::newRow("5") << "zanmo-5.desktop" << u"入庫処理／在庫数調整一覧表"_qs << "zanmo 5"
-                       << "zanmo";
+                       << "zanmo-5";
     QTest::newRow("launcher") << "zanmo-menu.desktop" << u"ＰＥＬＫＯ 在庫管理"_qs << "zanmo-menu"
                               << "zanmo-menu";
 }
