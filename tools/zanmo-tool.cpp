@@ -1,5 +1,6 @@
 #include "ToolCommands.h"
 
+#include "core/basProgramOption.h"
 #include "data/basDb.h"
 #include "data/basSettings.h"
 
@@ -44,6 +45,7 @@ const char* const kUsage =
     "  optimize DIR                               add the indexes the program relies on to an existing\n"
     "                                             DIR/data1.dat (tables and rows untouched)\n"
     "  --help                                     this text\n"
+    "  --version                                  the version\n"
     "\n"
     "An existing data1.dat, or a server's tables, are never overwritten. Errors go to stderr with exit "
     "status 2.\n";
@@ -74,6 +76,7 @@ bool toolParseDay(const QString& text, int* day) {
 }
 
 int main(int argc, char** argv) {
+    if (const int status = fnProgramOption(argc, argv, "zanmo-tool", kUsage); status >= 0) return status;
     // Reports measure and draw text: they need the GUI part of Qt, never a display.
     const bool gui = argc > 1 && std::strcmp(argv[1], "report") == 0;
     if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -9,6 +9,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <cstdio>
+#include <vector>
 
 QStringList gstrArgs;
 qint16 gintArgCount = 0;
@@ -64,7 +65,17 @@ int Main(int argc, char** argv, const ScreenTable& screens) {
         return 2;
     }
 
-    QApplication app(argc, argv);
+    // Each screen has its own desktop entry: the windows' instance name (X11 WM_CLASS, the entry's
+    // StartupWMClass) and application id (Wayland) name it; the class stays the program's.
+    QByteArray instance = (QStringLiteral("zanmo-") + screen->first).toLocal8Bit();
+    char nameOption[] = "-name";
+    std::vector<char*> qtArgv(argv, argv + argc);
+    qtArgv.insert(qtArgv.begin() + 1, {nameOption, instance.data()});
+    int qtArgc = static_cast<int>(qtArgv.size());
+    qtArgv.push_back(nullptr);
+    QApplication app(qtArgc, qtArgv.data());
+    QApplication::setApplicationName(QStringLiteral("zanmo"));
+    QApplication::setDesktopFileName(QString::fromLocal8Bit(instance));
     // The suite is Japanese whatever the machine's locale: Qt's own dialogs speak Japanese too.
     QTranslator qtJapanese;
     if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

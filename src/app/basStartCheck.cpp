@@ -29,10 +29,9 @@ bool readOnly(const QString& path) {
 bool fnCheckDataFile() {
     const quint8 mode = fnGetDbMode();
     if (mode > 2) {
-        fnShowDbError(
-            QDir::toNativeSeparators(QDir(fnProgramFolder()).filePath(QLatin1String(kIniFileName))) +
-            QStringLiteral(" の dbmode が正しくありません。0 (プログラムのフォルダ)、1 (dbpath "
-                           "のフォルダ) か 2 (PostgreSQL サーバー) を指定してください。"));
+        fnShowDbError(QDir::toNativeSeparators(fnIniPath()) +
+                      QStringLiteral(" の dbmode が正しくありません。0 (プログラムのフォルダ)、1 (dbpath "
+                                     "のフォルダ) か 2 (PostgreSQL サーバー) を指定してください。"));
         return false;
     }
     if (mode == 2) return true; // a server: opening tells what is wrong

@@ -41,7 +41,6 @@ QString fnJournalMode(const QString& filePath, const QString& setting) {
 }
 
 QString fnJournalSetting() {
-    const QString ini = QDir(fnProgramFolder()).filePath(QLatin1String(kIniFileName));
     return fnGetIniString(QLatin1String(kIniSection), QStringLiteral("journal"), QStringLiteral("auto"), 16,
-                          ini);
+                          fnIniPath());
 }

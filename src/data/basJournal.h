@@ -15,5 +15,5 @@ QString fnJournalModeFor(const QString& setting, qint64 fsType);
 // "wal" or "delete" for the file: setting "wal" or "delete" as given, "auto" (or anything else)
 // by where the file lies.
 QString fnJournalMode(const QString& filePath, const QString& setting);
-// zanmo.ini's journal key in the program folder ("auto" when missing).
+// The journal key of the settings file ("auto" when missing).
 QString fnJournalSetting();

@@ -67,10 +67,23 @@ bool findIniValue(const QString& section, const QString& key, const QString& fil
 }
 
 QString iniPath() {
-    return fnProgramFolder() + QLatin1Char('/') + QLatin1String(kIniFileName);
+    return fnIniPath();
 }
 
 } // namespace
+
+QString fnIniPath() {
+    const QString folder = fnProgramFolder();
+    const QString beside = folder + QLatin1Char('/') + QLatin1String(kIniFileName);
+    // An installed program (PREFIX/lib/zanmo) without one beside it reads PREFIX/etc/zanmo/zanmo.ini,
+    // /etc/zanmo for /usr, where the package keeps its settings.
+    const QString installed = QStringLiteral("/lib/zanmo");
+    if (QFileInfo::exists(beside) || !folder.endsWith(installed)) return beside;
+    const QString prefix = folder.chopped(installed.size());
+    const QString etc =
+        prefix == QLatin1String("/usr") ? QStringLiteral("/etc") : prefix + QStringLiteral("/etc");
+    return etc + QStringLiteral("/zanmo/") + QLatin1String(kIniFileName);
+}
 
 QString fnProgramFolder() {
     if (!g_programFolderOverride.isEmpty()) return g_programFolderOverride;

@@ -13,6 +13,10 @@ inline constexpr const char* kDbPassword = "QelMorvan";
 QString fnProgramFolder();
 void fnSetProgramFolder(const QString& folder); // empty restores the executable's folder
 
+// The settings file read: zanmo.ini in the program folder; for an installed program
+// (PREFIX/lib/zanmo) without one there, PREFIX/etc/zanmo/zanmo.ini (/etc/zanmo/zanmo.ini for /usr).
+QString fnIniPath();
+
 // Profile-string read with the Windows rules: section and key case-insensitive, value trimmed,
 // the default when missing, the result cut to bufferSize - 1 characters, every NUL removed.
 QString fnGetIniString(const QString& section, const QString& key, const QString& defaultValue,

@@ -5,7 +5,8 @@
 
 class QLabel;
 
-// The launcher: one large button per screen, each starting `zanmo N` from its own folder.
+// The launcher: one large button per screen, each starting `zanmo N` from its own folder. Enter
+// starts the focused screen, Escape closes the launcher; a missing data1.dat is told with what to do.
 class frmMenu : public QWidget {
     Q_OBJECT
 
@@ -17,11 +18,19 @@ public:
     void setProgramPath(const QString& path) { m_program = path; }
     // Starts screen n (1 to 5); false when the program could not be started.
     bool startScreen(int n);
+    // Reads zanmo.ini again and tells whether the database file is there.
+    void showData();
 
 signals:
     void screenStarted(int n, qint64 pid);
 
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    bool event(QEvent* e) override;
+
 private:
     QString m_program;
+    QLabel* m_data = nullptr;
+    QLabel* m_missing = nullptr;
     QLabel* m_status = nullptr;
 };
