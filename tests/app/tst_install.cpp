@@ -78,6 +78,7 @@ void tst_install::desktopEntries_data() {
     QTest::newRow("3") << "zanmo-3.desktop" << u"商品台帳"_qs << "zanmo 3";
     QTest::newRow("4") << "zanmo-4.desktop" << u"在庫一覧表"_qs << "zanmo 4";
     QTest::newRow("5") << "zanmo-5.desktop" << u"入庫処理／在庫数調整一覧表"_qs << "zanmo 5";
+    QTest::newRow("6") << "zanmo-6.desktop" << u"棚卸取込"_qs << "zanmo 6";
     QTest::newRow("launcher") << "zanmo-menu.desktop" << u"ＰＥＬＫＯ 在庫管理"_qs << "zanmo-menu";
 }
 
@@ -109,14 +110,14 @@ void tst_install::programsRun() {
     // All at once, through the bin links, so the whole check stays about as long as one start.
     std::vector<std::unique_ptr<QProcess>> running;
     QStringList labels;
-    for (int n = 1; n <= 6; ++n) {
+    for (int n = 1; n <= 7; ++n) {
         auto p = std::make_unique<QProcess>();
         p->setProcessEnvironment(offscreen());
-        if (n <= 5)
+        if (n <= 6)
             p->start(m_prefix.path() + "/bin/zanmo", {QString::number(n)});
         else
             p->start(m_prefix.path() + "/bin/zanmo-menu", {});
-        labels << (n <= 5 ? QString("zanmo %1").arg(n) : "zanmo-menu");
+        labels << (n <= 6 ? QString("zanmo %1").arg(n) : "zanmo-menu");
         QVERIFY2(p->waitForStarted(10000), qPrintable(labels.last()));
         running.push_back(std::move(p));
     }
@@ -138,7 +139,7 @@ void tst_install::programsRun() {
         QSqlQuery q(db);
         QVERIFY(q.exec("select count(distinct naiyou) from operatlog where kubun = 0"));
         QVERIFY(q.next());
-        QCOMPARE(q.value(0).toInt(), 5);
+        QCOMPARE(q.value(0).toInt(), 6);
     }
     QSqlDatabase::removeDatabase("tst_install");
 }
