@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
         {"3", [] { return static_cast<QWidget*>(new frmGdai); }},
         {"4", [] { return static_cast<QWidget*>(new frmPrintZaiko); }},
         {"5", [] { return static_cast<QWidget*>(new frmPrintNTden); }},
-        // Beside the five specified screens: stocktaking from a file.
+        // Beside the suite's five screens: stocktaking from a file.
         {"6", [] { return static_cast<QWidget*>(new frmStocktake); }},
     };
     return Main(argc, argv, screens);

@@ -16,9 +16,9 @@
 
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "usage: zanmo-tool counts DIR FILE --day YYYYMMDD [--zero-missing] [--dry-run] "
-    "[--csv OUT [--sjis] | --xlsx OUT]");
+const QString kUsage =
+    QStringLiteral("usage: zanmo-tool counts DIR FILE --day YYYYMMDD [--zero-missing] [--dry-run] "
+                   "[--csv OUT [--sjis] | --xlsx OUT]");
 // The caption of the operation-log rows: the stocktaking screen's.
 const QString kCaption = QStringLiteral("棚卸取込");
 
@@ -61,7 +61,8 @@ int toolStocktake(const QStringList& args) {
     if (positional.size() != 2 || dayText.isEmpty()) return toolFail(kUsage);
     if (!csv.isEmpty() && !xlsx.isEmpty())
         return toolFail(QStringLiteral("counts: give --csv OUT or --xlsx OUT, not both\n") + kUsage);
-    if (sjis && csv.isEmpty()) return toolFail(QStringLiteral("counts: --sjis goes with --csv OUT\n") + kUsage);
+    if (sjis && csv.isEmpty())
+        return toolFail(QStringLiteral("counts: --sjis goes with --csv OUT\n") + kUsage);
     int day = 0;
     if (!toolParseDay(dayText, &day)) return toolFail(QStringLiteral("counts: not a date: %1").arg(dayText));
 
@@ -81,7 +82,8 @@ int toolStocktake(const QStringList& args) {
         CsvExport out;
         out.FileName = QFileInfo(csv).absoluteFilePath();
         out.ShiftJis = sjis;
-        if (!out.write(fnStocktakeTable(check))) return toolFail(QStringLiteral("counts: ") + out.errorDescription());
+        if (!out.write(fnStocktakeTable(check)))
+            return toolFail(QStringLiteral("counts: ") + out.errorDescription());
     } else if (!xlsx.isEmpty()) {
         XlsxExport out;
         out.FileName = QFileInfo(xlsx).absoluteFilePath();
@@ -89,7 +91,8 @@ int toolStocktake(const QStringList& args) {
             return toolFail(QStringLiteral("counts: ") + out.errorDescription());
     }
     if (check.refusedCount() > 0)
-        return toolFail(QStringLiteral("counts: %1 line(s) refused, nothing written").arg(check.refusedCount()));
+        return toolFail(
+            QStringLiteral("counts: %1 line(s) refused, nothing written").arg(check.refusedCount()));
     if (dryRun) return 0;
 
     // The stock-count screen's save: its own connection, a short lock wait, at most 11 attempts.

@@ -54,8 +54,8 @@ QString rowValues(QString& text, qint16 kind, QString& detail, const QString& co
     text = trimBlanks(fnCutBytes(rest, kTextBytes));
     rest = detail;
     detail = trimBlanks(fnCutBytes(rest, kDetailBytes));
-    return u'(' + quoted(computer) + u',' + quoted(user) + u',' + quoted(text) + u',' + QString::number(kind) +
-           u',' + quoted(stamp) + u',' + quoted(detail) + u')';
+    return u'(' + quoted(computer) + u',' + quoted(user) + u',' + quoted(text) + u',' +
+           QString::number(kind) + u',' + quoted(stamp) + u',' + quoted(detail) + u')';
 }
 
 QString timeStamp() {

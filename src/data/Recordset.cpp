@@ -369,7 +369,8 @@ void Recordset::lockEditKeys(Connection& cn, const QStringList& sqls) {
     // Inside a savepoint, so that a failure leaves the transaction usable for the statement's own
     // clean-up; the caller then rolls it back.
     QSqlQuery mark(db);
-    if (!mark.exec(QStringLiteral("SAVEPOINT zanmo_keys"))) throw DbError(fnProviderErrorText(mark.lastError()));
+    if (!mark.exec(QStringLiteral("SAVEPOINT zanmo_keys")))
+        throw DbError(fnProviderErrorText(mark.lastError()));
     QSqlError failure;
     bool refused = false;
     {

@@ -20,12 +20,15 @@ ExportTable fnStocktakeTable(const StocktakeCheck& check) {
     const QString money = check.stankaKbn() != 0 ? QStringLiteral("#,##0.00") : QStringLiteral("#,##0");
     const QStringList captions = StocktakeCheck::captions();
     using Kind = ExportColumn::Kind;
-    const QList<QPair<Kind, QString>> kinds = {
-        {Kind::Number, QStringLiteral("0")},     {Kind::Text, QString()},
-        {Kind::Text, QString()},                 {Kind::Number, QStringLiteral("#,##0")},
-        {Kind::Number, QStringLiteral("#,##0")}, {Kind::Number, QStringLiteral("#,##0")},
-        {Kind::Number, money},                   {Kind::Number, money},
-        {Kind::Text, QString()}};
+    const QList<QPair<Kind, QString>> kinds = {{Kind::Number, QStringLiteral("0")},
+                                               {Kind::Text, QString()},
+                                               {Kind::Text, QString()},
+                                               {Kind::Number, QStringLiteral("#,##0")},
+                                               {Kind::Number, QStringLiteral("#,##0")},
+                                               {Kind::Number, QStringLiteral("#,##0")},
+                                               {Kind::Number, money},
+                                               {Kind::Number, money},
+                                               {Kind::Text, QString()}};
     for (int i = 0; i < captions.size(); ++i) {
         ExportColumn c;
         c.caption = captions.at(i);

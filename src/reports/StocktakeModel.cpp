@@ -45,8 +45,8 @@ QVariant StocktakeModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         return m_rows.at(index.row()).value(index.column());
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(Qt::Alignment((numeric(index.column()) ? Qt::AlignRight : Qt::AlignLeft) |
-                                                 Qt::AlignVCenter));
+        return QVariant::fromValue(
+            Qt::Alignment((numeric(index.column()) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     case Qt::ForegroundRole:
         if (m_refused.at(index.row())) return QBrush(QColor(0xc0, 0x00, 0x00));
         return {};

@@ -104,7 +104,8 @@ void frmStocktake::buildControls() {
     grid->addLayout(dateRow, 0, 1);
 
     txtFile = newTextBox(b, QStringLiteral("txtFile"), 4, QString(), 1024);
-    txtFile->setToolTip(QStringLiteral("棚卸ファイル（1行に商品コードと棚卸数、カンマまたはタブ区切り）を指定します"));
+    txtFile->setToolTip(
+        QStringLiteral("棚卸ファイル（1行に商品コードと棚卸数、カンマまたはタブ区切り）を指定します"));
     txtFile->setMinimumWidth(420);
     cmdFile = new QPushButton(QStringLiteral("参照(F4)"), b);
     cmdFile->setObjectName(QStringLiteral("cmdFile"));
@@ -326,11 +327,10 @@ void frmStocktake::dropCheck() {
 void frmStocktake::showCheck() {
     m_model->setCheck(m_check);
     QString summary = fnStocktakeSummary(m_check);
-    if (m_check.refusedCount() > 0)
-        summary += QStringLiteral("　― 取り込めない行があるため記録できません");
+    if (m_check.refusedCount() > 0) summary += QStringLiteral("　― 取り込めない行があるため記録できません");
     lblSummary->setText(summary);
-    lblSummary->setStyleSheet(m_check.refusedCount() > 0 ? QStringLiteral("color: #c00000; font-weight: bold;")
-                                                         : QString());
+    lblSummary->setStyleSheet(
+        m_check.refusedCount() > 0 ? QStringLiteral("color: #c00000; font-weight: bold;") : QString());
     const bool any = !m_check.lines().isEmpty();
     enableToolbar(any ? kPatternChecked : kPatternEmpty);
     cmdOk->setEnabled(any && m_check.refusedCount() == 0);
@@ -362,9 +362,10 @@ void frmStocktake::fnSave() {
     bool saved = false;
     m_busy = true;
     {
-        PrintBusy busy(this, {txtYy, txtMm, txtDd, DTPicker, txtFile, chkZero, cmdRead, grdCheck, cmdOk, cmdPre,
-                              cmdPrint},
-                       lblMsg, kPatternBusy, kPatternChecked);
+        PrintBusy busy(
+            this,
+            {txtYy, txtMm, txtDd, DTPicker, txtFile, chkZero, cmdRead, grdCheck, cmdOk, cmdPre, cmdPrint},
+            lblMsg, kPatternBusy, kPatternChecked);
         drawBusy();
         qint16 counter = 0;
         Connection* cn = gclsDb.connection();
@@ -381,14 +382,16 @@ void frmStocktake::fnSave() {
     if (!saved) {
         // Nothing was written: the check stays, to be written again.
         const QString error = !write.errorText().isEmpty() ? write.errorText()
-                              : !gclsDb.ErrMsg().isEmpty() ? gclsDb.ErrMsg()
-                                                           : QStringLiteral("データベースに接続できませんでした");
+                              : !gclsDb.ErrMsg().isEmpty()
+                                  ? gclsDb.ErrMsg()
+                                  : QStringLiteral("データベースに接続できませんでした");
         fnMessage(QStringLiteral("記録エラー"), error);
         return;
     }
     // The counts now on the ledger: checked again, every line now replaces its own count.
     fnReadFile();
-    lblMsg->setText(QStringLiteral("%1件を%2の棚卸数として記録しました").arg(write.written().size()).arg(day));
+    lblMsg->setText(
+        QStringLiteral("%1件を%2の棚卸数として記録しました").arg(write.written().size()).arg(day));
 }
 
 // ---- the difference list
@@ -400,12 +403,14 @@ void frmStocktake::fnPrintList(int mode) {
     }
     m_busy = true;
     {
-        PrintBusy busy(this, {txtYy, txtMm, txtDd, DTPicker, txtFile, chkZero, cmdRead, grdCheck, cmdOk, cmdPre,
-                              cmdPrint},
-                       lblMsg, kPatternBusy, kPatternChecked);
+        PrintBusy busy(
+            this,
+            {txtYy, txtMm, txtDd, DTPicker, txtFile, chkZero, cmdRead, grdCheck, cmdOk, cmdPre, cmdPrint},
+            lblMsg, kPatternBusy, kPatternChecked);
         fnPrintOrPreview(std::make_unique<rptStocktake>(m_check), mode, lblMsg);
         fnOperationLog(caption(), 4,
-                       QStringLiteral("棚卸差異表") + (mode == 0 ? QStringLiteral(":印刷") : QStringLiteral(":確認")));
+                       QStringLiteral("棚卸差異表") +
+                           (mode == 0 ? QStringLiteral(":印刷") : QStringLiteral(":確認")));
     }
     m_busy = false;
     // The buttons as the check allows them (the busy state enabled them all).

@@ -74,7 +74,8 @@ rptStocktake::rptStocktake(const StocktakeCheck& check) {
         const int w = c.width > 0 ? c.width : width - left;
         const Qt::Alignment align = (c.right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
         const QString field = QString::fromLatin1(kFields[i]);
-        PageHeader.addLabel(QStringLiteral("lbl") + field, captions.at(i), left + 60, kHeadingTop, w - 120, kLine)
+        PageHeader
+            .addLabel(QStringLiteral("lbl") + field, captions.at(i), left + 60, kHeadingTop, w - 120, kLine)
             ->setAlignment(align);
         const QString name = QStringLiteral("txt") + field;
         Detail.addTextField(name, field, left + 60, 0, w - 120, kLine)->setAlignment(align);

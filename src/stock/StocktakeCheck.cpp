@@ -25,11 +25,21 @@ struct Goods {
     double stanka = 0;
 };
 
-QString refusedUnknown() { return QStringLiteral("未登録の商品コードです"); }
-QString refusedTooLong() { return QStringLiteral("商品コードが12桁を超えています"); }
-QString refusedNoCode() { return QStringLiteral("商品コードがありません"); }
-QString refusedNotManaged() { return QStringLiteral("この商品は在庫対象外です"); }
-QString refusedQuantity() { return QStringLiteral("数量が0～999999の整数ではありません"); }
+QString refusedUnknown() {
+    return QStringLiteral("未登録の商品コードです");
+}
+QString refusedTooLong() {
+    return QStringLiteral("商品コードが12桁を超えています");
+}
+QString refusedNoCode() {
+    return QStringLiteral("商品コードがありません");
+}
+QString refusedNotManaged() {
+    return QStringLiteral("この商品は在庫対象外です");
+}
+QString refusedQuantity() {
+    return QStringLiteral("数量が0～999999の整数ではありません");
+}
 QString refusedTwice(const QList<int>& others) {
     QStringList n;
     for (int l : others)
@@ -59,7 +69,8 @@ void StocktakeCheck::run(const QList<StocktakeFileLine>& fileLines, qint32 day, 
     {
         Recordset rec;
         fnOpenRecordset(rec, QStringLiteral("SELECT stankakbn FROM sysfile WHERE id = 1"));
-        if (!rec.Eof()) m_stankaKbn = fnRoundEven(fnVal(fnGetFieldValue(rec, QStringLiteral("stankakbn"), 1)));
+        if (!rec.Eof())
+            m_stankaKbn = fnRoundEven(fnVal(fnGetFieldValue(rec, QStringLiteral("stankakbn"), 1)));
     }
 
     QHash<QString, Goods> goods; // by StockFigureTable::key
@@ -144,7 +155,8 @@ void StocktakeCheck::run(const QList<StocktakeFileLine>& fileLines, qint32 day, 
     QHash<QString, qint32> onDay;
     {
         Recordset rec;
-        fnOpenRecordset(rec, QStringLiteral("SELECT gcode,suu FROM gdai WHERE day = ") + QString::number(day) +
+        fnOpenRecordset(rec, QStringLiteral("SELECT gcode,suu FROM gdai WHERE day = ") +
+                                 QString::number(day) +
                                  QStringLiteral(" AND kubun = 9 AND denno = 0 AND line = 0"));
         while (!rec.Eof()) {
             onDay.insert(StockFigureTable::key(rec.Fields(0).toString()),
@@ -211,9 +223,9 @@ QString StocktakeCheck::amountFormat() const {
 }
 
 QStringList StocktakeCheck::captions() {
-    return {QStringLiteral("行"),     QStringLiteral("商品コード"), QStringLiteral("商品名"),
+    return {QStringLiteral("行"),       QStringLiteral("商品コード"), QStringLiteral("商品名"),
             QStringLiteral("帳簿在庫"), QStringLiteral("棚卸数"),     QStringLiteral("差異"),
-            QStringLiteral("原価"),   QStringLiteral("差異金額"),   QStringLiteral("状態")};
+            QStringLiteral("原価"),     QStringLiteral("差異金額"),   QStringLiteral("状態")};
 }
 
 QString StocktakeCheck::status(const StocktakeLine& line) {

@@ -9,14 +9,14 @@
 // One line of the stocktaking check: what the file says of a product, what the ledger says, and
 // whether the count may be written.
 struct StocktakeLine {
-    int fileLine = 0;  // the file's line number; 0 for a goods the file left out ("counted zero")
-    QString typed;     // the code as the file has it (trimmed)
-    QString gcode;     // the stored 12-character code (the goods row's when found)
+    int fileLine = 0;   // the file's line number; 0 for a goods the file left out ("counted zero")
+    QString typed;      // the code as the file has it (trimmed)
+    QString gcode;      // the stored 12-character code (the goods row's when found)
     bool known = false; // a registered goods
-    QString name;      // the goods name
-    QString quantity;  // the counted quantity as the file has it
+    QString name;       // the goods name
+    QString quantity;   // the counted quantity as the file has it
     qint32 counted = 0;
-    qint32 book = 0;   // the book stock of the day: fnGetStockBefore (a count dated that day ignored)
+    qint32 book = 0;       // the book stock of the day: fnGetStockBefore (a count dated that day ignored)
     qint64 difference = 0; // counted - book
     bool hasCost = false;  // goods.stanka not Null
     double unitCost = 0;

@@ -20,7 +20,8 @@ bool StocktakeWrite::attempt(Connection& cn) {
         return false;
     }
     const QString day = QString::number(m_check.day());
-    const QString ofDay = QStringLiteral(" and day=") + day + QStringLiteral(" and kubun=9 and denno=0 and line=0");
+    const QString ofDay =
+        QStringLiteral(" and day=") + day + QStringLiteral(" and kubun=9 and denno=0 and line=0");
     // The goods in code order, so that two writers take their key locks in the same order.
     QList<const StocktakeLine*> lines;
     for (const StocktakeLine& l : m_check.lines())
@@ -66,12 +67,12 @@ bool StocktakeWrite::attempt(Connection& cn) {
             const QString g = fnGcodeSql(l->gcode);
             const QString suu = QString::number(l->counted);
             if (w.added) {
-                values << QStringLiteral("('") + g + QStringLiteral("',") + day + QStringLiteral(",9,0,0,") + suu +
-                              u')';
+                values << QStringLiteral("('") + g + QStringLiteral("',") + day + QStringLiteral(",9,0,0,") +
+                              suu + u')';
                 if (values.size() == kRowsPerInsert) insert();
             } else {
-                cn.Execute(QStringLiteral("update gdai set suu=") + suu + QStringLiteral(" where gcode='") + g +
-                           QStringLiteral("'") + ofDay);
+                cn.Execute(QStringLiteral("update gdai set suu=") + suu + QStringLiteral(" where gcode='") +
+                           g + QStringLiteral("'") + ofDay);
             }
             done << w;
         }

@@ -17,7 +17,7 @@ class StocktakeCheck;
 class StocktakeWrite {
 public:
     struct Written {
-        QString gcode; // stored form
+        QString gcode;      // stored form
         bool added = false; // a new row (log kind 1); otherwise an existing count replaced (kind 2)
     };
 

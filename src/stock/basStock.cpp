@@ -122,8 +122,9 @@ QHash<QString, qint32> fnGetStocksBefore(qint32 day) {
     }
     // The movements from the count's day (or 0 without one) up to `day`, in fnGetStockBefore's order.
     Recordset rec;
-    fnOpenRecordset(rec, with + QStringLiteral("SELECT g.gcode, g.kubun, g.suu, g.day FROM gdai g LEFT JOIN s "
-                                               "ON s.gcode = g.gcode WHERE g.kubun <> 9 AND g.day <= ") +
+    fnOpenRecordset(rec, with +
+                             QStringLiteral("SELECT g.gcode, g.kubun, g.suu, g.day FROM gdai g LEFT JOIN s "
+                                            "ON s.gcode = g.gcode WHERE g.kubun <> 9 AND g.day <= ") +
                              d +
                              QStringLiteral(" AND g.day >= COALESCE(s.sday, 0) ORDER BY g.gcode, g.day, "
                                             "g.kubun"));
@@ -143,6 +144,6 @@ QHash<QString, qint32> fnGetStocksBefore(qint32 day) {
 
 QString fnEntryRowSql(const QString& gcode, qint32 day, int kubun) {
     return QStringLiteral("select *") + "  from gdai" + " where gcode='" + fnGcodeSql(gcode) + "'" +
-           "   and day=" + QString::number(day) + "   and kubun=" + QString::number(kubun) + "   and denno=0" +
-           "   and line=0";
+           "   and day=" + QString::number(day) + "   and kubun=" + QString::number(kubun) +
+           "   and denno=0" + "   and line=0";
 }

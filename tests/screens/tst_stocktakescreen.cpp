@@ -1,8 +1,8 @@
 // The stocktaking screen (zanmo 6) worked as a user does: day and file typed, the check read in the
 // grid, refused lines first, F5 with the catalogue confirmation, F9 the difference list.
 
-#include "EntryDriver.h"
 #include "../reports/PrintScreenDriver.h"
+#include "EntryDriver.h"
 
 #include "data/Connection.h"
 #include "reports/ActiveReport.h"
@@ -61,7 +61,8 @@ class TstStocktakeScreen : public QObject {
         return dir->rows(u"select gcode,suu from gdai where kubun = 9 and day = 20240105 order by gcode"_s);
     }
     int logs(int kind) const {
-        return dir->count(u"select count(*) from operatlog where naiyou = '棚卸取込' and kubun = %1"_s.arg(kind));
+        return dir->count(
+            u"select count(*) from operatlog where naiyou = '棚卸取込' and kubun = %1"_s.arg(kind));
     }
 
 private slots:
@@ -93,7 +94,8 @@ private slots:
         open();
         QCOMPARE(form->windowTitle(), u"棚卸取込"_s);
         QCOMPARE(logs(0), 1);
-        const QString path = file(u"counts.csv"_s, "\xEF\xBB\xBF" "code,qty\r\n12,100\r\n30,1\r\n13,\"1,000\"\r\n");
+        const QString path = file(u"counts.csv"_s, "\xEF\xBB\xBF"
+                                                   "code,qty\r\n12,100\r\n30,1\r\n13,\"1,000\"\r\n");
         read(kDay, path);
         QCOMPARE(grid(), (QStringList{u"!3|30|送料|0|1||80||拒否：この商品は在庫対象外です"_s,
                                       u"2|12|みかん|96|100|4|80|320|新規"_s,
@@ -101,7 +103,8 @@ private slots:
         QVERIFY(child<QLabel>(form.get(), "lblSummary")->text().contains(u"拒否 1"_s));
         QVERIFY(!child<QPushButton>(form.get(), "cmdOk")->isEnabled());
         press(Qt::Key_F5);
-        QCOMPARE(dialogs->lastMessage().text, u"取り込めない行が1行あります。ファイルを直して読み込み直してください"_s);
+        QCOMPARE(dialogs->lastMessage().text,
+                 u"取り込めない行が1行あります。ファイルを直して読み込み直してください"_s);
         QCOMPARE(counts(), QString());
 
         file(u"counts.csv"_s, "12,100\n13,1000\n");
@@ -116,8 +119,10 @@ private slots:
         press(Qt::Key_F5);
         QCOMPARE(counts(), u"          12|100.0,          13|1000.0"_s);
         QCOMPARE(logs(1), 2);
-        QCOMPARE(dir->count(u"select count(*) from operatlog where syousai = '棚卸取込:[2024/01/05][          13]'"_s),
-                 1);
+        QCOMPARE(
+            dir->count(
+                u"select count(*) from operatlog where syousai = '棚卸取込:[2024/01/05][          13]'"_s),
+            1);
         QCOMPARE(child<QLabel>(form.get(), "lblMsg")->text(), u"2件を2024/01/05の棚卸数として記録しました"_s);
         // Read again after the write: both counts are now there to be replaced; the book stock
         // still ignores them, as the count screen does.

@@ -19,7 +19,6 @@
 #include "stock/basStock.h"
 #include "stock/basStockFigures.h"
 
-#include <QElapsedTimer>
 #include <QStringEncoder>
 #include <QtTest>
 
@@ -83,10 +82,12 @@ class TestStocktake : public QObject, DataRows {
         return out.join(u'\n');
     }
     QString counts() const {
-        return m_dir->rows(u"select gcode,day,kubun,denno,line,suu from gdai where kubun = 9 order by gcode, day"_s);
+        return m_dir->rows(
+            u"select gcode,day,kubun,denno,line,suu from gdai where kubun = 9 order by gcode, day"_s);
     }
     int logs(int kind) const {
-        return m_dir->count(u"select count(*) from operatlog where naiyou = '棚卸取込' and kubun = %1"_s.arg(kind));
+        return m_dir->count(
+            u"select count(*) from operatlog where naiyou = '棚卸取込' and kubun = %1"_s.arg(kind));
     }
     // The write with the stock-count screen's retry rule; the rows logged as its save would.
     bool write(const StocktakeCheck& c, int lockWait = 800, int* attempts = nullptr) {
@@ -102,14 +103,13 @@ class TestStocktake : public QObject, DataRows {
             return again;
         });
         if (attempts) *attempts = n;
-        QElapsedTimer t;
-        t.start();
         if (ok) {
             QList<OperationLogRow> rows;
-            w.logRows(kCaption, [&](const QString& t, int k, const QString& d) { rows << OperationLogRow{t, k, d}; });
+            w.logRows(kCaption, [&](const QString& t, int k, const QString& d) {
+                rows << OperationLogRow{t, k, d};
+            });
             fnOperationLog(rows);
         }
-        if (c.lines().size() > 1000) qInfo("logged in %lld ms", t.elapsed());
         return ok;
     }
 
@@ -124,20 +124,25 @@ private slots:
     void reads_data() {
         cols<QByteArray, QString, int, int>("bytes", "lines", "caption", "encoding");
         row("comma, LF", QByteArray("12,5\n13,7\n"), "1:12:5 2:13:7", 0, 0);
-        row("UTF-8 with BOM, CRLF", QByteArray("\xEF\xBB\xBF" "12,5\r\n13,7\r\n"), "1:12:5 2:13:7", 0, 1);
-        row("Shift-JIS caption and names", sjis(u"商品コード,数量,商品名\r\n12,5,みかん\r\n13,7,りんご\r\n"_s),
-            "2:12:5 3:13:7", 1, 2);
+        row("UTF-8 with BOM, CRLF",
+            QByteArray("\xEF\xBB\xBF"
+                       "12,5\r\n13,7\r\n"),
+            "1:12:5 2:13:7", 0, 1);
+        row("Shift-JIS caption and names",
+            sjis(u"商品コード,数量,商品名\r\n12,5,みかん\r\n13,7,りんご\r\n"_s), "2:12:5 3:13:7", 1, 2);
         row("UTF-8 caption", u"コード\t棚卸数\n12\t5\n"_s.toUtf8(), "2:12:5", 1, 0);
-        row("tabs, a comma in a name", QByteArray("12\t5\tapples, red\n13\t1,200\n"), "1:12:5 2:13:1,200", 0, 0);
+        row("tabs, a comma in a name", QByteArray("12\t5\tapples, red\n13\t1,200\n"), "1:12:5 2:13:1,200", 0,
+            0);
         row("quotes: comma, doubled quote, line break",
             QByteArray("\"12\",\"1,000\",\"a \"\"b\"\"\"\n\"13\",2,\"two\nlines\"\n40,3\n"),
             "1:12:1,000 2:13:2 4:40:3", 0, 0);
-        row("blank lines and empty fields skipped", QByteArray("\n12,5\n\n  \n,,\n\t\n13,7"),
-            "2:12:5 7:13:7", 0, 0);
-        row("blanks around codes and quantities", QByteArray("  12 , 5 \n\"  13 \",\" 7\"\n"), "1:12:5 2:13:7",
+        row("blank lines and empty fields skipped", QByteArray("\n12,5\n\n  \n,,\n\t\n13,7"), "2:12:5 7:13:7",
             0, 0);
+        row("blanks around codes and quantities", QByteArray("  12 , 5 \n\"  13 \",\" 7\"\n"),
+            "1:12:5 2:13:7", 0, 0);
         row("old Mac line ends", QByteArray("12,5\r13,7\r"), "1:12:5 2:13:7", 0, 0);
-        row("a first line with a number is no caption", QByteArray("12,1.5\n13,x\n"), "1:12:1.5 2:13:x", 0, 0);
+        row("a first line with a number is no caption", QByteArray("12,1.5\n13,x\n"), "1:12:1.5 2:13:x", 0,
+            0);
         row("only the first line can be a caption", QByteArray("a,b\nc,d\n"), "2:c:d", 1, 0);
         row("code alone on a line", QByteArray("12,3\n13\n"), "1:12:3 2:13:", 0, 0);
         row("empty file", QByteArray(), "", 0, 0);
@@ -151,7 +156,8 @@ private slots:
     }
     void unreadableFiles() {
         StocktakeFile f;
-        QVERIFY(!f.parse(QByteArray("\xEF\xBB\xBF" "12,\xff\xfe\n")));
+        QVERIFY(!f.parse(QByteArray("\xEF\xBB\xBF"
+                                    "12,\xff\xfe\n")));
         QVERIFY(f.errorText().contains(u"Shift-JIS"_s));
         QVERIFY(!f.read(m_dir->path() + u"/none.csv"_s));
         QVERIFY(f.errorText().startsWith(u"ファイルを開けません"_s));
@@ -179,15 +185,18 @@ private slots:
         row("discontinued goods may be counted", "40,2", "1|40|もも|0|2|2|0|0|新規");
         row("1.5", "12,1.5", "1|12|みかん|100|1.5||80||拒否：数量が0～999999の整数ではありません");
         row("-1", "12,-1", "1|12|みかん|100|-1||80||拒否：数量が0～999999の整数ではありません");
-        row("1000000", "12,1000000", "1|12|みかん|100|1000000||80||拒否：数量が0～999999の整数ではありません");
+        row("1000000", "12,1000000",
+            "1|12|みかん|100|1000000||80||拒否：数量が0～999999の整数ではありません");
         row("999999", "12,999999", "1|12|みかん|100|999,999|999,899|80|79,991,920|新規");
-        row("empty quantity", "12,1\n13,", "2|13|りんご|20|||121||拒否：数量が0～999999の整数ではありません\n"
-                                           "1|12|みかん|100|1|-99|80|-7,920|新規");
+        row("empty quantity", "12,1\n13,",
+            "2|13|りんご|20|||121||拒否：数量が0～999999の整数ではありません\n"
+            "1|12|みかん|100|1|-99|80|-7,920|新規");
         row("twice: both lines refused, the others kept", "12,1\n13,2\n 12 ,3",
             "1|12|みかん|100|1||80||拒否：商品コードが重複しています（3行目にも）\n"
             "3|12|みかん|100|3||80||拒否：商品コードが重複しています（1行目にも）\n"
             "2|13|りんご|20|2|-18|121|-2,169|新規");
-        row("longer than a goods code", "1234567890123,1", "1|1234567890123|||1||||拒否：商品コードが12桁を超えています");
+        row("longer than a goods code", "1234567890123,1",
+            "1|1234567890123|||1||||拒否：商品コードが12桁を超えています");
         row("no code", ",5", "1||||5||||拒否：商品コードがありません");
         row("several reasons", "12,1\n30,x",
             "2|30|送料|0|x||0||拒否：この商品は在庫対象外です／数量が0～999999の整数ではありません\n"
@@ -292,8 +301,9 @@ private slots:
         QCOMPARE(counts(), g(u"12"_s) + u"|20240105|9|0|0|40.0,"_s + g(u"13"_s) + u"|20240105|9|0|0|7.0"_s);
         QCOMPARE(logs(1), 1);
         QCOMPARE(logs(2), 1);
-        QCOMPARE(m_dir->count(u"select count(*) from operatlog where syousai = '棚卸取込:[2024/01/05][          12]'"
-                              " and kubun = 2"_s),
+        QCOMPARE(m_dir->count(
+                     u"select count(*) from operatlog where syousai = '棚卸取込:[2024/01/05][          12]'"
+                     " and kubun = 2"_s),
                  1);
         QCOMPARE(fnGetStock(g(u"12"_s), 20240106), 43);
         // Checked again: both are now marked as replaced, and the book stock still ignores them.
@@ -313,9 +323,11 @@ private slots:
     void aFailureMidWriteRollsBack() {
         m_dir->addGoods(u"77"_s, u"くり"_s);
         if (TestServer::active()) {
-            m_dir->exec(u"CREATE FUNCTION refuse77() RETURNS trigger LANGUAGE plpgsql AS $f$ BEGIN IF NEW.gcode = "
-                        "'          77' THEN RAISE EXCEPTION 'refused 77'; END IF; RETURN NEW; END $f$"_s);
-            m_dir->exec(u"CREATE TRIGGER refuse77 BEFORE INSERT ON gdai FOR EACH ROW EXECUTE FUNCTION refuse77()"_s);
+            m_dir->exec(
+                u"CREATE FUNCTION refuse77() RETURNS trigger LANGUAGE plpgsql AS $f$ BEGIN IF NEW.gcode = "
+                "'          77' THEN RAISE EXCEPTION 'refused 77'; END IF; RETURN NEW; END $f$"_s);
+            m_dir->exec(
+                u"CREATE TRIGGER refuse77 BEFORE INSERT ON gdai FOR EACH ROW EXECUTE FUNCTION refuse77()"_s);
         } else {
             m_dir->exec(u"CREATE TRIGGER refuse77 BEFORE INSERT ON gdai WHEN NEW.gcode = '          77' "
                         "BEGIN SELECT RAISE(ABORT, 'refused 77'); END"_s);
@@ -371,32 +383,33 @@ private slots:
         QCOMPARE(logs(2), 1);
     }
 
-    // A whole shop: checked and written within seconds.
+    // A whole shop in one file (its time is a figure of scripts/bench.sh).
     void aWholeShop() {
-        const int n = TestServer::active() ? 5000 : 50000;
+        const int n = TestServer::active() ? 5000 : 20000;
         QStringList file{u"コード,数量"_s};
         m_dir->exec(u"BEGIN"_s);
         for (int i = 0; i < n; ++i) {
             const QString code = QString::number(100000 + i);
-            m_dir->exec(u"insert into goods (code, name, zkubun, stop, stanka) values ('%1', 'g', 0, 0, 10)"_s.arg(g(code)));
+            m_dir->exec(
+                u"insert into goods (code, name, zkubun, stop, stanka) values ('%1', 'g', 0, 0, 10)"_s.arg(
+                    g(code)));
             if (i % 2) m_dir->addLedger(code, 20240101, 0, 10);
             file << code + u',' + QString::number(i % 13);
         }
         m_dir->exec(u"COMMIT"_s);
-        QElapsedTimer t;
-        t.start();
         StocktakeFile f;
         QVERIFY(f.parse(file.join(u"\r\n"_s).toUtf8()));
         StocktakeCheck c;
         c.run(f.lines(), kDay);
-        const qint64 checked = t.elapsed();
         QCOMPARE(c.writableCount(), n);
+        QCOMPARE(c.lines().at(1).book, 10);
         QVERIFY(write(c));
-        const qint64 written = t.elapsed();
-        qInfo("%d lines: checked in %lld ms, written and logged in %lld ms", n, checked, written - checked);
         QCOMPARE(m_dir->count(u"select count(*) from gdai where kubun = 9"_s), n);
+        qlonglong counted = 0;
+        for (int i = 0; i < n; ++i)
+            counted += i % 13;
+        QCOMPARE(m_dir->scalar(u"select sum(suu) from gdai where kubun = 9"_s).toDouble(), double(counted));
         QCOMPARE(logs(1), n);
-        QVERIFY2(written < 30000, "a whole shop takes too long");
     }
 
     // zanmo-tool counts: prints the check, writes when nothing is refused, exit 2 otherwise.
