@@ -429,9 +429,19 @@ private slots:
         QCOMPARE(counts(), QString());
 
         put("12\t5\n13\t7\n");
-        r = runTool({u"counts"_s, m_dir->path(), file, u"--day"_s, u"20240105"_s, u"--dry-run"_s});
+        const QString csv = m_dir->path() + u"/diff.csv"_s;
+        r = runTool(
+            {u"counts"_s, m_dir->path(), file, u"--day"_s, u"20240105"_s, u"--dry-run"_s, u"--csv"_s, csv});
         QCOMPARE(r.status, 0);
         QCOMPARE(counts(), QString());
+        QFile written(csv);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        const QString sheet = QString::fromUtf8(bytes.mid(3));
+        QVERIFY2(sheet.startsWith(u"行,商品コード,商品名,帳簿在庫,棚卸数,差異,原価,差異金額,状態\r\n"_s) &&
+                     sheet.contains(u"\r\n2,13,りんご,0,7,7,121,844,新規\r\n"_s),
+                 qPrintable(sheet));
         r = runTool({u"counts"_s, m_dir->path(), file, u"--day"_s, u"20240105"_s});
         QCOMPARE(r.status, 0);
         QVERIFY2(r.out.startsWith("行\t商品コード\t商品名\t帳簿在庫\t棚卸数\t差異\t原価\t差異金額\t状態\n"
