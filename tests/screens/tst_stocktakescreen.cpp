@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QTableView>
+#include <QTextBrowser>
 #include <QtTest>
 
 using namespace entry;
@@ -198,8 +199,17 @@ private slots:
                  1);
     }
 
-    void unreadableFile() {
+    void unreadableFileAndHelp() {
         open();
+        press(Qt::Key_F1);
+        QTRY_VERIFY(form->helpWindow() && form->helpWindow()->isVisible());
+        QCOMPARE(form->helpPage(), u"frmStocktake"_s);
+        QVERIFY2(form->helpWindow()->windowTitle().contains(u"棚卸取込"_s),
+                 qPrintable(form->helpWindow()->windowTitle()));
+        auto* browser = form->helpWindow()->findChild<QTextBrowser*>(u"helpBrowser"_s);
+        QVERIFY(browser && browser->toPlainText().contains(u"ハンディスキャナー"_s));
+        form->helpWindow()->close();
+        QVERIFY(showAndActivate(form.get()));
         read(kDay, dir->path() + u"/none.csv"_s);
         QVERIFY(dialogs->lastMessage().text.contains(u"ファイルを開けません"_s));
         QCOMPARE(grid(), QStringList());
