@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Usage: scripts/run.sh [screen]   (1 receipts, 2 stock counts, 3 goods ledger, 4 stock list, 5 receipt/count list;
-#                                  without one, the launcher with all five)
+# Usage: scripts/run.sh [screen]   (1 receipts, 2 stock counts, 3 goods ledger, 4 stock list, 5 receipt/count list,
+#                                  6 stocktaking from a file; without one, the launcher with all six)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"

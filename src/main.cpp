@@ -2,6 +2,7 @@
 #include "core/basProgramOption.h"
 #include "reports/frmPrintNTden.h"
 #include "reports/frmPrintZaiko.h"
+#include "reports/frmStocktake.h"
 #include "screens/frmGdai.h"
 #include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
@@ -36,6 +37,8 @@ int main(int argc, char** argv) {
         {"3", [] { return static_cast<QWidget*>(new frmGdai); }},
         {"4", [] { return static_cast<QWidget*>(new frmPrintZaiko); }},
         {"5", [] { return static_cast<QWidget*>(new frmPrintNTden); }},
+        // Beside the suite's five screens: stocktaking from a file.
+        {"6", [] { return static_cast<QWidget*>(new frmStocktake); }},
     };
     return Main(argc, argv, screens);
 }

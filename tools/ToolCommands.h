@@ -15,6 +15,7 @@ int toolReport(const QStringList& args);
 int toolLedger(const QStringList& args);
 int toolOptimize(const QStringList& args);
 int toolCopy(const QStringList& args);
+int toolStocktake(const QStringList& args);
 
 // Prints "zanmo-tool: message" to stderr and returns 2.
 int toolFail(const QString& message);

@@ -42,6 +42,11 @@ const char* const kUsage =
     "  report nyuuden DIR --kind 0|9 --start YYYYMMDD --end YYYYMMDD (--pdf F | --xlsx F | --csv F "
     "[--sjis])\n"
     "                                             the receipt (0) or adjustment (9) list\n"
+    "  counts DIR FILE --day YYYYMMDD [--zero-missing] [--dry-run] [--csv OUT [--sjis] | --xlsx OUT]\n"
+    "                                             a stocktaking file (code, counted quantity a line)\n"
+    "                                             checked as screen 6 checks it and printed; written\n"
+    "                                             as the day's counts unless a line is refused (exit 2)\n"
+    "                                             or --dry-run is given\n"
     "  optimize DIR                               add the indexes the program relies on to an existing\n"
     "                                             DIR/data1.dat (tables and rows untouched)\n"
     "  --help                                     this text\n"
@@ -108,6 +113,8 @@ int main(int argc, char** argv) {
         status = toolOptimize(args);
     else if (command == QLatin1String("copy"))
         status = toolCopy(args);
+    else if (command == QLatin1String("counts"))
+        status = toolStocktake(args);
     else
         return toolFail(QStringLiteral("unknown command '") + command + QStringLiteral("' (see --help)"));
     fnCloseDB();

@@ -137,6 +137,14 @@ QString QtDialogs::saveFileName(const SaveFileRequest& request) {
     return dialog.selectedFiles().first();
 }
 
+QString QtDialogs::openFileName(const SaveFileRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow(), request.title, request.proposedName, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().first();
+}
+
 bool QtDialogs::startProgram(const ProgramStart& start, QString* error) {
     QString program = start.program;
     QStringList args = start.args;

@@ -7,6 +7,7 @@ class QtDialogs final : public DialogSeam {
 public:
     int messageBox(const MessageRequest& request) override;
     QString saveFileName(const SaveFileRequest& request) override;
+    QString openFileName(const SaveFileRequest& request) override;
     bool startProgram(const ProgramStart& start, QString* error) override;
     // On the clipboard.
     void keepText(const QString& text) override;

@@ -46,19 +46,23 @@ QString quoted(const QString& value) {
     return u'\'' + fnSqlText(value) + u'\'';
 }
 
-} // namespace
-
-void fnOperationLog(QString& text, qint16& kind, QString& detail) {
+// The row's values as the statement takes them: "(computer,user,text,kind,stamp,detail)"; text
+// and detail are cut and written back.
+QString rowValues(QString& text, qint16 kind, QString& detail, const QString& computer, const QString& user,
+                  const QString& stamp) {
     QString rest = text;
     text = trimBlanks(fnCutBytes(rest, kTextBytes));
     rest = detail;
     detail = trimBlanks(fnCutBytes(rest, kDetailBytes));
+    return u'(' + quoted(computer) + u',' + quoted(user) + u',' + quoted(text) + u',' +
+           QString::number(kind) + u',' + quoted(stamp) + u',' + quoted(detail) + u')';
+}
 
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const QString sql = QStringLiteral("insert into operatlog values(") + quoted(computerName()) + u',' +
-                        quoted(userName()) + u',' + quoted(text) + u',' + QString::number(kind) + u',' +
-                        quoted(stamp) + u',' + quoted(detail) + u')';
+QString timeStamp() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
+void runSilently(const QString& sql) {
     if (!gcnData || gcnData->State() != 1) return;
     try {
         Recordset rec;
@@ -66,6 +70,29 @@ void fnOperationLog(QString& text, qint16& kind, QString& detail) {
         rec.Close();
     } catch (...) {
         // The log never stops the caller.
+    }
+}
+
+} // namespace
+
+void fnOperationLog(QString& text, qint16& kind, QString& detail) {
+    runSilently(QStringLiteral("insert into operatlog values") +
+                rowValues(text, kind, detail, computerName(), userName(), timeStamp()));
+}
+
+void fnOperationLog(const QList<OperationLogRow>& rows) {
+    constexpr int kRowsPerStatement = 500;
+    const QString computer = computerName();
+    const QString user = userName();
+    const QString stamp = timeStamp();
+    for (qsizetype first = 0; first < rows.size(); first += kRowsPerStatement) {
+        QStringList values;
+        for (qsizetype i = first; i < qMin(rows.size(), first + kRowsPerStatement); ++i) {
+            QString text = rows[i].text;
+            QString detail = rows[i].detail;
+            values << rowValues(text, qint16(rows[i].kind), detail, computer, user, stamp);
+        }
+        runSilently(QStringLiteral("insert into operatlog values") + values.join(u','));
     }
 }
 

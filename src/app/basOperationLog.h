@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // One row of the suite's operation log (table operatlog): computer, user, text, kind, local time,
@@ -11,3 +12,12 @@
 // write (no connection, no table, locked database) is silent and never stops the caller.
 void fnOperationLog(QString& text, qint16& kind, QString& detail);
 void fnOperationLog(const QString& text, int kind, const QString& detail = {});
+
+// Many rows at once, each as fnOperationLog writes it (one time stamp for all), a few hundred rows
+// a statement: the log of a batch that saved thousands of records. As silent as one row.
+struct OperationLogRow {
+    QString text;
+    int kind = 0;
+    QString detail;
+};
+void fnOperationLog(const QList<OperationLogRow>& rows);

@@ -44,6 +44,9 @@ public:
     virtual int messageBox(const MessageRequest& request) = 0;
     // Asks for a file to save to; an empty result means the user cancelled.
     virtual QString saveFileName(const SaveFileRequest& request) = 0;
+    // Asks for an existing file to read (title, proposed name or folder, filter); an empty result
+    // means the user cancelled. The default (no GUI) chooses nothing.
+    virtual QString openFileName(const SaveFileRequest& request);
     // Starts another program detached; on failure returns false and sets *error to the platform's text.
     virtual bool startProgram(const ProgramStart& start, QString* error) = 0;
     // Leaves a text where the developer can pick it up (a failed statement); without a GUI, stderr.

@@ -58,6 +58,16 @@ QString editCondition(const QString& sql) {
     return m.hasMatch() ? m.captured(1).simplified().toLower() : QString();
 }
 
+// The table an editable cursor's statement reads: capture 1, a second table or a join in capture 4.
+QRegularExpressionMatch matchEditTable(const QString& text) {
+    static const QRegularExpression fromTable(
+        QStringLiteral("\\bfrom\\s+([A-Za-z_][A-Za-z0-9_]*)(\\s+(as\\s+)?(?!where\\b|order\\b|group\\b|"
+                       "join\\b|inner\\b|left\\b|cross\\b|natural\\b)[A-Za-z_]\\w*)?"
+                       "\\s*(,|\\bjoin\\b|\\binner\\b|\\bleft\\b)?"),
+        QRegularExpression::CaseInsensitiveOption);
+    return fromTable.match(text);
+}
+
 int adoTypeOfField(const QSqlField& f) {
     switch (f.metaType().id()) {
     case QMetaType::Int:
@@ -305,13 +315,8 @@ void Recordset::openEditable(Connection& cn, const QString& sql) {
     // One table's rows only: the row's address says which row Update writes.
     static const QRegularExpression selectHead(QStringLiteral("^\\s*select\\s+(?!distinct\\b)"),
                                                QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression fromTable(
-        QStringLiteral("\\bfrom\\s+([A-Za-z_][A-Za-z0-9_]*)(\\s+(as\\s+)?(?!where\\b|order\\b|group\\b|"
-                       "join\\b|inner\\b|left\\b|cross\\b|natural\\b)[A-Za-z_]\\w*)?"
-                       "\\s*(,|\\bjoin\\b|\\binner\\b|\\bleft\\b)?"),
-        QRegularExpression::CaseInsensitiveOption);
     const auto head = selectHead.match(text);
-    const auto from = fromTable.match(text);
+    const auto from = matchEditTable(text);
     if (!head.hasMatch() || !from.hasMatch() || !from.captured(4).isEmpty())
         throw DbError(DbTexts::notUpdatable(), 3251);
     const DbEngine& rules = cn.engineRules();
@@ -354,6 +359,45 @@ void Recordset::openEditable(Connection& cn, const QString& sql) {
         const auto it = declared.constFind(d->names[i].toLower());
         if (it != declared.constEnd()) d->types[i] = *it;
     }
+}
+
+void Recordset::lockEditKeys(Connection& cn, const QStringList& sqls) {
+    if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
+    const DbEngine& rules = cn.engineRules();
+    if (rules.keyLockStatement().isEmpty() || sqls.isEmpty()) return;
+    QSqlDatabase db = cn.database();
+    // Inside a savepoint, so that a failure leaves the transaction usable for the statement's own
+    // clean-up; the caller then rolls it back.
+    QSqlQuery mark(db);
+    if (!mark.exec(QStringLiteral("SAVEPOINT zanmo_keys")))
+        throw DbError(fnProviderErrorText(mark.lastError()));
+    QSqlError failure;
+    bool refused = false;
+    {
+        QSqlQuery q(db);
+        if (q.prepare(rules.keyLockStatement())) {
+            for (const QString& sql : sqls) {
+                const QString text = cn.dialect(sql);
+                const auto from = matchEditTable(text);
+                if (!from.hasMatch()) {
+                    refused = true;
+                    break;
+                }
+                // The key as openEditable makes it.
+                q.addBindValue(rules.foldedName(from.captured(1)) + u'|' + editCondition(text));
+                if (!q.exec()) {
+                    failure = q.lastError();
+                    break;
+                }
+            }
+        } else {
+            failure = q.lastError();
+        }
+        if (failure.isValid() || refused) mark.exec(QStringLiteral("ROLLBACK TO zanmo_keys"));
+    }
+    mark.exec(QStringLiteral("RELEASE zanmo_keys"));
+    if (refused) throw DbError(DbTexts::notUpdatable(), 3251);
+    if (failure.isValid()) throw DbError(fnProviderErrorText(failure));
 }
 
 int Recordset::State() const {

@@ -34,6 +34,11 @@ public:
     void openStatic(Connection& cn, const QString& sql, int maxRows);
     // Opens the editable cursor under the connection's write lock. Throws DbError.
     void openEditable(Connection& cn, const QString& sql);
+    // Takes, until cn's transaction ends, the lock an editable cursor on each statement takes on its
+    // key (the table and condition) on an engine that locks keys of rows not there yet; nothing
+    // elsewhere. For a writer of many rows that must take turns with the cursors of single saves.
+    // Throws DbError.
+    static void lockEditKeys(Connection& cn, const QStringList& sqls);
     // Runs any statement (Connection.Execute): a query leaves the rows open, an action statement leaves
     // the recordset closed. Throws DbError.
     void openExecute(Connection& cn, const QString& sql, int* rowsAffected = nullptr);

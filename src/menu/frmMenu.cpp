@@ -23,6 +23,7 @@ constexpr ScreenEntry kScreens[] = {
     {3, u"商品台帳"},
     {4, u"在庫一覧表"},
     {5, u"入庫処理／在庫数調整一覧表"},
+    {6, u"棚卸取込"},
 };
 } // namespace
 

@@ -307,9 +307,7 @@ QString StockEntryForm::bunruiCondition() const {
 }
 
 QString StockEntryForm::sameDaySql(const QString& code, qint32 day) const {
-    return QStringLiteral("select *") + "  from gdai" + " where gcode='" + fnGcodeSql(code) + "'" +
-           "   and day=" + QString::number(day) + "   and kubun=" + QString::number(m_texts.kubun) +
-           "   and denno=0" + "   and line=0";
+    return fnEntryRowSql(code, day, m_texts.kubun);
 }
 
 QString StockEntryForm::recordedSuuSql(const QString& code, qint32 day) const {

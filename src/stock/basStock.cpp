@@ -5,6 +5,7 @@
 #include "core/basPadding.h"
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
+#include "stock/basStockFigures.h"
 
 namespace {
 
@@ -95,4 +96,54 @@ qint32 fnGetStockBefore(const QString& gcode, qint32 day) {
     }
     rec.Close();
     return stock;
+}
+
+QHash<QString, qint32> fnGetStocksBefore(qint32 day) {
+    const QString d = QString::number(day);
+    // Per product the day of its latest count before `day`; of that day's counts the one with the
+    // highest voucher number, as fnGetStockBefore's "order by day desc,denno desc" takes it.
+    const QString with = QStringLiteral("WITH s AS (SELECT gcode, MAX(day) AS sday FROM gdai WHERE kubun = 9 "
+                                        "AND day < ") +
+                         d + QStringLiteral(" GROUP BY gcode) ");
+    QHash<QString, qint32> stock;
+    QHash<QString, qint32> countDay;
+    {
+        Recordset rec;
+        fnOpenRecordset(rec, with + QStringLiteral("SELECT g.gcode, g.day, g.suu FROM gdai g JOIN s ON "
+                                                   "s.gcode = g.gcode AND g.day = s.sday WHERE g.kubun = 9 "
+                                                   "ORDER BY g.gcode, g.denno"));
+        while (!rec.Eof()) {
+            const QString k = StockFigureTable::key(rec.Fields(0).toString());
+            stock.insert(k, fnRoundEven(fieldNumber(rec, QStringLiteral("suu"), 3)));
+            countDay.insert(k, fnRoundEven(fieldNumber(rec, QStringLiteral("day"), 2)));
+            rec.MoveNext();
+        }
+        rec.Close();
+    }
+    // The movements from the count's day (or 0 without one) up to `day`, in fnGetStockBefore's order.
+    Recordset rec;
+    fnOpenRecordset(rec, with +
+                             QStringLiteral("SELECT g.gcode, g.kubun, g.suu, g.day FROM gdai g LEFT JOIN s "
+                                            "ON s.gcode = g.gcode WHERE g.kubun <> 9 AND g.day <= ") +
+                             d +
+                             QStringLiteral(" AND g.day >= COALESCE(s.sday, 0) ORDER BY g.gcode, g.day, "
+                                            "g.kubun"));
+    while (!rec.Eof()) {
+        const QString k = StockFigureTable::key(rec.Fields(0).toString());
+        qint32& s = stock[k];
+        // Movements of the count's own day are already inside the count.
+        if (fnRoundEven(fieldNumber(rec, QStringLiteral("day"), 4)) != countDay.value(k)) {
+            const int kind = fnRoundEven(fieldNumber(rec, QStringLiteral("kubun"), 2));
+            s = applyMovement(s, kind, fieldNumber(rec, QStringLiteral("suu"), 3));
+        }
+        rec.MoveNext();
+    }
+    rec.Close();
+    return stock;
+}
+
+QString fnEntryRowSql(const QString& gcode, qint32 day, int kubun) {
+    return QStringLiteral("select *") + "  from gdai" + " where gcode='" + fnGcodeSql(gcode) + "'" +
+           "   and day=" + QString::number(day) + "   and kubun=" + QString::number(kubun) +
+           "   and denno=0" + "   and line=0";
 }

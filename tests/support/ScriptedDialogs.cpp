@@ -22,6 +22,12 @@ QString ScriptedDialogs::saveFileName(const SaveFileRequest& request) {
     return path;
 }
 
+QString ScriptedDialogs::openFileName(const SaveFileRequest& request) {
+    openRequests.append(request);
+    openRequests.last().selectedFilter = nullptr;
+    return m_openAnswers.isEmpty() ? QString() : m_openAnswers.dequeue();
+}
+
 bool ScriptedDialogs::startProgram(const ProgramStart& start, QString* error) {
     starts.append(start);
     if (m_startError.isEmpty()) return true;

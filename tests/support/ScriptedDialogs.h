@@ -19,15 +19,19 @@ public:
     void answerSaveFile(const QString& path, const QString& filter = QString()) {
         m_saveAnswers.enqueue({path, filter});
     }
+    // The open dialog's answer (an unscripted one cancels).
+    void answerOpenFile(const QString& path) { m_openAnswers.enqueue(path); }
     // Program starts succeed unless told otherwise; a failure reports this error text.
     void failProgramStart(const QString& error) { m_startError = error; }
 
     QList<MessageRequest> messages;
     QList<SaveFileRequest> saveRequests;
+    QList<SaveFileRequest> openRequests;
     QList<ProgramStart> starts;
 
     int messageBox(const MessageRequest& request) override;
     QString saveFileName(const SaveFileRequest& request) override;
+    QString openFileName(const SaveFileRequest& request) override;
     bool startProgram(const ProgramStart& start, QString* error) override;
 
     const MessageRequest& lastMessage() const { return messages.last(); }
@@ -40,6 +44,7 @@ public:
 private:
     QQueue<int> m_messageAnswers;
     QQueue<QPair<QString, QString>> m_saveAnswers;
+    QQueue<QString> m_openAnswers;
     QString m_startError;
     DialogSeam* m_previous;
 };

@@ -1,0 +1,461 @@
+// Stocktaking from a file: the reader, the check against the ledger, the all-or-nothing write and
+// the tool, on a real data1.dat (and on the test server as tst_stocktake-pg).
+
+#include "support/TempProgramDir.h"
+#include "support/TestServer.h"
+#include "support/ToolRun.h"
+#include "ui/DataRows.h"
+
+#include "app/basOperationLog.h"
+#include "app/basRetry.h"
+#include "core/basPadding.h"
+#include "data/Connection.h"
+#include "data/DbError.h"
+#include "data/basDb.h"
+#include "data/clsDbClass.h"
+#include "stock/StocktakeCheck.h"
+#include "stock/StocktakeFile.h"
+#include "stock/StocktakeWrite.h"
+#include "stock/basStock.h"
+#include "stock/basStockFigures.h"
+
+#include <QStringEncoder>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const int kDay = 20240105;
+const QString kCaption = u"棚卸取込"_s;
+
+QString g(const QString& code) {
+    return fnPadLeft(code, 12);
+}
+
+// The file's lines as "line:code:quantity" joined with ' '.
+QString linesOf(const StocktakeFile& f) {
+    QStringList out;
+    for (const StocktakeFileLine& l : f.lines())
+        out << QString::number(l.line) + u':' + l.code + u':' + l.quantity;
+    return out.join(u' ');
+}
+
+QByteArray sjis(const QString& text) {
+    QStringEncoder e("Shift_JIS");
+    return e.encode(text);
+}
+
+} // namespace
+
+class TestStocktake : public QObject, DataRows {
+    Q_OBJECT
+    std::unique_ptr<TempProgramDir> m_dir;
+
+    // Goods 12 みかん (cost 80), 13 りんご (cost 120.5), 30 送料 (not stock-managed), 40 もも
+    // (discontinued), ab12 (letters).
+    void addGoods() {
+        m_dir->addGoods(u"12"_s, u"みかん"_s);
+        m_dir->addGoods(u"13"_s, u"りんご"_s);
+        m_dir->addGoods(u"30"_s, u"送料"_s, 1, 1);
+        m_dir->addGoods(u"40"_s, u"もも"_s, 1, 0, 1);
+        m_dir->addGoods(u"AB12"_s, u"洋なし"_s);
+        m_dir->exec(u"update goods set stanka = 80 where code = '          12'"_s);
+        m_dir->exec(u"update goods set stanka = 120.5 where code = '          13'"_s);
+    }
+    StocktakeCheck check(const QString& text, bool zeroMissing = false) {
+        StocktakeFile f;
+        if (!f.parse(text.toUtf8())) qFatal("not parsed");
+        StocktakeCheck c;
+        try {
+            c.run(f.lines(), kDay, zeroMissing);
+        } catch (const DbError& e) {
+            qFatal("%s", qPrintable(e.description()));
+        }
+        return c;
+    }
+    // The shown lines, cells joined with '|', lines with '\n'.
+    static QString shown(const StocktakeCheck& c) {
+        QStringList out;
+        for (const StocktakeLine& l : c.shownOrder())
+            out << c.cells(l).join(u'|');
+        return out.join(u'\n');
+    }
+    QString counts() const {
+        return m_dir->rows(
+            u"select gcode,day,kubun,denno,line,suu from gdai where kubun = 9 order by gcode, day"_s);
+    }
+    int logs(int kind) const {
+        return m_dir->count(
+            u"select count(*) from operatlog where naiyou = '棚卸取込' and kubun = %1"_s.arg(kind));
+    }
+    // The write with the stock-count screen's retry rule; the rows logged as its save would.
+    bool write(const StocktakeCheck& c, int lockWait = 800, int* attempts = nullptr) {
+        clsDbClass db;
+        if (!db.OpenDb()) qFatal("%s", qPrintable(db.ErrMsg()));
+        db.connection()->setBusyTimeout(lockWait);
+        StocktakeWrite w(c);
+        qint16 counter = 0;
+        int n = 1;
+        const bool ok = w.run(*db.connection(), [&] {
+            const bool again = fnNextTry(counter);
+            if (again) ++n;
+            return again;
+        });
+        if (attempts) *attempts = n;
+        if (ok) {
+            QList<OperationLogRow> rows;
+            w.logRows(kCaption, [&](const QString& t, int k, const QString& d) {
+                rows << OperationLogRow{t, k, d};
+            });
+            fnOperationLog(rows);
+        }
+        return ok;
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<TempProgramDir>();
+        addGoods();
+    }
+    void cleanup() { m_dir.reset(); }
+
+    // Bytes of a file -> the lines read ("line:code:quantity"), the caption's line, the encoding.
+    void reads_data() {
+        cols<QByteArray, QString, int, int>("bytes", "lines", "caption", "encoding");
+        row("comma, LF", QByteArray("12,5\n13,7\n"), "1:12:5 2:13:7", 0, 0);
+        row("UTF-8 with BOM, CRLF",
+            QByteArray("\xEF\xBB\xBF"
+                       "12,5\r\n13,7\r\n"),
+            "1:12:5 2:13:7", 0, 1);
+        row("Shift-JIS caption and names",
+            sjis(u"商品コード,数量,商品名\r\n12,5,みかん\r\n13,7,りんご\r\n"_s), "2:12:5 3:13:7", 1, 2);
+        row("UTF-8 caption", u"コード\t棚卸数\n12\t5\n"_s.toUtf8(), "2:12:5", 1, 0);
+        row("tabs, a comma in a name", QByteArray("12\t5\tapples, red\n13\t1,200\n"), "1:12:5 2:13:1,200", 0,
+            0);
+        row("quotes: comma, doubled quote, line break",
+            QByteArray("\"12\",\"1,000\",\"a \"\"b\"\"\"\n\"13\",2,\"two\nlines\"\n40,3\n"),
+            "1:12:1,000 2:13:2 4:40:3", 0, 0);
+        row("blank lines and empty fields skipped", QByteArray("\n12,5\n\n  \n,,\n\t\n13,7"), "2:12:5 7:13:7",
+            0, 0);
+        row("blanks around codes and quantities", QByteArray("  12 , 5 \n\"  13 \",\" 7\"\n"),
+            "1:12:5 2:13:7", 0, 0);
+        row("old Mac line ends", QByteArray("12,5\r13,7\r"), "1:12:5 2:13:7", 0, 0);
+        row("a first line with a number is no caption", QByteArray("12,1.5\n13,x\n"), "1:12:1.5 2:13:x", 0,
+            0);
+        row("only the first line can be a caption", QByteArray("a,b\nc,d\n"), "2:c:d", 1, 0);
+        row("code alone on a line", QByteArray("12,3\n13\n"), "1:12:3 2:13:", 0, 0);
+        row("empty file", QByteArray(), "", 0, 0);
+    }
+    void reads() {
+        StocktakeFile f;
+        QVERIFY(f.parse(fetch<QByteArray>("bytes")));
+        QCOMPARE(linesOf(f), fetch<QString>("lines"));
+        QCOMPARE(f.captionLine(), fetch<int>("caption"));
+        QCOMPARE(int(f.encoding()), fetch<int>("encoding"));
+    }
+    void unreadableFiles() {
+        StocktakeFile f;
+        QVERIFY(!f.parse(QByteArray("\xEF\xBB\xBF"
+                                    "12,\xff\xfe\n")));
+        QVERIFY(f.errorText().contains(u"Shift-JIS"_s));
+        QVERIFY(!f.read(m_dir->path() + u"/none.csv"_s));
+        QVERIFY(f.errorText().startsWith(u"ファイルを開けません"_s));
+        // A Shift-JIS file read from disk.
+        QFile out(m_dir->path() + u"/counts.csv"_s);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(sjis(u"ｺｰﾄﾞ,数\r\n12,5\r\n"_s));
+        out.close();
+        QVERIFY(f.read(out.fileName()));
+        QCOMPARE(linesOf(f), u"2:12:5"_s);
+        QCOMPARE(f.encoding(), StocktakeFile::Encoding::ShiftJis);
+    }
+
+    // A file's text -> the check as shown (refused first): line|code|name|book|counted|difference|
+    // cost|amount|status. The ledger gives 12 a stock of 100 and 13 of 20 on the day.
+    void checks_data() {
+        cols<QString, QString>("file", "shown");
+        row("two goods, priced", "12,120\n13,10",
+            "1|12|みかん|100|120|20|80|1,600|新規\n"
+            "2|13|りんご|20|10|-10|121|-1,205|新規");
+        row("codes padded as on the count screen, letters found in any case", "  12 ,0\nab12,\"1,000\"",
+            "1|12|みかん|100|0|-100|80|-8,000|新規\n2|AB12|洋なし|0|1,000|1,000|0|0|新規");
+        row("unknown", "99,1", "1|99|||1||||拒否：未登録の商品コードです");
+        row("not stock-managed", "30,1", "1|30|送料|0|1||0||拒否：この商品は在庫対象外です");
+        row("discontinued goods may be counted", "40,2", "1|40|もも|0|2|2|0|0|新規");
+        row("1.5", "12,1.5", "1|12|みかん|100|1.5||80||拒否：数量が0～999999の整数ではありません");
+        row("-1", "12,-1", "1|12|みかん|100|-1||80||拒否：数量が0～999999の整数ではありません");
+        row("1000000", "12,1000000",
+            "1|12|みかん|100|1000000||80||拒否：数量が0～999999の整数ではありません");
+        row("999999", "12,999999", "1|12|みかん|100|999,999|999,899|80|79,991,920|新規");
+        row("empty quantity", "12,1\n13,",
+            "2|13|りんご|20|||121||拒否：数量が0～999999の整数ではありません\n"
+            "1|12|みかん|100|1|-99|80|-7,920|新規");
+        row("twice: both lines refused, the others kept", "12,1\n13,2\n 12 ,3",
+            "1|12|みかん|100|1||80||拒否：商品コードが重複しています（3行目にも）\n"
+            "3|12|みかん|100|3||80||拒否：商品コードが重複しています（1行目にも）\n"
+            "2|13|りんご|20|2|-18|121|-2,169|新規");
+        row("longer than a goods code", "1234567890123,1",
+            "1|1234567890123|||1||||拒否：商品コードが12桁を超えています");
+        row("no code", ",5", "1||||5||||拒否：商品コードがありません");
+        row("several reasons", "12,1\n30,x",
+            "2|30|送料|0|x||0||拒否：この商品は在庫対象外です／数量が0～999999の整数ではありません\n"
+            "1|12|みかん|100|1|-99|80|-7,920|新規");
+    }
+    void checks() {
+        m_dir->addLedger(u"12"_s, 20240101, 9, 90);
+        m_dir->addLedger(u"12"_s, 20240103, 0, 10);
+        m_dir->addLedger(u"13"_s, 20240104, 0, 20);
+        QCOMPARE(shown(check(fetch<QString>("file"))), fetch<QString>("shown"));
+    }
+    void totalsAndDecimals() {
+        m_dir->exec(u"update sysfile set stankakbn = 1"_s);
+        const StocktakeCheck c = check(u"12,3\n13,2\n99,1"_s);
+        QCOMPARE(c.refusedCount(), 1);
+        QCOMPARE(c.writableCount(), 2);
+        QCOMPARE(c.amountTotal(), 3 * 80 + 2 * 120.5);
+        QCOMPARE(c.cells(c.lines().at(1)).mid(6, 2), (QStringList{u"120.50"_s, u"241.00"_s}));
+    }
+
+    // The book stock is the count screen's: a count on the day itself is ignored (and marked to be
+    // replaced), movements of the day count; the same through the whole-ledger pass.
+    void bookStockAsTheCountScreenShowsIt() {
+        m_dir->addLedger(u"12"_s, 20240101, 9, 50);
+        m_dir->addLedger(u"12"_s, 20240103, 0, 5);
+        m_dir->addLedger(u"12"_s, kDay, 9, 30);
+        m_dir->addLedger(u"12"_s, kDay, 1, 2, 7, 1);
+        const StocktakeCheck c = check(u"12,40"_s);
+        const StocktakeLine l = c.lines().at(0);
+        QCOMPARE(l.book, fnGetStockBefore(g(u"12"_s), kDay));
+        QCOMPARE(l.book, 53);
+        QVERIFY(l.replaces);
+        QCOMPARE(l.replaced, 30);
+        QCOMPARE(StocktakeCheck::status(l), u"置換（30）"_s);
+        QCOMPARE(fnGetStocksBefore(kDay).value(g(u"12"_s)), 53);
+    }
+    // fnGetStocksBefore against fnGetStockBefore on rows that set the two variants apart.
+    void wholeLedgerPassEqualsPerGoods() {
+        const QStringList rows = {
+            u"A 20240110:9:50 20240110:0:7 20240120:9:30 20240120:0:5 20240125:1:2"_s,
+            u"B 20240301:9:45:2 20240301:9:40:1 20240302:0:1"_s,
+            u"C 20240401:0:10 20240402:3:100 20240403:5:50 20240404:1:1 20240405:2:4"_s,
+            u"D 0:0:3 20240101:0:5 20240701:0:0.5 20240702:0:0.5"_s,
+            u"E 20240601:9:2.5 20240701:9:3 20240702:1:0.5 20240703:2:1.5"_s,
+            u"F 20231231:9:10 20231231:1:7 20240101:0:2"_s,
+        };
+        QStringList codes;
+        for (const QString& r : rows) {
+            const QString code = r.section(u' ', 0, 0);
+            codes << code;
+            for (const QString& m : r.section(u' ', 1).split(u' ')) {
+                const QStringList f = m.split(u':');
+                m_dir->addLedger(code, f[0].toInt(), f[1].toInt(), f[2].toDouble(), f.value(3).toInt());
+            }
+        }
+        m_dir->addLedger(u"a"_s, 20240111, 0, 4); // the database compares codes without letter case
+        for (int day : {0, 20231231, 20240101, 20240110, 20240111, 20240120, 20240125, 20240301, 20240302,
+                        20240405, 20240601, 20240702, 20240703, 20241231}) {
+            const QHash<QString, qint32> all = fnGetStocksBefore(day);
+            for (const QString& code : codes)
+                QVERIFY2(all.value(StockFigureTable::key(g(code))) == fnGetStockBefore(g(code), day),
+                         qPrintable(code + u' ' + QString::number(day)));
+        }
+    }
+    // From kBulkFrom goods on, the check takes the whole-ledger pass: the same figures.
+    void manyGoodsSameBookStock() {
+        QStringList file;
+        for (int i = 0; i < StocktakeCheck::kBulkFrom + 5; ++i) {
+            const QString code = QString::number(1000 + i);
+            m_dir->addGoods(code, u"品"_s + code);
+            m_dir->addLedger(code, 20240101, 9, i);
+            m_dir->addLedger(code, kDay, 0, i % 7);
+            if (i % 3 == 0) m_dir->addLedger(code, kDay, 9, 1);
+            file << code + u",5"_s;
+        }
+        const StocktakeCheck c = check(file.join(u'\n'));
+        QCOMPARE(c.writableCount(), StocktakeCheck::kBulkFrom + 5);
+        for (const StocktakeLine& l : c.lines())
+            QCOMPARE(l.book, fnGetStockBefore(l.gcode, kDay));
+    }
+
+    void zeroForGoodsNotInTheFile() {
+        m_dir->addLedger(u"13"_s, 20240101, 0, 4);
+        const StocktakeCheck c = check(u"12,5"_s, true);
+        // Stock-managed, active goods only: not 30 (not managed) nor 40 (discontinued).
+        QCOMPARE(shown(c), u"1|12|みかん|0|5|5|80|400|新規\n"
+                           "|13|りんご|4|0|-4|121|-482|新規・ファイルになし\n"
+                           "|AB12|洋なし|0|0|0|0|0|新規・ファイルになし"_s);
+        QVERIFY(write(c));
+        QCOMPARE(counts(), g(u"12"_s) + u"|20240105|9|0|0|5.0,"_s + g(u"13"_s) + u"|20240105|9|0|0|0.0,"_s +
+                               g(u"AB12"_s) + u"|20240105|9|0|0|0.0"_s);
+    }
+
+    // Written: one count row per goods and day, an existing one replaced, with the log rows of the
+    // count screen's save; the book stock then starts from the counts on the next day.
+    void writesAndReplaces() {
+        m_dir->addLedger(u"12"_s, kDay, 9, 30);
+        m_dir->addLedger(u"12"_s, 20240106, 0, 3);
+        const StocktakeCheck c = check(u"12,40\n13,7"_s);
+        QCOMPARE(c.replaceCount(), 1);
+        QVERIFY(write(c));
+        QCOMPARE(counts(), g(u"12"_s) + u"|20240105|9|0|0|40.0,"_s + g(u"13"_s) + u"|20240105|9|0|0|7.0"_s);
+        QCOMPARE(logs(1), 1);
+        QCOMPARE(logs(2), 1);
+        QCOMPARE(m_dir->count(
+                     u"select count(*) from operatlog where syousai = '棚卸取込:[2024/01/05][          12]'"
+                     " and kubun = 2"_s),
+                 1);
+        QCOMPARE(fnGetStock(g(u"12"_s), 20240106), 43);
+        // Checked again: both are now marked as replaced, and the book stock still ignores them.
+        const StocktakeCheck again = check(u"12,41\n13,7"_s);
+        QCOMPARE(again.replaceCount(), 2);
+        QCOMPARE(again.lines().at(0).book, 0);
+    }
+    void aRefusedLineWritesNothing() {
+        const StocktakeCheck c = check(u"12,40\n13,1.5"_s);
+        int attempts = 0;
+        QVERIFY(!write(c, 800, &attempts));
+        QCOMPARE(attempts, 1);
+        QCOMPARE(counts(), QString());
+        QCOMPARE(logs(1), 0);
+    }
+    // The database refuses the third row: the two before it are rolled back with it.
+    void aFailureMidWriteRollsBack() {
+        m_dir->addGoods(u"77"_s, u"くり"_s);
+        if (TestServer::active()) {
+            m_dir->exec(
+                u"CREATE FUNCTION refuse77() RETURNS trigger LANGUAGE plpgsql AS $f$ BEGIN IF NEW.gcode = "
+                "'          77' THEN RAISE EXCEPTION 'refused 77'; END IF; RETURN NEW; END $f$"_s);
+            m_dir->exec(
+                u"CREATE TRIGGER refuse77 BEFORE INSERT ON gdai FOR EACH ROW EXECUTE FUNCTION refuse77()"_s);
+        } else {
+            m_dir->exec(u"CREATE TRIGGER refuse77 BEFORE INSERT ON gdai WHEN NEW.gcode = '          77' "
+                        "BEGIN SELECT RAISE(ABORT, 'refused 77'); END"_s);
+        }
+        m_dir->addLedger(u"12"_s, kDay, 9, 30);
+        const StocktakeCheck c = check(u"12,40\n13,7\n77,1"_s);
+        QCOMPARE(c.refusedCount(), 0);
+        int attempts = 0;
+        QVERIFY(!write(c, 800, &attempts));
+        QCOMPARE(attempts, 11);
+        QCOMPARE(counts(), g(u"12"_s) + u"|20240105|9|0|0|30.0"_s);
+        QCOMPARE(logs(1) + logs(2), 0);
+    }
+    // Another program holds the write lock: eleven attempts, then nothing written.
+    void aHeldLockIsTriedElevenTimes() {
+        const StocktakeCheck c = check(u"12,40"_s);
+        Connection other;
+        m_dir->holdWriteLock(other);
+        int attempts = 0;
+        QVERIFY(!write(c, 30, &attempts));
+        QCOMPARE(attempts, 11);
+        other.Execute(u"ROLLBACK"_s);
+        QCOMPARE(counts(), QString());
+        QVERIFY(write(c, 30, &attempts));
+        QCOMPARE(attempts, 1);
+        QCOMPARE(logs(1), 1);
+    }
+
+    // A count of one of the file's goods being saved on another PC (the stock-count screen's cursor
+    // on its row, not there yet): the write takes turns with it, and gives up after eleven tries.
+    void waitsForASingleSaveOfTheSameRow() {
+        const StocktakeCheck c = check(u"13,2\n12,40"_s);
+        clsDbClass other;
+        QVERIFY(other.OpenDb());
+        Recordset rec;
+        QVERIFY(other.DbSqlEdit(fnEntryRowSql(u"12"_s, kDay, 9), rec));
+        QCOMPARE(rec.EditMode(), int(Recordset::adEditAdd));
+        int attempts = 0;
+        QVERIFY(!write(c, 30, &attempts));
+        QCOMPARE(attempts, 11);
+        fnSetFieldValue(rec, u"gcode"_s, g(u"12"_s));
+        fnSetFieldValue(rec, u"day"_s, QString::number(kDay));
+        fnSetFieldValue(rec, u"kubun"_s, u"9"_s);
+        fnSetFieldValue(rec, u"denno"_s, u"0"_s);
+        fnSetFieldValue(rec, u"line"_s, u"0"_s);
+        fnSetFieldValue(rec, u"suu"_s, u"7"_s);
+        QCOMPARE(fnUpdateRecordset(rec), QString());
+        rec.Close();
+        // Its row is there now: the write replaces it rather than adding a second one.
+        QVERIFY(write(c, 30, &attempts));
+        QCOMPARE(counts(), g(u"12"_s) + u"|20240105|9|0|0|40.0,"_s + g(u"13"_s) + u"|20240105|9|0|0|2.0"_s);
+        QCOMPARE(logs(1), 1);
+        QCOMPARE(logs(2), 1);
+    }
+
+    // A whole shop in one file (its time is a figure of scripts/bench.sh).
+    void aWholeShop() {
+        const int n = TestServer::active() ? 5000 : 20000;
+        QStringList file{u"コード,数量"_s};
+        m_dir->exec(u"BEGIN"_s);
+        for (int i = 0; i < n; ++i) {
+            const QString code = QString::number(100000 + i);
+            m_dir->exec(
+                u"insert into goods (code, name, zkubun, stop, stanka) values ('%1', 'g', 0, 0, 10)"_s.arg(
+                    g(code)));
+            if (i % 2) m_dir->addLedger(code, 20240101, 0, 10);
+            file << code + u',' + QString::number(i % 13);
+        }
+        m_dir->exec(u"COMMIT"_s);
+        StocktakeFile f;
+        QVERIFY(f.parse(file.join(u"\r\n"_s).toUtf8()));
+        StocktakeCheck c;
+        c.run(f.lines(), kDay);
+        QCOMPARE(c.writableCount(), n);
+        QCOMPARE(c.lines().at(1).book, 10);
+        QVERIFY(write(c));
+        QCOMPARE(m_dir->count(u"select count(*) from gdai where kubun = 9"_s), n);
+        qlonglong counted = 0;
+        for (int i = 0; i < n; ++i)
+            counted += i % 13;
+        QCOMPARE(m_dir->scalar(u"select sum(suu) from gdai where kubun = 9"_s).toDouble(), double(counted));
+        QCOMPARE(logs(1), n);
+    }
+
+    // zanmo-tool counts: prints the check, writes when nothing is refused, exit 2 otherwise.
+    void tool() {
+        if (qEnvironmentVariableIsEmpty("ZANMO_TOOL")) QSKIP("ZANMO_TOOL is not set (run through CTest)");
+        const QString file = m_dir->path() + u"/counts.csv"_s;
+        auto put = [&](const QByteArray& bytes) {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(bytes);
+        };
+        put(sjis(u"ｺｰﾄﾞ,数\r\n12,5\r\n99,1\r\n"_s));
+        ToolRun r = runTool({u"counts"_s, m_dir->path(), file, u"--day"_s, u"20240105"_s});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.out.contains("3\t99\t\t\t1\t\t\t\t拒否：未登録の商品コードです\n"), r.out.constData());
+        QVERIFY(r.err.contains("1 line(s) refused"));
+        QCOMPARE(counts(), QString());
+
+        put("12\t5\n13\t7\n");
+        const QString csv = m_dir->path() + u"/diff.csv"_s;
+        r = runTool(
+            {u"counts"_s, m_dir->path(), file, u"--day"_s, u"20240105"_s, u"--dry-run"_s, u"--csv"_s, csv});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(counts(), QString());
+        QFile written(csv);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        const QString sheet = QString::fromUtf8(bytes.mid(3));
+        QVERIFY2(sheet.startsWith(u"行,商品コード,商品名,帳簿在庫,棚卸数,差異,原価,差異金額,状態\r\n"_s) &&
+                     sheet.contains(u"\r\n2,13,りんご,0,7,7,121,844,新規\r\n"_s),
+                 qPrintable(sheet));
+        r = runTool({u"counts"_s, m_dir->path(), file, u"--day"_s, u"20240105"_s});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.startsWith("行\t商品コード\t商品名\t帳簿在庫\t棚卸数\t差異\t原価\t差異金額\t状態\n"
+                                  "1\t12\tみかん\t0\t5\t5\t80\t400\t新規\n"),
+                 r.out.constData());
+        QCOMPARE(counts(), g(u"12"_s) + u"|20240105|9|0|0|5.0,"_s + g(u"13"_s) + u"|20240105|9|0|0|7.0"_s);
+        QCOMPARE(logs(1), 2);
+
+        r = runTool({u"counts"_s, m_dir->path(), m_dir->path() + u"/none.csv"_s, u"--day"_s, u"20240105"_s});
+        QCOMPARE(r.status, 2);
+        r = runTool({u"counts"_s, m_dir->path(), file, u"--day"_s, u"20240230"_s});
+        QCOMPARE(r.status, 2);
+    }
+};
+
+QTEST_MAIN(TestStocktake)
+#include "tst_stocktake.moc"
