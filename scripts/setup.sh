@@ -7,6 +7,7 @@ packages=(
   sqlite3 fonts-ipafont-gothic fonts-ipafont-mincho
   qt6-translations-l10n poppler-utils xvfb xauth
   libxlsxwriter-dev libqt6sql6-psql postgresql zlib1g-dev
+  libsqlite3-dev qt6-charts-dev qt6-svg-dev
 )
 missing=()
 for p in "${packages[@]}"; do
