@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6
   sqlite3 fonts-ipafont-gothic fonts-ipafont-mincho
   qt6-translations-l10n libxlsxwriter-dev libqt6sql6-psql
+  libsqlite3-dev qt6-charts-dev qt6-svg-dev
 )
 if [ "${1:-}" = --tests ]; then
   packages+=(poppler-utils xvfb xauth postgresql zlib1g-dev)

@@ -16,6 +16,8 @@ int toolLedger(const QStringList& args);
 int toolOptimize(const QStringList& args);
 int toolCopy(const QStringList& args);
 int toolStocktake(const QStringList& args);
+int toolBackup(const QStringList& args);
+int toolRestore(const QStringList& args);
 
 // Prints "zanmo-tool: message" to stderr and returns 2.
 int toolFail(const QString& message);
@@ -36,3 +38,6 @@ bool toolBuildOnServer(const QString& dir, const std::function<void(Connection& 
 void toolNoteServerCase(Connection& cn);
 // The program's connection text for a database file.
 QString toolConnectString(const QString& file);
+// Builds the new database file `built` (journal DELETE) with every row of the program's tables that
+// `from` sees, each table's rows counted on both sides. Throws DbError.
+void toolCopyIntoFile(Connection& from, const QString& built);

@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "data/ConnectionShared.h"
+#include "data/DatabaseBackup.h"
 #include "data/DbError.h"
 #include "data/Schema.h"
 #include "data/basSettings.h"
@@ -142,6 +143,16 @@ void copyRows(Connection& from, Connection& to) {
 
 } // namespace
 
+void toolCopyIntoFile(Connection& from, const QString& built) {
+    Schema::createDatabase(built);
+    Connection to;
+    to.Open(toolConnectString(built));
+    to.Execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    to.BeginTrans();
+    copyRows(from, to);
+    to.CommitTrans();
+}
+
 // zanmo-tool copy SOURCE TARGET: a suite database from a file to a server, a server to a file,
 // or any other pair. The target is made new; a failure leaves nothing behind.
 int toolCopy(const QStringList& args) {
@@ -165,7 +176,7 @@ int toolCopy(const QStringList& args) {
         if (!missing.isEmpty())
             throw DbError(QStringLiteral("the source lacks ") + missing.join(QStringLiteral(", ")));
         // One snapshot of the source, whatever others write meanwhile.
-        from.BeginTrans();
+        DatabaseBackup::beginSnapshot(from);
     } catch (const DbError& e) {
         return toolFail(QStringLiteral("copy: ") + e.description());
     }
@@ -188,15 +199,7 @@ int toolCopy(const QStringList& args) {
         const QString built = Schema::buildFileFor(target.file);
         Schema::removeDatabaseFiles(built);
         try {
-            Schema::createDatabase(built);
-            {
-                Connection to;
-                open(to, target, built);
-                to.Execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
-                to.BeginTrans();
-                copyRows(from, to);
-                to.CommitTrans();
-            }
+            toolCopyIntoFile(from, built);
             Schema::publishDatabase(built, target.file);
         } catch (const DbError& e) {
             Schema::removeDatabaseFiles(built);

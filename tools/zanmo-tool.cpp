@@ -4,6 +4,7 @@
 #include "data/basDb.h"
 #include "data/basSettings.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
@@ -34,6 +35,12 @@ const char* const kUsage =
     "  ledger DIR CODE YYYYMM [--csv F [--sjis] | --xlsx F]\n"
     "                                             a product's goods ledger for a month, as screen 3\n"
     "                                             shows it: printed, or written as CSV or Excel\n"
+    "  ledger DIR CODE YYYYMM [--months N] (--png F | --svg F)\n"
+    "                                             the ledger's chart of the N months (1) up to YYYYMM\n"
+    "  backup DIR TARGET                          a checked copy of DIR's database while programs work\n"
+    "                                             on it; TARGET a new file or a folder (dated name)\n"
+    "  restore BACKUP DIR                         a backup in place of DIR's data1.dat when no program\n"
+    "                                             has it open; the old file kept under a dated name\n"
     "  report zaiko DIR --day YYYYMMDD [--from CODE] [--to CODE] [--stop]\n"
     "         (--pdf F | --xlsx F | --csv F [--sjis])\n"
     "                                             the current-stock list as PDF, Excel or CSV\n"
@@ -82,11 +89,17 @@ bool toolParseDay(const QString& text, int* day) {
 
 int main(int argc, char** argv) {
     if (const int status = fnProgramOption(argc, argv, "zanmo-tool", kUsage); status >= 0) return status;
-    // Reports measure and draw text: they need the GUI part of Qt, never a display.
+    // Reports measure and draw text: they need the GUI part of Qt, never a display. A chart is
+    // drawn by widgets (Qt Charts), still offscreen.
     const bool gui = argc > 1 && std::strcmp(argv[1], "report") == 0;
-    if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QCoreApplication> app(gui ? new QGuiApplication(argc, argv)
-                                              : new QCoreApplication(argc, argv));
+    bool chart = false;
+    for (int i = 2; argc > 1 && std::strcmp(argv[1], "ledger") == 0 && i < argc; ++i)
+        chart = chart || std::strcmp(argv[i], "--png") == 0 || std::strcmp(argv[i], "--svg") == 0;
+    if ((gui || chart) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(chart ? new QApplication(argc, argv)
+                                          : gui ? new QGuiApplication(argc, argv)
+                                                : new QCoreApplication(argc, argv));
     QStringList args = app->arguments().mid(1);
     if (args.isEmpty()) {
         std::fputs(kUsage, stderr);
@@ -115,6 +128,10 @@ int main(int argc, char** argv) {
         status = toolCopy(args);
     else if (command == QLatin1String("counts"))
         status = toolStocktake(args);
+    else if (command == QLatin1String("backup"))
+        status = toolBackup(args);
+    else if (command == QLatin1String("restore"))
+        status = toolRestore(args);
     else
         return toolFail(QStringLiteral("unknown command '") + command + QStringLiteral("' (see --help)"));
     fnCloseDB();

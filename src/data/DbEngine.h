@@ -70,6 +70,9 @@ public:
     virtual QString indexNamesQuery() const = 0;
     // The column that orders a table's rows as they were added.
     virtual QString insertionOrderColumn() const { return rowAddress(); }
+    // Begins a read-only transaction whose every statement sees one snapshot of the database, what
+    // others commit meanwhile left out (a backup, a copy). SQLite's read transaction is one already.
+    virtual QString snapshotStatement() const { return QStringLiteral("BEGIN"); }
     // Around one bulk load into a new database that is removed if it fails.
     virtual QStringList bulkLoadStatements() const = 0;
     virtual QStringList afterBulkLoadStatements() const = 0;

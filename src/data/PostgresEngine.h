@@ -30,4 +30,7 @@ public:
     QString indexNamesQuery() const override;
     QStringList bulkLoadStatements() const override;
     QStringList afterBulkLoadStatements() const override;
+    QString snapshotStatement() const override {
+        return QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY");
+    }
 };

@@ -3,6 +3,7 @@
 #include "app/basInputFlush.h"
 #include "app/basMessage.h"
 #include "app/basShell.h"
+#include "chart/LedgerChart.h"
 #include "core/basNumber.h"
 #include "core/basPadding.h"
 #include "data/DbError.h"
@@ -17,6 +18,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
 #include <QDate>
 #include <QFrame>
 #include <QGridLayout>
@@ -25,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -135,6 +139,19 @@ frmGdai::frmGdai(QWidget* parent) : FormBase(FormKind::Screen, parent) {
     msgMei->addAction(mnuCsv);
     msgMei->addAction(mnuXlsx);
     msgMei->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The grid keeps its place while it is hidden during a display, so the chart does not jump.
+    QSizePolicy gridPolicy = msgMei->sizePolicy();
+    gridPolicy.setRetainSizeWhenHidden(true);
+    msgMei->setSizePolicy(gridPolicy);
+
+    // The chart of the month shown, under the grid: no focus of its own, so keys and Enter go on
+    // between the fields and the grid as before.
+    chtLedger = new QChartView(LedgerChart::newChart(), b);
+    chtLedger->setObjectName(QStringLiteral("chtLedger"));
+    chtLedger->setRenderHint(QPainter::Antialiasing);
+    chtLedger->setFocusPolicy(Qt::NoFocus);
+    chtLedger->setFrameShape(QFrame::StyledPanel);
+    chtLedger->setMinimumHeight(140);
 
     // Fields and totals above, the grid filling the rest of the form with the same margin all round.
     auto* outer = new QVBoxLayout(b);
@@ -175,7 +192,8 @@ frmGdai::frmGdai(QWidget* parent) : FormBase(FormKind::Screen, parent) {
     }
     totals->addStretch(1);
     outer->addLayout(totals);
-    outer->addWidget(msgMei, 1);
+    outer->addWidget(msgMei, 3);
+    outer->addWidget(chtLedger, 2);
 
     setToolbar(kPatternLoad);
     fitToolbar();
@@ -186,7 +204,11 @@ frmGdai::frmGdai(QWidget* parent) : FormBase(FormKind::Screen, parent) {
     txtYy->setText(today.toString(QStringLiteral("yyyy")));
     txtMm->setText(today.toString(QStringLiteral("MM")));
 
-    resize(kMargin * 2 + kColumnWidth * ColumnCount + 24, 520);
+    // As tall as the chart wants, as long as the window fits the screen it opens on.
+    int height = 620;
+    if (const QScreen* screen = this->screen())
+        height = qMin(height, screen->availableGeometry().height() - 90);
+    resize(kMargin * 2 + kColumnWidth * ColumnCount + 24, qMax(height, 420));
 }
 
 frmGdai::~frmGdai() {
@@ -291,6 +313,7 @@ void frmGdai::fnClear(bool keepGoods) {
         l->clear();
     m_haveShown = false;
     enableExports();
+    LedgerChart::fill(chtLedger->chart(), {});
     if (!keepGoods) {
         txtCode->clear();
         lblName->clear();
@@ -357,6 +380,7 @@ void frmGdai::fnShowLedger() {
             m_shown = month;
             m_shownName = lblName->text();
             m_haveShown = true;
+            LedgerChart::fill(chtLedger->chart(), {month});
         } catch (const DbError& e) {
             fnShowDbError(e.description());
             failed = true;

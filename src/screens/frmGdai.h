@@ -6,6 +6,7 @@
 #include <QString>
 
 class QAction;
+class QChartView;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
@@ -14,7 +15,8 @@ class Recordset;
 // The goods ledger ("商品台帳", launch "3"): one product's ledger rows of one month, newest first,
 // with the stock after each row, the month's totals and the stock at the month's end. Reads only;
 // a double-click on a row starts the screen or program that recorded the movement; the grid's
-// right-click menu writes what is shown as CSV or as an Excel workbook.
+// right-click menu writes what is shown as CSV or as an Excel workbook. A chart under the grid
+// shows the month's running stock, movements and count days.
 class frmGdai : public FormBase {
     Q_OBJECT
 public:
@@ -88,6 +90,8 @@ private:
     QLineEdit* txtYy = nullptr;
     QLineEdit* txtMm = nullptr;
     QTableWidget* msgMei = nullptr;
+    // Under the grid: the month shown as a chart (LedgerChart), refreshed with the grid.
+    QChartView* chtLedger = nullptr;
     QLabel* lblNsuu = nullptr;
     QLabel* lblSsuu = nullptr;
     QLabel* lblHsuu = nullptr;

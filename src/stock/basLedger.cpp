@@ -104,6 +104,7 @@ LedgerMonth fnLedgerMonth(const QString& gcode, qint32 from) {
         // One pass from the oldest row up, starting at the end of the previous month, over the
         // figures as shown; a count replaces the running stock (it sits below the day's other rows).
         qint64 stock = fnGetStock(gcode, month.from - 1);
+        month.opening = stock;
         for (qsizetype r = month.rows.size() - 1; r >= 0; --r) {
             QStringList& cells = month.rows[r].cells;
             if (filled(cells[LedgerIn])) stock += shownNumber(cells[LedgerIn]);
@@ -114,5 +115,6 @@ LedgerMonth fnLedgerMonth(const QString& gcode, qint32 from) {
         }
     }
     month.monthEnd = fnGetStock(gcode, month.to);
+    if (month.rows.isEmpty()) month.opening = month.monthEnd;
     return month;
 }

@@ -39,6 +39,9 @@ struct LedgerMonth {
     qint64 shipments = 0;
     qint64 returns = 0;
     qint32 monthEnd = 0; // stock at the end of `to`
+    // The stock the running stock starts from: the end of the day before `from` (monthEnd when the
+    // month has no rows, which is the same figure).
+    qint64 opening = 0;
     // The four figures as shown: receipts, shipments, returns, month-end stock.
     QStringList totals() const;
 };

@@ -1,0 +1,172 @@
+#include "chart/LedgerChart.h"
+#include "support/TempProgramDir.h"
+#include "support/ToolRun.h"
+
+#include <QBarSet>
+#include <QChart>
+#include <QImage>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QStackedBarSeries>
+#include <QtTest>
+
+#include <memory>
+
+// The ledger's chart read back from its series (not its pixels): for chosen days, the running stock
+// of the step line, the receipts, returns and shipments bars and the count marks are what the
+// ledger rows of those days say, across month boundaries; and the tool writes the picture.
+class tst_ledgerchart : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void seriesFollowTheLedger_data();
+    void seriesFollowTheLedger();
+    void toolWritesThePicture_data();
+    void toolWritesThePicture();
+};
+
+namespace {
+
+// Ledger rows "yyyymmdd kubun suu" separated by ';', for goods 1001.
+void addRows(const TempProgramDir& dir, const QString& rows) {
+    int denno = 0;
+    for (const QString& r : rows.split(u';', Qt::SkipEmptyParts)) {
+        const QStringList f = r.split(u' ', Qt::SkipEmptyParts);
+        const int kubun = f.at(1).toInt();
+        const bool voucher = kubun == 1 || kubun == 2;
+        dir.addLedger(QStringLiteral("1001"), f.at(0).toInt(), kubun, f.at(2).toDouble(),
+                      voucher ? ++denno : 0, voucher ? 1 : 0);
+    }
+}
+
+// What the chart says of a day: "stock receipts returns shipments counts" (counts joined by '/', "-"
+// for none).
+QString dayText(QChart* chart, int index) {
+    const auto* stock = chart->findChild<QLineSeries*>(QStringLiteral("stock"));
+    const auto* counts = chart->findChild<QScatterSeries*>(QStringLiteral("counts"));
+    const auto* bars = chart->findChild<QStackedBarSeries*>(QStringLiteral("movements"));
+    if (!stock || !counts || !bars) return QStringLiteral("no series");
+    const QList<QPointF> line = stock->points();
+    // The day's value runs from x = index - 0.5 to index + 0.5.
+    if (line.value(2 * index) != QPointF(index - 0.5, line.value(2 * index).y()) ||
+        line.value(2 * index + 1) != QPointF(index + 0.5, line.value(2 * index).y()))
+        return QStringLiteral("no step at %1").arg(index);
+    QStringList marks;
+    for (const QPointF& p : counts->points())
+        if (p.x() == index) marks << QString::number(p.y());
+    QStringList out{QString::number(line.at(2 * index).y())};
+    for (const char* name : {"receipts", "returns", "shipments"}) {
+        for (QBarSet* set : bars->barSets())
+            if (set->objectName() == QLatin1String(name)) out << QString::number(set->at(index));
+    }
+    out << (marks.isEmpty() ? QStringLiteral("-") : marks.join(u'/'));
+    return out.join(u' ');
+}
+
+} // namespace
+
+void tst_ledgerchart::initTestCase() {
+    QVERIFY2(!qEnvironmentVariableIsEmpty("ZANMO_TOOL"), "ZANMO_TOOL is not set (run through CTest)");
+}
+
+void tst_ledgerchart::seriesFollowTheLedger_data() {
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<int>("first"); // yyyymm
+    QTest::addColumn<int>("months");
+    QTest::addColumn<int>("days");       // days on the axis
+    QTest::addColumn<QStringList>("at"); // "yyyymmdd=stock receipts returns shipments counts"
+    // clang-format off
+    QTest::newRow("one month: every kind of row")
+        << "20240301 0 7; 20240503 0 10; 20240510 1 4; 20240515 2 2; 20240520 9 30; 20240520 0 5; 20240522 5 3"
+        << 202405 << 1 << 31
+        << QStringList{"20240501=7 0 0 0 -", "20240503=17 10 0 0 -", "20240509=17 0 0 0 -", "20240510=13 0 0 -4 -",
+                       "20240515=15 0 2 0 -", "20240520=35 5 0 0 30", "20240522=35 0 0 0 -", "20240531=35 0 0 0 -"};
+    QTest::newRow("month boundary and a year's turn")
+        << "20231231 0 3; 20231231 1 1; 20240101 2 4; 20240102 1 10"
+        << 202312 << 2 << 62
+        << QStringList{"20231230=0 0 0 0 -", "20231231=2 3 0 -1 -", "20240101=6 0 4 0 -", "20240102=-4 0 0 -10 -",
+                       "20240131=-4 0 0 0 -"};
+    // The stock engine takes a count as the stock at its day's end: the next month starts from the
+    // count, while the ledger's last row had the day's receipt added to it.
+    QTest::newRow("a count with a receipt on the month's last day")
+        << "20240410 0 20; 20240430 0 10; 20240430 9 50; 20240502 1 5"
+        << 202404 << 2 << 61
+        << QStringList{"20240429=20 0 0 0 -", "20240430=60 10 0 0 50", "20240501=50 0 0 0 -", "20240502=45 0 0 -5 -"};
+    QTest::newRow("twelve months, counts, empty months between")
+        << "20230610 0 100; 20231115 9 80; 20231116 9 90; 20240531 1 30"
+        << 202306 << 12 << 366
+        << QStringList{"20230601=0 0 0 0 -", "20230610=100 100 0 0 -", "20231114=100 0 0 0 -",
+                       "20231115=80 0 0 0 80", "20231116=90 0 0 0 90", "20240530=90 0 0 0 -", "20240531=60 0 0 -30 -"};
+    // clang-format on
+}
+
+void tst_ledgerchart::seriesFollowTheLedger() {
+    QFETCH(QString, rows);
+    QFETCH(int, first);
+    QFETCH(int, months);
+    QFETCH(int, days);
+    QFETCH(QStringList, at);
+    TempProgramDir dir;
+    dir.addGoods(QStringLiteral("1001"), QStringLiteral("商品"));
+    addRows(dir, rows);
+    QList<LedgerMonth> ledger;
+    for (int m = 0; m < months; ++m) {
+        const int serial = first / 100 * 12 + first % 100 - 1 + m;
+        ledger << fnLedgerMonth(QStringLiteral("        1001"), (serial / 12 * 100 + serial % 12 + 1) * 100);
+    }
+    std::unique_ptr<QChart> chart(LedgerChart::newChart());
+    LedgerChart::fill(chart.get(), ledger);
+    QCOMPARE(chart->findChild<QLineSeries*>(QStringLiteral("stock"))->count(), 2 * days);
+    for (QBarSet* set : chart->findChild<QStackedBarSeries*>(QStringLiteral("movements"))->barSets())
+        QCOMPARE(set->count(), days);
+    const QDate start(first / 100, first % 100, 1);
+    for (const QString& expected : at) {
+        const QDate day = QDate::fromString(expected.left(8), QStringLiteral("yyyyMMdd"));
+        QCOMPARE(expected.left(9) + dayText(chart.get(), int(start.daysTo(day))), expected);
+    }
+    // No count mark on a day not listed with one.
+    int marks = 0;
+    for (const QString& expected : at)
+        if (!expected.endsWith(u'-')) marks += int(expected.section(u' ', 4).split(u'/').size());
+    QCOMPARE(chart->findChild<QScatterSeries*>(QStringLiteral("counts"))->count(), marks);
+
+    // Nothing shown: an empty chart.
+    LedgerChart::fill(chart.get(), {});
+    QVERIFY(chart->series().isEmpty() && chart->axes().isEmpty());
+}
+
+void tst_ledgerchart::toolWritesThePicture_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("starts"); // the file's first bytes
+    QTest::newRow("png, twelve months")
+        << QStringList{"--months", "12", "--png", "c.png"} << QByteArray("\x89PNG");
+    QTest::newRow("svg, one month") << QStringList{"--svg", "c.svg"} << QByteArray("<?xml");
+}
+
+void tst_ledgerchart::toolWritesThePicture() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, starts);
+    TempProgramDir dir;
+    dir.addGoods(QStringLiteral("1001"), QStringLiteral("グラフ商品"));
+    addRows(dir, QStringLiteral("20230610 0 100; 20231115 9 80; 20240502 1 30; 20240503 2 4"));
+    QTemporaryDir out;
+    const QString file = out.filePath(args.last());
+    args.last() = file;
+    const ToolRun r = runTool(QStringList{"ledger", dir.path(), "1001", "202405"} + args);
+    QVERIFY2(r.status == 0, r.err.constData());
+    QFile picture(file);
+    QVERIFY(picture.open(QIODevice::ReadOnly));
+    const QByteArray bytes = picture.readAll();
+    QVERIFY(bytes.startsWith(starts));
+    if (file.endsWith(u".png")) {
+        QCOMPARE(QImage::fromData(bytes).size(), QSize(1400, 560));
+    } else {
+        QVERIFY(QString::fromUtf8(bytes).contains(QStringLiteral("グラフ商品")));
+    }
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{args.last().section(u'/', -1)});
+}
+
+QTEST_MAIN(tst_ledgerchart)
+#include "tst_ledgerchart.moc"

@@ -1,0 +1,351 @@
+#include "data/DbError.h"
+#include "data/basDb.h"
+#include "data/basSettings.h"
+#include "support/TempProgramDir.h"
+#include "support/TestServer.h"
+#include "support/ToolRun.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QThread>
+#include <QtTest>
+
+// zanmo-tool backup and restore as a shop runs them: a backup taken while another process saves
+// without pause, a restore refused while a program holds the database, and the refusals.
+class tst_backup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void refusals_data();
+    void refusals();
+    void backupWhileSaving_data();
+    void backupWhileSaving();
+    void restoreOnlyWhenFree_data();
+    void restoreOnlyWhenFree();
+};
+
+namespace {
+
+const QString kWriterCode = QStringLiteral("        W001");
+
+// One query on a database file of our own (a backup, a kept file): the first column of each row.
+QString fileQuery(const QString& file, const QString& sql, bool write = false) {
+    QString out;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(file);
+        if (!write) db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            QStringList rows;
+            if (q.exec(sql))
+                while (q.next())
+                    rows << q.value(0).toString();
+            else
+                rows << q.lastError().text();
+            out = rows.join(u',');
+        } else {
+            out = db.lastError().text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    return out;
+}
+
+// The writer process: rows W001 / denno 1, 2, 3, ... each saved on its own, `pause` ms apart, until
+// the file `stop` appears; prints how many it saved. Exit 1 when a save failed.
+int writeRows(const QString& dir, const QString& stop, int pause) {
+    fnSetProgramFolder(dir);
+    if (!fnOpenDB()) return 1;
+    int n = 0;
+    try {
+        while (!QFile::exists(stop) && n < 200000) {
+            ++n;
+            gcnData->Execute(
+                QStringLiteral("insert into gdai (gcode, day, kubun, denno, line, suu) values ('%1', "
+                               "20240501, 1, %2, 1, 1)")
+                    .arg(kWriterCode)
+                    .arg(n));
+            if (pause) QThread::msleep(pause);
+        }
+    } catch (const DbError& e) {
+        std::printf("%d\nfailed: %s\n", n - 1, qPrintable(e.description()));
+        return 1;
+    }
+    std::printf("%d\n", n);
+    fnCloseDB();
+    return 0;
+}
+
+// The holder process: a connection of its own on the database file that has read it ("read") or
+// holds a write transaction ("save"); says "ready", then waits for its input to end.
+int holdFile(const QString& file, const QString& how) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+        db.setDatabaseName(file);
+        QSqlQuery q(db);
+        if (!db.open() ||
+            !q.exec(how == u"save" ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN")) ||
+            !q.exec(QStringLiteral("select count(*) from goods")) || !q.next())
+            return 1;
+        if (how != u"save") q.exec(QStringLiteral("COMMIT"));
+        std::printf("ready\n");
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+    }
+    return 0;
+}
+
+// Zanmo.ini's journal set for the test's folder, the shared connection reopened under it.
+void useJournal(TempProgramDir& dir, const QString& journal) {
+    fnCloseDB();
+    dir.writeIni(QStringLiteral("[zanmo]\njournal=") + journal + u'\n');
+    QVERIFY(fnOpenDB());
+}
+
+QStringList oldFiles(const QString& dir) {
+    return QDir(dir).entryList({QStringLiteral("data1-old-*"), QStringLiteral(".*building*")},
+                               QDir::Files | QDir::Hidden);
+}
+
+} // namespace
+
+void tst_backup::initTestCase() {
+    QVERIFY2(!qEnvironmentVariableIsEmpty("ZANMO_TOOL"), "ZANMO_TOOL is not set (run through CTest)");
+}
+
+void tst_backup::refusals_data() {
+    QTest::addColumn<QStringList>("args"); // DIR: the program folder, OUT: an empty folder
+    QTest::addColumn<QString>("where");    // file, server or any: the runs the case belongs to
+    QTest::addColumn<QString>("message");  // in the text on stderr
+    // clang-format off
+    QTest::newRow("backup without a target") << QStringList{"backup", "DIR"} << "any" << "usage: zanmo-tool backup";
+    QTest::newRow("backup of no folder") << QStringList{"backup", "OUT/none", "OUT"} << "any" << "no such folder";
+    QTest::newRow("backup into no folder") << QStringList{"backup", "DIR", "OUT/none/b.dat"} << "any" << "no such folder";
+    QTest::newRow("backup over a file") << QStringList{"backup", "DIR", "DIR/zanmo.ini"} << "server" << "never overwritten";
+    QTest::newRow("backup over the database") << QStringList{"backup", "DIR", "DIR/data1.dat"} << "file" << "never overwritten";
+    QTest::newRow("restore without a folder") << QStringList{"restore", "OUT/b.dat"} << "any" << "usage: zanmo-tool restore";
+    QTest::newRow("restore of no file") << QStringList{"restore", "OUT/none.dat", "DIR"} << "file" << "no backup file";
+    QTest::newRow("restore of the database itself") << QStringList{"restore", "DIR/data1.dat", "DIR"} << "file" << "is the database itself";
+    QTest::newRow("restore of a text file") << QStringList{"restore", "OUT/text.dat", "DIR"} << "file" << "is no database";
+    QTest::newRow("restore of another database") << QStringList{"restore", "OUT/other.dat", "DIR"} << "file" << "lacks sysfile";
+    QTest::newRow("restore onto a server") << QStringList{"restore", "OUT/text.dat", "DIR"} << "server" << "names a server";
+    QTest::newRow("chart of no product") << QStringList{"ledger", "DIR", "9999", "202405", "--png", "OUT/c.png"} << "any" << "未登録";
+    QTest::newRow("chart of no month") << QStringList{"ledger", "DIR", "1001", "202413", "--png", "OUT/c.png"} << "any" << "must be a month";
+    QTest::newRow("chart of 0 months") << QStringList{"ledger", "DIR", "1001", "202405", "--months", "0", "--svg", "OUT/c.svg"} << "any" << "--months must be 1 to 36";
+    QTest::newRow("months without a picture") << QStringList{"ledger", "DIR", "1001", "202405", "--months", "12"} << "any" << "goes with --png";
+    QTest::newRow("chart into no folder") << QStringList{"ledger", "DIR", "1001", "202405", "--png", "OUT/none/c.png"} << "any" << "パスが見つかりません";
+    QTest::newRow("chart over the database") << QStringList{"ledger", "DIR", "1001", "202405", "--png", "DIR/data1.dat"} << "file" << "data1.dat";
+    QTest::newRow("two pictures") << QStringList{"ledger", "DIR", "1001", "202405", "--png", "OUT/c.png", "--svg", "OUT/c.svg"} << "any" << "give one of";
+    // clang-format on
+}
+
+void tst_backup::refusals() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, where);
+    QFETCH(QString, message);
+    if (where != u"any" && (where == u"server") != TestServer::active()) QSKIP("not on this engine");
+    TempProgramDir dir;
+    dir.addGoods(QStringLiteral("1001"), QStringLiteral("商品"));
+    QTemporaryDir out;
+    QFile text(out.filePath(QStringLiteral("text.dat")));
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write(QByteArray(4096, 'x')) == 4096);
+    text.close();
+    QCOMPARE(fileQuery(out.filePath(QStringLiteral("other.dat")), QStringLiteral("create table t (a)"), true),
+             QString());
+    const QString liveBefore = dir.rows(QStringLiteral("select code from goods"));
+    const QStringList before =
+        QDir(out.path()).entryList(QDir::Files) + QDir(dir.path()).entryList(QDir::Files);
+
+    const ToolRun r = runTool(args.replaceInStrings(QStringLiteral("DIR"), dir.path())
+                                  .replaceInStrings(QStringLiteral("OUT"), out.path()));
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+    QVERIFY(r.out.isEmpty());
+    // Nothing written, nothing moved.
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files) + QDir(dir.path()).entryList(QDir::Files), before);
+    QVERIFY(oldFiles(dir.path()).isEmpty());
+    QCOMPARE(dir.rows(QStringLiteral("select code from goods")), liveBefore);
+}
+
+void tst_backup::backupWhileSaving_data() {
+    QTest::addColumn<QString>("journal"); // zanmo.ini's journal ("" on the server)
+    QTest::addColumn<int>("pause");       // ms between two saves
+    if (TestServer::active()) {
+        QTest::newRow("server, one snapshot, saves without pause") << QString() << 0;
+        return;
+    }
+    QTest::newRow("WAL: saves without pause, never waiting") << "wal" << 0;
+    // A writer that never pauses on a rollback journal starves every reader, screens too; saves as
+    // screens make them leave moments between.
+    QTest::newRow("rollback journal: saves 5 ms apart wait for the read") << "delete" << 5;
+}
+
+// Backups taken while another process saves row after row: each is sound and holds the rows
+// 1..k the writer had saved when it was taken, none missing, none half there; the writer's saves
+// all succeed.
+void tst_backup::backupWhileSaving() {
+    QFETCH(QString, journal);
+    QFETCH(int, pause);
+    TempProgramDir dir;
+    if (!journal.isEmpty()) useJournal(dir, journal);
+    dir.addGoods(QStringLiteral("W001"), QStringLiteral("書き込み中"));
+    QTemporaryDir out;
+    const QString stop = out.filePath(QStringLiteral("stop"));
+
+    QProcess writer;
+    writer.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--writer"), dir.path(), stop, QString::number(pause)});
+    QVERIFY(writer.waitForStarted());
+    const QString saved = QStringLiteral("select count(*) from gdai where gcode = '%1'").arg(kWriterCode);
+    QTRY_VERIFY_WITH_TIMEOUT(dir.count(saved) >= 20, 30000);
+
+    QStringList backups;
+    for (int i = 0; i < 3; ++i) {
+        const int seen = dir.count(saved);
+        const ToolRun r = runTool({QStringLiteral("backup"), dir.path(), out.path()});
+        QVERIFY2(r.status == 0, r.err.constData());
+        QVERIFY2(r.out.contains("integrity_check ok"), r.out.constData());
+        const QString file =
+            out.filePath(QDir(out.path()).entryList({QStringLiteral("data1-*.dat")}).value(i));
+        QVERIFY2(QFileInfo(file).isFile(), qPrintable(QDir(out.path()).entryList().join(' ')));
+        backups << file;
+        QTRY_VERIFY_WITH_TIMEOUT(dir.count(saved) > seen + 10, 30000);
+        QTest::qWait(1000); // a dated name a second later
+    }
+    QFile(stop).open(QIODevice::WriteOnly);
+    QVERIFY(writer.waitForFinished(60000));
+    const QByteArray written = writer.readAllStandardOutput();
+    QVERIFY2(writer.exitCode() == 0, written.constData());
+    const int total = written.trimmed().toInt();
+    QCOMPARE(dir.count(saved), total);
+
+    int previous = 0;
+    for (const QString& file : backups) {
+        QCOMPARE(fileQuery(file, QStringLiteral("pragma integrity_check")), QStringLiteral("ok"));
+        QCOMPARE(fileQuery(file, QStringLiteral("pragma journal_mode")), QStringLiteral("delete"));
+        QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
+        // A prefix: k rows, numbered 1..k.
+        const QStringList f =
+            fileQuery(file, QStringLiteral("select count(*) || ',' || count(distinct denno) || ',' || "
+                                           "min(denno) || ',' || max(denno) from gdai where gcode = '%1'")
+                                .arg(kWriterCode))
+                .split(u',');
+        const int k = f.value(0).toInt();
+        QVERIFY2(k >= 20 && k <= total && f.value(1).toInt() == k && f.value(2) == u"1" &&
+                     f.value(3).toInt() == k,
+                 qPrintable(f.join(' ')));
+        QVERIFY(k > previous);
+        previous = k;
+        QCOMPARE(fileQuery(file, QStringLiteral("select name from goods")), QStringLiteral("書き込み中"));
+    }
+}
+
+void tst_backup::restoreOnlyWhenFree_data() {
+    QTest::addColumn<QString>("journal");
+    QTest::addColumn<QString>("holder"); // who has data1.dat while the first restore runs
+    QTest::addColumn<QString>("found");  // the refusal's words; "" when the restore goes ahead
+    // clang-format off
+    QTest::newRow("a screen of this process, WAL") << "wal" << "screen" << "the shared lock of WAL mode";
+    QTest::newRow("another program reading, WAL") << "wal" << "reader" << "the shared lock of WAL mode";
+    QTest::newRow("another program saving, rollback journal") << "delete" << "saver" << "BEGIN EXCLUSIVE refused";
+    QTest::newRow("another program between saves, rollback journal") << "delete" << "reader" << "has it open";
+    QTest::newRow("a screen between saves, rollback journal") << "delete" << "screen" << "has it open";
+    QTest::newRow("nobody, WAL") << "wal" << "" << "";
+    QTest::newRow("nobody, a broken file") << "wal" << "broken" << "";
+    QTest::newRow("no database yet") << "wal" << "missing" << "";
+    // clang-format on
+}
+
+// A restore replaces data1.dat only when no program has it; the old file is kept under a dated
+// name with what it held.
+void tst_backup::restoreOnlyWhenFree() {
+    QFETCH(QString, journal);
+    QFETCH(QString, holder);
+    QFETCH(QString, found);
+    if (TestServer::active()) QSKIP("a restore puts back a data1.dat");
+    TempProgramDir dir;
+    useJournal(dir, journal);
+    dir.addGoods(QStringLiteral("A001"), QStringLiteral("バックアップ済み"));
+    QTemporaryDir out;
+    const QString backup = out.filePath(QStringLiteral("b.dat"));
+    QCOMPARE(runTool({QStringLiteral("backup"), dir.path(), backup}).status, 0);
+    dir.addGoods(QStringLiteral("M001"), QStringLiteral("後から"));
+    const QStringList restore{QStringLiteral("restore"), backup, dir.path()};
+
+    QProcess other; // another program: a connection of its own in another process
+    if (holder == u"reader" || holder == u"saver") {
+        fnCloseDB();
+        other.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--hold"), dir.dataFile(),
+                     holder == u"saver" ? QStringLiteral("save") : QString()});
+        QVERIFY(other.waitForStarted());
+        QVERIFY(other.waitForReadyRead(10000));
+        QCOMPARE(other.readAllStandardOutput(), QByteArray("ready\n"));
+    } else if (holder != u"screen") {
+        fnCloseDB();
+        if (holder == u"broken") {
+            QFile file(dir.dataFile());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'z')) == 8192);
+        } else if (holder == u"missing") {
+            QVERIFY(QFile::remove(dir.dataFile()));
+        }
+    }
+
+    if (!found.isEmpty()) {
+        const ToolRun refused = runTool(restore);
+        QCOMPARE(refused.status, 2);
+        QVERIFY2(refused.err.contains(found.toUtf8()) && refused.err.contains("in use"),
+                 refused.err.constData());
+        QVERIFY(oldFiles(dir.path()).isEmpty());
+        // Let go, and the same restore goes ahead.
+        if (other.state() != QProcess::NotRunning) {
+            other.closeWriteChannel();
+            QVERIFY(other.waitForFinished(10000));
+        }
+        fnCloseDB();
+    }
+    const ToolRun r = runTool(restore);
+    QVERIFY2(r.status == 0, r.err.constData());
+    QVERIFY(fnOpenDB());
+    QCOMPARE(dir.rows(QStringLiteral("select code from goods order by code"), {}, QStringLiteral(",")),
+             QStringLiteral("        A001"));
+    const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("data1-old-*.dat")});
+    if (holder == u"missing") {
+        QVERIFY(kept.isEmpty() && !r.out.contains("kept"));
+        return;
+    }
+    QCOMPARE(kept.size(), 1);
+    QVERIFY(r.out.contains(kept.first().toUtf8()));
+    QVERIFY(
+        QDir(dir.path()).entryList({QStringLiteral(".*building*")}, QDir::Hidden | QDir::Files).isEmpty());
+    if (holder != u"broken")
+        QCOMPARE(fileQuery(dir.path() + u'/' + kept.first(),
+                           QStringLiteral("select trim(code) from goods order by code")),
+                 QStringLiteral("A001,M001"));
+}
+
+int main(int argc, char** argv) {
+    if (argc == 5 && qstrcmp(argv[1], "--writer") == 0) {
+        QCoreApplication app(argc, argv);
+        return writeRows(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                         std::atoi(argv[4]));
+    }
+    if (argc == 4 && qstrcmp(argv[1], "--hold") == 0) {
+        QCoreApplication app(argc, argv);
+        return holdFile(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    QApplication app(argc, argv);
+    tst_backup test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_backup.moc"
