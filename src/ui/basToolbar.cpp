@@ -1,5 +1,6 @@
 #include "ui/basToolbar.h"
 
+#include <QImage>
 #include <QAction>
 #include <QFont>
 #include <QLayout>
@@ -16,7 +17,8 @@ QString cleanPattern(const QString& pattern) {
     return QString(pattern).remove(QLatin1Char('-'));
 }
 
-// Colour of each button's picture, so the groups of four read apart at a glance.
+// Colour of each button's picture, so the groups of four read apart at a glance. Every one is a
+// clear colour: grey is what a button that cannot be used now looks like.
 QColor pictureColour(int n) {
     switch (n) {
     case 1:
@@ -28,12 +30,25 @@ QColor pictureColour(int n) {
     case 8:
         return QColor(0xc6, 0x28, 0x28);
     case 12:
-        return QColor(0x61, 0x61, 0x61);
+        return QColor(0x6a, 0x1b, 0x9a);
     default:
         return n <= 4   ? QColor(0x00, 0x69, 0x5c)
-               : n <= 8 ? QColor(0x45, 0x5a, 0x64)
+               : n <= 8 ? QColor(0x00, 0x83, 0x8f)
                         : QColor(0x5d, 0x40, 0x37);
     }
+}
+
+// The picture of a button that cannot be used now: grey and faint, whatever its colour.
+QPixmap disabledPicture(const QPixmap& pm) {
+    QImage grey = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < grey.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            const int g = 150 + qGray(line[x]) * 90 / 255;
+            line[x] = qRgba(g, g, g, qAlpha(line[x]) * 45 / 100);
+        }
+    }
+    return QPixmap::fromImage(grey);
 }
 
 // A small sign of what the button does, drawn under its key name.
@@ -160,6 +175,7 @@ QIcon fnToolbarPicture(int n) {
         drawSign(p, n, QRectF(size * 0.3, size * 0.5, size * 0.4, size * 0.36));
         p.end();
         icon.addPixmap(pm);
+        icon.addPixmap(disabledPicture(pm), QIcon::Disabled);
     }
     return icon;
 }

@@ -22,6 +22,20 @@ QString enabledKeys(const QToolBar* tb) {
 class TestToolbar : public QObject, DataRows {
     Q_OBJECT
 private slots:
+    // A usable button is in colour and an unusable one grey and faint, so a user tells them apart
+    // at a glance; no usable button looks unusable (as a grey "F12 終了" did).
+    void usableLooksUsable() {
+        // The button's ground, left of its key name and sign.
+        const auto saturation = [](const QPixmap& pm) { return pm.toImage().pixelColor(3, 16).hsvSaturationF(); };
+        for (int n = 1; n <= 12; ++n) {
+            const QIcon icon = fnToolbarPicture(n);
+            const double usable = saturation(icon.pixmap(32, QIcon::Normal));
+            const double unusable = saturation(icon.pixmap(32, QIcon::Disabled));
+            QVERIFY2(usable > 0.35, qPrintable(u"F%1 %2"_s.arg(n).arg(usable)));
+            QVERIFY2(unusable < 0.05, qPrintable(u"F%1 %2"_s.arg(n).arg(unusable)));
+        }
+    }
+
     void createAndSetToolbar() {
         QWidget w;
         QToolBar* tb = fnCreateFunctionToolbar(&w);
