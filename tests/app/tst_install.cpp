@@ -18,7 +18,7 @@
 
 // The installed tree: `cmake --install` of this build into a temporary prefix, then the installed
 // programs started from there.
-class tst_install : public QObject {
+class TestInstall : public QObject {
     Q_OBJECT
 
 private slots:
@@ -43,9 +43,9 @@ static QProcessEnvironment offscreen() {
     return env;
 }
 
-void tst_install::initTestCase() {
+void TestInstall::initTestCase() {
     const QString bin = qEnvironmentVariable("ZANMO_BIN");
-    if (bin.isEmpty()) QSKIP("ZANMO_BIN is not set (run through CTest)");
+    if (bin.isEmpty()) QFAIL("ZANMO_BIN is not set (run through CTest)");
     const QString cmake = QStandardPaths::findExecutable("cmake");
     if (cmake.isEmpty()) QSKIP("cmake is not on PATH");
     // ZANMO_BIN is <build>/bin/zanmo.
@@ -58,7 +58,7 @@ void tst_install::initTestCase() {
     QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
 }
 
-void tst_install::programFolder() {
+void TestInstall::programFolder() {
     for (const QString name : {"zanmo", "zanmo-tool", "zanmo-menu"}) {
         const QFileInfo real(program(name));
         QVERIFY2(real.isFile() && real.isExecutable(), qPrintable(real.filePath()));
@@ -69,7 +69,7 @@ void tst_install::programFolder() {
     }
 }
 
-void tst_install::desktopEntries_data() {
+void TestInstall::desktopEntries_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("exec");
@@ -81,7 +81,7 @@ void tst_install::desktopEntries_data() {
     QTest::newRow("launcher") << "zanmo-menu.desktop" << u"ＰＥＬＫＯ 在庫管理"_qs << "zanmo-menu";
 }
 
-void tst_install::desktopEntries() {
+void TestInstall::desktopEntries() {
     QFETCH(QString, file);
     QFile f(m_prefix.path() + "/share/applications/" + file);
     QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
@@ -93,13 +93,13 @@ void tst_install::desktopEntries() {
     QTEST(lines.filter(QRegularExpression("^Exec=")).value(0).mid(5), "exec");
 }
 
-void tst_install::icon() {
+void TestInstall::icon() {
     QFile f(m_prefix.path() + "/share/icons/hicolor/scalable/apps/zanmo.svg");
     QVERIFY(f.open(QIODevice::ReadOnly));
     QVERIFY(f.readAll().contains("<svg"));
 }
 
-void tst_install::programsRun() {
+void TestInstall::programsRun() {
     QProcess init;
     init.start(m_prefix.path() + "/bin/zanmo-tool", {"init", "--demo", m_prefix.path() + "/lib/zanmo"});
     QVERIFY(init.waitForFinished(60000));
@@ -131,7 +131,7 @@ void tst_install::programsRun() {
 
     // Each screen logged its opening into the program folder's data1.dat: the link found its folder.
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "tst_install");
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "TestInstall");
         db.setDatabaseName(program("data1.dat"));
         db.setConnectOptions("QSQLITE_OPEN_READONLY");
         QVERIFY(db.open());
@@ -140,10 +140,10 @@ void tst_install::programsRun() {
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toInt(), 5);
     }
-    QSqlDatabase::removeDatabase("tst_install");
+    QSqlDatabase::removeDatabase("TestInstall");
 }
 
-void tst_install::launcherStartsScreen() {
+void TestInstall::launcherStartsScreen() {
     fnSetProgramFolder(m_prefix.path() + "/lib/zanmo");
     frmMenu menu;
     QCOMPARE(QFileInfo(menu.programPath()).canonicalFilePath(),
@@ -168,7 +168,7 @@ void tst_install::launcherStartsScreen() {
     fnSetProgramFolder(QString());
 }
 
-void tst_install::launcherShowsDataPath() {
+void TestInstall::launcherShowsDataPath() {
     const QString folder = m_prefix.path() + "/lib/zanmo";
     QFile ini(folder + "/zanmo.ini");
     QVERIFY(ini.open(QIODevice::WriteOnly));
@@ -180,9 +180,9 @@ void tst_install::launcherShowsDataPath() {
     fnSetProgramFolder(QString());
 }
 
-void tst_install::cleanupTestCase() {
+void TestInstall::cleanupTestCase() {
     fnSetProgramFolder(QString());
 }
 
-QTEST_MAIN(tst_install)
+QTEST_MAIN(TestInstall)
 #include "tst_install.moc"

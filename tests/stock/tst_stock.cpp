@@ -5,9 +5,7 @@
 #include "data/DbError.h"
 #include "stock/basStock.h"
 #include "stock/basStockFigures.h"
-#include "support/ToolRun.h"
 
-#include <QProcess>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -15,11 +13,11 @@ using namespace Qt::Literals::StringLiterals;
 // The stock engine on a real ledger file.
 class TestStock : public QObject, DataRows {
     Q_OBJECT
-    TempProgramDir* m_dir = nullptr;
+    std::unique_ptr<TempProgramDir> m_dir;
     static QString code(const QString& c) { return fnPadLeft(c, 12, u" "_s); }
 private slots:
-    void init() { m_dir = new TempProgramDir; }
-    void cleanup() { delete m_dir; }
+    void init() { m_dir = std::make_unique<TempProgramDir>(); }
+    void cleanup() { m_dir.reset(); }
     // Ledger rows "[goods@]day:kind:quantity[:voucher]" (goods A1 unless named, "null" for no quantity), then
     // "[goods@]S<day>=n" for fnGetStock and "B<day>=n" for fnGetStockBefore.
     void stock_data() {
@@ -75,7 +73,7 @@ private slots:
     }
     // Codes holding apostrophes (a goods master may have them): each gives its own goods' stock,
     // never an SQL error nor the stock of 12, whose later count 900 an unquoted code would reach.
-    // The code is given as typed and as stored; the tool takes it as typed.
+    // The code is given as typed and as stored.
     void quotedCodes_data() {
         cols<QString>("code");
         row("O'NEIL", u"O'NEIL"_s);
@@ -103,49 +101,6 @@ private slots:
         QCOMPARE(table.size(), 1);
         QCOMPARE(table.figures(code(typed)).Z, 55);
         QCOMPARE(table.figures(code(typed)).P, 50);
-
-        if (qEnvironmentVariable("ZANMO_TOOL").isEmpty()) QSKIP("ZANMO_TOOL is not set (run through CTest)");
-        ToolRun r = runTool({u"stock"_s, m_dir->path(), typed, u"20240125"_s});
-        QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, QByteArray("53\n"));
-        r = runTool({u"stock"_s, m_dir->path(), typed, u"20240120"_s, u"--before"_s});
-        QCOMPARE(r.out, QByteArray("55\n"));
-        r = runTool({u"ledger"_s, m_dir->path(), typed, u"202401"_s});
-        QVERIFY2(r.status == 0, r.err.constData());
-        const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
-        // Newest row first; the month-end stock last.
-        QCOMPARE(lines.filter(u"2024/01/"_s),
-                 (QStringList{u"2024/01/25\t\t\t\t2\t\t\t53"_s, u"2024/01/20\t\t\t5\t\t\t\t55"_s,
-                              u"2024/01/10\t\t\t\t\t\t50\t50"_s}));
-        QCOMPARE(lines.last(), u"現在庫数\t53"_s);
-    }
-    void tool_data() {
-        // The code as typed: the tool pads it to the stored form. DIR is the program folder, NODB an empty
-        // one.
-        cols<QStringList, int, QString>("args", "exitCode", "output");
-        row("on the 25th", QStringList{u"DIR"_s, u"12"_s, u"20240125"_s}, 0, "28\n");
-        row("before the 20th", QStringList{u"DIR"_s, u"12"_s, u"20240120"_s, u"--before"_s}, 0, "55\n");
-        row("on the 20th", QStringList{u"DIR"_s, u"12"_s, u"20240120"_s}, 0, "30\n");
-        row("missing day", QStringList{u"DIR"_s, u"12"_s}, 2, "");
-        row("no such day", QStringList{u"DIR"_s, u"12"_s, u"20240230"_s}, 2, "");
-        row("no database there", QStringList{u"NODB"_s, u"12"_s, u"20240101"_s}, 2, "");
-    }
-    void tool() {
-        if (qEnvironmentVariable("ZANMO_TOOL").isEmpty()) QSKIP("ZANMO_TOOL is not set (run through CTest)");
-        m_dir->addLedger(u"12"_s, 20240110, 9, 50);
-        m_dir->addLedger(u"12"_s, 20240120, 9, 30);
-        m_dir->addLedger(u"12"_s, 20240120, 0, 5);
-        m_dir->addLedger(u"12"_s, 20240125, 1, 2);
-        QTemporaryDir empty;
-        QStringList args = fetch<QStringList>("args");
-        args.replaceInStrings(u"NODB"_s, empty.path()).replaceInStrings(u"DIR"_s, m_dir->path());
-        QProcess p;
-        p.start(qEnvironmentVariable("ZANMO_TOOL"), QStringList{u"stock"_s} + args);
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QTEST(p.exitCode(), "exitCode");
-        QTEST(QString::fromUtf8(p.readAllStandardOutput()), "output");
-        QCOMPARE(p.readAllStandardError().isEmpty(), p.exitCode() == 0);
     }
 };
 

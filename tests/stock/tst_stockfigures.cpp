@@ -10,13 +10,14 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <cmath>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
 // The grouped figures against the same figures worked out one product at a time, query by query.
 class TestStockFigures : public QObject, DataRows {
     Q_OBJECT
-    TempProgramDir* m_dir = nullptr;
+    std::unique_ptr<TempProgramDir> m_dir;
     const QStringList m_goods = {u"1"_s, u"2"_s, u"a5"_s, u"3"_s,  u"4"_s,  u"5"_s, u"6"_s,
                                  u"7"_s, u"8"_s, u"9"_s,  u"10"_s, u"11"_s, u"12"_s};
 
@@ -125,8 +126,8 @@ class TestStockFigures : public QObject, DataRows {
     }
 
 private slots:
-    void init() { m_dir = new TempProgramDir; }
-    void cleanup() { delete m_dir; }
+    void init() { m_dir = std::make_unique<TempProgramDir>(); }
+    void cleanup() { m_dir.reset(); }
 
     void randomLedgers_data() {
         cols<quint32>("seed");
