@@ -1,6 +1,6 @@
 #include "reports/ScriptedPrinters.h"
+#include "support/ScreenBench.h"
 #include "support/ScriptedDialogs.h"
-#include "support/TempProgramDir.h"
 #include "ui/DataRows.h"
 
 #include "core/basPadding.h"
@@ -16,15 +16,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const int kDay = 20240305;
-
-// Ledger rows "[goods@]day:kind:quantity[:voucher]" (goods 1 unless named).
-void addRows(const TempProgramDir& dir, const QString& ledger) {
-    for (const QString& r : ledger.split(u' ', Qt::SkipEmptyParts)) {
-        const QString goods = r.contains(u'@') ? r.section(u'@', 0, 0) : u"1"_s;
-        const QStringList f = r.section(u'@', -1).split(u':');
-        dir.addLedger(goods, f[0].toInt(), f[1].toInt(), f[2].toDouble(), f.value(3).toInt());
-    }
-}
 
 StockListRange wholeRange(int day = kDay) {
     StockListRange r;
@@ -67,17 +58,17 @@ private slots:
     void zaikoLine_data() {
         cols<QString, int, QString>("ledger", "day", "line");
         row("count dated D: Z is the count, D's movements still shown, P from the count before",
-            "20240301:9:50 20240302:0:4 20240305:9:40 20240305:0:7 20240305:1:3 20240305:2:2", kDay,
+            "20240301 9 50; 20240302 0 4; 20240305 9 40; 20240305 0 7; 20240305 1 3; 20240305 2 2", kDay,
             "54|7|3|2|40|0|40");
-        row("shipments after D only planned", "20240101:0:10 20240306:1:4 20250101:1:1 20240306:0:50", kDay,
-            "10|0|0|0|0|5|10");
-        row("negative stock keeps its sign", "20240101:1:5", kDay, "-5|0|0|0|0|0|-5");
-        row("kinds other than 0, 1, 2, 9 change nothing", "20240101:0:5 20240102:3:100 20240305:5:1", kDay,
+        row("shipments after D only planned", "20240101 0 10; 20240306 1 4; 20250101 1 1; 20240306 0 50",
+            kDay, "10|0|0|0|0|5|10");
+        row("negative stock keeps its sign", "20240101 1 5", kDay, "-5|0|0|0|0|0|-5");
+        row("kinds other than 0, 1, 2, 9 change nothing", "20240101 0 5; 20240102 3 100; 20240305 5 1", kDay,
             "5|0|0|0|0|0|5");
     }
     void zaikoLine() {
         m_dir->addGoods(u"1"_s, u"みかん"_s);
-        addRows(*m_dir, fetch<QString>("ledger"));
+        addLedgerRows(*m_dir, fetch<QString>("ledger"), u"1"_s);
         rptZaiko r;
         r.Range = wholeRange(fetch<int>("day"));
         QVERIFY(r.Run());
@@ -98,7 +89,7 @@ private slots:
     void zaikoAmount() {
         m_dir->addGoods(u"1"_s, u"みかん"_s);
         m_dir->exec(u"update goods set stanka = 1234.56"_s);
-        addRows(*m_dir, u"20240101:0:3"_s);
+        addLedgerRows(*m_dir, u"20240101 0 3"_s, u"1"_s);
         rptZaiko r;
         r.StankaKbn = fetch<int>("stankaKbn");
         r.Range = wholeRange();
@@ -134,21 +125,20 @@ private slots:
         QCOMPARE(codes.join(u','), fetch<QString>("codes"));
     }
 
-    // Goods "code:kakuho:stop" with ledger rows; the codes the shortage list prints.
+    // Goods and ledger rows (ScreenBench notation); the codes the shortage list prints.
     void kakuho_data() {
         cols<QString, QString, QString>("goods", "ledger", "printed");
-        row("equal is not short", "1:5:0 2:6:0", "1@20240101:0:5 2@20240101:0:5", "2");
-        row("kakuho 0: negative printed, zero not", "1:0:0 2:0:0", "1@20240101:1:1", "1");
-        row("a discontinued goods is printed", "1:10:1 2:1:0", "1@20240101:0:3 2@20240101:0:3", "1");
-        row("a count on D sets the stock", "1:10:0", "1@20240305:0:50 1@20240305:9:4", "1");
+        row("equal is not short", "1 品1 1 0 0 5; 2 品2 1 0 0 6", "20240101 0 5 0 0 1; 20240101 0 5 0 0 2",
+            "2");
+        row("kakuho 0: negative printed, zero not", "1 品1 1 0 0 0; 2 品2 1 0 0 0", "20240101 1 1 0 0 1",
+            "1");
+        row("a discontinued goods is printed", "1 品1 1 0 1 10; 2 品2 1 0 0 1",
+            "20240101 0 3 0 0 1; 20240101 0 3 0 0 2", "1");
+        row("a count on D sets the stock", "1 品1 1 0 0 10", "20240305 0 50 0 0 1; 20240305 9 4 0 0 1", "1");
     }
     void kakuho() {
-        for (const QString& g : fetch<QString>("goods").split(u' ')) {
-            const QStringList f = g.split(u':');
-            m_dir->addGoods(f[0], u"品"_s + f[0], 1, 0, f[2].toInt());
-            m_dir->exec(u"update goods set kakuho = %1 where code = '%2'"_s.arg(f[1], fnPadLeft(f[0], 12)));
-        }
-        addRows(*m_dir, fetch<QString>("ledger"));
+        addGoodsRows(*m_dir, fetch<QString>("goods"));
+        addLedgerRows(*m_dir, fetch<QString>("ledger"), u"1"_s);
         rptKakuhoZaiko r;
         r.Range = wholeRange();
         QVERIFY(r.Run());
@@ -163,7 +153,7 @@ private slots:
     void kakuhoNothingShort() {
         m_dir->addGoods(u"1"_s, u"品"_s);
         m_dir->exec(u"update goods set kakuho = 2"_s);
-        addRows(*m_dir, u"20240101:0:2"_s);
+        addLedgerRows(*m_dir, u"20240101 0 2"_s, u"1"_s);
         auto r = std::make_unique<rptKakuhoZaiko>();
         r->Range = wholeRange();
         QPointer<rptKakuhoZaiko> alive(r.get());
@@ -187,7 +177,7 @@ private slots:
         const QString name = fetch<QString>("name");
         m_dir->addGoods(u"1"_s, name);
         m_dir->exec(u"update goods set kakuho = 2000, stanka = 1000"_s);
-        addRows(*m_dir, u"20240101:0:1234"_s);
+        addLedgerRows(*m_dir, u"20240101 0 1234"_s, u"1"_s);
         std::unique_ptr<StockListReport> r;
         if (fetch<bool>("kakuho"))
             r = std::make_unique<rptKakuhoZaiko>();

@@ -3,6 +3,7 @@
 // coming and going, programs closed or killed. The test runs copies of itself as those programs
 // ("--program KIND DIR"), each told what to do one line at a time on its stdin.
 
+#include "app/basMain.h"
 #include "core/basPadding.h"
 #include "data/Connection.h"
 #include "data/DbError.h"

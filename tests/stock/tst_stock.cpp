@@ -1,4 +1,4 @@
-#include "support/TempProgramDir.h"
+#include "support/ScreenBench.h"
 #include "ui/DataRows.h"
 
 #include "core/basPadding.h"
@@ -18,45 +18,43 @@ class TestStock : public QObject, DataRows {
 private slots:
     void init() { m_dir = std::make_unique<TempProgramDir>(); }
     void cleanup() { m_dir.reset(); }
-    // Ledger rows "[goods@]day:kind:quantity[:voucher]" (goods A1 unless named, "null" for no quantity), then
+    // Ledger rows (ScreenBench notation, goods A1 unless named, -999 for no quantity), then
     // "[goods@]S<day>=n" for fnGetStock and "B<day>=n" for fnGetStockBefore.
     void stock_data() {
         cols<QString, QString>("ledger", "expected");
         row("counts on the 10th and the 20th",
-            "20240110:9:50 20240110:0:7 20240120:9:30 20240120:0:5 20240125:1:2",
+            "20240110 9 50; 20240110 0 7; 20240120 9 30; 20240120 0 5; 20240125 1 2",
             "S20240125=28 B20240120=55 B20240125=28 S20240120=30 S20240115=50 S20240110=50 B20240110=7 "
             "B20240111=50 S20240109=0");
-        row("two counts on one day: the higher voucher wins", "20240301:9:45:2 20240301:9:40:1 20240302:0:1",
-            "S20240302=46 B20240302=46");
-        row("count on 31 Jan", "20240131:9:10 20240131:0:3 20240201:0:4",
+        row("two counts on one day: the higher voucher wins",
+            "20240301 9 45 2 0; 20240301 9 40 1 0; 20240302 0 1", "S20240302=46 B20240302=46");
+        row("count on 31 Jan", "20240131 9 10; 20240131 0 3; 20240201 0 4",
             "S20240131=10 S20240201=14 S20240229=14 B20240201=14");
-        row("count on 31 Dec", "20231231:9:10 20231231:1:7 20240101:0:2",
+        row("count on 31 Dec", "20231231 9 10; 20231231 1 7; 20240101 0 2",
             "S20231231=10 S20240101=12 B20240101=12");
-        row("kinds 3 and 5 ignored", "20240401:0:10 20240402:3:100 20240403:5:50 20240404:1:1 20240405:2:4",
+        row("kinds 3 and 5 ignored",
+            "20240401 0 10; 20240402 3 100; 20240403 5 50; 20240404 1 1; 20240405 2 4",
             "S20240405=13 B20240405=13 S20240404=9");
-        row("no count: sum from 0", "20200101:0:8 20240101:1:3 20250101:0:100", "S20241231=5 B20241231=5");
+        row("no count: sum from 0", "20200101 0 8; 20240101 1 3; 20250101 0 100", "S20241231=5 B20241231=5");
         row("no rows", "", "S20241231=0 B20241231=0");
-        row("negative, no floor", "20240501:9:1 20240502:1:5", "S20240502=-4");
-        row("day 0", "20240101:0:5", "S0=0"), row("a row on day 0", "20240101:0:5 0:0:3", "S0=3");
-        row("other goods", "20240101:0:5 A10@20240101:0:50 B1@20240101:9:70", "S20240101=5 A10@S20240101=50");
-        row("no quantity counts 0", "20240101:0:5 20240102:0:null", "S20240102=5");
-        row("count 2.5 to 2", "20240601:9:2.5", "S20240601=2 B20240602=2");
-        row("count 3.5 to 4", "20240601:9:3.5", "S20240601=4 B20240602=4");
-        row("count -2.5 to -2", "20240601:9:-2.5", "S20240601=-2 B20240602=-2");
-        row("count 2.6 to 3", "20240601:9:2.6", "S20240601=3 B20240602=3");
-        row("rounded after every step: two halves leave 0", "20240701:0:0.5 20240702:0:0.5", "S20240702=0");
-        row("3 - 0.5 = 2.5 -> 2; + 1.5 = 3.5 -> 4", "20240701:9:3 20240702:1:0.5 20240703:2:1.5",
+        row("negative, no floor", "20240501 9 1; 20240502 1 5", "S20240502=-4");
+        row("day 0", "20240101 0 5", "S0=0"), row("a row on day 0", "20240101 0 5; 0 0 3", "S0=3");
+        row("other goods", "20240101 0 5; 20240101 0 50 0 0 A10; 20240101 9 70 0 0 B1",
+            "S20240101=5 A10@S20240101=50");
+        row("no quantity counts 0", "20240101 0 5; 20240102 0 -999", "S20240102=5");
+        row("count 2.5 to 2", "20240601 9 2.5", "S20240601=2 B20240602=2");
+        row("count 3.5 to 4", "20240601 9 3.5", "S20240601=4 B20240602=4");
+        row("count -2.5 to -2", "20240601 9 -2.5", "S20240601=-2 B20240602=-2");
+        row("count 2.6 to 3", "20240601 9 2.6", "S20240601=3 B20240602=3");
+        row("rounded after every step: two halves leave 0", "20240701 0 0.5; 20240702 0 0.5", "S20240702=0");
+        row("3 - 0.5 = 2.5 -> 2; + 1.5 = 3.5 -> 4", "20240701 9 3; 20240702 1 0.5; 20240703 2 1.5",
             "S20240702=2 S20240703=4 B20240703=4");
     }
     void stock() {
         const QString expected = fetch<QString>("expected");
         const auto goods = [](QString& s) { return s.contains(u'@') ? s.section(u'@', 0, 0) : u"A1"_s; };
-        for (QString r : fetch<QString>("ledger").split(u' ', Qt::SkipEmptyParts)) {
-            const QString g = goods(r);
-            const QStringList f = r.section(u'@', -1).split(u':');
-            m_dir->addLedger(g, f[0].toInt(), f[1].toInt(), f[2].toDouble(), f.value(3).toInt());
-            if (f[2] == u"null"_s) m_dir->exec(u"update gdai set suu = null where day = "_s + f[0]);
-        }
+        addLedgerRows(*m_dir, fetch<QString>("ledger"), u"A1"_s);
+        m_dir->exec(u"update gdai set suu = null where suu = -999"_s); // "null": no quantity
         QStringList actual;
         for (QString check : expected.split(u' ')) {
             const QString g = goods(check), c = check.section(u'@', -1);
