@@ -10,7 +10,7 @@
 #include <QtTest>
 
 // Starting the program: the launch text split into tokens, the program run, and the real dialogs.
-class tst_startup : public QObject {
+class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
@@ -32,7 +32,7 @@ static void row(const char* name, const QString& text, const char* tokens, const
     QTest::newRow(name) << text << list(before) << list(tokens);
 }
 
-void tst_startup::commandLine_data() {
+void TestStartup::commandLine_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("before"); // the array as the caller passes it in
     QTest::addColumn<QStringList>("tokens");
@@ -52,7 +52,7 @@ void tst_startup::commandLine_data() {
     row("array ends at last token", "2 x", "2|x", "a|b|c|d");
 }
 
-void tst_startup::commandLine() {
+void TestStartup::commandLine() {
     QFETCH(QString, text);
     QFETCH(QStringList, before);
     QFETCH(QStringList, tokens);
@@ -60,7 +60,7 @@ void tst_startup::commandLine() {
     QCOMPARE(before, tokens);
 }
 
-void tst_startup::program_data() {
+void TestStartup::program_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::newRow("no argument") << QStringList{} << 0;
@@ -69,11 +69,11 @@ void tst_startup::program_data() {
     QTest::newRow("letters") << QStringList{"abc", "20240105"} << 2;
 }
 
-void tst_startup::program() {
+void TestStartup::program() {
     QFETCH(QStringList, args);
     QFETCH(int, status);
     const QString bin = qEnvironmentVariable("ZANMO_BIN");
-    if (bin.isEmpty()) QSKIP("ZANMO_BIN is not set (run through CTest)");
+    if (bin.isEmpty()) QFAIL("ZANMO_BIN is not set (run through CTest)");
     QProcess p;
     // No display at all: a launch that shows nothing must not need one.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -103,7 +103,7 @@ static void boxRow(const char* name, MsgButtons buttons, int defaultButton, Qt::
     QTest::newRow(name) << int(buttons) << defaultButton << int(key) << result << int(icon) << int(shown);
 }
 
-void tst_startup::messageBox_data() {
+void TestStartup::messageBox_data() {
     for (const char* column : {"buttons", "defaultButton", "key", "result", "icon", "shownIcon"})
         QTest::addColumn<int>(column);
     boxRow("ok enter", MsgButtons::Ok, MsgOk, Qt::Key_Return, MsgOk, MsgIcon::Exclamation,
@@ -118,7 +118,7 @@ void tst_startup::messageBox_data() {
     boxRow("yes/no/cancel escape", MsgButtons::YesNoCancel, MsgYes, Qt::Key_Escape, MsgCancel);
 }
 
-void tst_startup::messageBox() {
+void TestStartup::messageBox() {
     QFETCH(int, buttons);
     QFETCH(int, defaultButton);
     QFETCH(int, key);
@@ -134,7 +134,7 @@ void tst_startup::messageBox() {
     QTEST(seen.value(2).toInt(), "shownIcon");
 }
 
-void tst_startup::startProgram() {
+void TestStartup::startProgram() {
     QTemporaryDir dir;
     QtDialogs seam;
     ProgramStart start;
@@ -153,5 +153,5 @@ void tst_startup::startProgram() {
     QCOMPARE(error, QStringLiteral("指定されたファイルが見つかりません。"));
 }
 
-QTEST_MAIN(tst_startup)
+QTEST_MAIN(TestStartup)
 #include "tst_startup.moc"

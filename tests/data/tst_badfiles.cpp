@@ -21,7 +21,7 @@ QByteArray digestOf(const QString& path) {
 } // namespace
 
 // data1.dat as it may be found: a clear message at start-up, nothing written to it, no crash.
-class tst_badfiles : public QObject, DataRows {
+class TestBadFiles : public QObject, DataRows {
     Q_OBJECT
 
 private slots:
@@ -126,5 +126,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_badfiles)
+QTEST_MAIN(TestBadFiles)
 #include "tst_badfiles.moc"

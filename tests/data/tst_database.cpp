@@ -23,7 +23,7 @@
 
 // The data layer on real data1.dat files: settings, connection and cursor, the clsDbClass object of each
 // screen, the basDb routines on the shared gcnData, and the program's Jet statements running unchanged.
-class tst_database : public QObject, DataRows {
+class TestDatabase : public QObject, DataRows {
     Q_OBJECT
 
 private slots:
@@ -33,8 +33,6 @@ private slots:
     void openFailures();
     void connectionLifetime();
     void editing();
-    void storedValues_data();
-    void storedValues();
     void numbersStayNumbers_data();
     void numbersStayNumbers();
     void dbSql();
@@ -44,9 +42,6 @@ private slots:
     void fieldValue_data();
     void fieldValue();
     void quotedValues();
-    void programStatements_data();
-    void programStatements();
-    void coveringIndex();
     void engineStatements_data();
     void engineStatements();
 };
@@ -71,7 +66,7 @@ static void iniRow(const char* name, const QByteArray& file, const char* path, i
     QTest::newRow(name) << file << QString::fromUtf8(path) << value << mode << QString::fromUtf8(folder);
 }
 
-void tst_database::iniRead_data() {
+void TestDatabase::iniRead_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("value");
@@ -101,7 +96,7 @@ void tst_database::iniRead_data() {
     iniRow("negative", "[zanmo]\ndbmode=-3\n", "DEF", -3, 255, nullptr);
 }
 
-void tst_database::iniRead() {
+void TestDatabase::iniRead() {
     QFETCH(QByteArray, file);
     QFETCH(QString, folder);
     TempProgramDir dir(false, false);
@@ -150,7 +145,7 @@ static void openRow(const char* name, const QString& ini, const QString& connect
     QTest::newRow(name) << ini << connect << QString::fromUtf8(message);
 }
 
-void tst_database::openFailures_data() {
+void TestDatabase::openFailures_data() {
     QTest::addColumn<QString>("ini");     // when set, the connection text comes from it
     QTest::addColumn<QString>("connect"); // <dir> is the temporary folder holding data1.dat
     QTest::addColumn<QString>("message"); // contained in the error; ending in 。 it is the whole text
@@ -168,7 +163,7 @@ void tst_database::openFailures_data() {
     openRow("not a database", "", jet("<dir>\\zanmo.ini"), "認識できないデータベース形式");
 }
 
-void tst_database::openFailures() {
+void TestDatabase::openFailures() {
     QFETCH(QString, ini);
     QFETCH(QString, connect);
     QFETCH(QString, message);
@@ -210,7 +205,7 @@ void tst_database::openFailures() {
     QVERIFY(!fnExecuteSql(rec, "insert into operatlog values('a','b','c',0,'d','e')").isEmpty());
 }
 
-void tst_database::connectionLifetime() {
+void TestDatabase::connectionLifetime() {
     if (TestServer::active()) QSKIP("a data1.dat's own path and journal");
     TempProgramDir dir(false);
     QDir(dir.path()).mkdir("sub");
@@ -240,11 +235,13 @@ void tst_database::connectionLifetime() {
     QCOMPARE(cn.Execute("delete from bunrui"), 1);
 }
 
-void tst_database::editing() {
+void TestDatabase::editing() {
     TempProgramDir dir;
     dir.addLedger("1", 20240101, 0, 1);
     Editor e("select gcode, day, kubun, suu, suu * 2 as twice from gdai order by day");
     Recordset& rec = e.rec;
+    QCOMPARE(QList<int>({rec.fieldType("GCODE"), rec.fieldType("DAY"), rec.fieldType("SUU")}),
+             QList<int>({202, 3, 5}));
     rec.Update();                        // nothing changed: releases the lock
     dir.exec("update gdai set suu = 3"); // would wait for the lock otherwise
     rec.openEditable(e.cn, e.sql);       // the row as it is now
@@ -298,56 +295,9 @@ void tst_database::editing() {
     QCOMPARE(dir.count("select count(*) from gdai"), 1);
 }
 
-static void storedRow(const char* name, const char* field, int type, const QVariant& value, bool module,
-                      const char* stored) {
-    QTest::newRow(name) << QString(field) << type << value << module << QString(stored);
-}
-
-void tst_database::storedValues_data() {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<int>("type"); // the ADO field type
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<bool>("module");    // through fnSetFieldValue / fnUpdateRecordset
-    QTest::addColumn<QString>("stored"); // typeof:value; empty: refused
-    storedRow("half rounds to even", "denno", 3, "2.5", false, "integer:2");
-    storedRow("code keeps blanks", "gcode", 202, "         123", false, "text:         123");
-    storedRow("digits into text stay text", "gcode", 202, 123, false, "text:123");
-    storedRow("null into a number", "suu", 5, QVariant(), false, "");
-    storedRow("null into text", "gcode", 202, QVariant(), false, "null:");
-    // An empty value: 0 for the numeric kinds the rule names.
-    storedRow("empty into double", "suu", 5, "", true, "real:0.0");
-    storedRow("empty into integer", "day", 3, "", true, "integer:0");
-    storedRow("empty into text", "gcode", 202, "", true, "text:");
-    storedRow("number with blanks", "suu", 5, " 1234 ", true, "real:1234.0");
-    storedRow("separator refused", "suu", 5, "1,234", true, "");
-}
-
-void tst_database::storedValues() {
-    QFETCH(QString, field);
-    QFETCH(QVariant, value);
-    QFETCH(bool, module);
-    QFETCH(QString, stored);
-    TempProgramDir dir;
-    Editor e("select * from gdai");
-    QTEST(e.rec.fieldType(field.toUpper()), "type");
-    e.rec.AddNew();
-    if (stored.isEmpty() && module)
-        QVERIFY_THROWS_EXCEPTION(DbError, fnSetFieldValue(e.rec, field, value.toString()));
-    if (stored.isEmpty() && !module) QVERIFY_THROWS_EXCEPTION(DbError, e.rec.setField(field, value));
-    if (stored.isEmpty()) return;
-    if (module) {
-        fnSetFieldValue(e.rec, field, value.toString());
-        QCOMPARE(fnUpdateRecordset(e.rec), QString());
-    } else {
-        e.rec.setField(field, value);
-        e.rec.Update();
-    }
-    QCOMPARE(dir.typedValue("select " + field + " from gdai"), stored);
-}
-
 // A numeric column takes a number or plain decimal text, and nothing else: a refused write throws
 // and leaves the row as it was. Through fnSetFieldValue "" still means 0.
-void tst_database::numbersStayNumbers_data() {
+void TestDatabase::numbersStayNumbers_data() {
     cols<QString, QVariant, bool, QString>("field", "value", "module", "stored"); // stored: empty = refused
     const double inf = std::numeric_limits<double>::infinity();
     for (bool module : {false, true}) {
@@ -377,19 +327,25 @@ void tst_database::numbersStayNumbers_data() {
         r("leading point", "suu", ".5", "real:0.5");
         r("trailing point", "suu", "5.", "real:5.0");
         r("integer column", "day", "20240105", "integer:20240105");
+        r("half rounds to even", "denno", "2.5", "integer:2");
+        r("code keeps blanks", "gcode", "         123", "text:         123");
+        r("empty into an integer", "day", "", module ? "integer:0" : "");
+        r("empty into text", "gcode", "", "text:");
         if (module) continue;
         r("null", "suu", QVariant(), "");
         r("null into an integer", "day", QVariant(), "");
         r("typed null", "suu", QVariant(QMetaType::fromType<double>()), "");
         r("double infinity", "suu", inf, "");
         r("double nan", "suu", std::numeric_limits<double>::quiet_NaN(), "");
+        r("digits into text stay text", "gcode", 123, "text:123");
+        r("null into text", "gcode", QVariant(), "null:");
         r("double", "suu", 2.25, "real:2.25");
         r("integer", "suu", 8, "real:8.0");
         r("date", "suu", QDate(2024, 1, 5), "");
     }
 }
 
-void tst_database::numbersStayNumbers() {
+void TestDatabase::numbersStayNumbers() {
     const auto field = fetch<QString>("field");
     const auto value = fetch<QVariant>("value");
     const auto module = fetch<bool>("module");
@@ -424,7 +380,7 @@ void tst_database::numbersStayNumbers() {
     QCOMPARE(dir.count("select count(*) from gdai"), 1);
 }
 
-void tst_database::dbSql() {
+void TestDatabase::dbSql() {
     TempProgramDir dir;
     for (int d = 1; d <= 3; ++d)
         dir.addLedger("123", 20240100 + d, 0, d);
@@ -465,7 +421,7 @@ void tst_database::dbSql() {
     QCOMPARE(db.RecCnt(), 1);
 }
 
-void tst_database::dbSqlEdit() {
+void TestDatabase::dbSqlEdit() {
     TempProgramDir dir;
     clsDbClass db, second;
     QVERIFY(db.OpenDb() && second.OpenDb());
@@ -510,7 +466,7 @@ void tst_database::dbSqlEdit() {
     QVERIFY2(second.DbSqlExec(held), qPrintable(second.ErrMsg()));
 }
 
-void tst_database::failedUpdateLeavesNoHalfWrittenRow() {
+void TestDatabase::failedUpdateLeavesNoHalfWrittenRow() {
     TempProgramDir dir;
     // A write the database refuses after part of it has happened.
     dir.exec("create table audit (x integer)");
@@ -545,7 +501,7 @@ void tst_database::failedUpdateLeavesNoHalfWrittenRow() {
     QCOMPARE(dir.count("select count(*) from gdai"), 1);
 }
 
-void tst_database::moduleRoutines() {
+void TestDatabase::moduleRoutines() {
     ScriptedDialogs dialogs;
     TempProgramDir dir;
     QVERIFY(fnOpenDB() && gcnData->State() == 1 && dialogs.messages.isEmpty()); // reopening, quietly
@@ -571,7 +527,7 @@ static void valueRow(const char* name, const QString& sql, const char* field, in
     QTest::newRow(name) << sql << QString(field) << position << QString(expected);
 }
 
-void tst_database::fieldValue_data() {
+void TestDatabase::fieldValue_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("position");
@@ -592,7 +548,7 @@ void tst_database::fieldValue_data() {
     valueRow("sUm( is a name", "select sum(suu) as total from gdai", "sUm(suu)", 1, nullptr);
 }
 
-void tst_database::fieldValue() {
+void TestDatabase::fieldValue() {
     QFETCH(QString, sql);
     QFETCH(QString, name);
     QFETCH(int, position);
@@ -609,7 +565,7 @@ void tst_database::fieldValue() {
         QCOMPARE(fnGetFieldValue(rec, name, position), expected);
 }
 
-void tst_database::quotedValues() {
+void TestDatabase::quotedValues() {
     // Jet's "delete * from" becomes plain SQL, but never inside a quoted literal.
     QCOMPARE(fnJetToSqlite("delete *from gdai"), QStringLiteral("delete from gdai"));
     QCOMPARE(fnJetToSqlite("insert into operatlog values('delete * from x')"),
@@ -643,77 +599,9 @@ void tst_database::quotedValues() {
     QCOMPARE(fnSqlText(pair), QString::fromUtf16(u"𠀋''"));
 }
 
-static void stmt(const char* name, int rows, const QString& sql) {
-    QTest::newRow(name) << sql << rows;
-}
-
-void tst_database::programStatements_data() {
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<int>("rows"); // rows listed, or affected by a statement other than select
-    stmt("list popup", 2,
-         "select day,gcode,name,suu  from gdai as d,goods as g where d.gcode=g.code   and kubun=0 order by "
-         "day");
-    stmt("ledger month", 4,
-         "select * from gdai where gcode = '         123' and day between 20240100 and 20240199 order by day "
-         "desc,kubun,denno desc,line");
-    stmt("ranked name search", 2,
-         "select goods.code AS code,goods.kana AS kana,na AS gname, goods.unit AS unit,goods.stop AS "
-         "stop,goods.bunrui AS bcode, goods.gkubun AS gkubun,goods.zkubun AS zkubun,goods.tkubun AS tkubun, "
-         "goods.tanka1 AS tanka1,goods.tanka2 AS tanka2,goods.tanka3 AS tanka3,ct from (select name as "
-         "na,count(*) as ct from ( select name from goods where name like'%ボールペン%' union all select "
-         "name from goods where name like'%黒%') group by name) dummy,goods where goods.name=dummy.na order "
-         "by ct desc");
-    // Codes compare without regard to letter case, as in Jet.
-    stmt("code in other case", 1, "select * from goods where code = '         ABC'");
-    stmt("ledger code in other case", 1, "select * from gdai where gcode = '         Abc'");
-    stmt("code range in other case", 1,
-         "select * from goods where code between '         AAA' and '         ABZ'");
-    stmt("delete receipt", 1, "delete * from gdai where gcode='         123' and day=20240105 and kubun=0");
-    stmt("operation log", 1,
-         "insert into operatlog values('PC01','taro','入庫処理',1,'2024-01-05 "
-         "10:00:00','入庫処理:[2024/01/05][         123]')");
-}
-
-void tst_database::programStatements() {
-    QFETCH(QString, sql);
-    QFETCH(int, rows);
-    TempProgramDir dir;
-    dir.addGoods("123", "ボールペン 黒");
-    dir.addGoods("124", "ボールペン 赤", 1, 0, 1);
-    dir.addGoods("200", "緑茶 500ml", 2);
-    dir.addGoods("900", "送料", 2, 1);
-    dir.addGoods("abc", "x", 3);
-    dir.addLedger("123", 20240105, 0, 10);
-    dir.addLedger("123", 20240110, 9, 50);
-    dir.addLedger("123", 20240120, 1, 3, 10001, 1);
-    dir.addLedger("123", 20240125, 2, 1, 10002, 1);
-    dir.addLedger("200", 20240105, 0, 5);
-    dir.addLedger("abc", 20240101, 9, 1);
-    Recordset rec;
-    if (sql.startsWith("select", Qt::CaseInsensitive)) {
-        QCOMPARE(fnExecuteSql(rec, sql), QString());
-        QCOMPARE(rec.RecordCount(), rows);
-    } else {
-        QCOMPARE(gcnData->Execute(sql), rows);
-    }
-}
-
-void tst_database::coveringIndex() {
-    if (TestServer::active()) QSKIP("SQLite's own index listing and plan");
-    TempProgramDir dir;
-    QCOMPARE(dir.scalar("select group_concat(name) from pragma_index_info('gdai_gcode_kubun_day')"),
-             QStringLiteral("gcode,kubun,day,denno,suu"));
-    Recordset rec; // the stock engine's sums read the covering index only
-    fnOpenRecordset(rec,
-                    "explain query plan select sum(suu) from gdai where gcode = '           1' and kubun = 1 "
-                    "and day between 1 and 2");
-    const QString plan = rows(rec);
-    QVERIFY2(plan.contains("COVERING INDEX"), qPrintable(plan));
-}
-
 // The statements the engine object writes, run on the engine of this run: each row reads the same on
 // both engines unless it says otherwise.
-void tst_database::engineStatements_data() {
+void TestDatabase::engineStatements_data() {
     cols<QString, QString, QString>("check", "file", "server");
     row("columns of a table", "columns gdai", "gcode,day,kubun,denno,line,suu", "");
     row("columns of no table", "columns go'ods", "", "");
@@ -728,7 +616,7 @@ void tst_database::engineStatements_data() {
     row("syntax", "error selec 1", "SQL ステートメントの構文エラーです。", "");
 }
 
-void tst_database::engineStatements() {
+void TestDatabase::engineStatements() {
     const QString check = fetch<QString>("check");
     QString expected = fetch<QString>(TestServer::active() ? "server" : "file");
     if (expected.isEmpty()) expected = fetch<QString>("file");
@@ -764,5 +652,5 @@ void tst_database::engineStatements() {
     QCOMPARE(got.join(u','), expected);
 }
 
-QTEST_MAIN(tst_database)
+QTEST_MAIN(TestDatabase)
 #include "tst_database.moc"

@@ -11,7 +11,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 // Which journal a database gets, and databases built by the tool that a kill cannot break.
-class tst_journal : public QObject, DataRows {
+class TestJournal : public QObject, DataRows {
     Q_OBJECT
 
     static QString journalOf(const QString& file) {
@@ -129,5 +129,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_journal)
+QTEST_MAIN(TestJournal)
 #include "tst_journal.moc"

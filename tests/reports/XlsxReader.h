@@ -69,6 +69,29 @@ public:
     QString sheetName() const { return m_sheetName; }
 
     // "A1" for row 1, column 1.
+    // A cell as "type:value:format": s (text), n (number), d (a number in a date format, shown as
+    // the day), "-" for no cell.
+    QString describe(const QString& ref) const {
+        const Cell c = cell(ref);
+        if (!c.present) return QStringLiteral("-");
+        if (c.isString()) return QStringLiteral("s:") + c.text + u':' + c.format;
+        if (c.isNumber() && c.format.contains(QLatin1String("yy")))
+            return QStringLiteral("d:") + c.date().toString(QStringLiteral("yyyy/MM/dd")) + u':' + c.format;
+        if (c.isNumber())
+            return QStringLiteral("n:") + QString::number(c.number(), 'g', 15) + u':' + c.format;
+        return c.type + u':' + c.value;
+    }
+    // Every "REF=type:value:format" of the list (separated by '|') against the sheet: the mismatches.
+    QStringList mismatches(const QString& expected) const {
+        QStringList wrong;
+        for (const QString& e : expected.split(u'|')) {
+            const QString ref = e.section(u'=', 0, 0), got = describe(ref);
+            if (got != e.section(u'=', 1))
+                wrong << ref + QStringLiteral(": got ") + got + QStringLiteral(", expected ") +
+                             e.section(u'=', 1);
+        }
+        return wrong;
+    }
     static QString ref(int row, int column) {
         QString letters;
         for (int c = column; c > 0; c = (c - 1) / 26)

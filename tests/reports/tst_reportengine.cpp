@@ -46,7 +46,7 @@ struct OutcomeCase {
 
 } // namespace
 
-class tst_ReportEngine : public QObject {
+class TestReportEngine : public QObject {
     Q_OBJECT
 
 private slots:
@@ -268,5 +268,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ReportEngine)
+QTEST_MAIN(TestReportEngine)
 #include "tst_reportengine.moc"

@@ -23,29 +23,6 @@ namespace {
 
 const QString kToday = fnFormat(QDate::currentDate(), u"YYYY/MM/DD"_s);
 
-// A cell as "type:value:format": s (text), n (number), d (a number in a date format, shown as the
-// day), "-" for no cell.
-QString describe(const XlsxReader::Cell& c) {
-    if (!c.present) return u"-"_s;
-    if (c.isString()) return u"s:"_s + c.text + u':' + c.format;
-    if (c.isNumber() && c.format.contains(u"yy"_s))
-        return u"d:"_s + c.date().toString(u"yyyy/MM/dd"_s) + u':' + c.format;
-    if (c.isNumber()) return u"n:"_s + QString::number(c.number(), 'g', 15) + u':' + c.format;
-    return c.type + u':' + c.value;
-}
-
-// Every "REF=type:value:format" of the list (separated by '|') against the sheet; the mismatches.
-QStringList mismatches(const XlsxReader& sheet, const QString& expected) {
-    QStringList wrong;
-    for (const QString& e : expected.split(u'|')) {
-        const QString ref = e.section(u'=', 0, 0);
-        const QString got = describe(sheet.cell(ref));
-        if (got != e.section(u'=', 1))
-            wrong << ref + u": got "_s + got + u", expected "_s + e.section(u'=', 1);
-    }
-    return wrong;
-}
-
 QString decoded(const QByteArray& bytes, bool shiftJis) {
     if (shiftJis) {
         QStringDecoder sjis("Shift_JIS");
@@ -74,7 +51,7 @@ const QString kZaikoRows = u"1,\"みかん, 大\",1234,0,0,0,0,0,1234,\"1,000\",
 
 // The Excel and CSV tools of the three reports' previews, and the tool's --xlsx: every file read
 // back, the workbook cell by cell.
-class tst_ReportExport : public QObject, DataRows {
+class TestReportExport : public QObject, DataRows {
     Q_OBJECT
     std::unique_ptr<TempProgramDir> m_dir;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
@@ -145,26 +122,6 @@ private slots:
         m_dir.reset();
     }
 
-    // Excel and CSV follow the PDF button on each report's preview.
-    void toolbar_data() {
-        cols<QString>("kind");
-        row("current stock", "zaiko");
-        row("shortage", "kakuho");
-        row("receipts", "nyuuden");
-    }
-    void toolbar() {
-        ActiveReport* r = show(fetch<QString>("kind"));
-        QStringList shown;
-        for (QAction* a : r->preview()->findChild<QToolBar*>(u"tlbPreview"_s)->actions())
-            if (!a->isSeparator() && !a->text().isEmpty()) shown << a->text() + u'=' + a->toolTip();
-        QCOMPARE(shown.mid(0, 4).join(u'|'),
-                 u"PDF出力=PDF出力|Excel出力=Excel出力|CSV出力=CSV出力|印刷=印刷"_s);
-        QCOMPARE(shown.last(), u"(F12)ﾌﾟﾚﾋﾞｭｰを閉じる=(F12)ﾌﾟﾚﾋﾞｭｰを閉じる"_s);
-        const int count = r->Toolbar.Count();
-        fnSetPreviewToolbar(*r); // a second set-up adds nothing
-        QCOMPARE(r->Toolbar.Count(), count);
-    }
-
     // The workbook of each report, cell by cell: title and header lines, bold captions kept in
     // view, codes as text with the blanks they print with, numbers as numbers in the report's
     // format, dates as dates; A4 in the report's orientation.
@@ -221,7 +178,7 @@ private slots:
 
         const XlsxReader sheet(file);
         QVERIFY2(sheet.isValid(), qPrintable(sheet.error()));
-        const QStringList wrong = mismatches(sheet, fetch<QString>("cells"));
+        const QStringList wrong = sheet.mismatches(fetch<QString>("cells"));
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
         // The caption row is bold, stays in view and is printed on every page.
         const int captions = fetch<QString>("cells").contains(u"A6=s:商品コード"_s) ? 6 : 5;
@@ -316,23 +273,6 @@ private slots:
         QCOMPARE(outFiles(), QStringList{u"在庫.csv"_s});
     }
 
-    // A cancelled dialog: nothing written, nothing said, the preview open; the tool asks again.
-    void cancelled_data() {
-        cols<int>("tool");
-        row("Excel", int(ToolXlsx));
-        row("CSV", int(ToolCsv));
-    }
-    void cancelled() {
-        ActiveReport* r = show(u"zaiko"_s);
-        click(r, fetch<int>("tool"));
-        QCOMPARE(m_dialogs->saveRequests.size(), 1);
-        QVERIFY(m_dialogs->messages.isEmpty());
-        QVERIFY(outFiles().isEmpty());
-        QVERIFY(r->preview()->isVisible());
-        click(r, fetch<int>("tool"));
-        QCOMPARE(m_dialogs->saveRequests.size(), 2);
-    }
-
     // A file that cannot be written: the PDF export's error box, nothing left behind.
     void unwritable_data() {
         cols<int, QString, int>("tool", "target", "number"); // %1: the output folder
@@ -378,42 +318,6 @@ private slots:
         QVERIFY(!QFileInfo(path).isFile());
     }
 
-    // zanmo-tool report ... --xlsx: the same workbook without a screen.
-    void tool_data() {
-        cols<QString, QString>("args", "cells");
-        row("current stock", "zaiko --day 20240305",
-            "A1=s:現在庫一覧表:General|A7=s:           1:@|C7=n:1234:0|K7=n:1234000:#,##0|I8=n:-3:0");
-        row("shortage", "kakuho --day 20240305",
-            "A1=s:確保割れ在庫一覧表:General|C7=n:2000:General|D8=n:-3:0");
-        row("receipts", "nyuuden --kind 0 --start 20240301 --end 20240305",
-            "A1=s:入庫処理一覧表:General|A6=d:2024/03/01:yyyy/mm/dd|D6=n:1234:#,##0|A7=-");
-    }
-    void tool() {
-        const QString file = out(u"list.xlsx"_s);
-        QStringList args = fetch<QString>("args").split(u' ');
-        args.insert(1, m_dir->path());
-        args.prepend(u"report"_s);
-        QProcess p;
-        p.start(qEnvironmentVariable("ZANMO_TOOL"), args << u"--xlsx"_s << file);
-        QVERIFY(p.waitForFinished(60000));
-        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
-        const XlsxReader sheet(file);
-        QVERIFY2(sheet.isValid(), qPrintable(sheet.error()));
-        const QStringList wrong = mismatches(sheet, fetch<QString>("cells"));
-        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
-    }
-
-    void toolTakesOneOutput() {
-        QProcess p;
-        p.start(qEnvironmentVariable("ZANMO_TOOL"),
-                {u"report"_s, u"zaiko"_s, m_dir->path(), u"--day"_s, u"20240305"_s, u"--xlsx"_s,
-                 out(u"a.xlsx"_s), u"--csv"_s, out(u"a.csv"_s)});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 2);
-        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(u"--xlsx"_s));
-        QVERIFY(outFiles().isEmpty());
-    }
-
     // Widths count a kanji or kana as two letters, a halfwidth katakana as one.
     void columnWidth() {
         QCOMPARE(ReportXlsxExport::columnWidth({u"1234"_s}), 6.0);
@@ -423,5 +327,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ReportExport)
+QTEST_MAIN(TestReportExport)
 #include "tst_reportexport.moc"

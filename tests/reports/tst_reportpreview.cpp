@@ -69,7 +69,7 @@ struct KeyCase {
 
 } // namespace
 
-class tst_ReportPreview : public QObject {
+class TestReportPreview : public QObject {
     Q_OBJECT
     TempProgramDir m_dir; // only read
 
@@ -412,5 +412,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ReportPreview)
+QTEST_MAIN(TestReportPreview)
 #include "tst_reportpreview.moc"

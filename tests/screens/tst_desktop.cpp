@@ -1,4 +1,4 @@
-#include "EntryDriver.h"
+#include "support/ScreenBench.h"
 #include "popups/PopupDriver.h"
 #include "popups/frmPopup.h"
 #include "popups/frmPopupGoods.h"
@@ -6,6 +6,7 @@
 #include "reports/PrintScreenDriver.h"
 #include "reports/frmPrintNTden.h"
 #include "reports/frmPrintZaiko.h"
+#include "reports/frmStocktake.h"
 #include "screens/frmGdai.h"
 #include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
@@ -62,8 +63,10 @@ Factory screenFactory(int token) {
         return [] { return new frmGdai; };
     case 4:
         return [] { return new frmPrintZaiko; };
-    default:
+    case 5:
         return [] { return new frmPrintNTden; };
+    default:
+        return [] { return new frmStocktake; };
     }
 }
 
@@ -135,7 +138,7 @@ void tst_desktop::reachable() {
 void tst_desktop::windowsFit_data() {
     QTest::addColumn<int>("token");
     QTest::addColumn<QString>("open"); // "" the screen itself, or the window opened from it
-    for (int token = 1; token <= 5; ++token)
+    for (int token = 1; token <= 6; ++token)
         QTest::addRow("screen %d", token) << token << QString();
     QTest::newRow("goods lookup") << 1 << QStringLiteral("goods");
     QTest::newRow("category list") << 1 << QStringLiteral("category");
@@ -156,7 +159,7 @@ void tst_desktop::windowsFit() {
                      QStringLiteral("とても長い名前の商品 %1 号（業務用・大容量パック）").arg(i), 1);
     dir.addLedger(QStringLiteral("1"), QDate::currentDate().toString("yyyyMMdd").toInt(), 0, 5);
     std::unique_ptr<FormBase> form(screenFactory(token)());
-    QVERIFY(entry::showAndActivate(form.get()));
+    QVERIFY(screen::showAndActivate(form.get()));
     settle();
     QVERIFY2(outside(form.get()).isEmpty(), qPrintable(outside(form.get())));
 
@@ -169,21 +172,21 @@ void tst_desktop::windowsFit() {
             popup->reject();
         };
         const auto ready = [](FormBase* popup) { return popup->isVisible(); };
-        entry::type(form.get(), box, {});
+        screen::type(form.get(), box, {});
         if (open == QLatin1String("goods")) {
             ModalDriver<frmPopupGoods> driver(ready, check);
-            entry::press(Qt::Key_F4);
+            screen::press(Qt::Key_F4);
             QVERIFY(driver.saw);
         } else {
             ModalDriver<frmPopup> driver(ready, check);
-            entry::press(Qt::Key_F4);
+            screen::press(Qt::Key_F4);
             QVERIFY(driver.saw);
         }
         QVERIFY2(why.isEmpty(), qPrintable(why));
     } else if (open == QLatin1String("preview")) {
         if (token == 4) {
-            entry::type(form.get(), "txtCode_0", QStringLiteral("1"));
-            entry::type(form.get(), "txtCode_1", QStringLiteral("40"));
+            screen::type(form.get(), "txtCode_0", QStringLiteral("1"));
+            screen::type(form.get(), "txtCode_1", QStringLiteral("40"));
         }
         auto* confirm =
             form->findChild<QPushButton*>(token == 4 ? QStringLiteral("cmdBtn_1") : QStringLiteral("cmdPre"));
@@ -209,7 +212,7 @@ void tst_desktop::placeRemembered() {
     QRect left;
     {
         frmGdai form;
-        QVERIFY(entry::showAndActivate(&form));
+        QVERIFY(screen::showAndActivate(&form));
         settle();
         form.resize(form.minimumSizeHint().expandedTo(QSize(area.width() / 2, area.height() / 2)));
         form.move(area.topLeft() + QPoint(20, 20));
@@ -219,7 +222,7 @@ void tst_desktop::placeRemembered() {
     }
     {
         frmGdai again;
-        QVERIFY(entry::showAndActivate(&again));
+        QVERIFY(screen::showAndActivate(&again));
         settle();
         QCOMPARE(again.geometry(), left);
         again.close();
@@ -229,7 +232,7 @@ void tst_desktop::placeRemembered() {
     QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("zanmo"), QStringLiteral("zanmo"))
         .setValue(QStringLiteral("windows/frmGdai/pos"), QPoint(area.right() + 400, 100));
     frmGdai moved;
-    QVERIFY(entry::showAndActivate(&moved));
+    QVERIFY(screen::showAndActivate(&moved));
     settle();
     QVERIFY2(outside(&moved).isEmpty(), qPrintable(outside(&moved)));
     moved.close();
@@ -237,7 +240,7 @@ void tst_desktop::placeRemembered() {
 
 void tst_desktop::accessibleNames_data() {
     QTest::addColumn<int>("token");
-    for (int token = 1; token <= 5; ++token)
+    for (int token = 1; token <= 6; ++token)
         QTest::addRow("screen %d", token) << token;
 }
 
@@ -246,7 +249,7 @@ void tst_desktop::accessibleNames() {
     TempProgramDir dir;
     ScriptedDialogs dialogs;
     std::unique_ptr<FormBase> form(screenFactory(token)());
-    QVERIFY(entry::showAndActivate(form.get()));
+    QVERIFY(screen::showAndActivate(form.get()));
     QAccessible::setActive(true);
     QStringList unnamed;
     for (QWidget* w : form->findChildren<QWidget*>()) {
@@ -282,10 +285,10 @@ void tst_desktop::saveDialogStartsInUsersFolder() {
     dir.addLedger(QStringLiteral("12"), today, 0, 5);
     QTemporaryDir chosen;
     frmGdai form;
-    QVERIFY(entry::showAndActivate(&form));
-    entry::type(&form, "txtCode", QStringLiteral("12"));
-    entry::press(Qt::Key_Return);
-    QTRY_VERIFY(!entry::labelText(&form, "lblName").isEmpty());
+    QVERIFY(screen::showAndActivate(&form));
+    screen::type(&form, "txtCode", QStringLiteral("12"));
+    screen::press(Qt::Key_Return);
+    QTRY_VERIFY(!screen::text(&form, "lblName").isEmpty());
     auto* csv = form.findChild<QAction*>(QStringLiteral("mnuCsv"));
     QVERIFY(csv && csv->isEnabled());
     dialogs.answerSaveFile(chosen.filePath(QStringLiteral("a.csv")));

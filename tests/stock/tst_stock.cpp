@@ -1,13 +1,11 @@
-#include "support/TempProgramDir.h"
+#include "support/ScreenBench.h"
 #include "ui/DataRows.h"
 
 #include "core/basPadding.h"
 #include "data/DbError.h"
 #include "stock/basStock.h"
 #include "stock/basStockFigures.h"
-#include "support/ToolRun.h"
 
-#include <QProcess>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -15,50 +13,48 @@ using namespace Qt::Literals::StringLiterals;
 // The stock engine on a real ledger file.
 class TestStock : public QObject, DataRows {
     Q_OBJECT
-    TempProgramDir* m_dir = nullptr;
+    std::unique_ptr<TempProgramDir> m_dir;
     static QString code(const QString& c) { return fnPadLeft(c, 12, u" "_s); }
 private slots:
-    void init() { m_dir = new TempProgramDir; }
-    void cleanup() { delete m_dir; }
-    // Ledger rows "[goods@]day:kind:quantity[:voucher]" (goods A1 unless named, "null" for no quantity), then
+    void init() { m_dir = std::make_unique<TempProgramDir>(); }
+    void cleanup() { m_dir.reset(); }
+    // Ledger rows (ScreenBench notation, goods A1 unless named, -999 for no quantity), then
     // "[goods@]S<day>=n" for fnGetStock and "B<day>=n" for fnGetStockBefore.
     void stock_data() {
         cols<QString, QString>("ledger", "expected");
         row("counts on the 10th and the 20th",
-            "20240110:9:50 20240110:0:7 20240120:9:30 20240120:0:5 20240125:1:2",
+            "20240110 9 50; 20240110 0 7; 20240120 9 30; 20240120 0 5; 20240125 1 2",
             "S20240125=28 B20240120=55 B20240125=28 S20240120=30 S20240115=50 S20240110=50 B20240110=7 "
             "B20240111=50 S20240109=0");
-        row("two counts on one day: the higher voucher wins", "20240301:9:45:2 20240301:9:40:1 20240302:0:1",
-            "S20240302=46 B20240302=46");
-        row("count on 31 Jan", "20240131:9:10 20240131:0:3 20240201:0:4",
+        row("two counts on one day: the higher voucher wins",
+            "20240301 9 45 2 0; 20240301 9 40 1 0; 20240302 0 1", "S20240302=46 B20240302=46");
+        row("count on 31 Jan", "20240131 9 10; 20240131 0 3; 20240201 0 4",
             "S20240131=10 S20240201=14 S20240229=14 B20240201=14");
-        row("count on 31 Dec", "20231231:9:10 20231231:1:7 20240101:0:2",
+        row("count on 31 Dec", "20231231 9 10; 20231231 1 7; 20240101 0 2",
             "S20231231=10 S20240101=12 B20240101=12");
-        row("kinds 3 and 5 ignored", "20240401:0:10 20240402:3:100 20240403:5:50 20240404:1:1 20240405:2:4",
+        row("kinds 3 and 5 ignored",
+            "20240401 0 10; 20240402 3 100; 20240403 5 50; 20240404 1 1; 20240405 2 4",
             "S20240405=13 B20240405=13 S20240404=9");
-        row("no count: sum from 0", "20200101:0:8 20240101:1:3 20250101:0:100", "S20241231=5 B20241231=5");
+        row("no count: sum from 0", "20200101 0 8; 20240101 1 3; 20250101 0 100", "S20241231=5 B20241231=5");
         row("no rows", "", "S20241231=0 B20241231=0");
-        row("negative, no floor", "20240501:9:1 20240502:1:5", "S20240502=-4");
-        row("day 0", "20240101:0:5", "S0=0"), row("a row on day 0", "20240101:0:5 0:0:3", "S0=3");
-        row("other goods", "20240101:0:5 A10@20240101:0:50 B1@20240101:9:70", "S20240101=5 A10@S20240101=50");
-        row("no quantity counts 0", "20240101:0:5 20240102:0:null", "S20240102=5");
-        row("count 2.5 to 2", "20240601:9:2.5", "S20240601=2 B20240602=2");
-        row("count 3.5 to 4", "20240601:9:3.5", "S20240601=4 B20240602=4");
-        row("count -2.5 to -2", "20240601:9:-2.5", "S20240601=-2 B20240602=-2");
-        row("count 2.6 to 3", "20240601:9:2.6", "S20240601=3 B20240602=3");
-        row("rounded after every step: two halves leave 0", "20240701:0:0.5 20240702:0:0.5", "S20240702=0");
-        row("3 - 0.5 = 2.5 -> 2; + 1.5 = 3.5 -> 4", "20240701:9:3 20240702:1:0.5 20240703:2:1.5",
+        row("negative, no floor", "20240501 9 1; 20240502 1 5", "S20240502=-4");
+        row("day 0", "20240101 0 5", "S0=0"), row("a row on day 0", "20240101 0 5; 0 0 3", "S0=3");
+        row("other goods", "20240101 0 5; 20240101 0 50 0 0 A10; 20240101 9 70 0 0 B1",
+            "S20240101=5 A10@S20240101=50");
+        row("no quantity counts 0", "20240101 0 5; 20240102 0 -999", "S20240102=5");
+        row("count 2.5 to 2", "20240601 9 2.5", "S20240601=2 B20240602=2");
+        row("count 3.5 to 4", "20240601 9 3.5", "S20240601=4 B20240602=4");
+        row("count -2.5 to -2", "20240601 9 -2.5", "S20240601=-2 B20240602=-2");
+        row("count 2.6 to 3", "20240601 9 2.6", "S20240601=3 B20240602=3");
+        row("rounded after every step: two halves leave 0", "20240701 0 0.5; 20240702 0 0.5", "S20240702=0");
+        row("3 - 0.5 = 2.5 -> 2; + 1.5 = 3.5 -> 4", "20240701 9 3; 20240702 1 0.5; 20240703 2 1.5",
             "S20240702=2 S20240703=4 B20240703=4");
     }
     void stock() {
         const QString expected = fetch<QString>("expected");
         const auto goods = [](QString& s) { return s.contains(u'@') ? s.section(u'@', 0, 0) : u"A1"_s; };
-        for (QString r : fetch<QString>("ledger").split(u' ', Qt::SkipEmptyParts)) {
-            const QString g = goods(r);
-            const QStringList f = r.section(u'@', -1).split(u':');
-            m_dir->addLedger(g, f[0].toInt(), f[1].toInt(), f[2].toDouble(), f.value(3).toInt());
-            if (f[2] == u"null"_s) m_dir->exec(u"update gdai set suu = null where day = "_s + f[0]);
-        }
+        addLedgerRows(*m_dir, fetch<QString>("ledger"), u"A1"_s);
+        m_dir->exec(u"update gdai set suu = null where suu = -999"_s); // "null": no quantity
         QStringList actual;
         for (QString check : expected.split(u' ')) {
             const QString g = goods(check), c = check.section(u'@', -1);
@@ -75,7 +71,7 @@ private slots:
     }
     // Codes holding apostrophes (a goods master may have them): each gives its own goods' stock,
     // never an SQL error nor the stock of 12, whose later count 900 an unquoted code would reach.
-    // The code is given as typed and as stored; the tool takes it as typed.
+    // The code is given as typed and as stored.
     void quotedCodes_data() {
         cols<QString>("code");
         row("O'NEIL", u"O'NEIL"_s);
@@ -103,49 +99,6 @@ private slots:
         QCOMPARE(table.size(), 1);
         QCOMPARE(table.figures(code(typed)).Z, 55);
         QCOMPARE(table.figures(code(typed)).P, 50);
-
-        if (qEnvironmentVariable("ZANMO_TOOL").isEmpty()) QSKIP("ZANMO_TOOL is not set (run through CTest)");
-        ToolRun r = runTool({u"stock"_s, m_dir->path(), typed, u"20240125"_s});
-        QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, QByteArray("53\n"));
-        r = runTool({u"stock"_s, m_dir->path(), typed, u"20240120"_s, u"--before"_s});
-        QCOMPARE(r.out, QByteArray("55\n"));
-        r = runTool({u"ledger"_s, m_dir->path(), typed, u"202401"_s});
-        QVERIFY2(r.status == 0, r.err.constData());
-        const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
-        // Newest row first; the month-end stock last.
-        QCOMPARE(lines.filter(u"2024/01/"_s),
-                 (QStringList{u"2024/01/25\t\t\t\t2\t\t\t53"_s, u"2024/01/20\t\t\t5\t\t\t\t55"_s,
-                              u"2024/01/10\t\t\t\t\t\t50\t50"_s}));
-        QCOMPARE(lines.last(), u"現在庫数\t53"_s);
-    }
-    void tool_data() {
-        // The code as typed: the tool pads it to the stored form. DIR is the program folder, NODB an empty
-        // one.
-        cols<QStringList, int, QString>("args", "exitCode", "output");
-        row("on the 25th", QStringList{u"DIR"_s, u"12"_s, u"20240125"_s}, 0, "28\n");
-        row("before the 20th", QStringList{u"DIR"_s, u"12"_s, u"20240120"_s, u"--before"_s}, 0, "55\n");
-        row("on the 20th", QStringList{u"DIR"_s, u"12"_s, u"20240120"_s}, 0, "30\n");
-        row("missing day", QStringList{u"DIR"_s, u"12"_s}, 2, "");
-        row("no such day", QStringList{u"DIR"_s, u"12"_s, u"20240230"_s}, 2, "");
-        row("no database there", QStringList{u"NODB"_s, u"12"_s, u"20240101"_s}, 2, "");
-    }
-    void tool() {
-        if (qEnvironmentVariable("ZANMO_TOOL").isEmpty()) QSKIP("ZANMO_TOOL is not set (run through CTest)");
-        m_dir->addLedger(u"12"_s, 20240110, 9, 50);
-        m_dir->addLedger(u"12"_s, 20240120, 9, 30);
-        m_dir->addLedger(u"12"_s, 20240120, 0, 5);
-        m_dir->addLedger(u"12"_s, 20240125, 1, 2);
-        QTemporaryDir empty;
-        QStringList args = fetch<QStringList>("args");
-        args.replaceInStrings(u"NODB"_s, empty.path()).replaceInStrings(u"DIR"_s, m_dir->path());
-        QProcess p;
-        p.start(qEnvironmentVariable("ZANMO_TOOL"), QStringList{u"stock"_s} + args);
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QTEST(p.exitCode(), "exitCode");
-        QTEST(QString::fromUtf8(p.readAllStandardOutput()), "output");
-        QCOMPARE(p.readAllStandardError().isEmpty(), p.exitCode() == 0);
     }
 };
 

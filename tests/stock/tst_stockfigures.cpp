@@ -1,4 +1,4 @@
-#include "support/TempProgramDir.h"
+#include "support/ScreenBench.h"
 #include "ui/DataRows.h"
 
 #include "core/basDateNumber.h"
@@ -10,13 +10,14 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <cmath>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
 // The grouped figures against the same figures worked out one product at a time, query by query.
 class TestStockFigures : public QObject, DataRows {
     Q_OBJECT
-    TempProgramDir* m_dir = nullptr;
+    std::unique_ptr<TempProgramDir> m_dir;
     const QStringList m_goods = {u"1"_s, u"2"_s, u"a5"_s, u"3"_s,  u"4"_s,  u"5"_s, u"6"_s,
                                  u"7"_s, u"8"_s, u"9"_s,  u"10"_s, u"11"_s, u"12"_s};
 
@@ -125,8 +126,8 @@ class TestStockFigures : public QObject, DataRows {
     }
 
 private slots:
-    void init() { m_dir = new TempProgramDir; }
-    void cleanup() { delete m_dir; }
+    void init() { m_dir = std::make_unique<TempProgramDir>(); }
+    void cleanup() { m_dir.reset(); }
 
     void randomLedgers_data() {
         cols<quint32>("seed");
@@ -188,39 +189,36 @@ private slots:
         }
     }
 
-    // Ledger rows "[goods@]day:kind:quantity[:voucher]" (goods 1 unless named); figures of goods 1.
+    // Ledger rows (ScreenBench notation, goods 1 unless named); figures of goods 1.
     void handWritten_data() {
         cols<QString, int, QString>("ledger", "day", "expected");
         row("count on D",
-            "20240110:9:50 20240115:0:5 20240120:0:7 20240120:1:3 20240120:2:1 20240120:9:40 20240125:1:4",
+            "20240110 9 50; 20240115 0 5; 20240120 0 7; 20240120 1 3; 20240120 2 1; 20240120 9 40; 20240125 "
+            "1 4",
             20240120, "55 7 3 1 4 40 40");
-        row("count on D and D-1", "20240119:9:30 20240119:0:9 20240120:0:2 20240120:9:25", 20240120,
+        row("count on D and D-1", "20240119 9 30; 20240119 0 9; 20240120 0 2; 20240120 9 25", 20240120,
             "30 2 0 0 0 25 25");
-        row("count on D-1", "20240115:0:9 20240119:9:30 20240119:0:5 20240120:0:2 20240120:1:1", 20240120,
+        row("count on D-1", "20240115 0 9; 20240119 9 30; 20240119 0 5; 20240120 0 2; 20240120 1 1", 20240120,
             "30 2 1 0 0 31 0");
-        row("no count", "20231201:0:10 20240105:2:3 20240110:1:4 20240120:0:1 20240121:1:2", 20240120,
+        row("no count", "20231201 0 10; 20240105 2 3; 20240110 1 4; 20240120 0 1; 20240121 1 2", 20240120,
             "9 1 0 0 2 10 0");
         row("later shipments only in F",
-            "20240101:0:20 20240201:1:5 20240301:1:6 20240301:0:100 20240301:2:1", 20240131,
+            "20240101 0 20; 20240201 1 5; 20240301 1 6; 20240301 0 100; 20240301 2 1", 20240131,
             "20 0 0 0 11 20 0");
-        row("two counts: the higher voucher", "20240110:9:8:2 20240110:9:5:1 20240110:0:3", 20240110,
+        row("two counts: the higher voucher", "20240110 9 8 2 0; 20240110 9 5 1 0; 20240110 0 3", 20240110,
             "0 3 0 0 0 8 8");
-        row("two counts the day before", "20240110:9:5:3 20240110:9:8:7 20240111:1:1", 20240111,
+        row("two counts the day before", "20240110 9 5 3 0; 20240110 9 8 7 0; 20240111 1 1", 20240111,
             "8 0 1 0 0 7 0");
-        row("count on 31 Dec", "20231231:9:10 20231231:0:3 20240101:0:4", 20240101, "10 4 0 0 0 14 0");
-        row("2.5 to 2", "20240101:0:1.25 20240102:0:1.25 20240103:0:1.5 20240103:0:1", 20240103,
+        row("count on 31 Dec", "20231231 9 10; 20231231 0 3; 20240101 0 4", 20240101, "10 4 0 0 0 14 0");
+        row("2.5 to 2", "20240101 0 1.25; 20240102 0 1.25; 20240103 0 1.5; 20240103 0 1", 20240103,
             "2 2 0 0 0 4 0");
-        row("3.5 to 4", "20240101:0:1.75 20240102:0:1.75 20240103:1:2 20240103:1:1.5", 20240103,
+        row("3.5 to 4", "20240101 0 1.75; 20240102 0 1.75; 20240103 1 2; 20240103 1 1.5", 20240103,
             "4 0 4 0 0 0 0");
-        row("kind 3 and other goods left out", "20240101:0:5 20240102:3:50 2@20240101:0:7 2@20240102:9:1",
-            20240102, "5 0 0 0 0 5 0");
+        row("kind 3 and other goods left out",
+            "20240101 0 5; 20240102 3 50; 20240101 0 7 0 0 2; 20240102 9 1 0 0 2", 20240102, "5 0 0 0 0 5 0");
     }
     void handWritten() {
-        for (const QString& r : fetch<QString>("ledger").split(u' ')) {
-            const QString g = r.contains(u'@') ? r.section(u'@', 0, 0) : u"1"_s;
-            const QStringList f = r.section(u'@', -1).split(u':');
-            m_dir->addLedger(g, f[0].toInt(), f[1].toInt(), f[2].toDouble(), f.value(3).toInt());
-        }
+        addLedgerRows(*m_dir, fetch<QString>("ledger"), u"1"_s);
         const int day = fetch<int>("day");
         StockFigureTable table;
         table.load(code(u"1"_s), code(u"1"_s), day);

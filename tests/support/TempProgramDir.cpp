@@ -40,12 +40,42 @@ QString padCode(const QString& code) {
 
 } // namespace
 
+// The server's databases of this test program, kept for the next folder: a new database per
+// folder cost the server half most of its time. A database handed out again is emptied first
+// (its schema made anew, its settings reset, whatever still holds it let go).
+static QStringList& pooledDatabases() {
+    static QStringList free;
+    return free;
+}
+
+static QString takeServerDatabase() {
+    QStringList& free = pooledDatabases();
+    static bool dropAtExit = false;
+    if (!dropAtExit) {
+        dropAtExit = true;
+        qAddPostRoutine([] {
+            for (const QString& name : std::as_const(pooledDatabases()))
+                TestServer::dropDatabase(name);
+        });
+    }
+    if (free.isEmpty()) return TestServer::createDatabase();
+    const QString name = free.takeLast();
+    Connection cn;
+    cn.Open(TestServer::connectString(name));
+    cn.Execute(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+                              "current_database() AND pid <> pg_backend_pid()"));
+    cn.Execute(QStringLiteral("ALTER DATABASE ") + name + QStringLiteral(" RESET ALL"));
+    cn.Execute(QStringLiteral("DROP SCHEMA public CASCADE"));
+    cn.Execute(QStringLiteral("CREATE SCHEMA public"));
+    return name;
+}
+
 TempProgramDir::TempProgramDir(bool openShared, bool createDatabase) {
     if (!m_dir.isValid()) qFatal("TempProgramDir: cannot create a temporary folder");
     if (createDatabase && TestServer::active()) {
-        m_server = TestServer::createDatabase();
-        writeIni(QStringLiteral("[zanmo]\n") + TestServer::iniLines(m_server));
         try {
+            m_server = takeServerDatabase();
+            writeIni(QStringLiteral("[zanmo]\n") + TestServer::iniLines(m_server));
             Connection cn;
             cn.Open(TestServer::connectString(m_server));
             Schema::createOnServer(cn);
@@ -69,7 +99,7 @@ TempProgramDir::TempProgramDir(bool openShared, bool createDatabase) {
 
 TempProgramDir::~TempProgramDir() {
     fnCloseDB();
-    if (!m_server.isEmpty()) TestServer::dropDatabase(m_server);
+    if (!m_server.isEmpty()) pooledDatabases() << m_server;
     fnSetProgramFolder(m_previousFolder == QCoreApplication::applicationDirPath() ? QString()
                                                                                   : m_previousFolder);
 }

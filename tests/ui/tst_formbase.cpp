@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <QToolTip>
 #include <QtTest>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -101,7 +102,8 @@ public:
 
 class TestFormBase : public QObject, DataRows {
     Q_OBJECT
-    TestForm* f = nullptr;
+    std::unique_ptr<TestForm> m_owned;
+    TestForm* f = nullptr; // the form m_owned holds
     void show(QWidget* form) {
         form->show();
         form->activateWindow();
@@ -127,12 +129,13 @@ class TestFormBase : public QObject, DataRows {
     }
 private slots:
     void init() {
-        f = new TestForm;
+        m_owned = std::make_unique<TestForm>();
+        f = m_owned.get();
         show(f);
         // The form opens with the focus on the lowest tab index.
         QTRY_COMPARE(QApplication::focusWidget(), f->txtCode);
     }
-    void cleanup() { delete f; }
+    void cleanup() { m_owned.reset(); }
     // Keys typed where the focus is ("AB<Esc><Ctrl+V>"), after the focus was put somewhere ("<@txtName>", on
     // txtCode at first) and boxes set up ("<txtName.text=OLD>" sets a property, "<txtName=!notab>" drops the
     // tab stop, "<!noarrows>", "<!popup>" for a popup with a default button instead). "<ime:text>" commits
@@ -203,8 +206,8 @@ private slots:
             else if (t.startsWith(u'@'))
                 focus(f->findChild<QWidget*>(t.mid(1)));
             else if (t == u"!popup"_s) {
-                delete f;
-                show(f = new TestForm(FormKind::Popup));
+                m_owned = std::make_unique<TestForm>(FormKind::Popup);
+                show(f = m_owned.get());
                 f->cmdOk->setDefault(true);
             } else if (t == u"!noarrows"_s)
                 f->setArrowsMove(false);

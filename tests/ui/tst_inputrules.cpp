@@ -6,13 +6,14 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QtTest>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
 // The field input rules on a plain window with real widgets.
 class TestInputRules : public QObject, DataRows {
     Q_OBJECT
-    QWidget* m_form = nullptr;
+    std::unique_ptr<QWidget> m_form;
     QLineEdit* b = nullptr;
     void focusOn(QWidget* w) {
         w->setFocus(Qt::OtherFocusReason);
@@ -20,14 +21,14 @@ class TestInputRules : public QObject, DataRows {
     }
 private slots:
     void init() {
-        m_form = new QWidget;
-        b = new QLineEdit(m_form);
-        new QCheckBox(u"chk"_s, m_form);
+        m_form = std::make_unique<QWidget>();
+        b = new QLineEdit(m_form.get());
+        new QCheckBox(u"chk"_s, m_form.get());
         m_form->show();
         m_form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_form));
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     }
-    void cleanup() { delete m_form; }
+    void cleanup() { m_form.reset(); }
     void filterKey_data() {
         cols<QString, QString, QString>("mode", "passes", "swallowed");
         row("0", "0", ",", "-"), row("1", "1", "-", "."), row("2", "2", ".", "-"), row("3", "3", "-.", ","),
@@ -43,7 +44,7 @@ private slots:
         focusOn(mode == u"CHECK"_s ? static_cast<QWidget*>(m_form->findChild<QCheckBox*>()) : b);
         for (const char32_t c : passes.toUcs4() + fetch<QString>("swallowed").toUcs4()) {
             char32_t ch = c;
-            fnFilterKey(m_form, ch);
+            fnFilterKey(m_form.get(), ch);
             QCOMPARE(ch, passes.toUcs4().contains(c) ? c : char32_t(0));
         }
     }
@@ -71,7 +72,7 @@ private slots:
         b->setText(text.remove(u'|').remove(u'[').remove(u']'));
         b->setSelection(start, end - start);
         char32_t ch = fetch<QString>("typed").toUcs4().first();
-        fnCheckByteLength(m_form, ch);
+        fnCheckByteLength(m_form.get(), ch);
         QCOMPARE(ch != 0, fetch<bool>("accepted"));
         QTEST(b->text(), "textAfter");
     }
@@ -87,7 +88,7 @@ private slots:
         setByteMaxLength(b, fetch<int>("maxLength"));
         focusOn(b);
         b->setText(fetch<QString>("text"));
-        QTEST(fnFilterText(m_form, fetch<QString>("given")), "expected");
+        QTEST(fnFilterText(m_form.get(), fetch<QString>("given")), "expected");
     }
     void padLeft_data() {
         cols<QString, int, QString, QString>("value", "width", "pad", "expected");

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QtTest>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -32,16 +33,18 @@ public:
 // Text that comes into a box by any way at all meets the rules typed keys meet.
 class TestPaste : public QObject, DataRows {
     Q_OBJECT
-    PasteForm* f = nullptr;
+    std::unique_ptr<PasteForm> m_owned;
+    PasteForm* f = nullptr; // the form m_owned holds
 
 private slots:
     void init() {
-        f = new PasteForm;
+        m_owned = std::make_unique<PasteForm>();
+        f = m_owned.get();
         f->show();
         f->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f));
     }
-    void cleanup() { delete f; }
+    void cleanup() { m_owned.reset(); }
 
     // "before" is the box's text, [brackets] marking the selection; text brought in (PasteRoutes.h)
     // ends up at the cursor (the end) or over the selection.

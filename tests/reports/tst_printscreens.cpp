@@ -1,0 +1,361 @@
+// The two print screens, the receipt / count list (入庫処理／在庫数調整一覧表, frmPrintNTden) and the
+// stock list (在庫一覧表, frmPrintZaiko), worked from the keyboard: each scenario one row of steps
+// (ScreenBench::play) and what the boxes said, the preview listed and the log holds.
+
+#include "popups/PopupDriver.h"
+#include "reports/PrintScreenDriver.h"
+#include "reports/ScriptedPrinters.h"
+#include "support/ScreenBench.h"
+#include "ui/DataRows.h"
+
+#include "core/basDateNumber.h"
+#include "data/basDb.h"
+#include "popups/frmPopupGoods.h"
+#include "reports/ReportPreview.h"
+#include "reports/frmPrintNTden.h"
+#include "reports/frmPrintZaiko.h"
+#include "reports/rptNyuuden.h"
+#include "ui/basDate.h"
+
+#include <QDateEdit>
+#include <QtTest>
+
+using namespace screen;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kToday = QDate::currentDate().toString(u"yyyyMMdd"_s);
+
+// The printed lines of the one open preview, cells trimmed (a code prints with its blanks) and
+// joined with '|', lines with ','; the first `columns` cells only when set.
+QString previewLines(int columns = 0) {
+    const QList<ReportPreview*> open = previews();
+    if (open.size() != 1) return open.isEmpty() ? QString() : u"previews: %1"_s.arg(open.size());
+    QStringList out;
+    for (const QStringList& row : open.first()->report()->printedRows()) {
+        QStringList cells;
+        for (const QString& c : columns ? row.mid(0, columns) : row)
+            cells << c.trimmed();
+        out << cells.join(u'|');
+    }
+    return out.join(u',');
+}
+
+QString firstPage(const ActiveReport* r) {
+    return r->Pages().isEmpty() ? QString() : r->Pages().first().texts().join(u' ');
+}
+
+} // namespace
+
+class TestPrintScreens : public QObject, DataRows {
+    Q_OBJECT
+    std::unique_ptr<ScreenBench> b;
+    std::unique_ptr<ModalDriver<frmPopupGoods>> lookup;
+
+    FormBase* form() const { return static_cast<FormBase*>(b->form.get()); }
+    int rowDay(int row) const {
+        const QByteArray r = QByteArray::number(row);
+        return text(form(), "txtYy_" + r).trimmed().toInt() * 10000 +
+               text(form(), "txtMm_" + r).trimmed().toInt() * 100 +
+               text(form(), "txtDd_" + r).trimmed().toInt();
+    }
+    QString codes() const {
+        return text(form(), "txtCode_0").trimmed() + u'|' + text(form(), "lblGoodsName_0") + u'|' +
+               text(form(), "txtCode_1").trimmed() + u'|' + text(form(), "lblGoodsName_1");
+    }
+    // Goods and rows both screens' cases read: March 2024 of every kind (one receipt of goods 99 that
+    // does not exist), a receipt today; and January's stock of 10..50, each keeping 5 (30
+    // discontinued, 40 not stock-managed).
+    template <class F> void open() {
+        closePreviews();
+        lookup.reset();
+        b.reset(); // the old folder gives the program folder back before the new one takes it
+        b = std::make_unique<ScreenBench>();
+        addGoodsRows(
+            b->dir,
+            u"10 みかん 1 0 0 5; 20 りんご 1 0 0 5; 30 ぶどう 1 0 1 5; 40 送料 1 1 0 5; 50 なし 1 0 0 5"_s);
+        addLedgerRows(
+            b->dir,
+            u"20240301 0 1234 0 0 10; 20240301 0 5 0 0 20; 20240302 1 7 101 1 10; 20240303 2 2 102 1 10;"
+            u"20240305 9 40 0 0 20; 20240304 0 8 0 0 99; 20240229 0 3 0 0 10; 20240306 9 9 0 0 10;"
+            u"20240101 0 8 0 0 10; 20240101 0 5 0 0 20; 20240101 0 1 0 0 30; 20240101 0 5 0 0 50;"_s +
+                kToday + u" 0 11 0 0 20"_s);
+        b->extraStep = [this](const QString& s) { return step(s); };
+        b->open<F>();
+    }
+    // Steps this file adds to the bench's; the checks among them fail the test where they stand.
+    bool step(const QString& s) {
+        bool known = true;
+        [&] {
+            const QString arg = s.section(u':', 1);
+            if (s.startsWith(u"range:")) { // both date rows of the list typed, each left
+                for (int row = 0; row < 2; ++row) {
+                    const QByteArray r = QByteArray::number(row);
+                    const int day = arg.section(u'-', row, row).toInt();
+                    type(form(), "txtYy_" + r, QString::number(day / 10000));
+                    type(form(), "txtMm_" + r, QString::number(day / 100 % 100));
+                    type(form(), "txtDd_" + r, QString::number(day % 100));
+                    type(form(), "txtYy_" + r, {});
+                }
+            } else if (s.startsWith(u"codes:")) { // both code fields typed and left with Enter
+                for (int row = 0; row < 2; ++row) {
+                    type(form(), row ? "txtCode_1" : "txtCode_0", arg.section(u'-', row, row));
+                    press(Qt::Key_Return);
+                }
+            } else if (s.startsWith(u"empty:")) {
+                child<QLineEdit>(form(), qPrintable(arg))->clear();
+            } else if (s.startsWith(u"pick:")) {
+                lookup = pickInGoodsLookup<frmPopupGoods>(arg);
+                press(Qt::Key_F4);
+            } else if (s == u"?picked") {
+                QVERIFY(lookup->driven && !lookup->timedOut);
+            } else if (s == u"closeScreen") {
+                form()->close();
+                QVERIFY(!gcnData); // the screen closed the shared connection
+                QVERIFY(fnOpenDB());
+            } else if (s.startsWith(u"?codes=")) {
+                QVERIFY2(like(codes(), s.mid(7)), qPrintable(codes()));
+            } else if (s.startsWith(u"?rowDays=")) {
+                QCOMPARE(u"%1-%2"_s.arg(rowDay(0)).arg(rowDay(1)), s.mid(9).replace(u"TODAY"_s, kToday));
+            } else if (s == u"?ordered") { // the rows show the range in order, the pickers follow
+                QVERIFY(rowDay(0) <= rowDay(1));
+                QCOMPARE(child<QDateEdit>(form(), "dtpDay_0")->date(), fnNumberToDate(rowDay(0)));
+            } else if (s.startsWith(u"?first=")) {
+                QVERIFY2(previews().size() == 1 && firstPage(previews().first()->report()).contains(s.mid(7)),
+                         "header");
+            } else if (s.startsWith(u"?tools=")) { // toolbar buttons: 1 enabled, 0 not
+                for (const QString& t : s.mid(7).split(u','))
+                    QVERIFY2(form()->isToolbarEnabled(t.section(u'=', 0, 0).toInt()) ==
+                                 (t.section(u'=', 1) == u"1"_s),
+                             qPrintable(t));
+            } else if (s.startsWith(u"?date:")) { // a picker's date, yyyyMMdd
+                QCOMPARE(child<QDateEdit>(form(), qPrintable(arg.section(u'=', 0, 0)))->date(),
+                         QDate::fromString(arg.section(u'=', 1).replace(u"TODAY"_s, kToday), u"yyyyMMdd"_s));
+            } else if (s == u"?today") {
+                QCOMPARE(QString::number(fnFieldsToDate(child<QLineEdit>(form(), "txtYy"),
+                                                        child<QLineEdit>(form(), "txtMm"),
+                                                        child<QLineEdit>(form(), "txtDd"))),
+                         kToday);
+            } else if (s.startsWith(u"?rangeDay=")) {
+                QCOMPARE(static_cast<frmPrintZaiko*>(form())->range().day, s.mid(10).toInt());
+            } else {
+                known = false;
+            }
+        }();
+        return known;
+    }
+
+private slots:
+    void cleanup() {
+        closePreviews();
+        lookup.reset();
+        b.reset();
+    }
+
+    // screen: nt or zaiko; lines: the preview's (previewLines; the stock list's code and name only).
+    void scenario_data() {
+        cols<QString, QString, QString, QString, QString>("screen", "steps", "said", "lines", "logs");
+        const QString enabled = u"?enabled:cmdPrint;?enabled:txtYy_0;?lblMsg=;?ordered"_s;
+        row("nt: opens", "nt",
+            "?lblDay=入庫日;?rowDays=TODAY-TODAY;click:optKubun_1;?lblDay=調整日;?tools=1=1,12=1,2=0", "", "",
+            "0");
+        row("nt: the day box right-justified, the year completed", "nt",
+            "txtDd_0=5;txtMm_1=;?txtDd_0= 5;txtYy_1=24;txtMm_1=;?txtYy_1=2024", "", "", "0");
+        row("nt: receipts", "nt",
+            "range:20240301-20240305;click:cmdPre;?first=入庫日 2024/03/01 ～ 2024/03/05;" + enabled, "",
+            "2024/03/01|10|みかん|1,234,2024/03/01|20|りんご|5", "0, 4 入庫処理一覧表:確認");
+        row("nt: adjustments", "nt",
+            "click:optKubun_1;range:20240301-20240305;click:cmdPre;?first=調整日 2024/03/01 ～ 2024/03/05;" +
+                enabled,
+            "", "2024/03/05|20|りんご|40", "0, 4 在庫数調整一覧表:確認");
+        row("nt: a backwards range swapped", "nt",
+            "click:optKubun_1;range:20240331-20240301;click:cmdPre;?first=調整日 2024/03/01 ～ 2024/03/31;" +
+                enabled,
+            "", "2024/03/05|20|りんご|40,2024/03/06|10|みかん|9", "0, 4 在庫数調整一覧表:確認");
+        row("nt: one day, both ends", "nt",
+            "range:20240229-20240229;click:cmdPre;?first=入庫日 2024/02/29 ～ 2024/02/29", "",
+            "2024/02/29|10|みかん|3", "0, 4 入庫処理一覧表:確認");
+        row("nt: today by default", "nt", "click:cmdPre", "", "*|20|りんご|11", "0, 4 入庫処理一覧表:確認");
+        row("nt: nothing in the range", "nt",
+            "range:20200101-20200131;click:cmdPrint;?enabled:cmdPre;?enabled:cmdPrint;?enabled:txtYy_0;?"
+            "enabled:txtDd_1;"
+            "?enabled:dtpDay_0;?enabled:optKubun_1;?tools=12=1",
+            "該当データがありません*", "", "0");
+        row("nt: an empty field", "nt", "empty:txtMm_1;click:cmdPre;?focus=txtMm_1", "未記入項目があります*",
+            "", "0");
+        row("nt: closed", "nt", "closeScreen", "", "", "0, 9");
+        row("zaiko: opens", "zaiko",
+            "?focus=optKubun_0;?today;click:optKubun_1;?disabled:chkStop;click:optKubun_0;?enabled:chkStop",
+            "", "", "0");
+        // Code typed into field 0 and left with Enter.
+        row("zaiko: blank, the smallest active code", "zaiko",
+            "txtCode_0=;Enter;?codes=10|みかん|*;?focus=txtCode_1", "", "", "0");
+        row("zaiko: registered", "zaiko", "txtCode_0=20;Enter;?codes=20|りんご|*;?focus=txtCode_1", "", "",
+            "0");
+        row("zaiko: unregistered", "zaiko", "txtCode_0=99;Enter;?codes=||*;?focus=txtCode_1", "*未登録です*",
+            "", "0");
+        row("zaiko: not stock-managed", "zaiko", "txtCode_0=40;Enter;?codes=||*;?focus=txtCode_1",
+            "*在庫対象外*", "", "0");
+        row("zaiko: discontinued, go on", "zaiko",
+            "yes;txtCode_0=30;Enter;?codes=30|ぶどう|*;?focus=txtCode_1", "*中止*", "", "0");
+        row("zaiko: discontinued, back to the field", "zaiko",
+            "no;txtCode_0=30;Enter;?codes=30|ぶどう|*;?focus=txtCode_0", "*中止*", "", "0");
+        // Past the trap behind the last code; back onto it: to the last code; forward from the last
+        // button: round to the month.
+        row("zaiko: blank range and traps", "zaiko",
+            "codes:-;?codes=10|みかん|50|なし;?focus=cmdBtn_0;Up;?focus=txtCode_1;focusOn:cmdBtn_1;Enter;?"
+            "focus=txtMm",
+            "", "", "0");
+        row("zaiko: F2 and F3 step over the discontinued and the not managed", "zaiko",
+            "txtCode_0=10;F2;?codes=20|*;F2;?codes=50|なし|*;F3;?codes=20|*;?focus=txtCode_0", "", "", "0");
+        row("zaiko: the goods lookup", "zaiko", "txtCode_1=1;pick:50;?picked;?codes=*|*|50|なし", "", "",
+            "0");
+        row("zaiko: the year completed", "zaiko",
+            "txtYy=24;txtMm=3;txtDd=5;txtYy=24;txtMm=;?txtYy=2024;?date:dtpDay=20240305;?rangeDay=20240305",
+            "", "", "0");
+        row("zaiko: a missing field", "zaiko", "txtCode_0=10;empty:txtDd;click:cmdBtn_1;?focus=txtDd",
+            "未記入項目があります*", "", "0");
+        // Option, switch and range: the goods listed; the screen usable again whichever list ran.
+        const QString usable =
+            u"?enabled:txtYy;?enabled:txtCode_0;?enabled:txtCode_1;?enabled:cmdBtn_0;?enabled:cmdBtn_1;"
+            u"?enabled:chkStop;?lblMsg="_s;
+        row("zaiko: current stock", "zaiko", "codes:10-50;click:cmdBtn_1;" + usable, "",
+            "10|みかん,20|りんご,50|なし", "0, 4 現在庫一覧表:確認");
+        row("zaiko: discontinued only", "zaiko", "click:chkStop;codes:10-50;click:cmdBtn_1;" + usable, "",
+            "30|ぶどう", "0, 4 現在庫一覧表:確認");
+        row("zaiko: a backwards range put in order", "zaiko",
+            "codes:50-20;click:cmdBtn_1;?codes=20|りんご|50|なし;" + usable, "", "20|りんご,50|なし",
+            "0, 4 現在庫一覧表:確認");
+        row("zaiko: the shortage includes discontinued goods", "zaiko",
+            "click:optKubun_1;codes:10-50;click:cmdBtn_1;" + usable, "", "30|ぶどう",
+            "0, 4 確保割れ在庫一覧表:確認");
+        row("zaiko: shortage with the switch", "zaiko",
+            "click:chkStop;click:optKubun_1;codes:10-50;click:cmdBtn_1;" + usable, "", "30|ぶどう",
+            "0, 4 確保割れ在庫一覧表:確認");
+        row("zaiko: nothing to list", "zaiko", "click:chkStop;codes:10-20;click:cmdBtn_1;?enabled:cmdBtn_1",
+            "該当データがありません*", "", "0");
+        row("zaiko: a database error during the report", "zaiko",
+            "codes:-;sql:drop table gdai;click:cmdBtn_1;?enabled:cmdBtn_1", "*gdai*", "", "*");
+        row("zaiko: closed", "zaiko", "closeScreen", "", "", "0, 9");
+    }
+    void scenario() {
+        const bool z = fetch<QString>("screen") == u"zaiko"_s;
+        if (z)
+            open<frmPrintZaiko>();
+        else
+            open<frmPrintNTden>();
+        const QString failure = b->play(fetch<QString>("steps"));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QVERIFY2(like(b->said(), fetch<QString>("said")), qPrintable(b->said()));
+        QVERIFY2(like(previewLines(z ? 2 : 0), fetch<QString>("lines")), qPrintable(previewLines(z ? 2 : 0)));
+        const QString logs = b->logs(z ? u"在庫一覧表"_s : u"入庫処理／在庫数調整一覧表"_s);
+        QVERIFY2(like(logs, fetch<QString>("logs")), qPrintable(logs));
+    }
+
+    // Printed through the printer seam (the stock list landscape, the other portrait) and read back;
+    // the stock list's preview's PDF tool writes the same list.
+    void printed() {
+        open<frmPrintNTden>();
+        ScriptedPrinters printer;
+        const QTemporaryDir out;
+        printer.outputFile = out.filePath(u"list.pdf"_s);
+        QCOMPARE(b->play(u"range:20240301-20240305;click:cmdPrint"_s), QString());
+        QCOMPARE(printer.requests.size(), 1);
+        QCOMPARE(printer.requests.first().pageLayout.orientation(), QPageLayout::Portrait);
+        QCOMPARE(b->logs(u"入庫処理／在庫数調整一覧表"_s), u"0, 4 入庫処理一覧表:印刷"_s);
+        QString pdf = poppler(u"pdftotext"_s, {u"-layout"_s, printer.outputFile, u"-"_s});
+        for (const QString& s : {u"入庫処理一覧表"_s, u"2024/03/01"_s, u"1,234"_s, u"みかん"_s, u"1 / 1"_s})
+            QVERIFY2(pdf.contains(s), qPrintable(s + u" missing in:\n"_s + pdf));
+        QVERIFY(!pdf.contains(u"2024/03/04"_s)); // the receipt of goods that do not exist
+
+        open<frmPrintZaiko>();
+        QCOMPARE(b->play(u"codes:-;click:cmdBtn_0"_s), QString());
+        QCOMPARE(printer.requests.size(), 2);
+        QCOMPARE(printer.requests.last().pageLayout.orientation(), QPageLayout::Landscape);
+        QVERIFY(previews().isEmpty());
+        QCOMPARE(b->logs(u"在庫一覧表"_s), u"0, 4 現在庫一覧表:印刷"_s);
+        pdf = poppler(u"pdftotext"_s, {u"-layout"_s, printer.outputFile, u"-"_s});
+        QVERIFY2(pdf.contains(u"みかん"_s) && pdf.contains(u"現在庫一覧表"_s), qPrintable(pdf));
+        QCOMPARE(b->play(u"click:cmdBtn_1"_s), QString());
+        QCOMPARE(previews().size(), 1);
+        b->dialogs.answerSaveFile(out.filePath(u"preview.pdf"_s));
+        previews().first()->clickTool(0);
+        pdf = poppler(u"pdftotext"_s, {u"-layout"_s, out.filePath(u"preview.pdf"_s), u"-"_s});
+        QVERIFY2(pdf.contains(u"なし"_s) && pdf.contains(u"作成日"_s), qPrintable(pdf));
+    }
+
+    // A long list is drawn while it is read: the progress label is painted with its counts.
+    void progressPainted() {
+        open<frmPrintNTden>();
+        b->dir.exec(u"with recursive n(i) as (select 1 union all select i + 1 from n where i < 100000) "
+                    "insert into gdai (gcode, day, kubun, denno, line, suu) "
+                    "select '          10', 20230101 + (i % 28), 0, 0, 0, i from n"_s);
+        PaintedTexts painted;
+        child<QLabel>(form(), "lblMsg")->installEventFilter(&painted);
+        QCOMPARE(b->play(u"range:20230101-20230131;click:cmdPre;?lblMsg="_s), QString());
+        QCOMPARE(previews().first()->report()->printedRows().size(), 100000);
+        QVERIFY2(painted.texts.contains(u"処理中・・・ 50,000 / 100,000"_s),
+                 qPrintable(painted.texts.join(u',')));
+        closePreviews();
+        open<frmPrintZaiko>();
+        for (int i = 100; i < 1300; ++i)
+            b->dir.addGoods(QString::number(i), u"品"_s);
+        child<QLabel>(form(), "lblMsg")->installEventFilter(&painted);
+        painted.texts.clear();
+        QCOMPARE(b->play(u"codes:100-1299;click:cmdBtn_1"_s), QString());
+        QVERIFY2(painted.texts.contains(u"処理中・・・"_s) &&
+                     painted.texts.contains(u"処理中・・・ 1,000 / 1,200"_s),
+                 qPrintable(painted.texts.join(u',')));
+    }
+
+    // The receipt list on its own: the counter ends the list; Mode relabels it.
+    void receiptReport_data() {
+        cols<int, int, QString, QString>("mode", "count", "title", "lines");
+        row("three of five", 0, 3, "入庫処理一覧表", "2024/03/01|1234,2024/03/01|5,2024/03/02|7");
+        row("adjustments", 9, 1, "在庫数調整一覧表", "2024/03/01|1234");
+        row("another mode keeps the labels", 5, 2, "入庫処理一覧表", "2024/03/01|1234,2024/03/01|5");
+        row("a counter past the rows stops at the last", 0, 9, "入庫処理一覧表",
+            "2024/03/01|1234,2024/03/01|5,2024/03/02|7,2024/03/03|2,2024/03/05|40");
+    }
+    void receiptReport() {
+        open<frmPrintNTden>();
+        Recordset rec;
+        fnOpenRecordset(rec,
+                        u"SELECT day,gcode,suu,g.name as gname FROM gdai as d,goods as g "
+                        "WHERE d.gcode=g.code AND day BETWEEN 20240301 AND 20240305 ORDER BY day,gcode"_s);
+        rptNyuuden r;
+        r.grecBuff = &rec;
+        r.setMode(fetch<int>("mode"));
+        r.glngCnt = fetch<int>("count");
+        r.StartDay = 20240301;
+        r.EndDay = 20240305;
+        QVERIFY(r.Run());
+        QStringList got;
+        for (const QStringList& l : r.printedRows())
+            got << l.value(0) + u'|' + QString(l.value(3)).remove(u',');
+        QCOMPARE(got.join(u','), fetch<QString>("lines"));
+        QCOMPARE(r.control(u"lblMenu"_s)->Caption, fetch<QString>("title"));
+        QVERIFY(firstPage(&r).contains(u"1,234"_s));
+        QVERIFY(r.PreviewCentered);
+        QCOMPARE(r.PageSettings.Orientation, int(ReportPageSettings::ddOPortrait));
+    }
+
+    // Last: it runs the event loop to its end. The print screen closed first, the preview's F12
+    // ends the program.
+    void programEndsWithLastWindow() {
+        open<frmPrintZaiko>();
+        QCOMPARE(b->play(u"codes:-;click:cmdBtn_1"_s), QString());
+        QCOMPARE(previews().size(), 1);
+        QTimer::singleShot(0, this, [this] {
+            form()->close();
+            QTest::keyClick(previews().first(), Qt::Key_F12);
+        });
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(previews().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestPrintScreens)
+#include "tst_printscreens.moc"

@@ -1,0 +1,371 @@
+// The goods ledger (商品台帳) worked as a user works it, and its exports: codes and months typed,
+// function keys, double-clicks on rows, the grid's menu writing the month shown as CSV or Excel;
+// grid cells, labels, boxes, program starts, log rows and the files read back.
+
+#include "reports/XlsxReader.h"
+#include "support/ScreenBench.h"
+#include "ui/DataRows.h"
+
+#include "app/basMain.h"
+#include "core/basPadding.h"
+#include "data/basDb.h"
+#include "screens/frmGdai.h"
+#include "screens/frmSiiden.h"
+#include "screens/frmTanaden.h"
+#include "ui/basInput.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace screen;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QString kNoData = u"該当データがありません (ＰＥＬＫＯ)"_s;
+const QString kShow = u"txtCode=1001;Enter;txtYy=2024;txtMm=05;Enter;"_s; // May 2024 of goods 1001
+// Every kind of movement in May 2024 of 1001, April ending at 120; June's row and 1004's not shown.
+const QString kMay =
+    u"20240401 9 100; 20240410 0 20; 20240502 0 30; 20240507 1 15 5001 2; 20240507 1 5 5002 1;"
+    u"20240515 2 3 6001 1; 20240520 9 140; 20240522 0 2000; 20240528 1 1500 5003 3;"
+    u"20240601 0 7; 20240510 0 9 0 0 1004"_s;
+const QStringList kMayGrid{u"2024/05/28|5003|3||1,500|||640"_s, u"2024/05/22|||2,000||||2,140"_s,
+                           u"2024/05/20||||||140|140"_s,        u"2024/05/15|6001|1|||3||133"_s,
+                           u"2024/05/07|5002|1||5|||130"_s,     u"2024/05/07|5001|2||15|||135"_s,
+                           u"2024/05/02|||30||||150"_s};
+} // namespace
+
+class TestLedger : public QObject, DataRows {
+    Q_OBJECT
+    std::unique_ptr<ScreenBench> b;
+    QTemporaryDir m_out;
+
+    QTableWidget* grid() const { return child<QTableWidget>(b->form.get(), "msgMei"); }
+    QString totals() const {
+        QStringList t;
+        for (const char* l : {"lblNsuu", "lblSsuu", "lblHsuu", "lblZsuu"})
+            t << text(b->form.get(), l);
+        return t.join(u'|');
+    }
+    // Goods 1001, 1002 discontinued, 1003 not stock-managed, 1004; the ledger rows of 1001 unless named.
+    void open(const QString& rows = {}) {
+        b.reset(); // the old folder gives the program folder back before the new one takes it
+        b = std::make_unique<ScreenBench>();
+        addGoodsRows(b->dir, u"1001 テスト商品Ａ; 1002 中止品 1 0 1; 1003 在庫外品 1 1; 1004 テスト商品Ｄ"_s);
+        addLedgerRows(b->dir, rows, u"1001"_s);
+        b->extraStep = [this](const QString& s) { return step(s); };
+        b->open<frmGdai>();
+    }
+    // Steps this file adds to the bench's; the checks among them fail the test where they stand.
+    bool step(const QString& s) {
+        bool known = true;
+        [&] {
+            const QString arg = s.section(u':', 1);
+            if (s.startsWith(u"row:")) // a row double-clicked
+                doubleClick(grid(), grid()->model()->index(arg.toInt(), frmGdai::ColDenno));
+            else if (s.startsWith(u"keysTo:")) // typed into a box that need not have the focus
+                QTest::keyClicks(child<QLineEdit>(b->form.get(), qPrintable(arg.section(u':', 0, 0))),
+                                 arg.section(u':', 1));
+            else if (s.startsWith(u"failStart:"))
+                b->dialogs.failProgramStart(arg);
+            else if (s.startsWith(u"goods:"))
+                b->dir.addGoods(arg.section(u'|', 0, 0), arg.section(u'|', 1));
+            else if (s == u"reopen")
+                b->form.reset(), b->open<frmGdai>();
+            else if (s == u"dclickEmpty") { // under the last row, and on the header
+                QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+                QTest::mouseDClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+            } else if (s.startsWith(u"?grid="))
+                QCOMPARE(gridRows(grid()).join(u';'), s.mid(6));
+            else if (s.startsWith(u"?totals="))
+                QVERIFY2(like(totals(), s.mid(8)), qPrintable(totals()));
+            else if (s.startsWith(u"?started=")) { // the command line after the program folder and '\'
+                QCOMPARE(b->dialogs.starts.size(), 1);
+                const ProgramStart& p = b->dialogs.starts.first();
+                QCOMPARE(p.commandLine, b->dir.path() + u'\\' + s.mid(9));
+                QStringList args = s.mid(9).split(u' ');
+                QCOMPARE(p.program, b->dir.path() + u'/' + args.takeFirst());
+                QCOMPARE(p.args, args);
+            } else
+                known = false;
+        }();
+        return known;
+    }
+
+private slots:
+    void cleanup() { b.reset(); }
+
+    // before: ledger rows (goods 1001 unless named); the code box, the name, the grid's rows (';'
+    // between) and the four figures under it after the steps; '*' for any text.
+    void scenario_data() {
+        cols<QString, QString, QString, QString, QString, QString>("before", "steps", "code", "grid",
+                                                                   "totals", "said");
+        const QString a = u"        1001|テスト商品Ａ"_s;
+        // The code's Enter first shows today's month, which has no rows.
+        row("every kind", kMay, kShow + "?focus=msgMei", a, kMayGrid.join(u';'), "2,030|1,520|3|640",
+            kNoData);
+        row("oldest row a count", "20240420 0 50; 20240501 9 10; 20240503 1 4 7001 1", kShow, a,
+            "2024/05/03|7001|1||4|||6;2024/05/01||||||10|10", "0|4|0|6", kNoData);
+        // The receipt is listed above the count and applied after it; the stock engine counts the
+        // count's own day inside the count: the month-end figure differs by design.
+        row("receipt and count on one day", "20240405 0 8; 20240510 9 40; 20240510 0 5", kShow, a,
+            "2024/05/10|||5||||45;2024/05/10||||||40|40", "5|0|0|40", kNoData);
+        row("kind 3 keeps the stock", "20240501 0 10; 20240505 3 99 8001 4; 20240506 1 2 8002 1", kShow, a,
+            "2024/05/06|8002|1||2|||8;2024/05/05|8001|4|||||10;2024/05/01|||10||||10", "10|2|0|8", kNoData);
+        row("no rows", "20240415 9 77; 20240601 0 5", kShow, a, "", "0|0|0|77", kNoData + u'/' + kNoData);
+        // The month-end stock comes from the stock engine, which stops at 32 bits: not compared.
+        row("beyond 32 bits", "20240502 0 2000000000; 20240503 0 1500000000", kShow, a,
+            "2024/05/03|||1,500,000,000||||3,500,000,000;2024/05/02|||2,000,000,000||||2,000,000,000",
+            "3,500,000,000|0|0|*", kNoData);
+        // Straight from the code to the month skips the goods check: the code stays as typed, the
+        // stored (blank-padded) code's rows are found all the same.
+        row("untyped blanks", "20240502 0 30",
+            "keysTo:txtCode:1001;keysTo:txtMm:05;?focus=txtMm;?said=;keysTo:txtYy:2024;F5",
+            "1001|テスト商品Ａ", "2024/05/02|||30||||30", "*", "*");
+        // Codes holding apostrophes (accepted with Sysfile.gno 2): that goods' ledger and stock, not
+        // 1001's, whose later count a code pasted into SQL unquoted would show.
+        for (const char* code : {"O'NEIL", "1' or ''='", "'"}) {
+            const QString c = QString::fromLatin1(code);
+            row(code,
+                "20240415 9 900; 20240503 0 1; 20240531 9 700; 20240401 9 100 0 0 " + c +
+                    "; 20240502 0 30 0 0 " + c + "; 20240510 1 4 5001 1 " + c,
+                "sql:update sysfile set gno = 2 where id = 1;goods:" + c + "|クォート;reopen;txtCode=" + c +
+                    ";Enter;txtYy=2024;txtMm=05;Enter",
+                fnPadLeft(c, 12) + "|クォート", "2024/05/10|5001|1||4|||126;2024/05/02|||30||||130",
+                "30|4|0|126", kNoData);
+        }
+        // The code left with Enter: checked, the grid shown for this month or nothing.
+        const QString month = QDate::currentDate().toString(u"yyyyMM01"_s);
+        const QString here = month + u" 0 3 0 0 1002; "_s + month + u" 0 3 0 0 1003"_s;
+        const QString stop = u"この商品は中止商品です。入力を行いますか？"_s;
+        const QString first = QDate::currentDate().toString(u"yyyy/MM/01"_s) + u"|||3||||3"_s;
+        row("unknown", here, "txtCode=9999;Enter;?focus=txtCode", "*|", "", "*", "未登録です (ＰＥＬＫＯ)");
+        row("discontinued, No", here, "no;txtCode=1002;Enter;?focus=txtCode", "*|中止品", first, "*",
+            stop + " (ＰＥＬＫＯ)");
+        row("discontinued, Yes", here, "yes;txtCode=1002;Enter;?focus=msgMei", "*|中止品", first, "*",
+            stop + " (ＰＥＬＫＯ)");
+        row("not stock-managed", here, "txtCode=1003;Enter;?focus=txtCode", "*|", "", "*",
+            "この商品は在庫対象外です (ＰＥＬＫＯ)");
+        // A code changed and left straight for the month (a click: no check): its own rows, or none.
+        const QString mixed =
+            u"20240502 0 30; 20240503 0 4 0 0 1004; 20240503 0 5 0 0 1003; 20240503 0 6 0 0 9999"_s;
+        for (auto [code, name, rows] :
+             {std::tuple{"1004", "テスト商品Ｄ", "2024/05/03|||4||||4"}, {"1003", "", ""}, {"9999", "", ""}})
+            row(code, mixed,
+                kShow + "?lblName=テスト商品Ａ;clear;txtCode=" + QString::fromLatin1(code) + ";txtMm=;Enter",
+                QString::fromUtf8("*|") + QString::fromUtf8(name), QString::fromLatin1(rows), "*",
+                QString::fromLatin1(rows).isEmpty() ? kNoData : QString());
+        // The year emptied, then F5 from the month: nothing shown, the year gets the focus.
+        row("blank year", "20240502 0 30", kShow + "clear;txtYy=;Delete;txtMm=06;F5;?focus=txtYy", a,
+            "2024/05/02|||30||||30", "*", "未記入項目があります (ＰＥＬＫＯ)*");
+        // F2/F3 step the month in the grid and the code (1002 discontinued and 1003 not stock-managed
+        // passed over) in the code box; at either end nothing changes. January opens with all of December.
+        const QString dec = u"2024/12/05|||10||||10"_s;
+        row("stepping", "20241205 0 10; 20250103 1 4 9001 2; 20241203 0 12 0 0 1004",
+            "txtCode=1001;Enter;txtYy=2024;txtMm=12;Enter;clear;F2;?focus=msgMei;?grid=2025/01/"
+            "03|9001|2||4|||6;F3;?grid=" +
+                dec + ";F3;?txtMm=11;?grid=;?said=" + kNoData +
+                ";clear;F2;?txtMm=12;click:txtCode;F2;?txtCode=        1004;"
+                "?grid=2024/12/03|||12||||12;F2;?lblName=テスト商品Ｄ;F3;F3;?focus=txtCode;?txtYy=2024",
+            a, dec, "*", "");
+        // A double-click on a row starts the program that wrote it: vouchers, the two entry screens.
+        const QString a7 =
+            u"20240510 9 50 0 0 A-7; 20240512 0 5 0 0 A-7; 20240520 2 1 6001 1 A-7; 20240525 1 2 5001 3 A-7"_s;
+        const QString showA7 = u"goods:A-7|記号コード;txtCode=A-7;Enter;txtYy=2024;txtMm=05;Enter;clear;"_s;
+        for (auto [r, started] : {std::pair{"0", "denpyo 1 5001"},
+                                  {"1", "denpyo 6 6001"},
+                                  {"2", "zanmo 1 20240512 A-7"},
+                                  {"3", "zanmo 2 20240510 A-7"}})
+            row(started, a7, showA7 + "row:" + r + ";?started=" + started, "*", "*", "*", "");
+        row("start fails", a7, showA7 + "failStart:ファイルが見つかりません。;row:0;?started=denpyo 1 5001",
+            "*", "*", "*", "プログラムの呼び出しエラーです\r\nファイルが見つかりません。*");
+        // Nor on no row, nor while an unknown code waits in its box: each try to leave it says so.
+        row("no row to start", "20240502 0 30",
+            "txtCode=1001;Enter;txtYy=2024;txtMm=06;Enter;dclickEmpty;F3;clear;click:txtCode;keys:9999;row:0;"
+            "?focus=txtCode",
+            "*", "*", "*", "未登録です (ＰＥＬＫＯ)*");
+        // Rows on days that are no dates (another program wrote them) are listed as they are.
+        row("impossible days listed", "20230231 9 8; 20230229 0 5; 20230200 0 1; 20230301 0 2",
+            "txtCode=1001;Enter;txtYy=2023;txtMm=02;Enter;clear;row:0;?started=zanmo 2 20230231 1001", a,
+            "2023/02/31||||||8|8;2023/02/29|||5||||6;2023/02/00|||1||||1", "*", "");
+    }
+    void scenario() {
+        open(fetch<QString>("before"));
+        const QString failure = b->play(fetch<QString>("steps"));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        const QString code = text(b->form.get(), "txtCode") + u'|' + text(b->form.get(), "lblName");
+        QVERIFY2(like(code, fetch<QString>("code")), qPrintable(code));
+        QVERIFY2(like(gridRows(grid()).join(u';'), fetch<QString>("grid")),
+                 qPrintable(gridRows(grid()).join(u';')));
+        QVERIFY2(like(totals(), fetch<QString>("totals")), qPrintable(totals()));
+        QVERIFY2(like(b->said(), fetch<QString>("said")), qPrintable(b->said()));
+        QVERIFY(b->form->isEnabled());
+        if (!fetch<QString>("steps").contains(u"?started"_s)) QCOMPARE(b->dialogs.starts.size(), 0);
+        if (QByteArray(QTest::currentDataTag()) == "every kind") { // the newest row current, selected across
+            QCOMPARE(grid()->item(0, frmGdai::ColStock)->textAlignment(),
+                     int(Qt::AlignRight | Qt::AlignVCenter));
+            QCOMPARE(grid()->currentRow(), 0);
+            QCOMPARE(grid()->selectionModel()->selectedIndexes().size(), 8);
+        }
+    }
+
+    void openAndCloseAreLogged() {
+        open();
+        QCOMPARE(text(b->form.get(), "txtYy") + text(b->form.get(), "txtMm"),
+                 QDate::currentDate().toString(u"yyyyMM"_s));
+        QCOMPARE(b->play(u"F12"_s), QString());
+        QVERIFY(!b->form->isVisible() && gcnData == nullptr); // the ledger ends the shared connection
+        QVERIFY(fnOpenDB());
+        QCOMPARE(b->logs(u"商品台帳"_s), u"0, 9"_s);
+    }
+
+    void codeInputModeFollowsSysfile() {
+        for (auto [gno, mode, kept] : {std::tuple{0, "4", "A-1x"}, {1, "6", "1"}, {2, "", "A-1'x"}}) {
+            open();
+            b->dir.exec(u"update sysfile set gno = %1 where id = 1"_s.arg(gno));
+            b->form.reset();
+            b->open<frmGdai>();
+            QCOMPARE(inputMode(child<QLineEdit>(b->form.get(), "txtCode")), QString::fromLatin1(mode));
+            QCOMPARE(b->play(u"keysTo:txtCode:A-1'x;?txtCode="_s + QString::fromLatin1(kept)), QString());
+        }
+    }
+
+    void databaseErrorIsShown() {
+        open();
+        fnCloseDB(); // the shared connection is gone
+        QCOMPARE(b->play(u"txtCode=1001;Enter"_s), QString());
+        QCOMPARE(b->dialogs.messages.size(), 1);
+        QVERIFY(b->dialogs.lastMessage().icon == MsgIcon::Critical &&
+                !b->dialogs.lastMessage().text.isEmpty());
+        QVERIFY(b->form->isEnabled());
+        QVERIFY(fnOpenDB());
+        QCOMPARE(b->play(u"click:txtCode;Enter;?lblName=テスト商品Ａ"_s), QString());
+    }
+
+    // The screen a double-click on an impossible day starts refuses the day and opens nothing.
+    void impossibleDayRefusedByTheScreenStarted() {
+        for (const QStringList& args : {QStringList{u"2"_s, u"20230231"_s, u"1001"_s},
+                                        {u"1"_s, u"20230229"_s, u"1001"_s},
+                                        {u"1"_s, u"20230200"_s, u"1001"_s}}) {
+            open(args.at(1) + (args.at(0) == u"1"_s ? u" 0 5"_s : u" 9 8"_s));
+            gstrArgs = args;
+            std::unique_ptr<StockEntryForm> screen;
+            if (args.at(0) == u"1"_s)
+                screen = std::make_unique<frmSiiden>();
+            else
+                screen = std::make_unique<frmTanaden>();
+            gstrArgs.clear();
+            QCOMPARE(messageTexts(b->dialogs), QStringList{screen->texts().missingDate});
+            QCOMPARE(text(screen.get(), "txtGcode") + text(screen.get(), "txtSuu"), QString());
+            QCOMPARE(text(screen.get(), "txtYy") + u'|' + text(screen.get(), "txtMm").trimmed() + u'|' +
+                         text(screen.get(), "txtDd").trimmed(),
+                     QDate::currentDate().toString(u"yyyy|M|d"_s));
+            screen->close();
+        }
+    }
+
+    // The grid's own menu, enabled while a month is shown; F6 answered Yes empties the screen.
+    void exportMenu() {
+        open(kMay);
+        QCOMPARE(grid()->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QStringList texts;
+        for (QAction* a : grid()->actions())
+            texts << a->text() + u':' + QString::number(a->isEnabled());
+        QCOMPARE(texts, QStringList({u"CSV出力:0"_s, u"Excel出力:0"_s}));
+        QCOMPARE(b->play(kShow + u"yes;F6"_s), QString());
+        QVERIFY(!b->form->findChild<QAction*>(u"mnuXlsx"_s)->isEnabled());
+    }
+
+    // The month shown written as Excel or CSV (UTF-8 or Shift-JIS, appended the second time without
+    // a caption line); cancelled: nothing; unwritable: error 70 and the screen as it was.
+    void exports_data() {
+        cols<QString, QString, QString>("menu", "filter", "said");
+        row("Excel", "mnuXlsx", "", "出力しました。");
+        row("CSV UTF-8", "mnuCsv", "CSV UTF-8 (*.csv)", "保存しました (ＰＥＬＫＯ)");
+        row("CSV Shift-JIS", "mnuCsv", "CSV Shift-JIS (*.csv)", "保存しました (ＰＥＬＫＯ)");
+        row("Excel cancelled", "mnuXlsx", "cancel", "");
+        row("CSV cancelled", "mnuCsv", "cancel", "");
+        row("Excel unwritable", "mnuXlsx", "/proc/zanmo-ledger.xlsx", "70: * (エラー)");
+        row("CSV unwritable", "mnuCsv", "/proc/zanmo-ledger.csv", "70: * (エラー)");
+    }
+    void exports() {
+        const QString filter = fetch<QString>("filter");
+        auto menu = [&] { return b->form->findChild<QAction*>(fetch<QString>("menu")); };
+        open(kMay);
+        QCOMPARE(b->play(kShow + u"clear"_s), QString());
+        const QString file =
+            m_out.filePath(fetch<QString>("menu") == u"mnuXlsx"_s ? u"台帳.xlsx"_s : u"台帳.csv"_s);
+        QFile::remove(file);
+        if (filter.startsWith(u'/'))
+            b->dialogs.answerSaveFile(filter);
+        else if (filter != u"cancel"_s)
+            b->dialogs.answerSaveFile(file, filter);
+        menu()->trigger();
+        QVERIFY2(like(b->said(), fetch<QString>("said")), qPrintable(b->said()));
+        QCOMPARE(b->dialogs.saveRequests.size(), 1);
+        QCOMPARE(gridRows(grid()), kMayGrid); // the screen is as it was
+        if (filter == u"cancel"_s || filter.startsWith(u'/')) {
+            QVERIFY(!QFile::exists(file));
+            return;
+        }
+        const QString totals = u"入庫合計,\"2,030\"|出庫合計,\"1,520\"|返品入庫合計,3|現在庫数,640"_s;
+        const QString rows =
+            u"2024/05/28,5003,3,,\"1,500\",,,640|2024/05/22,,,\"2,000\",,,,\"2,140\"|2024/05/20,,,,,,140,140|"
+            u"2024/05/15,6001,1,,,3,,133|2024/05/07,5002,1,,5,,,130|2024/05/07,5001,2,,15,,,135|"
+            u"2024/05/02,,,30,,,,150|"_s +
+            totals;
+        QStringList captions;
+        for (int c = 0; c < grid()->columnCount(); ++c)
+            captions << grid()->horizontalHeaderItem(c)->text();
+        if (!filter.isEmpty()) {
+            const bool sjis = filter.contains(u"Shift-JIS"_s);
+            QCOMPARE(csvFile(file, sjis), captions.join(u',') + u'|' + rows);
+            b->dialogs.answerSaveFile(file, filter);
+            b->dialogs.answerMessage(MsgNo); // not over it: appended
+            menu()->trigger();
+            QCOMPARE(csvFile(file, sjis), captions.join(u',') + u'|' + rows + u'|' + rows);
+            return;
+        }
+        QCOMPARE(b->dialogs.saveRequests.value(0).title, u"商品台帳Excel出力ﾌｧｲﾙ"_s);
+        const XlsxReader sheet(file);
+        QVERIFY2(sheet.isValid(), qPrintable(sheet.error()));
+        QCOMPARE(
+            QStringList({sheet.cell(u"A1"_s).text, sheet.cell(u"A2"_s).text, sheet.cell(u"A3"_s).text,
+                         sheet.cell(u"A4"_s).text}),
+            QStringList({u"商品台帳"_s, u"商品コード 1001"_s, u"名称 テスト商品Ａ"_s, u"2024年05月分"_s}));
+        QCOMPARE(sheet.frozenRows(), 6);
+        QCOMPARE(sheet.paperSize(), 9);
+        QCOMPARE(sheet.orientation(), u"portrait"_s);
+        // Captions on row 6 (bold), the rows from row 7: a date as a date, a figure as a number, an
+        // empty cell as none; the figures under a blank row.
+        for (int col = 0; col < grid()->columnCount(); ++col) {
+            const XlsxReader::Cell caption = sheet.cell(XlsxReader::ref(6, col + 1));
+            QVERIFY(caption.text == captions.at(col) && caption.bold);
+            for (int r = 0; r < grid()->rowCount(); ++r) {
+                const QString shown = grid()->item(r, col)->text(), ref = XlsxReader::ref(7 + r, col + 1);
+                const XlsxReader::Cell c = sheet.cell(ref);
+                if (shown.isEmpty())
+                    QVERIFY2(!c.present, qPrintable(ref));
+                else if (col == frmGdai::ColDay)
+                    QVERIFY2(c.date().toString(u"yyyy/MM/dd"_s) == shown && c.format == u"yyyy/mm/dd"_s,
+                             qPrintable(ref));
+                else
+                    QVERIFY2(c.isNumber() && c.number() == QString(shown).remove(u',').toDouble(),
+                             qPrintable(ref));
+            }
+        }
+        QCOMPARE(sheet.cell(u"E7"_s).format, u"#,##0"_s);
+        QCOMPARE(sheet.cell(u"B7"_s).format, u"0"_s);
+        const QStringList below = totals.split(u'|');
+        for (int i = 0; i < below.size(); ++i) {
+            QCOMPARE(sheet.cell(XlsxReader::ref(15 + i, 1)).text, below.at(i).section(u',', 0, 0));
+            QCOMPARE(sheet.cell(XlsxReader::ref(15 + i, 2)).number(),
+                     below.at(i).section(u',', 1).remove(u'"').remove(u',').toDouble());
+        }
+        QVERIFY(!sheet.cell(XlsxReader::ref(19, 1)).present);
+    }
+};
+
+QTEST_MAIN(TestLedger)
+#include "tst_ledger.moc"

@@ -1,0 +1,98 @@
+#pragma once
+
+// What the screen tests share: the rows of a test in one notation, and a bench that opens a screen
+// on a program folder with scripted boxes and works it the way a user does, step by step.
+
+#include "support/ScriptedDialogs.h"
+#include "support/TempProgramDir.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+class QTreeWidget;
+class QTableWidget;
+
+// Ledger rows "day kind qty [denno line [code]]" separated by ';', of goods `code` unless named.
+void addLedgerRows(const TempProgramDir& dir, const QString& rows,
+                   const QString& code = QStringLiteral("12"));
+// The ledger in that notation, ordered by day, kind, code, denno, line; whole quantities without a
+// fraction, denno and line only when set, the code only when it is not `code`.
+QString ledgerRows(const TempProgramDir& dir, const QString& code = QStringLiteral("12"),
+                   const QString& where = QStringLiteral("1=1"));
+// Goods rows "code name [bunrui [zkubun [stop [kakuho]]]]" separated by ';' (category 1, stock
+// managed, active, nothing kept by default).
+void addGoodsRows(const TempProgramDir& dir, const QString& rows);
+// A CSV text's rows, each row's cells (quoted cells unquoted; CRLF or LF between rows).
+QList<QStringList> csvRows(const QString& text);
+// A CSV file decoded (UTF-8 after its byte-order mark, or Shift-JIS) and its rows joined: cells with
+// ',' quoted again as written, rows with '|'. "<no BOM>" / "<missing>" when the file is not so.
+QString csvFile(const QString& path, bool shiftJis = false);
+
+namespace screen {
+QWidget* find(const QWidget* form, const QString& name); // fails the program when missing
+template <class T> T* child(const QWidget* form, const char* name) {
+    auto* w = qobject_cast<T*>(find(form, QString::fromLatin1(name)));
+    if (!w) qFatal("%s is no %s", name, T::staticMetaObject.className());
+    return w;
+}
+// The text a box, label or button shows.
+QString text(const QWidget* form, const char* name);
+QString focusName();
+bool showAndActivate(QWidget* form);
+// Puts the focus in the box (as a click would) and types; the box selects its text on entry, so
+// typing replaces it.
+void type(QWidget* form, const char* name, const QString& keys);
+// A key on whatever has the focus.
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
+// A date typed into txtYy, txtMm and txtDd, left for `next`.
+void typeDate(QWidget* form, int yyyymmdd, const char* next = "txtGcode");
+// Each row of a list as its cells joined with '|', the header first.
+QStringList listed(const QTreeWidget* list);
+// Each row of a grid, cells joined with '|' ("<none>" for no item).
+QStringList gridRows(const QTableWidget* grid);
+// A click, then a double-click, at the middle of a row's cell, as a real double-click delivers them.
+void doubleClick(QAbstractItemView* view, const QModelIndex& at);
+QStringList messageTexts(const ScriptedDialogs& dialogs);
+// Whether the text is the expected one, where '*' in it stands for any text.
+bool like(const QString& got, const QString& expected);
+} // namespace screen
+
+// A program folder, scripted boxes and one screen on them (closed first when the bench goes).
+class ScreenBench {
+public:
+    explicit ScreenBench(bool openShared = true) : dir(openShared) {}
+    ~ScreenBench();
+    TempProgramDir dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<QWidget> form;
+
+    template <class F> F* open() {
+        auto* f = new F;
+        form.reset(f);
+        if (!screen::showAndActivate(f)) qWarning("the screen did not become active");
+        return f;
+    }
+    // Plays steps separated by ';' (blanks around a step dropped) and returns what went wrong, or "":
+    //   NAME=TEXT  TEXT typed into box NAME (NAME= only puts the focus there)
+    //   keys:TEXT  typed where the focus is        Enter, Tab, Up, Down, Esc, Backspace, Delete,
+    //   F1..F12, Shift+F9, ...: keys pressed where the focus is
+    //   yes, no, ok  the answer to the next box    click:NAME  a button clicked
+    //   focusOn:NAME the focus put there          date:YYYYMMDD the date boxes typed         sql:STATEMENT
+    //   run on the folder's database ?NAME=TEXT   the control shows TEXT        ?focus=NAME the focus is
+    //   there (within 5 s) ?said=TEXT   said() so far (then clear)    clear  the boxes so far forgotten
+    //   ?title=TEXT  the window's title            ?hidden:NAME ?visible:NAME ?enabled:NAME ?disabled:NAME
+    // Any other step goes to `extraStep`, which says whether it knew it.
+    QString play(const QString& steps);
+    std::function<bool(const QString& step)> extraStep;
+    // Every box's text in turn, " (TITLE)" after it when the title is not the program's name, '/'
+    // between boxes.
+    QString said() const;
+    // The log rows of the screen with this caption: "kind detail" (blanks in a row closed up), ','
+    // between rows.
+    QString logs(const QString& caption) const;
+};
