@@ -121,7 +121,8 @@ private slots:
         row("ledger: a day, not a month", "ledger", "ledger DIR 1001 20240501", 2, "YYYYMM");
         row("ledger: two files", "ledger", "ledger DIR 1001 202405 --csv OUT --xlsx OUT2", 2, "not both");
         // The stock lists and the receipt list: the same as the screens' previews write.
-        const QString z = u"csv:"_s + kZaikoCaptions;
+        // A list's CSV says what it lists above its captions, as its workbook does ('*': any text).
+        const QString z = u"csv:現在庫一覧表|日付 2024/03/05 現在|商品 *|作成日 *||"_s + kZaikoCaptions;
         row("current stock: the active goods", "reports", "report zaiko DIR --day 20240305 --csv OUT", 0,
             z + "|1,みかん,12,0,0,0,0,0,12,0,0|2,りんご,0,0,3,0,0,0,-3,0,0");
         row("current stock from a code", "reports", "report zaiko DIR --day 20240305 --from 2 --csv OUT", 0,
@@ -132,7 +133,8 @@ private slots:
         row("discontinued only", "reports", "report zaiko DIR --day 20240305 --to 3 --stop --csv OUT", 0,
             z + "|3,なし,0,0,0,0,0,0,0,0,0");
         row("shortage", "reports", "report kakuho DIR --day 20240305 --csv OUT", 0,
-            "csv:商品コード,商品名称,最小確保数,現在庫|2,りんご,1,-3");
+            "csv:確保割れ在庫一覧表|日付 2024/03/05 現在|商品 *|作成日 *||商品コード,商品名称,最小確保数,現在庫|2,"
+            "りんご,1,-3");
         row("report: no such goods", "reports", "report zaiko DIR --day 20240305 --from 99 --pdf OUT", 2,
             "未登録");
         row("report: not stock-managed", "reports", "report zaiko DIR --day 20240305 --to 4 --pdf OUT", 2,
@@ -152,10 +154,12 @@ private slots:
             "xlsx:A1=s:入庫処理一覧表:General|A6=d:2024/03/01:yyyy/mm/dd|D6=n:1234:#,##0|A7=-");
         row("receipts as CSV", "nyuuden",
             "report nyuuden DIR --kind 0 --start 20240301 --end 20240305 --csv OUT", 0,
-            "csv:入庫日,商品コード,商品名称,数量|2024/03/01,10,みかん,\"1,234\"|2024/03/01,20,りんご,5");
+            "csv:入庫処理一覧表|入庫日 2024/03/01 ～ 2024/03/05|作成日 *||入庫日,商品コード,商品名称,数量|2024/03/01,"
+            "10,みかん,\"1,234\"|2024/03/01,20,りんご,5");
         row("adjustments, the range backwards", "nyuuden",
             "report nyuuden DIR --kind 9 --start 20240306 --end 20240305 --csv OUT", 0,
-            "csv:調整日,商品コード,商品名称,数量|2024/03/05,20,りんご,40|2024/03/06,10,みかん,9");
+            "csv:在庫数調整一覧表|調整日 2024/03/05 ～ 2024/03/06|作成日 *||調整日,商品コード,商品名称,数量|2024/03/"
+            "05,20,りんご,40|2024/03/06,10,みかん,9");
     }
     void commandLine() {
         const QString set = fetch<QString>("set");
@@ -184,7 +188,8 @@ private slots:
                 QVERIFY2(QString::fromUtf8(r.out).contains(part),
                          qPrintable(part + u" not in\n"_s + QString::fromUtf8(r.out)));
         } else if (kind == u"csv" || kind == u"sjis") {
-            QCOMPARE(csvFile(file, kind == u"sjis"), expected.section(u':', 1));
+            const QString written = csvFile(file, kind == u"sjis");
+            QVERIFY2(screen::like(written, expected.section(u':', 1)), qPrintable(written));
         } else if (kind == u"xlsx") {
             const XlsxReader sheet(file);
             QVERIFY2(sheet.isValid(), qPrintable(sheet.error()));

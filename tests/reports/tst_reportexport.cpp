@@ -227,8 +227,12 @@ private slots:
         QCOMPARE(m_dialogs->lastMessage().title + m_dialogs->lastMessage().text, u"ＰＥＬＫＯ保存しました"_s);
         const QByteArray bytes = readAll(file);
         QCOMPARE(bytes.startsWith("\xEF\xBB\xBF"), !sjis);
-        QCOMPARE(decoded(sjis ? bytes : bytes.mid(3), sjis), fetch<QString>("text"));
-        QCOMPARE(bytes.mid(sjis ? 0 : 3), encoded(fetch<QString>("text"), sjis));
+        // The list's title and header lines (its day or days, range, made-on date), a blank line,
+        // then the table.
+        const QString text = decoded(sjis ? bytes : bytes.mid(3), sjis);
+        QVERIFY2(text.startsWith(r->exportTitle() + u"\r\n"_s), qPrintable(text.left(80)));
+        QCOMPARE(text.section(u"\r\n\r\n"_s, 1), fetch<QString>("text"));
+        QCOMPARE(bytes.mid(sjis ? 0 : 3), encoded(text, sjis));
         QCOMPARE(outFiles(), QStringList{u"一覧.csv"_s}); // no temporary file left beside it
     }
 
@@ -269,7 +273,10 @@ private slots:
         const QByteArray bytes = readAll(file);
         QVERIFY(bytes.startsWith(bom));
         QVERIFY(bytes.indexOf("\xEF\xBB\xBF", 1) < 0); // one byte-order mark at most
-        QCOMPARE(decoded(bytes.mid(bom.size()), sjis), fetch<QString>("result"));
+        // A new file starts with the list's heading; an appended one gets only rows.
+        QString got = decoded(bytes.mid(bom.size()), sjis);
+        if (fetch<int>("answer") == MsgYes) got = got.section(u"\r\n\r\n"_s, 1);
+        QCOMPARE(got, fetch<QString>("result"));
         QCOMPARE(outFiles(), QStringList{u"在庫.csv"_s});
     }
 

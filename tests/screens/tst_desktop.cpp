@@ -17,6 +17,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
+#include <QPushButton>
 #include <QDateEdit>
 #include <QScreen>
 #include <QSettings>

@@ -12,6 +12,7 @@
 #include "screens/frmTanaden.h"
 
 #include <QCheckBox>
+#include <QPushButton>
 #include <QFile>
 #include <QTableView>
 #include <QTextBrowser>
