@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes a screenshot of every window on a 1366x768 X screen (Xvfb with openbox, as a laptop has
-# it) at each scale factor, to look at: screens 1-5, the goods lookup, the category list, a preview
-# and the help window. Needs a built tree (scripts/build.sh) and xvfb, openbox, imagemagick, xdotool.
+# it) at each scale factor, to look at: screens 1-5, the goods lookup, the category list, a box
+# and the help window (previews are checked by the desktop test). Needs a built tree
+# (scripts/build.sh) and xvfb, openbox, imagemagick, xdotool.
 # scripts/screenshots.sh OUTDIR [scale ...]     (default scales: 1 1.25 1.5)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -48,7 +49,7 @@ for s in "${scales[@]}"; do
   shot goods-lookup "$s" 1 F4 wait
   shot category-list "$s" 1 shift+Tab F4 wait
   shot ledger-lookup "$s" 3 F4 wait
-  shot preview-stock-list "$s" 4 F12 alt+c wait
+  shot message-box "$s" 5 shift+Tab shift+Tab space wait
   shot help "$s" 3 F1 wait
 done
 echo "screenshots in $out"

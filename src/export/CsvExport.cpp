@@ -47,7 +47,7 @@ bool CsvExport::write(const ExportTable& table) {
     // The appended lines start on a line of their own.
     if (!existing.isEmpty() && !existing.endsWith('\n')) text += QStringLiteral("\r\n");
     if (!appending) {
-        if (Heading) {
+        if (table.csvHeading) {
             text += csvLine({table.title}) + QStringLiteral("\r\n");
             for (const QString& line : table.headerLines)
                 text += csvLine({line}) + QStringLiteral("\r\n");

@@ -5,7 +5,8 @@
 
 struct ExportTable;
 
-// Writes a table export as CSV: a first line with the column captions, then one line per row, each
+// Writes a table export as CSV: for a list, its title and header lines and a blank line (see
+// ExportTable::csvHeading); a line with the column captions, then one line per row, each
 // column as shown (trimmed), then the figures under the rows as "caption,figure". UTF-8 with a
 // byte-order mark, or Shift-JIS. Lines end with CR LF; a value holding a comma, quote or line break
 // is quoted. The file appears only when it was written whole (an appended file is rewritten whole).
@@ -16,9 +17,6 @@ public:
     // Adds the lines after the captions to the end of an existing file (no second caption line, no
     // second byte-order mark); without a file it is written as new.
     bool Append = false;
-    // A new file starts with the table's title and header lines (a list's date and code range),
-    // then a blank line, so a file opened later still says what it lists.
-    bool Heading = false;
 
     // False on failure, with errorNumber() and errorDescription().
     bool write(const ExportTable& table);

@@ -24,6 +24,9 @@ struct ExportTable {
     QList<QStringList> rows; // one text per column, as shown
     QList<Total> totals;
     bool landscape = false;
+    // A new CSV file starts with the title and header lines (a list's days and code range), then a
+    // blank line, so the file still says what it lists when opened later.
+    bool csvHeading = false;
     // Page margins in twips; negative leaves the sheet's own.
     int leftMargin = -1;
     int topMargin = -1;

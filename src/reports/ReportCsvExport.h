@@ -7,7 +7,6 @@ class ActiveReport;
 // A report's printed detail lines written as CSV (see CsvExport for the file).
 class ReportCsvExport : public CsvExport {
 public:
-    ReportCsvExport() { Heading = true; }
     // Runs the report first when it has not run. False on failure, with errorNumber() and
     // errorDescription().
     bool Export(ActiveReport& report);

@@ -6,6 +6,7 @@ ExportTable fnReportTable(const ActiveReport& report) {
     ExportTable t;
     t.name = report.Caption;
     t.fileName = report.fileTitle();
+    t.csvHeading = true;
     t.title = report.exportTitle();
     t.headerLines = report.exportHeaderLines();
     t.columns = report.ExportColumns;

@@ -132,6 +132,7 @@ void frmStocktake::buildControls() {
     m_model = new StocktakeModel(this);
     grdCheck = new QTableView(b);
     grdCheck->setObjectName(QStringLiteral("grdCheck"));
+    grdCheck->setAccessibleName(QStringLiteral("取込内容の確認"));
     grdCheck->setModel(m_model);
     setTabIndex(grdCheck, 7);
     grdCheck->verticalHeader()->setVisible(false);

@@ -1,8 +1,8 @@
 #include "ui/basToolbar.h"
 
-#include <QImage>
 #include <QAction>
 #include <QFont>
+#include <QImage>
 #include <QLayout>
 #include <QPainter>
 #include <QPainterPath>

@@ -133,7 +133,8 @@ private slots:
         row("discontinued only", "reports", "report zaiko DIR --day 20240305 --to 3 --stop --csv OUT", 0,
             z + "|3,なし,0,0,0,0,0,0,0,0,0");
         row("shortage", "reports", "report kakuho DIR --day 20240305 --csv OUT", 0,
-            "csv:確保割れ在庫一覧表|日付 2024/03/05 現在|商品 *|作成日 *||商品コード,商品名称,最小確保数,現在庫|2,"
+            "csv:確保割れ在庫一覧表|日付 2024/03/05 現在|商品 *|作成日 "
+            "*||商品コード,商品名称,最小確保数,現在庫|2,"
             "りんご,1,-3");
         row("report: no such goods", "reports", "report zaiko DIR --day 20240305 --from 99 --pdf OUT", 2,
             "未登録");
@@ -154,11 +155,13 @@ private slots:
             "xlsx:A1=s:入庫処理一覧表:General|A6=d:2024/03/01:yyyy/mm/dd|D6=n:1234:#,##0|A7=-");
         row("receipts as CSV", "nyuuden",
             "report nyuuden DIR --kind 0 --start 20240301 --end 20240305 --csv OUT", 0,
-            "csv:入庫処理一覧表|入庫日 2024/03/01 ～ 2024/03/05|作成日 *||入庫日,商品コード,商品名称,数量|2024/03/01,"
+            "csv:入庫処理一覧表|入庫日 2024/03/01 ～ 2024/03/05|作成日 "
+            "*||入庫日,商品コード,商品名称,数量|2024/03/01,"
             "10,みかん,\"1,234\"|2024/03/01,20,りんご,5");
         row("adjustments, the range backwards", "nyuuden",
             "report nyuuden DIR --kind 9 --start 20240306 --end 20240305 --csv OUT", 0,
-            "csv:在庫数調整一覧表|調整日 2024/03/05 ～ 2024/03/06|作成日 *||調整日,商品コード,商品名称,数量|2024/03/"
+            "csv:在庫数調整一覧表|調整日 2024/03/05 ～ 2024/03/06|作成日 "
+            "*||調整日,商品コード,商品名称,数量|2024/03/"
             "05,20,りんご,40|2024/03/06,10,みかん,9");
     }
     void commandLine() {

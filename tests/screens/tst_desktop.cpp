@@ -1,4 +1,3 @@
-#include "support/ScreenBench.h"
 #include "popups/PopupDriver.h"
 #include "popups/frmPopup.h"
 #include "popups/frmPopupGoods.h"
@@ -10,6 +9,7 @@
 #include "screens/frmGdai.h"
 #include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
+#include "support/ScreenBench.h"
 #include "ui/WindowPlacement.h"
 #include "ui/basToolbar.h"
 
@@ -17,8 +17,8 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
-#include <QPushButton>
 #include <QDateEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>

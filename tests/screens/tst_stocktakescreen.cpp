@@ -12,8 +12,8 @@
 #include "screens/frmTanaden.h"
 
 #include <QCheckBox>
-#include <QPushButton>
 #include <QFile>
+#include <QPushButton>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QtTest>

@@ -26,7 +26,9 @@ private slots:
     // at a glance; no usable button looks unusable (as a grey "F12 終了" did).
     void usableLooksUsable() {
         // The button's ground, left of its key name and sign.
-        const auto saturation = [](const QPixmap& pm) { return pm.toImage().pixelColor(3, 16).hsvSaturationF(); };
+        const auto saturation = [](const QPixmap& pm) {
+            return pm.toImage().pixelColor(3, 16).hsvSaturationF();
+        };
         for (int n = 1; n <= 12; ++n) {
             const QIcon icon = fnToolbarPicture(n);
             const double usable = saturation(icon.pixmap(32, QIcon::Normal));
