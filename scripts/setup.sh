@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6
   sqlite3 fonts-ipafont-gothic fonts-ipafont-mincho
   qt6-translations-l10n poppler-utils xvfb xauth
-  libxlsxwriter-dev libqt6sql6-psql postgresql zlib1g-dev
+  libxlsxwriter-dev libqt6sql6-psql libpq-dev postgresql zlib1g-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -35,3 +35,12 @@ bool toolBuildOnServer(const QString& dir, const std::function<void(Connection& 
 void toolNoteServerCase(Connection& cn);
 // The program's connection text for a database file.
 QString toolConnectString(const QString& file);
+// Opens a server's connection text (`shown` as a user reads it). When the server asks for a
+// password none was given for (PGPASSWORD, ~/.pgpass), it is asked for at the terminal without
+// echo; never taken from the command line. Throws DbError.
+void toolOpenServer(Connection& cn, const QString& connect, const QString& shown);
+// The file being built now (empty: none), removed with its journals when a signal ends the tool.
+void toolBuilding(const QString& built);
+// Fresh statistics for the server's planner after a bulk load (DbEngine::statisticsStatements); a
+// failure is noted on stderr, the rows stay.
+void toolAnalyze(Connection& cn);
