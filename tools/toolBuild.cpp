@@ -136,7 +136,8 @@ void toolAnalyze(Connection& cn) {
             cn.Execute(statement);
         } catch (const DbError& e) {
             // The rows are in; only the first reports will be slow until the server's autovacuum runs.
-            std::fprintf(stderr, "zanmo-tool: note: %s failed, run it on the server before the first report: %s\n",
+            std::fprintf(stderr,
+                         "zanmo-tool: note: %s failed, run it on the server before the first report: %s\n",
                          statement.toUtf8().constData(), e.description().toUtf8().constData());
         }
     }
@@ -147,7 +148,7 @@ namespace {
 // A line typed at the terminal without echo.
 QString readHidden(const QString& prompt) {
     // Echo off before the prompt shows: nothing typed after it is ever echoed.
-    termios old {};
+    termios old{};
     const bool terminal = ::tcgetattr(STDIN_FILENO, &old) == 0;
     if (terminal) {
         termios quiet = old;

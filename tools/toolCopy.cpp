@@ -160,10 +160,11 @@ int toolCopy(const QStringList& args) {
         return toolFail(QStringLiteral("copy: cannot read TARGET ") + args[1]);
     for (const Endpoint* e : {&source, &target}) {
         if (e->passwordInUrl)
-            return toolFail(QStringLiteral("copy: no password in ") + e->shown +
-                            QStringLiteral(", please: a command line shows in the process list (ps). Put it into "
-                                           "~/.pgpass (host:port:database:user:password, mode 0600) or "
-                                           "PGPASSWORD, or leave it out and type it when asked"));
+            return toolFail(
+                QStringLiteral("copy: no password in ") + e->shown +
+                QStringLiteral(", please: a command line shows in the process list (ps). Put it into "
+                               "~/.pgpass (host:port:database:user:password, mode 0600) or "
+                               "PGPASSWORD, or leave it out and type it when asked"));
         if (!e->iniProblem.isEmpty()) return toolFail(QStringLiteral("copy: ") + e->iniProblem);
     }
     if (!source.file.isEmpty() && !QFileInfo(source.file).isFile())

@@ -306,7 +306,8 @@ void ConnectionShared::ready() {
     QString why;
     const bool back = reopen(&why);
     if (hadTransaction)
-        throw DbError(back ? DbEngine::connectionLostText(where, QString()) : DbEngine::serverAwayText(where, why),
+        throw DbError(back ? DbEngine::connectionLostText(where, QString())
+                           : DbEngine::serverAwayText(where, why),
                       back ? DbError::kConnectionLost : DbError::kServerAway);
     if (!back) throw DbError(DbEngine::serverAwayText(where, why), DbError::kServerAway);
 }

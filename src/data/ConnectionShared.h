@@ -25,15 +25,15 @@ class QSqlQuery;
 // A transaction open when the connection went is gone with it: `session` counts the openings, so
 // a lock taken in an earlier one is never released on a later one.
 struct ConnectionShared {
-    QString name;          // QSqlDatabase connection name
-    QString where;         // the database as a user reads it (Connection::filePath)
+    QString name;  // QSqlDatabase connection name
+    QString where; // the database as a user reads it (Connection::filePath)
     const DbEngine* rules = nullptr;
     int busyTimeoutMs = 5000;
     int statementTimeoutMs = 0;
     bool inTrans = false;  // BeginTrans is active
     bool editLock = false; // an editable recordset holds its own write transaction
     int savepointSeq = 0;
-    int session = 1;       // the opening of the connection; one more with every reopening
+    int session = 1; // the opening of the connection; one more with every reopening
 
     QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
     // True when the connection was lost and could not be opened again (the next statement tries).

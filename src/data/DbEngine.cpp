@@ -71,18 +71,20 @@ QString DbEngine::reopen(const QString&, const QString&) const {
 }
 
 namespace {
-const QString kCheckServer =
-    QStringLiteral("サーバーが動いているか、ネットワークがつながっているかを確かめてから、もう一度操作してください。");
+const QString kCheckServer = QStringLiteral(
+    "サーバーが動いているか、ネットワークがつながっているかを確かめてから、もう一度操作してください。");
 }
 
 QString DbEngine::serverAwayText(const QString& where, const QString& reason) {
-    QString text = QStringLiteral("サーバー '") + where + QStringLiteral("' に接続できません。") + kCheckServer;
+    QString text =
+        QStringLiteral("サーバー '") + where + QStringLiteral("' に接続できません。") + kCheckServer;
     if (!reason.trimmed().isEmpty()) text += QStringLiteral(" (") + reason.trimmed() + QLatin1Char(')');
     return text;
 }
 
 QString DbEngine::serverSilentText(const QString& where, int seconds, bool reachedAgain) {
-    const QString text = QStringLiteral("サーバー '") + where + QStringLiteral("' が %1 秒以上応答しないため、処理を打ち切りました。").arg(seconds);
+    const QString text = QStringLiteral("サーバー '") + where +
+                         QStringLiteral("' が %1 秒以上応答しないため、処理を打ち切りました。").arg(seconds);
     return reachedAgain ? text + QStringLiteral("接続をつなぎ直しました。もう一度操作してください。")
                         : text + kCheckServer;
 }

@@ -613,9 +613,10 @@ void Recordset::Update() {
     } catch (const DbError& e) {
         // The connection went while the commit was on its way: whether it took effect is read
         // back on the connection opened again, never guessed, and the save is never sent twice.
-        if (e.number() != DbError::kConnectionLost || !d->committedAfterAll(table, byAddress, newAddress, returned))
+        if (e.number() != DbError::kConnectionLost ||
+            !d->committedAfterAll(table, byAddress, newAddress, returned))
             throw DbError(e.number() == DbError::kServerAway ? DbEngine::commitUnknownText(sp->where)
-                                                              : e.description(),
+                                                             : e.description(),
                           e.number());
     }
 

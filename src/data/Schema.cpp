@@ -137,7 +137,8 @@ namespace {
 // the umask: every user of the group saves into it. SQLite gives the -journal, -wal and -shm files
 // it makes later the database file's own permissions, so they follow.
 void shareWithFolderGroup(const QString& file) {
-    struct stat folder {}, own {};
+    struct stat folder {};
+    struct stat own {};
     const QByteArray path = QFile::encodeName(file);
     const QByteArray dir = QFile::encodeName(QFileInfo(file).absolutePath());
     if (::stat(dir.constData(), &folder) != 0 || !(folder.st_mode & S_IWGRP)) return;

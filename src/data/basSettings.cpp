@@ -36,9 +36,11 @@ bool decodeIni(const QByteArray& bytes, QString* text) {
         // No mark: UTF-16 has the NUL halves of its ASCII all on one side.
         const qsizetype units = data.size() / 2;
         const bool pairs = data.size() % 2 == 0;
-        if (pairs && even == 0 && odd * 4 >= units && strict(QStringDecoder(QStringDecoder::Utf16LE, whole), data))
+        if (pairs && even == 0 && odd * 4 >= units &&
+            strict(QStringDecoder(QStringDecoder::Utf16LE, whole), data))
             return true;
-        if (pairs && odd == 0 && even * 4 >= units && strict(QStringDecoder(QStringDecoder::Utf16BE, whole), data))
+        if (pairs && odd == 0 && even * 4 >= units &&
+            strict(QStringDecoder(QStringDecoder::Utf16BE, whole), data))
             return true;
         // Text holds a stray NUL at most; this many make no text (UTF-32, a binary file).
         if ((even + odd) * 10 > data.size()) return false;

@@ -74,8 +74,9 @@ private:
     // A receipt saved as the entry screens save it: the row's cursor, added or changed, updated.
     static void save(Connection& cn, int day, int suu) {
         Recordset rec;
-        rec.openEditable(cn, u"select * from gdai where gcode='          12' and day=%1 and kubun=0 and denno=0 "
-                             "and line=0"_s.arg(day));
+        rec.openEditable(cn,
+                         u"select * from gdai where gcode='          12' and day=%1 and kubun=0 and denno=0 "
+                         "and line=0"_s.arg(day));
         if (rec.Eof()) {
             rec.AddNew();
             rec.setField(u"gcode"_s, u"          12"_s);
@@ -88,7 +89,10 @@ private:
         rec.Update();
     }
     static QString hiddenFiles(const QString& folder) {
-        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name).filter(u".building"_s).join(u',');
+        return QDir(folder)
+            .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)
+            .filter(u".building"_s)
+            .join(u',');
     }
 
 private slots:
@@ -128,7 +132,8 @@ private slots:
         Recordset held;
         if (action == u"transaction") {
             cn.BeginTrans();
-            cn.Execute(u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('          12', 20240103, 0, 0, 0, 3)"_s);
+            cn.Execute(
+                u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('          12', 20240103, 0, 0, 0, 3)"_s);
         } else if (action == u"held") {
             held.openEditable(cn, u"select * from gdai where gcode='          12' and day=20240101"_s);
             held.setField(u"suu"_s, 8);
@@ -138,7 +143,8 @@ private slots:
         try {
             if (action == u"read") QCOMPARE(this->rows(cn, u"select day, suu from gdai"_s), u"20240101|5"_s);
             if (action == u"insert" || action == u"transaction")
-                cn.Execute(u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('          12', 20240102, 0, 0, 0, 7)"_s);
+                cn.Execute(
+                    u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('          12', 20240102, 0, 0, 0, 7)"_s);
             if (action == u"save") save(cn, 20240102, 9);
             if (action == u"shared") QCOMPARE(dir.rows(u"select day, suu from gdai"_s), u"20240101|5.0"_s);
             if (action == u"held") held.Update();
@@ -152,10 +158,12 @@ private slots:
         // The connection works on at once; the lost transaction's row and the held cursor's change
         // are nowhere.
         if (action == u"transaction")
-            cn.Execute(u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('          12', 20240104, 0, 0, 0, 4)"_s);
+            cn.Execute(
+                u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('          12', 20240104, 0, 0, 0, 4)"_s);
         if (action == u"held") save(cn, 20240105, 2);
         QCOMPARE(this->rows(cn, u"select day, suu from gdai order by day"_s), rows);
-        QCOMPARE(cn.filePath(), u"postgresql://zanmo@127.0.0.1:%1/%2"_s.arg(m_cluster->port(), dir.serverDatabase()));
+        QCOMPARE(cn.filePath(),
+                 u"postgresql://zanmo@127.0.0.1:%1/%2"_s.arg(m_cluster->port(), dir.serverDatabase()));
     }
 
     // A server that stays away is told in plain words naming it, at once; once it is back, the same
@@ -175,7 +183,8 @@ private slots:
                 QFAIL("saved on a stopped server");
             } catch (const DbError& e) {
                 QCOMPARE(e.number(), DbError::kServerAway);
-                QVERIFY2(e.description().startsWith(u"サーバー 'postgresql://zanmo@127.0.0.1:%1/"_s.arg(m_cluster->port())) &&
+                QVERIFY2(e.description().startsWith(
+                             u"サーバー 'postgresql://zanmo@127.0.0.1:%1/"_s.arg(m_cluster->port())) &&
                              e.description().contains(u"に接続できません。サーバーが動いているか"_s),
                          qPrintable(e.description()));
             }
@@ -214,7 +223,8 @@ private slots:
             if (action == u"read") rows(cn, u"select * from gdai"_s);
             if (action == u"save") save(cn, 20240101, 9);
             if (action == u"insert")
-                cn.Execute(u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('          12', 20240102, 0, 0, 0, 7)"_s);
+                cn.Execute(
+                    u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('          12', 20240102, 0, 0, 0, 7)"_s);
             QFAIL("answered by a paused server");
         } catch (const DbError& e) {
             QCOMPARE(e.number(), DbError::kServerAway);
@@ -256,8 +266,11 @@ private slots:
         if (during == u"update") {
             // The update takes a while on the server, long enough for the connection to be ended.
             m_cluster->psql(u"create function zt_slow() returns trigger language plpgsql as "
-                            "$$ begin perform pg_sleep(3); return new; end $$"_s, db);
-            m_cluster->psql(u"create trigger zt_slow before update on gdai for each row execute function zt_slow()"_s, db);
+                            "$$ begin perform pg_sleep(3); return new; end $$"_s,
+                            db);
+            m_cluster->psql(
+                u"create trigger zt_slow before update on gdai for each row execute function zt_slow()"_s,
+                db);
         } else {
             // The commit waits for a standby that never answers; ending the connection then keeps
             // the transaction committed on the server, but its answer never reaches the program.
@@ -273,8 +286,8 @@ private slots:
         rec.setField(u"suu"_s, 9);
         QProcess ender;
         ender.start(OwnCluster::binDir() + u"/psql"_s,
-                    {u"-X"_s, u"-q"_s, u"-h"_s, u"127.0.0.1"_s, u"-p"_s, m_cluster->port(), u"-U"_s, u"zanmo"_s, u"-d"_s,
-                     u"postgres"_s, u"-c"_s, u"select pg_sleep(1.5)"_s, u"-c"_s,
+                    {u"-X"_s, u"-q"_s, u"-h"_s, u"127.0.0.1"_s, u"-p"_s, m_cluster->port(), u"-U"_s,
+                     u"zanmo"_s, u"-d"_s, u"postgres"_s, u"-c"_s, u"select pg_sleep(1.5)"_s, u"-c"_s,
                      u"select pg_terminate_backend(%1)"_s.arg(pid)});
         QVERIFY(ender.waitForStarted());
         bool updated = true;
@@ -310,7 +323,9 @@ private slots:
         dir.exec(u"insert into goods (code, name) values ('           1', '"_s + fnSqlText(text) + u"')"_s);
         QVERIFY(m_cluster->restart());
         QCOMPARE(dir.scalar(u"show standard_conforming_strings"_s), u"on"_s);
-        QCOMPARE(dir.scalar(u"select name from goods where name like '%"_s + fnSqlLike(u"PELKO\\"_s) + u"%'"_s), text);
+        QCOMPARE(
+            dir.scalar(u"select name from goods where name like '%"_s + fnSqlLike(u"PELKO\\"_s) + u"%'"_s),
+            text);
         QCOMPARE(dir.count(u"select count(*) from goods"_s), 1);
         m_cluster->psql(u"alter system reset standard_conforming_strings"_s);
         m_cluster->psql(u"select pg_reload_conf()"_s);
@@ -333,7 +348,9 @@ private slots:
         files.writeIni(u"[zanmo]\n"_s + TestServer::iniLines(db));
         Run r;
         if (command == u"copy") {
-            QCOMPARE(tool({u"init"_s, u"--demo"_s, files.path() + u"/src"_s, u"--today"_s, u"20240630"_s}).status, 0);
+            QCOMPARE(
+                tool({u"init"_s, u"--demo"_s, files.path() + u"/src"_s, u"--today"_s, u"20240630"_s}).status,
+                0);
             r = tool({u"copy"_s, files.path() + u"/src/data1.dat"_s, url(db)});
         } else if (command == u"generate") {
             r = tool({u"generate"_s, u"--pg"_s, files.path(), u"--goods"_s, u"30"_s, u"--rows"_s, u"3000"_s});
@@ -342,10 +359,11 @@ private slots:
         }
         QVERIFY2(r.status == 0, r.err.constData());
         QVERIFY2(!r.err.contains("ANALYZE"), r.err.constData());
-        QCOMPARE(m_cluster->psql(u"select string_agg(distinct tablename, ',' order by tablename) from pg_stats "
-                                 "where schemaname = 'public' and tablename in ('gdai', 'goods')"_s,
-                                 db),
-                 u"gdai,goods"_s);
+        QCOMPARE(
+            m_cluster->psql(u"select string_agg(distinct tablename, ',' order by tablename) from pg_stats "
+                            "where schemaname = 'public' and tablename in ('gdai', 'goods')"_s,
+                            db),
+            u"gdai,goods"_s);
         TestServer::dropDatabase(db);
     }
 
@@ -363,7 +381,8 @@ private slots:
         QFETCH(int, signal);
         QFETCH(bool, leftAtOnce);
         TempProgramDir files(false, false);
-        Run g = tool({u"generate"_s, files.path() + u"/src"_s, u"--goods"_s, u"300"_s, u"--rows"_s, u"150000"_s});
+        Run g =
+            tool({u"generate"_s, files.path() + u"/src"_s, u"--goods"_s, u"300"_s, u"--rows"_s, u"150000"_s});
         QVERIFY2(g.status == 0, g.err.constData());
         const QString source = files.path() + u"/src/data1.dat"_s;
         const QString folder = files.path() + u"/dst"_s;
@@ -381,9 +400,10 @@ private slots:
         const bool writing = QTest::qWaitFor(
             [&] {
                 if (server())
-                    return m_cluster->psql(u"select count(*) from pg_stat_activity where datname = '%1' and "
-                                           "application_name = 'zanmo' and (query like 'EXECUTE%' or "
-                                           "query like 'insert%')"_s.arg(db))
+                    return m_cluster
+                               ->psql(u"select count(*) from pg_stat_activity where datname = '%1' and "
+                                      "application_name = 'zanmo' and (query like 'EXECUTE%' or "
+                                      "query like 'insert%')"_s.arg(db))
                                .toInt() > 0;
                 return hiddenFiles(folder).contains(u"-journal"_s);
             },
@@ -395,7 +415,10 @@ private slots:
         if (server()) {
             // The server undoes the transaction once it sees the connection gone.
             QVERIFY(QTest::qWaitFor(
-                [&] { return m_cluster->psql(u"select count(*) from pg_tables where schemaname = 'public'"_s, db) == u"0"; },
+                [&] {
+                    return m_cluster->psql(u"select count(*) from pg_tables where schemaname = 'public'"_s,
+                                           db) == u"0";
+                },
                 30000));
         } else {
             QCOMPARE(!hiddenFiles(folder).isEmpty(), leftAtOnce);
@@ -405,9 +428,11 @@ private slots:
         QVERIFY2(again.status == 0, again.err.constData());
         QCOMPARE(hiddenFiles(folder), QString());
         Connection from, to;
-        from.Open(u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + source + u";Jet OLEDB:Database Password=QelMorvan"_s);
+        from.Open(u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + source +
+                  u";Jet OLEDB:Database Password=QelMorvan"_s);
         to.Open(server() ? TestServer::connectString(db)
-                         : u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + target + u";Jet OLEDB:Database Password=QelMorvan"_s);
+                         : u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + target +
+                               u";Jet OLEDB:Database Password=QelMorvan"_s);
         QCOMPARE(rows(to, u"select count(*) from gdai"_s), rows(from, u"select count(*) from gdai"_s));
         to.Close();
         if (server()) TestServer::dropDatabase(db);
@@ -466,7 +491,8 @@ private slots:
             prepared = true;
         }
         TempProgramDir files(false, false);
-        QCOMPARE(tool({u"init"_s, u"--demo"_s, files.path() + u"/src"_s, u"--today"_s, u"20240630"_s}).status, 0);
+        QCOMPARE(tool({u"init"_s, u"--demo"_s, files.path() + u"/src"_s, u"--today"_s, u"20240630"_s}).status,
+                 0);
         const QString db = TestServer::createDatabase();
         m_cluster->psql(u"alter database %1 owner to shopper"_s.arg(db));
         const QString target = url(db, u"shopper"_s);
@@ -513,8 +539,7 @@ private slots:
         }
         QVERIFY2(r.status == status, (r.out + r.err).constData());
         if (!said.isEmpty()) QVERIFY2((r.out + r.err).contains(said.toUtf8()), (r.out + r.err).constData());
-        if (status == 0)
-            QVERIFY(m_cluster->psql(u"select count(*) from goods"_s, db).toInt() > 0);
+        if (status == 0) QVERIFY(m_cluster->psql(u"select count(*) from goods"_s, db).toInt() > 0);
         TestServer::dropDatabase(db);
     }
 
@@ -593,7 +618,8 @@ private slots:
         // The program's own connection (WAL on a local disk) writes: -wal and -shm appear.
         const mode_t again = ::umask(022);
         Connection cn;
-        cn.Open(u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + data + u";Jet OLEDB:Database Password=QelMorvan"_s);
+        cn.Open(u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + data +
+                u";Jet OLEDB:Database Password=QelMorvan"_s);
         cn.Execute(u"insert into bunrui (kubun, code, name, jun) values (4, 1, 'x', 1)"_s);
         ::umask(again);
         QCOMPARE(modeOf(data + u"-wal"_s), file);
@@ -609,7 +635,8 @@ private slots:
         TempProgramDir dir(false, false);
         const QString host = QSysInfo::machineHostName();
         const QString gone = u".data1.dat.%1@%2.building"_s.arg(2147483000).arg(host);
-        const QString running = u".data1.dat.%1@%2.building"_s.arg(QCoreApplication::applicationPid()).arg(host);
+        const QString running =
+            u".data1.dat.%1@%2.building"_s.arg(QCoreApplication::applicationPid()).arg(host);
         const QString other = u".data1.dat.77@another-pc.building"_s;
         const QString old = u".data1.dat.2147483001.building"_s;
         for (const QString& name : {gone, gone + u"-journal"_s, running, other, old, u"data1.dat"_s}) {

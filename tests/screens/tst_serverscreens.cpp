@@ -37,7 +37,9 @@ public:
         return m_inner.messageBox(r);
     }
     QString saveFileName(const SaveFileRequest& r) override { return m_inner.saveFileName(r); }
-    bool startProgram(const ProgramStart& s, QString* error) override { return m_inner.startProgram(s, error); }
+    bool startProgram(const ProgramStart& s, QString* error) override {
+        return m_inner.startProgram(s, error);
+    }
 
 private:
     ScriptedDialogs& m_inner;
@@ -69,7 +71,8 @@ class tst_serverscreens : public QObject, DataRows {
         return out;
     }
     QString serverName() const {
-        return u"サーバー 'postgresql://zanmo@127.0.0.1:%1/%2'"_s.arg(m_cluster->port(), b->dir.serverDatabase());
+        return u"サーバー 'postgresql://zanmo@127.0.0.1:%1/%2'"_s.arg(m_cluster->port(),
+                                                                      b->dir.serverDatabase());
     }
 
 private slots:
@@ -123,7 +126,8 @@ private slots:
         QVERIFY2(timer.elapsed() < 30000, "no attempt after the server was found away");
         QCOMPARE(b->dialogs.messages.size(), 1);
         const QString told = b->said().text;
-        QVERIFY2(told.startsWith(serverName() + u" に接続できません。サーバーが動いているか"_s), qPrintable(told));
+        QVERIFY2(told.startsWith(serverName() + u" に接続できません。サーバーが動いているか"_s),
+                 qPrintable(told));
         QCOMPARE(b->said().icon, MsgIcon::Critical);
         QCOMPARE(text(form(), "txtSuu").remove(u','), u"5"_s);
         QVERIFY(form()->isEnabled());

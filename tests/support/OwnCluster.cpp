@@ -65,9 +65,12 @@ OwnCluster::~OwnCluster() {
 }
 
 QString OwnCluster::binDir() {
-    QStringList dirs = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    std::sort(dirs.begin(), dirs.end(), [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
-    return dirs.isEmpty() ? QString() : QStringLiteral("/usr/lib/postgresql/") + dirs.last() + QStringLiteral("/bin");
+    QStringList dirs =
+        QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(dirs.begin(), dirs.end(),
+              [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+    return dirs.isEmpty() ? QString()
+                          : QStringLiteral("/usr/lib/postgresql/") + dirs.last() + QStringLiteral("/bin");
 }
 
 bool OwnCluster::script(const QString& command) {
