@@ -1,8 +1,9 @@
 // fnGetIniString / fnGetIniInt on a settings file of any content.
 // Input: buffer size, section, key and mode bytes, four for an integer default, then fields: a
 // section, a key, a default, a value, and the rest is the file. Mode 1 with a usual section and key
-// puts "[section]" and "key = value" in front (the file then written as UTF-8, a BOM by bit 2), so
-// the value found is known.
+// puts "[section]" and "key = value" in front (the file then written as UTF-8 without NUL
+// characters, a BOM by bit 2), so the value found is known. Other files may read as UTF-16 or be
+// refused (basSettings' decodeIni).
 
 #include "FuzzSupport.h"
 
@@ -29,7 +30,7 @@ QString pick(uint8_t choice, const QStringList& usual, const QString& typed) {
     return choice < usual.size() ? usual[choice] : typed;
 }
 
-// Both readings the reader may take of the bytes: a key found must be in one of them.
+// The readings the reader may take of the bytes: a key found must be in one of them.
 QStringList decodings(const QByteArray& bytes) {
     QByteArray data = bytes;
     if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
@@ -38,6 +39,11 @@ QStringList decodings(const QByteArray& bytes) {
     out << utf8.decode(data);
     QStringDecoder sjis("Shift_JIS");
     if (sjis.isValid()) out << sjis.decode(data);
+    // UTF-16 in either byte order, with its mark or without one.
+    for (const QByteArray& d : {bytes, bytes.mid(2)}) {
+        QStringDecoder le(QStringDecoder::Utf16LE), be(QStringDecoder::Utf16BE);
+        out << le.decode(d) << be.decode(d);
+    }
     return out;
 }
 
@@ -111,10 +117,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QByteArray file;
     QString knownRaw; // mode 1: the raw value of the line put in front
     if (mode == 1 && sectionChoice < 4 && keyChoice < 4) {
-        value.remove(u'\n');
+        value.remove(u'\n').remove(QChar(u'\0'));
         const QString front = u'[' + section + QStringLiteral("]\r\n") + key + QStringLiteral(" = ") + value +
                               QStringLiteral("\r\n");
-        const QString whole = front + FuzzInput::fuzzText(in.rest());
+        // Without NUL characters: the file is then UTF-8 text the reader never takes for UTF-16
+        // or refuses (bytes given as they are, in the other modes, try those readings).
+        const QString whole = front + FuzzInput::fuzzText(in.rest()).remove(QChar(u'\0'));
         file = (bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + whole.toUtf8();
         // What the line reads as once written and read back (a lone surrogate becomes U+FFFD).
         const QString back = QString::fromUtf8(value.toUtf8());

@@ -4,6 +4,10 @@
 # text compares as on SQLite.
 #   scripts/pg-cluster.sh start   prints the folder and the port (ZANMO_TEST_PGDIR=... ZANMO_TEST_PGPORT=...)
 #   scripts/pg-cluster.sh stop DIR
+# and, for tests that see the server go away and come back (on a cluster of their own):
+#   scripts/pg-cluster.sh restart DIR   a fast restart: every client's connection ends
+#   scripts/pg-cluster.sh down DIR      stops the server, keeping the folder
+#   scripts/pg-cluster.sh up DIR        starts it again on the same port
 # Exits 3 when PostgreSQL's server programs are not installed.
 set -euo pipefail
 
@@ -32,10 +36,11 @@ start)
   port=""
   for try in 1 2 3 4 5 6 7 8 9 10; do
     candidate=$((20000 + RANDOM % 20000))
-    if as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
-      -o "-c listen_addresses=127.0.0.1 -p $candidate -k $dir -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=60" \
+    options="-c listen_addresses=127.0.0.1 -p $candidate -k $dir -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=60"
+    if as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 -o "$options" \
       start >/dev/null 2>&1; then
       port=$candidate
+      echo "$options" >"$dir/options"
       break
     fi
   done
@@ -50,8 +55,20 @@ stop)
   as_owner "$bindir/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
   rm -rf "$dir"
   ;;
+restart)
+  dir="${2:?folder}"
+  as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -m fast -w -t 30 restart >/dev/null
+  ;;
+down)
+  dir="${2:?folder}"
+  as_owner "$bindir/pg_ctl" -D "$dir/data" -m fast -w -t 30 stop >/dev/null
+  ;;
+up)
+  dir="${2:?folder}"
+  as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 -o "$(cat "$dir/options")" start >/dev/null
+  ;;
 *)
-  echo "usage: $0 start | stop DIR" >&2
+  echo "usage: $0 start | stop DIR | restart DIR | down DIR | up DIR" >&2
   exit 2
   ;;
 esac

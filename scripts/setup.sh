@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6
   sqlite3 fonts-ipafont-gothic fonts-ipafont-mincho
-  qt6-translations-l10n libxlsxwriter-dev libqt6sql6-psql
+  qt6-translations-l10n libxlsxwriter-dev libqt6sql6-psql libpq-dev
   libsqlite3-dev qt6-charts-dev qt6-svg-dev
 )
 if [ "${1:-}" = --tests ]; then

@@ -41,3 +41,12 @@ QString toolConnectString(const QString& file);
 // Builds the new database file `built` (journal DELETE) with every row of the program's tables that
 // `from` sees, each table's rows counted on both sides. Throws DbError.
 void toolCopyIntoFile(Connection& from, const QString& built);
+// Opens a server's connection text (`shown` as a user reads it). When the server asks for a
+// password none was given for (PGPASSWORD, ~/.pgpass), it is asked for at the terminal without
+// echo; never taken from the command line. Throws DbError.
+void toolOpenServer(Connection& cn, const QString& connect, const QString& shown);
+// The file being built now (empty: none), removed with its journals when a signal ends the tool.
+void toolBuilding(const QString& built);
+// Fresh statistics for the server's planner after a bulk load (DbEngine::statisticsStatements); a
+// failure is noted on stderr, the rows stay.
+void toolAnalyze(Connection& cn);

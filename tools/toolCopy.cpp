@@ -21,6 +21,8 @@ struct Endpoint {
     QString file;    // SQLite
     QString connect; // PostgreSQL
     QString shown;
+    bool passwordInUrl = false; // refused: it would show in the process list
+    QString iniProblem;         // a folder whose zanmo.ini cannot be read
 };
 
 bool parseEndpoint(const QString& arg, Endpoint* e) {
@@ -31,7 +33,7 @@ bool parseEndpoint(const QString& arg, Endpoint* e) {
         if (!url.host().isEmpty()) text += QStringLiteral(";Host=") + fnConnectValue(url.host());
         if (url.port() > 0) text += QStringLiteral(";Port=") + QString::number(url.port());
         if (!url.userName().isEmpty()) text += QStringLiteral(";User ID=") + fnConnectValue(url.userName());
-        if (!url.password().isEmpty()) text += QStringLiteral(";Password=") + fnConnectValue(url.password());
+        e->passwordInUrl = !url.password().isEmpty();
         e->connect = text;
         QUrl shown = url;
         shown.setPassword(QString());
@@ -42,6 +44,7 @@ bool parseEndpoint(const QString& arg, Endpoint* e) {
     if (info.isDir()) {
         // A program folder: the database its zanmo.ini points at.
         fnSetProgramFolder(info.absoluteFilePath());
+        e->iniProblem = fnIniProblem();
         const quint8 mode = fnGetDbMode();
         if (mode == 2) {
             e->connect = fnServerConnectString();
@@ -61,7 +64,11 @@ bool parseEndpoint(const QString& arg, Endpoint* e) {
 }
 
 void open(Connection& cn, const Endpoint& e, const QString& file) {
-    cn.Open(e.connect.isEmpty() ? toolConnectString(file) : e.connect);
+    cn.setStatementTimeout(0); // bulk work: no statement limit
+    if (e.connect.isEmpty())
+        cn.Open(toolConnectString(file));
+    else
+        toolOpenServer(cn, e.connect, e.shown);
 }
 
 qint64 countRows(Connection& cn, const QString& table) {
@@ -162,6 +169,15 @@ int toolCopy(const QStringList& args) {
         return toolFail(QStringLiteral("copy: cannot read SOURCE ") + args[0]);
     if (!parseEndpoint(args[1], &target))
         return toolFail(QStringLiteral("copy: cannot read TARGET ") + args[1]);
+    for (const Endpoint* e : {&source, &target}) {
+        if (e->passwordInUrl)
+            return toolFail(
+                QStringLiteral("copy: no password in ") + e->shown +
+                QStringLiteral(", please: a command line shows in the process list (ps). Put it into "
+                               "~/.pgpass (host:port:database:user:password, mode 0600) or "
+                               "PGPASSWORD, or leave it out and type it when asked"));
+        if (!e->iniProblem.isEmpty()) return toolFail(QStringLiteral("copy: ") + e->iniProblem);
+    }
     if (!source.file.isEmpty() && !QFileInfo(source.file).isFile())
         return toolFail(QStringLiteral("copy: no database file ") + source.file);
     if (!target.file.isEmpty() && QFileInfo::exists(target.file))
@@ -194,17 +210,22 @@ int toolCopy(const QStringList& args) {
             if (to.inTransaction()) to.RollbackTrans();
             return toolFail(QStringLiteral("copy: ") + e.description());
         }
+        toolAnalyze(to);
     } else {
-        // Built aside and moved into place whole, as init does.
+        // Built aside and moved into place whole, as init does; what a killed copy left goes first.
+        Schema::removeAbandonedBuilds(QFileInfo(target.file).absolutePath());
         const QString built = Schema::buildFileFor(target.file);
         Schema::removeDatabaseFiles(built);
+        toolBuilding(built);
         try {
             toolCopyIntoFile(from, built);
             Schema::publishDatabase(built, target.file);
         } catch (const DbError& e) {
             Schema::removeDatabaseFiles(built);
+            toolBuilding(QString());
             return toolFail(QStringLiteral("copy: ") + e.description());
         }
+        toolBuilding(QString());
     }
     std::printf("copied %s to %s\n", source.shown.toUtf8().constData(), target.shown.toUtf8().constData());
     return 0;

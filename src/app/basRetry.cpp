@@ -2,5 +2,5 @@
 
 bool fnNextTry(qint16& counter) {
     ++counter;
-    return counter < 11;
+    return counter < kSaveAttempts;
 }

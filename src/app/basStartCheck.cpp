@@ -27,6 +27,12 @@ bool readOnly(const QString& path) {
 } // namespace
 
 bool fnCheckDataFile() {
+    // A file no editor's encoding reads would leave every key at its default, and the program
+    // would open a database the shop never named.
+    if (const QString problem = fnIniProblem(); !problem.isEmpty()) {
+        fnShowDbError(problem);
+        return false;
+    }
     const quint8 mode = fnGetDbMode();
     if (mode > 2) {
         fnShowDbError(QDir::toNativeSeparators(fnIniPath()) +

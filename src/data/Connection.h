@@ -8,6 +8,14 @@ struct ConnectionShared;
 
 #include "data/DbEngine.h"
 
+// How long one statement may run on a server before the server cancels it: as long as a save's
+// eleven attempts against another PC's lock together (basRetry, 800 ms each), so no statement
+// keeps a screen longer than the lock retries would.
+inline constexpr int kStatementTimeoutMs = 9000;
+// A server that has not answered even after the statement timeout and this much more is taken for
+// silent (stopped, or the network gone) and the connection is cut.
+inline constexpr int kSilenceGraceMs = 2000;
+
 // An ADO-like connection over SQLite: opened from the Jet connection text, WAL on a local disk and
 // the rollback journal on a network file system (fnJournalMode), busy timeout. The text
 // "Provider=PostgreSQL;Host=..;Port=..;Database=..;User ID=..;Password=.." opens a server instead;
@@ -43,6 +51,13 @@ public:
     // How long a statement waits for another connection's lock before it fails.
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const;
+    // How long a statement may run on a server (kStatementTimeoutMs unless set; 0: no limit, and no
+    // watch for a silent server, for the tool's bulk work). May be set before Open.
+    void setStatementTimeout(int milliseconds);
+    int statementTimeout() const;
+    // True when the server was lost and could not be reached again. The next statement tries to
+    // open the connection again; trying a save again at once is of no use.
+    bool serverAway() const;
 
     QSqlDatabase database() const;
     // The file's path, or "postgresql://user@host:port/name" for a server.
@@ -59,6 +74,9 @@ public:
     // with `why`: once the user was told the database cannot be used, no screen writes to it.
     // An empty `why` lets it be opened again.
     static void refuse(const QString& where, const QString& why);
+    // True when the connection text names a server that asks for a password none was given for
+    // (in the text, PGPASSWORD or ~/.pgpass). Throws DbError for a text that names nothing.
+    static bool needsPassword(const QString& connectionString);
 
 private:
     friend class Recordset;
@@ -67,6 +85,7 @@ private:
     QString m_name;
     QString m_file;
     int m_busyTimeoutMs = 5000;
+    int m_statementTimeoutMs = kStatementTimeoutMs;
     const DbEngine* m_rules = &DbEngine::byDefault();
 
     void applyBusyTimeout();

@@ -52,6 +52,8 @@ QString DbEngine::providerText(Failure failure, const QString& name, const QStri
     case Failure::ReadOnly:
         return QStringLiteral("データベースまたはオブジェクトは読み取り専用なので、更新できません。") +
                detail;
+    case Failure::TimedOut:
+        return QStringLiteral("サーバーでの処理が制限時間を超えたため、打ち切りました。") + detail;
     case Failure::Other:
         break;
     }
@@ -62,4 +64,41 @@ QString DbEngine::nativeText(const QSqlError& error) {
     QString t = error.databaseText();
     if (t.isEmpty()) t = error.text();
     return t;
+}
+
+QString DbEngine::reopen(const QString&, const QString&) const {
+    return QStringLiteral("reconnect not supported");
+}
+
+namespace {
+const QString kCheckServer = QStringLiteral(
+    "サーバーが動いているか、ネットワークがつながっているかを確かめてから、もう一度操作してください。");
+}
+
+QString DbEngine::serverAwayText(const QString& where, const QString& reason) {
+    QString text =
+        QStringLiteral("サーバー '") + where + QStringLiteral("' に接続できません。") + kCheckServer;
+    if (!reason.trimmed().isEmpty()) text += QStringLiteral(" (") + reason.trimmed() + QLatin1Char(')');
+    return text;
+}
+
+QString DbEngine::serverSilentText(const QString& where, int seconds, bool reachedAgain) {
+    const QString text = QStringLiteral("サーバー '") + where +
+                         QStringLiteral("' が %1 秒以上応答しないため、処理を打ち切りました。").arg(seconds);
+    return reachedAgain ? text + QStringLiteral("接続をつなぎ直しました。もう一度操作してください。")
+                        : text + kCheckServer;
+}
+
+QString DbEngine::connectionLostText(const QString& where, const QString& reason) {
+    QString text = QStringLiteral("サーバー '") + where +
+                   QStringLiteral("' との接続が切れたため、処理を打ち切りました。接続をつなぎ直しました。"
+                                  "もう一度操作してください。");
+    if (!reason.trimmed().isEmpty()) text += QStringLiteral(" (") + reason.trimmed() + QLatin1Char(')');
+    return text;
+}
+
+QString DbEngine::commitUnknownText(const QString& where) {
+    return QStringLiteral("サーバー '") + where +
+           QStringLiteral("' との接続が記録の確定中に切れ、つなぎ直せませんでした。記録されたかどうかは、"
+                          "サーバーに接続できるようになってから確かめてください。");
 }

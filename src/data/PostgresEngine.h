@@ -13,6 +13,18 @@ public:
     QString open(const QString& name, const ParsedConnection& parsed, const QString& where,
                  int busyTimeoutMs) const override;
     void applyBusyTimeout(const QSqlDatabase& db, int milliseconds) const override;
+    void applyStatementTimeout(const QSqlDatabase& db, int milliseconds) const override;
+    bool needsPassword(const ParsedConnection& parsed) const override;
+
+    bool changesInOwnTransaction() const override { return true; }
+    bool inTransactionBlock(const QSqlDatabase& db) const override;
+    bool stillConnected(const QSqlDatabase& db) const override;
+    bool connectionLost(const QSqlDatabase& db, const QSqlError& error) const override;
+    QString reopen(const QString& name, const QString& where) const override;
+    std::unique_ptr<StatementWatch> watch(const QSqlDatabase& db, int milliseconds) const override;
+
+    // libpq's connection options of every connection (timeouts, keepalives), as Qt takes them.
+    static const char* const kConnectOptions;
 
     QString fromJet(const QString& sql) const override;
     QString errorText(const QSqlError& error) const override;
@@ -33,4 +45,5 @@ public:
     QString snapshotStatement() const override {
         return QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY");
     }
+    QStringList statisticsStatements(const QStringList& tables) const override;
 };

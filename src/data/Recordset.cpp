@@ -17,13 +17,6 @@ namespace {
 
 const QString kAddressAlias = QStringLiteral("zanmo_address_");
 
-// The row at an address, positioned on it.
-bool readBack(QSqlQuery& back, const QString& sql, const QVariant& address) {
-    if (!back.prepare(sql)) return false;
-    back.addBindValue(address);
-    return back.exec() && back.next();
-}
-
 // ADO type numbers of the declared SQLite column types.
 int adoTypeOfDeclared(const QString& declared) {
     const QString t = declared.toUpper();
@@ -168,68 +161,108 @@ struct Recordset::Impl {
     QString table;
     QStringList tableColumns; // lower case
     bool holdsLock = false;
-    QString savepoint; // empty when the lock is our own transaction
-    QString lockKey;   // the table and condition of the cursor, on an engine that locks keys
+    int lockSession = 0; // the connection's opening the lock was taken in
+    QString savepoint;   // empty when the lock is our own transaction
+    QString lockKey;     // the table and condition of the cursor, on an engine that locks keys
     bool adding = false;
     int editMode = adEditNone;
     QHash<int, QVariant> pending;
 
-    ~Impl() { releaseLock(false); }
+    ~Impl() {
+        try {
+            releaseLock(false);
+        } catch (const DbError&) {
+            // a rollback that cannot reach the server: the server undoes the transaction itself
+        }
+    }
 
     QSqlDatabase db() const {
         const auto sp = shared.lock();
-        return sp ? QSqlDatabase::database(sp->name, false) : QSqlDatabase();
+        return sp ? sp->db() : QSqlDatabase();
+    }
+
+    std::shared_ptr<ConnectionShared> connection() const {
+        const auto sp = shared.lock();
+        if (!sp) throw DbError(DbTexts::closedObject(), 3704);
+        return sp;
     }
 
     void acquireLock() {
-        if (holdsLock) return;
-        const auto sp = shared.lock();
-        if (!sp) throw DbError(DbTexts::closedObject(), 3704);
-        QSqlQuery q(QSqlDatabase::database(sp->name, false));
+        const auto sp = connection();
+        if (holdsLock && lockSession == sp->session) return;
+        holdsLock = false;
         if (sp->inTrans || sp->editLock) {
             const QString name = QStringLiteral("zanmo_edit_%1").arg(++sp->savepointSeq);
-            if (!q.exec(QStringLiteral("SAVEPOINT ") + name))
-                throw DbError(fnProviderErrorText(q.lastError()));
+            sp->run([&](QSqlQuery& q) { return q.exec(QStringLiteral("SAVEPOINT ") + name); });
             savepoint = name;
         } else {
-            if (!q.exec(rules->beginEditStatement())) throw DbError(fnProviderErrorText(q.lastError()));
+            sp->run([&](QSqlQuery& q) { return q.exec(rules->beginEditStatement()); });
             savepoint.clear();
             sp->editLock = true;
         }
         holdsLock = true;
-        if (!lockKey.isEmpty()) lockRowKey(q);
+        lockSession = sp->session;
+        if (!lockKey.isEmpty()) lockRowKey(*sp);
     }
 
     // The statement's table and condition, locked as a key until the transaction ends.
-    void lockRowKey(QSqlQuery& q) {
-        if (q.prepare(rules->keyLockStatement())) {
-            q.addBindValue(lockKey);
-            if (q.exec()) return;
+    void lockRowKey(ConnectionShared& sp) {
+        try {
+            sp.run([&](QSqlQuery& q) {
+                if (!q.prepare(rules->keyLockStatement())) return false;
+                q.addBindValue(lockKey);
+                return q.exec();
+            });
+        } catch (const DbError&) {
+            releaseLock(false);
+            throw;
         }
-        const QSqlError e = q.lastError();
-        releaseLock(false);
-        throw DbError(fnProviderErrorText(e));
     }
 
-    // Commits or rolls back what this cursor holds. A failed commit is rolled back and reported.
+    // Commits or rolls back what this cursor holds. A failed commit is rolled back and reported;
+    // a lost connection took the lock (and its transaction) with it.
     void releaseLock(bool commit) {
         if (!holdsLock) return;
         holdsLock = false;
         const auto sp = shared.lock();
-        if (!sp) return;
-        QSqlQuery q(QSqlDatabase::database(sp->name, false));
-        if (!savepoint.isEmpty()) {
-            if (!commit) q.exec(QStringLiteral("ROLLBACK TO ") + savepoint);
-            q.exec(QStringLiteral("RELEASE ") + savepoint);
-            savepoint.clear();
+        if (!sp || lockSession != sp->session) {
+            if (commit)
+                throw DbError(DbEngine::connectionLostText(sp ? sp->where : QString(), QString()),
+                              DbError::kConnectionLost);
             return;
         }
+        // A rollback that fails has nothing left to undo (the connection, and the transaction, went).
+        const auto quietly = [&](const QString& sql) {
+            try {
+                sp->run([&](QSqlQuery& q) { return q.exec(sql); });
+            } catch (const DbError&) {
+            }
+        };
+        if (!savepoint.isEmpty()) {
+            const QString name = savepoint;
+            savepoint.clear();
+            if (commit) {
+                sp->run([&](QSqlQuery& q) { return q.exec(QStringLiteral("RELEASE ") + name); });
+            } else {
+                quietly(QStringLiteral("ROLLBACK TO ") + name);
+                quietly(QStringLiteral("RELEASE ") + name);
+            }
+            return;
+        }
+        // The transaction stays marked while its end runs: a connection found dead meanwhile is
+        // then told as lost, never opened again to run COMMIT on its own.
+        if (commit) {
+            try {
+                sp->run([&](QSqlQuery& q) { return q.exec(QStringLiteral("COMMIT")); });
+            } catch (const DbError&) {
+                if (sp->session == lockSession) quietly(QStringLiteral("ROLLBACK"));
+                sp->editLock = false;
+                throw;
+            }
+        } else {
+            quietly(QStringLiteral("ROLLBACK"));
+        }
         sp->editLock = false;
-        if (commit && q.exec(QStringLiteral("COMMIT"))) return;
-        const QSqlError failure = q.lastError();
-        QSqlQuery r(QSqlDatabase::database(sp->name, false));
-        r.exec(QStringLiteral("ROLLBACK"));
-        if (commit) throw DbError(fnProviderErrorText(failure));
     }
 
     int indexOf(const QString& name) const {
@@ -246,7 +279,40 @@ struct Recordset::Impl {
         return -1;
     }
 
-    void load(QSqlQuery& q, int firstColumn, int maxRows = -1) {
+    // After a commit whose answer was lost: true when the row written stands at its new address
+    // exactly as the write returned it (the transaction committed). The connection is open again.
+    bool committedAfterAll(const QString& table, const QString& byAddress, const QVariant& address,
+                           const QVector<QVariant>& written) {
+        if (written.isEmpty() || !address.isValid()) return false;
+        const auto sp = shared.lock();
+        if (!sp) return false;
+        bool same = false;
+        try {
+            sp->run(
+                [&](QSqlQuery& q) {
+                    same = false;
+                    if (!q.prepare(QStringLiteral("SELECT * FROM ") + table + byAddress)) return false;
+                    q.addBindValue(address);
+                    if (!q.exec()) return false;
+                    if (!q.next()) return true; // not there: the transaction was undone
+                    const QSqlRecord r = q.record();
+                    same = true;
+                    for (int i = 0; i < names.size() && same; ++i) {
+                        const int k = r.indexOf(names[i].toLower());
+                        const QVariant now = k < 0 || q.isNull(k) ? QVariant() : q.value(k);
+                        same = now.isNull() == written[i].isNull() && now.toString() == written[i].toString();
+                    }
+                    return true;
+                },
+                true);
+        } catch (const DbError&) {
+            return false;
+        }
+        return same;
+    }
+
+    // False when fetching the rows failed (the connection went while they came).
+    bool load(QSqlQuery& q, int firstColumn, int maxRows = -1) {
         const QSqlRecord rec = q.record();
         for (int i = firstColumn; i < rec.count(); ++i) {
             names.append(rec.fieldName(i));
@@ -263,6 +329,7 @@ struct Recordset::Impl {
         }
         open = true;
         pos = 0;
+        return !q.lastError().isValid();
     }
 
     bool onRow() const { return adding || (pos >= 0 && pos < rows.size()); }
@@ -285,27 +352,46 @@ void Recordset::openStatic(Connection& cn, const QString& sql) {
     openStatic(cn, sql, -1);
 }
 
+namespace {
+// A statement that only reads may be run once more on a connection opened again.
+bool onlyReads(const QString& sql) {
+    return sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive);
+}
+} // namespace
+
 void Recordset::openStatic(Connection& cn, const QString& sql, int maxRows) {
     Close();
     if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
-    QSqlQuery q(cn.database());
-    q.setForwardOnly(true);
-    if (!q.exec(cn.dialect(sql))) throw DbError(fnProviderErrorText(q.lastError()));
-    if (q.isSelect()) d->load(q, 0, maxRows);
+    const QString text = cn.dialect(sql);
+    cn.m_shared->run(
+        [&](QSqlQuery& q) {
+            d = std::make_unique<Impl>();
+            q.setForwardOnly(true);
+            if (!q.exec(text)) return false;
+            return !q.isSelect() || d->load(q, 0, maxRows);
+        },
+        onlyReads(text));
 }
 
 void Recordset::openExecute(Connection& cn, const QString& sql, int* rowsAffected) {
     Close();
     if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
-    QSqlQuery q(cn.database());
-    q.setForwardOnly(true);
-    if (!q.exec(cn.dialect(sql))) throw DbError(fnProviderErrorText(q.lastError()));
-    if (q.isSelect()) {
-        d->load(q, 0);
-        if (rowsAffected) *rowsAffected = -1;
-    } else if (rowsAffected) {
-        *rowsAffected = q.numRowsAffected();
-    }
+    const QString text = cn.dialect(sql);
+    const auto step = [&](QSqlQuery& q) {
+        d = std::make_unique<Impl>();
+        q.setForwardOnly(true);
+        if (!q.exec(text)) return false;
+        if (q.isSelect()) {
+            if (rowsAffected) *rowsAffected = -1;
+            return d->load(q, 0);
+        }
+        if (rowsAffected) *rowsAffected = q.numRowsAffected();
+        return true;
+    };
+    if (onlyReads(text))
+        cn.m_shared->run(step, true);
+    else
+        cn.m_shared->runChange(text, step);
 }
 
 void Recordset::openEditable(Connection& cn, const QString& sql) {
@@ -330,31 +416,31 @@ void Recordset::openEditable(Connection& cn, const QString& sql) {
     d->table = rules.foldedName(from.captured(1));
     if (!rules.keyLockStatement().isEmpty()) d->lockKey = d->table + u'|' + editCondition(text);
     d->acquireLock();
-    QSqlDatabase db = cn.database();
+    ConnectionShared& sp = *cn.m_shared;
     QHash<QString, int> declared;
-    {
-        QSqlQuery info(db);
-        if (info.prepare(rules.columnsQuery())) {
+    try {
+        sp.run([&](QSqlQuery& info) {
+            d->tableColumns.clear();
+            declared.clear();
+            if (!info.prepare(rules.columnsQuery())) return true; // the declared types are a refinement
             info.addBindValue(d->table);
-            if (info.exec()) {
-                while (info.next()) {
-                    const QString col = info.value(0).toString().toLower();
-                    d->tableColumns.append(col);
-                    declared.insert(col, adoTypeOfDeclared(info.value(1).toString()));
-                }
+            if (!info.exec()) return true;
+            while (info.next()) {
+                const QString col = info.value(0).toString().toLower();
+                d->tableColumns.append(col);
+                declared.insert(col, adoTypeOfDeclared(info.value(1).toString()));
             }
-        }
-    }
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(rewritten)) {
-        const QSqlError e = q.lastError();
-        q.finish();
+            return true;
+        });
+        sp.run([&](QSqlQuery& q) {
+            q.setForwardOnly(true);
+            return q.exec(rewritten) && d->load(q, 1);
+        });
+    } catch (const DbError&) {
         d->releaseLock(false);
         d = std::make_unique<Impl>();
-        throw DbError(fnProviderErrorText(e));
+        throw;
     }
-    d->load(q, 1);
     for (int i = 0; i < d->names.size(); ++i) {
         const auto it = declared.constFind(d->names[i].toLower());
         if (it != declared.constEnd()) d->types[i] = *it;
@@ -502,9 +588,9 @@ void Recordset::Update() {
     if (!d->adding && (d->pos < 0 || d->pos >= d->rows.size()))
         throw DbError(DbTexts::noCurrentRecord(), 3021);
     d->acquireLock();
+    const auto sp = d->connection();
     QList<int> cols = d->pending.keys();
     std::sort(cols.begin(), cols.end());
-    QSqlQuery q(d->db());
     const QString table = QLatin1Char('"') + d->table + QLatin1Char('"');
     const DbEngine& rules = *d->rules;
     const QString byAddress = QStringLiteral(" WHERE ") + rules.rowAddress() + QStringLiteral("=?");
@@ -530,23 +616,35 @@ void Recordset::Update() {
     // Where a changed row moves, its new address (and an added row whole) comes back.
     const QString returning = rules.returningClause(kAddressAlias);
     sql += returning;
-    bool ok = q.prepare(sql);
-    if (ok) {
-        for (int c : cols)
-            q.addBindValue(d->pending.value(c));
-        if (!d->adding) q.addBindValue(d->addresses[d->pos]);
-        ok = q.exec();
-    }
-    if (!ok) {
-        const QSqlError e = q.lastError();
-        q.finish();
+    int affected = 0;
+    QVariant newAddress;
+    QVector<QVariant> returned;
+    try {
+        sp->run([&](QSqlQuery& q) {
+            if (!q.prepare(sql)) return false;
+            for (int c : cols)
+                q.addBindValue(d->pending.value(c));
+            if (!d->adding) q.addBindValue(d->addresses[d->pos]);
+            if (!q.exec()) return false;
+            affected = q.numRowsAffected();
+            newAddress = d->adding && returning.isEmpty() ? q.lastInsertId() : QVariant();
+            if (!returning.isEmpty() && q.next()) {
+                newAddress = q.value(0);
+                const QSqlRecord r = q.record();
+                for (int i = 0; i < d->names.size(); ++i) {
+                    const int k = r.indexOf(d->names[i].toLower());
+                    returned.append(k <= 0 ? d->pending.value(i) : q.isNull(k) ? QVariant() : q.value(k));
+                }
+            }
+            return true;
+        });
+    } catch (const DbError&) {
         d->releaseLock(false); // nothing half-written stays, and the lock goes
-        throw DbError(fnProviderErrorText(e));
+        throw;
     }
-    if (!d->adding && q.numRowsAffected() == 0) {
+    if (!d->adding && affected == 0) {
         // The row was deleted (or, on the server, changed) by another since this cursor let go
         // of its lock: saying it was saved would lose what the user typed.
-        q.finish();
         d->releaseLock(false);
         d->pending.clear();
         d->editMode = adEditNone;
@@ -554,35 +652,42 @@ void Recordset::Update() {
                                      "変更された可能性があります。"),
                       -2147217864);
     }
-    QVariant newAddress = d->adding && returning.isEmpty() ? q.lastInsertId() : QVariant();
-    QVector<QVariant> returned;
-    if (!returning.isEmpty() && q.next()) {
-        newAddress = q.value(0);
-        const QSqlRecord r = q.record();
-        for (int i = 0; i < d->names.size(); ++i) {
-            const int k = r.indexOf(d->names[i].toLower());
-            returned.append(k <= 0 ? d->pending.value(i) : q.isNull(k) ? QVariant() : q.value(k));
-        }
+    try {
+        d->releaseLock(true); // throws after rolling back when the commit fails
+    } catch (const DbError& e) {
+        // The connection went while the commit was on its way: whether it took effect is read
+        // back on the connection opened again, never guessed, and the save is never sent twice.
+        if (e.number() != DbError::kConnectionLost ||
+            !d->committedAfterAll(table, byAddress, newAddress, returned))
+            throw DbError(e.number() == DbError::kServerAway ? DbEngine::commitUnknownText(sp->where)
+                                                             : e.description(),
+                          e.number());
     }
-    q.finish();
-    d->releaseLock(true); // throws after rolling back when the commit fails
 
     if (!d->adding && !returning.isEmpty()) d->addresses[d->pos] = newAddress;
     if (d->adding) {
         QVector<QVariant> row(d->names.size());
-        QSqlQuery back(d->db());
         if (!returning.isEmpty() && !returned.isEmpty()) {
             row = returned;
-        } else if (returning.isEmpty() &&
-                   readBack(back, QStringLiteral("SELECT * FROM ") + table + byAddress, newAddress)) {
-            const QSqlRecord r = back.record();
-            for (int i = 0; i < d->names.size(); ++i) {
-                const int k = r.indexOf(d->names[i]);
-                row[i] = k >= 0 ? back.value(k) : d->pending.value(i);
-            }
         } else {
             for (int i = 0; i < d->names.size(); ++i)
                 row[i] = d->pending.value(i);
+            if (returning.isEmpty()) {
+                // Defaults the engine filled in, read back by the new row's address.
+                sp->run(
+                    [&](QSqlQuery& back) {
+                        if (!back.prepare(QStringLiteral("SELECT * FROM ") + table + byAddress)) return true;
+                        back.addBindValue(newAddress);
+                        if (!back.exec() || !back.next()) return true;
+                        const QSqlRecord r = back.record();
+                        for (int i = 0; i < d->names.size(); ++i) {
+                            const int k = r.indexOf(d->names[i]);
+                            if (k >= 0) row[i] = back.value(k);
+                        }
+                        return true;
+                    },
+                    true);
+            }
         }
         d->rows.append(row);
         d->addresses.append(newAddress);

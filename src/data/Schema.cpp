@@ -15,9 +15,15 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <QDateTime>
+#include <QDirIterator>
+#include <QSysInfo>
+
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Schema {
@@ -126,6 +132,22 @@ void createOnServer(Connection& cn, int gno, int maxline, int stankakbn) {
     }
 }
 
+namespace {
+// In a group-writable folder (a shop's shared one) a new database is group-writable too, whatever
+// the umask: every user of the group saves into it. SQLite gives the -journal, -wal and -shm files
+// it makes later the database file's own permissions, so they follow.
+void shareWithFolderGroup(const QString& file) {
+    struct stat folder {};
+    struct stat own {};
+    const QByteArray path = QFile::encodeName(file);
+    const QByteArray dir = QFile::encodeName(QFileInfo(file).absolutePath());
+    if (::stat(dir.constData(), &folder) != 0 || !(folder.st_mode & S_IWGRP)) return;
+    if (::stat(path.constData(), &own) != 0) return;
+    const mode_t wanted = (own.st_mode & 07777) | S_IRGRP | S_IWGRP;
+    if (wanted != (own.st_mode & 07777)) ::chmod(path.constData(), wanted);
+}
+} // namespace
+
 void createDatabase(const QString& filePath, int gno, int maxline, int stankakbn) {
     const QFileInfo info(filePath);
     if (info.exists())
@@ -157,6 +179,7 @@ void createDatabase(const QString& filePath, int gno, int maxline, int stankakbn
                 }
             }
             q.finish();
+            shareWithFolderGroup(info.absoluteFilePath());
             db.close();
         }
     }
@@ -232,10 +255,39 @@ void publishDatabase(const QString& built, const QString& filePath) {
                   QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char(')'));
 }
 
+// ".data1.dat.PID@HOST.building": the host, because a shared folder may see builds of other PCs.
 QString buildFileFor(const QString& filePath) {
     const QFileInfo info(filePath);
-    return info.absoluteDir().filePath(
-        QStringLiteral(".%1.%2.building").arg(info.fileName()).arg(QCoreApplication::applicationPid()));
+    return info.absoluteDir().filePath(QStringLiteral(".%1.%2@%3.building")
+                                           .arg(info.fileName())
+                                           .arg(QCoreApplication::applicationPid())
+                                           .arg(QSysInfo::machineHostName()));
+}
+
+int removeAbandonedBuilds(const QString& folder) {
+    // Also the form before the host was named (".data1.dat.PID.building").
+    static const QRegularExpression built(
+        QStringLiteral("^\\..+\\.(\\d+)(@(.*))?\\.building(-journal|-wal|-shm)?$"));
+    const QString host = QSysInfo::machineHostName();
+    const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
+    int removed = 0;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        const auto m = built.match(it.fileName());
+        if (!m.hasMatch()) continue;
+        const qint64 pid = m.captured(1).toLongLong();
+        bool abandoned;
+        if (m.captured(2).isEmpty() || m.captured(3) != host) {
+            // Another PC's (or an old) build: only when nothing wrote to it for a day.
+            abandoned = it.fileInfo().lastModified() < dayAgo;
+        } else {
+            abandoned = pid != QCoreApplication::applicationPid() &&
+                        (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH));
+        }
+        if (abandoned && QFile::remove(it.filePath())) ++removed;
+    }
+    return removed;
 }
 
 void removeDatabaseFiles(const QString& filePath) {

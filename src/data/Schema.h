@@ -21,11 +21,16 @@ QStringList tableNames();
 QStringList columnsOf(const QString& table);
 // The indexes alone, each made only when missing.
 QStringList indexStatements();
-// Creates a new database file with the tables and the sysfile row id = 1.
-// Throws DbError when the file exists already or cannot be written.
+// Creates a new database file with the tables and the sysfile row id = 1; in a group-writable
+// folder the file is group-writable. Throws DbError when the file exists already or cannot be
+// written.
 void createDatabase(const QString& filePath, int gno = 0, int maxline = 1000, int stankakbn = 0);
-// Where a database for filePath is built before it is published: a hidden file beside it.
+// Where a database for filePath is built before it is published: a hidden file beside it, named
+// after this process and this computer.
 QString buildFileFor(const QString& filePath);
+// Removes the hidden build files (and their journals) a killed run left in `folder`: this computer's
+// whose process is gone, another computer's untouched for a day. Returns how many went.
+int removeAbandonedBuilds(const QString& folder);
 // Moves a finished (closed, journal-free) database file to filePath, never over an existing file.
 // Throws DbError.
 void publishDatabase(const QString& built, const QString& filePath);

@@ -10,19 +10,43 @@ namespace {
 
 QString g_programFolderOverride;
 
-// The ini file may come from Windows in Shift-JIS; UTF-8 is tried first.
-QString decodeIni(const QByteArray& bytes) {
-    QByteArray data = bytes;
-    if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(data);
-    if (!utf8.hasError()) return text;
-    QStringDecoder sjis("Shift_JIS");
-    if (sjis.isValid()) {
-        QString alt = sjis.decode(data);
-        if (!sjis.hasError()) return alt;
+// The ini file may come from a Windows editor: UTF-8 (with or without its byte-order mark),
+// Shift-JIS, or UTF-16 ("Unicode" in Notepad) with its byte-order mark in either byte order, or
+// without one when the NUL bytes of its ASCII say which. False when none of them reads it cleanly:
+// the file is then refused, never taken for an empty one.
+bool decodeIni(const QByteArray& bytes, QString* text) {
+    // Stateless: a character cut off at the end is an error too.
+    constexpr auto whole = QStringConverter::Flag::Stateless;
+    const auto strict = [&](QStringDecoder decoder, const QByteArray& data) {
+        if (!decoder.isValid()) return false;
+        *text = decoder.decode(data);
+        return !decoder.hasError();
+    };
+    // FF FE 00 00 would be UTF-32, which no editor of a shop writes. A byte missing at the end of
+    // UTF-16 is a cut file, whatever the decoder makes of it.
+    if (bytes.startsWith("\xFF\xFE") && !bytes.startsWith(QByteArray("\xFF\xFE\0\0", 4)))
+        return bytes.size() % 2 == 0 && strict(QStringDecoder(QStringDecoder::Utf16LE, whole), bytes.mid(2));
+    if (bytes.startsWith("\xFE\xFF"))
+        return bytes.size() % 2 == 0 && strict(QStringDecoder(QStringDecoder::Utf16BE, whole), bytes.mid(2));
+    const QByteArray data = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    qsizetype even = 0, odd = 0;
+    for (qsizetype i = 0; i < data.size(); ++i)
+        if (data[i] == '\0') ++(i % 2 ? odd : even);
+    if (even + odd > 0) {
+        // No mark: UTF-16 has the NUL halves of its ASCII all on one side.
+        const qsizetype units = data.size() / 2;
+        const bool pairs = data.size() % 2 == 0;
+        if (pairs && even == 0 && odd * 4 >= units &&
+            strict(QStringDecoder(QStringDecoder::Utf16LE, whole), data))
+            return true;
+        if (pairs && odd == 0 && even * 4 >= units &&
+            strict(QStringDecoder(QStringDecoder::Utf16BE, whole), data))
+            return true;
+        // Text holds a stray NUL at most; this many make no text (UTF-32, a binary file).
+        if ((even + odd) * 10 > data.size()) return false;
     }
-    return text;
+    if (strict(QStringDecoder(QStringDecoder::Utf8, whole), data)) return true;
+    return strict(QStringDecoder("Shift_JIS", whole), data);
 }
 
 QString trimBlanks(const QString& s) {
@@ -38,7 +62,8 @@ QString trimBlanks(const QString& s) {
 bool findIniValue(const QString& section, const QString& key, const QString& filePath, QString* value) {
     QFile f(filePath);
     if (!f.open(QIODevice::ReadOnly)) return false;
-    const QString text = decodeIni(f.readAll());
+    QString text;
+    if (!decodeIni(f.readAll(), &text)) return false; // refused at start-up (fnIniProblem)
     const QStringList lines = text.split(u'\n');
     bool inSection = false;
     for (const QString& raw : lines) {
@@ -83,6 +108,16 @@ QString fnIniPath() {
     const QString etc =
         prefix == QLatin1String("/usr") ? QStringLiteral("/etc") : prefix + QStringLiteral("/etc");
     return etc + QStringLiteral("/zanmo/") + QLatin1String(kIniFileName);
+}
+
+QString fnIniProblem() {
+    QFile f(iniPath());
+    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return QString();
+    QString text;
+    if (decodeIni(f.readAll(), &text)) return QString();
+    return QStringLiteral("設定ファイル ") + QDir::toNativeSeparators(f.fileName()) +
+           QStringLiteral(" の文字コードを読み取れません。UTF-8、Shift-JIS か UTF-16 (BOM 付き) "
+                          "で保存し直してください。");
 }
 
 QString fnProgramFolder() {

@@ -24,6 +24,10 @@ QString fnGetIniString(const QString& section, const QString& key, const QString
 // Profile integer read: the leading digits of the value (an optional sign first), the default when missing.
 int fnGetIniInt(const QString& section, const QString& key, int defaultValue, const QString& filePath);
 
+// Why zanmo.ini cannot be read, naming the file ("" when it reads, or is not there). It is read as
+// UTF-8, Shift-JIS or UTF-16 (with a byte-order mark, or without one when its NUL bytes tell the
+// byte order); a file in none of them gives its keys no values, so start-up refuses it.
+QString fnIniProblem();
 // dbmode of zanmo.ini as a byte (0 when missing).
 quint8 fnGetDbMode();
 // The connection text for the mode: the Jet text of the file for 0 and 1, the server's text

@@ -27,6 +27,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+// No statement waits longer than the eleven attempts against a held lock together.
+static_assert(kSaveAttempts * StockEntryForm::kDefaultLockWaitMs <= kStatementTimeoutMs);
+
 namespace {
 
 const QString kPatternCodes = QStringLiteral("1111-1101-0001");  // start, category, goods code
@@ -546,7 +549,7 @@ void StockEntryForm::fnSave() {
                 }
                 error = fnUpdateRecordset(rec);
                 if (error.isEmpty()) saved = true;
-            } while (!saved && fnNextTry(counter) && drawBusy());
+            } while (!saved && !serverAway() && fnNextTry(counter) && drawBusy());
             if (saved)
                 fnOperationLog(m_texts.caption, added ? 1 : 2,
                                m_texts.caption + ":" + "[" + fnFormat(day, QStringLiteral("####/##/##")) +
@@ -584,7 +587,7 @@ void StockEntryForm::fnDelete() {
             deleted = gclsDb.DbSqlExec(QStringLiteral("delete * from gdai where gcode='") + fnSqlText(code) +
                                        "' and day=" + QString::number(day) +
                                        " and kubun=" + QString::number(m_texts.kubun));
-        } while (!deleted && fnNextTry(counter) && drawBusy());
+        } while (!deleted && !serverAway() && fnNextTry(counter) && drawBusy());
         if (deleted) {
             fnOperationLog(m_texts.caption, 3,
                            m_texts.caption + ":[" + code + "]" + fnFormat(day, QStringLiteral("####/##/##")));
@@ -612,6 +615,13 @@ void StockEntryForm::fnResetScreen() {
 
 void StockEntryForm::fnClose() {
     close();
+}
+
+// A server that could not be reached again after it was lost: another attempt now would only
+// wait once more before saying the same. A lost connection opened again is tried again: each
+// attempt reads the row afresh, so nothing is written twice.
+bool StockEntryForm::serverAway() const {
+    return gclsDb.connection() && gclsDb.connection()->serverAway();
 }
 
 bool StockEntryForm::drawBusy() {

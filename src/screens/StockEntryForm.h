@@ -85,6 +85,8 @@ private:
     void focusIfEnabled(QWidget* w);
     // Repaints the busy screen while a save or delete waits for a lock; always true.
     static bool drawBusy();
+    // The server was lost and could not be reached again: no further attempt now.
+    bool serverAway() const;
     void setOkCancelEnabled(bool on);
 
     StockEntryTexts m_texts;

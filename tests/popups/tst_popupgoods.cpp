@@ -118,6 +118,8 @@ private slots:
     void clearByF6AndEscape();
     void choosingAndClosing_data();
     void choosingAndClosing();
+    void backslashMatchesItself_data();
+    void backslashMatchesItself();
 };
 
 void TestPopupGoods::search_data() {
@@ -466,6 +468,39 @@ void TestPopupGoods::choosingAndClosing() {
     QCOMPARE(startCode, pad(u"2"_s));
     QCOMPARE(chosen, c.code);
     QCOMPARE(result, c.result);
+}
+
+// A backslash typed into the name or kana field matches itself on every engine: the server takes no
+// escape character in the lookup's patterns either, so a trailing one is no error and "a\b" does
+// not find "ab".
+void TestPopupGoods::backslashMatchesItself_data() {
+    cols<QString, QString>("typed", "codes");
+    row("name: a backslash", "txtname=\\", "1 2 3");
+    row("name: a backslash before a letter", "txtname=a\\b", "3");
+    row("name: two backslashes", "txtname=\\\\", "2");
+    row("name: ending in a backslash", "txtname=PELKO\\", "1");
+    row("kana: a backslash", "txtKana=\\", "1");
+    row("kana: a backslash between kana", "txtKana=ｺﾛﾝ\\ﾍﾟ", "1");
+    row("name: no backslash", "txtname=50%", "5");
+}
+
+void TestPopupGoods::backslashMatchesItself() {
+    QFETCH(QString, typed);
+    QFETCH(QString, codes);
+    Env env(false);
+    for (const QString& g : {u"1|C:\\PELKO\\在庫|ｼｰｺﾛﾝ\\ﾍﾟﾙｺ"_s, u"2|x\\\\y|ｴｯｸｽ"_s, u"3|a\\b|ｴｰﾋﾞｰ"_s,
+                             u"4|ab|ｱﾌﾞ"_s, u"5|50%引き|ｺﾞｼﾞｭｯ"_s}) {
+        const QStringList f = g.split(u'|');
+        env.dir.addGoods(f[0], f[1], 1, 0, 0, f[2]);
+    }
+    frmPopupGoods d;
+    QVERIFY(showActive(d));
+    const QString field = typed.section(u'=', 0, 0), text = typed.section(u'=', 1);
+    typeText(box(d, field), text);
+    QCOMPARE(box(d, field)->text(), text);
+    clickFind(d);
+    QCOMPARE(rowTexts(list(d), 0), padded(codes));
+    QCOMPARE(messageTexts(env.dialogs), QStringList());
 }
 
 QTEST_MAIN(TestPopupGoods)
