@@ -234,6 +234,8 @@ void tst_desktop::placeRemembered() {
         .setValue(QStringLiteral("windows/frmGdai/pos"), QPoint(area.right() + 400, 100));
     frmGdai moved;
     QVERIFY(screen::showAndActivate(&moved));
+    // Placed on the screen from the start, not pulled in later by the frame check.
+    QVERIFY2(outside(&moved).isEmpty(), qPrintable(outside(&moved)));
     settle();
     QVERIFY2(outside(&moved).isEmpty(), qPrintable(outside(&moved)));
     moved.close();
