@@ -6,10 +6,13 @@
 #include "export/basExportFile.h"
 #include "export/basTableExport.h"
 #include "reports/ActiveReport.h"
+#include "reports/PrintProgress.h"
 #include "reports/ReportPdfExport.h"
 #include "reports/basReportTable.h"
 
 #include <QCoreApplication>
+#include <QProgressDialog>
+#include <utility>
 
 namespace {
 
@@ -82,7 +85,25 @@ bool fnExportPdf(ActiveReport& report) {
 
     ReportPdfExport filter;
     filter.FileName = fileName;
-    if (!filter.Export(report)) {
+    // A long export shows its pages and can be stopped (the button or Escape); no file is made then.
+    QProgressDialog wait(QStringLiteral("PDF出力中・・・"), QStringLiteral("中止"), 0, report.PageCount(),
+                         report.preview());
+    wait.setObjectName(QStringLiteral("dlgExportProgress"));
+    wait.setWindowTitle(report.Caption);
+    wait.setWindowModality(Qt::WindowModal);
+    wait.setMinimumDuration(PrintProgress::showAfterMs);
+    wait.setAutoClose(false);
+    wait.setAutoReset(false);
+    auto kept = std::exchange(report.Progress, [&wait](int done, int total) {
+        wait.setMaximum(total);
+        wait.setValue(done);
+        return !wait.wasCanceled();
+    });
+    const bool written = filter.Export(report);
+    report.Progress = std::move(kept);
+    wait.close();
+    if (!written) {
+        if (report.cancelled()) return false;
         fnShowExportError(filter.errorNumber(), filter.errorDescription());
         return false;
     }

@@ -220,12 +220,12 @@ void frmPrintNTden::fnPrintList(int mode) {
                        {optKubun[0], optKubun[1], txtYy[0], txtMm[0], txtDd[0], dtpDay[0], txtYy[1], txtMm[1],
                         txtDd[1], dtpDay[1], cmdPre, cmdPrint},
                        lblMsg, kPatternBusy, kPatternIdle);
-        fnListReport(mode);
+        fnListReport(mode, busy.progress());
     }
     m_busy = false;
 }
 
-void frmPrintNTden::fnListReport(int mode) {
+void frmPrintNTden::fnListReport(int mode, PrintProgress* progress) {
     const qint32 start = fnFieldsToDate(txtYy[0], txtMm[0], txtDd[0]);
     const qint32 end = fnFieldsToDate(txtYy[1], txtMm[1], txtDd[1]);
     const int kind = optKubun[0]->isChecked() ? 0 : 9;
@@ -247,7 +247,7 @@ void frmPrintNTden::fnListReport(int mode) {
     report->StartDay = start;
     report->EndDay = end;
     // The pages are laid out before the preview opens, so the recordset may go with this routine.
-    fnPrintOrPreview(std::move(report), mode, lblMsg);
+    if (!fnPrintOrPreview(std::move(report), mode, progress)) return;
     fnOperationLog(kCaption, 4,
                    optKubun[kind == 0 ? 0 : 1]->text() +
                        (mode == 0 ? QStringLiteral(":印刷") : QStringLiteral(":確認")));

@@ -16,13 +16,6 @@ qint64 wholeUnits(const Recordset& rec, int column) {
     return static_cast<qint64>(std::nearbyint(fnVal(v.toString())));
 }
 
-// Per product: the day of its latest count before D ("sday").
-QString latestCountBefore(const QString& range, qint32 day) {
-    return QStringLiteral("WITH s AS (SELECT gcode, MAX(day) AS sday FROM gdai WHERE ") + range +
-           QStringLiteral(" AND kubun = 9 AND day < ") + QString::number(day) +
-           QStringLiteral(" GROUP BY gcode) ");
-}
-
 } // namespace
 
 QString StockFigureTable::key(const QString& gcode) {
@@ -39,74 +32,65 @@ StockDayFigures StockFigureTable::figures(const QString& gcode) const {
 void StockFigureTable::load(const QString& codeFrom, const QString& codeTo, qint32 day) {
     m_figures.clear();
     const QString d = QString::number(day);
+    const QString before = QString::number(fnAddDate(day, 0, -1, true));
     const QString range = QStringLiteral("gcode BETWEEN '") + fnSqlText(codeFrom) +
                           QStringLiteral("' AND '") + fnSqlText(codeTo) + QStringLiteral("'");
-    const QString gRange = QStringLiteral("g.") + range;
-    const QString with = latestCountBefore(range, day);
-
-    // Counts: the one of the base day S (latest before D) and the one of D; of several counts on
-    // a day the one with the highest voucher number holds.
-    struct Counts {
-        qint32 sday = 0;
-        qint64 base = 0;
-        bool onDay = false;
-        qint64 daySuu = 0;
+    // One pass: s finds per product the day S of its latest count before D; b looks up the count of
+    // S and the one of D by index (of several counts on a day the highest voucher holds),
+    // materialized so that happens once a product; then the products drive the join, so each reads
+    // its ledger rows as one index range, and the movements after S up to the day before D, on D,
+    // and the shipments after D are summed in that pass. Without a count before D (or one dated 0)
+    // every row from day 0 counts.
+    const QString afterBase = QStringLiteral("(g.day > b.sday OR (COALESCE(b.sday, 0) = 0 AND g.day >= 0))");
+    const auto sum = [](const QString& when) {
+        return QStringLiteral("SUM(CASE WHEN ") + when + QStringLiteral(" THEN g.suu END)");
     };
-    QHash<QString, Counts> counts;
-    {
-        Recordset rec;
-        fnOpenRecordset(rec, with +
-                                 QStringLiteral("SELECT g.gcode, g.day, g.suu FROM gdai g LEFT JOIN s ON "
-                                                "s.gcode = g.gcode WHERE ") +
-                                 gRange + QStringLiteral(" AND g.kubun = 9 AND (g.day = ") + d +
-                                 QStringLiteral(" OR g.day = s.sday) ORDER BY g.gcode, g.day, g.denno"));
-        while (!rec.Eof()) {
-            Counts& c = counts[key(rec.Fields(0).toString())];
-            const qint32 rowDay = fnRoundEven(fnVal(rec.Fields(1).toString()));
-            if (rowDay == day) {
-                c.onDay = true;
-                c.daySuu = wholeUnits(rec, 2);
-            } else {
-                c.sday = rowDay;
-                c.base = wholeUnits(rec, 2);
-            }
-            rec.MoveNext();
-        }
-        rec.Close();
-    }
-
-    // Movements after S up to the day before D, on D, and shipments after D, in one pass.
-    const QString before = QString::number(fnAddDate(day, 0, -1, true));
-    const QString afterBase = QStringLiteral("(g.day > s.sday OR (COALESCE(s.sday, 0) = 0 AND g.day >= 0))");
+    const auto countOn = [](const QString& dayExpr) {
+        return QStringLiteral(
+                   "(SELECT x.suu FROM gdai x WHERE x.gcode = s.gcode AND x.kubun = 9 AND x.day = ") +
+               dayExpr + QStringLiteral(" ORDER BY x.denno DESC LIMIT 1)");
+    };
+    const bool server = gcnData && gcnData->engine() == SqlEngine::Postgres;
     const QString sql =
-        with + QStringLiteral("SELECT g.gcode, ") + QStringLiteral("SUM(CASE WHEN g.day <= ") + before +
-        QStringLiteral(" AND ") + afterBase +
-        QStringLiteral(" AND (g.kubun = 0 OR g.kubun = 2) THEN g.suu END), ") +
-        QStringLiteral("SUM(CASE WHEN g.day <= ") + before + QStringLiteral(" AND ") + afterBase +
-        QStringLiteral(" AND g.kubun = 1 THEN g.suu END), ") + QStringLiteral("SUM(CASE WHEN g.day = ") + d +
-        QStringLiteral(" AND g.kubun = 0 THEN g.suu END), ") + QStringLiteral("SUM(CASE WHEN g.day = ") + d +
-        QStringLiteral(" AND g.kubun = 1 THEN g.suu END), ") + QStringLiteral("SUM(CASE WHEN g.day = ") + d +
-        QStringLiteral(" AND g.kubun = 2 THEN g.suu END), ") + QStringLiteral("SUM(CASE WHEN g.day > ") + d +
-        QStringLiteral(" AND g.kubun = 1 THEN g.suu END) ") +
-        QStringLiteral("FROM gdai g LEFT JOIN s ON s.gcode = g.gcode WHERE ") + gRange +
-        QStringLiteral(" GROUP BY g.gcode");
+        QStringLiteral("WITH s AS (SELECT gcode, MAX(CASE WHEN kubun = 9 AND day < ") + d +
+        QStringLiteral(" THEN day END) AS sday FROM gdai WHERE ") + range +
+        QStringLiteral(" GROUP BY gcode), ") + QStringLiteral("b AS MATERIALIZED (SELECT gcode, sday, ") +
+        countOn(QStringLiteral("s.sday")) + QStringLiteral(" AS base, ") + countOn(d) +
+        QStringLiteral(" AS cnt, CASE WHEN EXISTS (SELECT 1 FROM gdai x WHERE x.gcode = s.gcode AND "
+                       "x.kubun = 9 AND x.day = ") +
+        d + QStringLiteral(") THEN 1 ELSE 0 END AS onday FROM s) ") +
+        // One row of b a product: its counts pass through MAX, grouped by the code alone.
+        QStringLiteral("SELECT b.gcode, MAX(b.base), MAX(b.cnt), MAX(b.onday), ") +
+        sum(QStringLiteral("g.day <= ") + before + QStringLiteral(" AND ") + afterBase +
+            QStringLiteral(" AND (g.kubun = 0 OR g.kubun = 2)")) +
+        u',' +
+        sum(QStringLiteral("g.day <= ") + before + QStringLiteral(" AND ") + afterBase +
+            QStringLiteral(" AND g.kubun = 1")) +
+        u',' + sum(QStringLiteral("g.day = ") + d + QStringLiteral(" AND g.kubun = 0")) + u',' +
+        sum(QStringLiteral("g.day = ") + d + QStringLiteral(" AND g.kubun = 1")) + u',' +
+        sum(QStringLiteral("g.day = ") + d + QStringLiteral(" AND g.kubun = 2")) + u',' +
+        sum(QStringLiteral("g.day > ") + d + QStringLiteral(" AND g.kubun = 1")) +
+        // CROSS JOIN keeps SQLite from reordering; the server plans its own join.
+        (server ? QStringLiteral(" FROM b JOIN gdai g ON g.gcode = b.gcode")
+                : QStringLiteral(" FROM b CROSS JOIN gdai g ON g.gcode = b.gcode")) +
+        QStringLiteral(" GROUP BY b.gcode");
     Recordset rec;
     fnOpenRecordset(rec, sql);
     m_figures.reserve(rec.RecordCount());
     while (!rec.Eof()) {
-        const QString k = key(rec.Fields(0).toString());
-        const Counts c = counts.value(k);
         StockDayFigures f;
-        const qint64 in = wholeUnits(rec, 1);
-        const qint64 out = wholeUnits(rec, 2);
-        f.R = wholeUnits(rec, 3);
-        f.H = wholeUnits(rec, 4);
-        f.T = wholeUnits(rec, 5);
-        f.F = wholeUnits(rec, 6);
-        f.P = c.base + in - out;
-        f.count = c.onDay ? c.daySuu : 0;
-        f.Z = c.onDay ? c.daySuu : f.P + f.R - f.H + f.T;
-        m_figures.insert(k, f);
+        const qint64 base = wholeUnits(rec, 1);
+        const bool onDay = rec.Fields(3).toInt() != 0;
+        const qint64 in = wholeUnits(rec, 4);
+        const qint64 out = wholeUnits(rec, 5);
+        f.R = wholeUnits(rec, 6);
+        f.H = wholeUnits(rec, 7);
+        f.T = wholeUnits(rec, 8);
+        f.F = wholeUnits(rec, 9);
+        f.P = base + in - out;
+        f.count = onDay ? wholeUnits(rec, 2) : 0;
+        f.Z = onDay ? f.count : f.P + f.R - f.H + f.T;
+        m_figures.insert(key(rec.Fields(0).toString()), f);
         rec.MoveNext();
     }
     rec.Close();
