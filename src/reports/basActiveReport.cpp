@@ -1,6 +1,7 @@
 #include "reports/basActiveReport.h"
 
 #include "app/basMessage.h"
+#include "core/basFormat.h"
 #include "data/DialogSeam.h"
 #include "data/basSettings.h"
 #include "export/basExportFile.h"
@@ -11,6 +12,7 @@
 #include "reports/basReportTable.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QProgressDialog>
 #include <utility>
 
@@ -166,4 +168,23 @@ void fnPreviewToolbarClick(ActiveReport& report, ReportToolbar::Tool& tool) {
 void fnPreviewNoData(ActiveReport& report) {
     fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
     report.Unload();
+}
+
+void fnAddMadeOnAndPages(ReportSection& header, int width, int top) {
+    constexpr int line = 300;
+    const Qt::Alignment toRight = Qt::AlignRight | Qt::AlignVCenter;
+    header.addLabel(QStringLiteral("Label9"), QStringLiteral("作成日"), width - 2500, top, 800, line);
+    header.addLabel(QStringLiteral("lblDay"), {}, width - 1700, top, 1700, line)->setAlignment(toRight);
+    header.addTextField(QStringLiteral("txtPage"), {}, width - 1700, top + line, 700, line)
+        ->setAlignment(toRight)
+        .SummaryType = ReportControl::Summary::PageNumber;
+    header.addLabel(QStringLiteral("Label8"), QStringLiteral("/"), width - 1000, top + line, 300, line)
+        ->setAlignment(Qt::AlignCenter);
+    header.addTextField(QStringLiteral("txtPageTotal"), {}, width - 700, top + line, 700, line)->SummaryType =
+        ReportControl::Summary::PageCount;
+}
+
+void fnShowMadeOn(ActiveReport& report) {
+    report.control(QStringLiteral("lblDay"))->Caption =
+        fnFormat(QDate::currentDate(), QStringLiteral("YYYY/MM/DD"));
 }
