@@ -235,6 +235,10 @@ int main(int argc, char** argv) {
     const QString sql = onePassSql(range.code0, range.code1, day);
     const ShellRun start = runShell(shellPath, dbFile, QStringLiteral("select 1;"), QProcess::nullDevice());
     const ShellRun query = runShell(shellPath, dbFile, sql, QProcess::nullDevice());
+    // Our own statement in the shell: what the figures could cost without the program around them.
+    const ShellRun own =
+        runShell(shellPath, dbFile, StockFigureTable::sql(range.code0, range.code1, day) + u';',
+                 QProcess::nullDevice());
     if (!start.ok || !query.ok)
         return fail(QStringLiteral("sqlite3: ") + (start.ok ? query.error : start.error));
     // Untimed: the limit only means something when it computes the same figures.
@@ -258,6 +262,10 @@ int main(int argc, char** argv) {
         std::printf("check: the shell's figures could not be read\n");
     else
         std::printf("check: %d goods from the shell, %d differ from ours\n", shellRows, bad);
+    if (own.ok)
+        std::printf(
+            "the figures' own statement (StockFigureTable::sql) in the shell: %lld ms; pages / it = %.2fx\n",
+            static_cast<long long>(own.ms - start.ms), double(pagesMs) / qMax<qint64>(1, own.ms - start.ms));
     std::printf("pages ~ figures (as above) %lld + goods read %lld + layout and text measuring %lld ms\n\n",
                 static_cast<long long>(figuresMs), static_cast<long long>(goodsMs),
                 static_cast<long long>(pagesMs - figuresMs - goodsMs));

@@ -28,6 +28,8 @@ struct StockDayFigures {
 class StockFigureTable {
 public:
     void load(const QString& codeFrom, const QString& codeTo, qint32 day);
+    // The statement load() reads (a row a product: code, count of S, count of D, the sums).
+    static QString sql(const QString& codeFrom, const QString& codeTo, qint32 day);
     // The figures of a product (its stored code); zeros when it has no ledger rows.
     StockDayFigures figures(const QString& gcode) const;
     int size() const { return int(m_figures.size()); }
