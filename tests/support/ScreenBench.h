@@ -96,3 +96,25 @@ public:
     // between rows.
     QString logs(const QString& caption) const;
 };
+
+// Runs `before` on each box ahead of the scripted answer, while it lives: a real box takes the focus
+// out of the screen, and the moment a user answers is when a test lets a server go away.
+class BeforeBoxes final : public DialogSeam {
+public:
+    BeforeBoxes(ScriptedDialogs& answers, std::function<void(const MessageRequest&)> before)
+        : m_answers(answers), m_before(std::move(before)) {
+        setDialogs(this);
+    }
+    ~BeforeBoxes() override { setDialogs(&m_answers); }
+    int messageBox(const MessageRequest& r) override {
+        m_before(r);
+        return m_answers.messageBox(r);
+    }
+    QString saveFileName(const SaveFileRequest& r) override { return m_answers.saveFileName(r); }
+    QString openFileName(const SaveFileRequest& r) override { return m_answers.openFileName(r); }
+    bool startProgram(const ProgramStart& s, QString* e) override { return m_answers.startProgram(s, e); }
+
+private:
+    ScriptedDialogs& m_answers;
+    std::function<void(const MessageRequest&)> m_before;
+};
