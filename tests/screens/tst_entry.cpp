@@ -56,7 +56,7 @@ class TestEntry : public QObject, DataRows {
     Q_OBJECT
     std::unique_ptr<ScreenBench> b;
     std::unique_ptr<BeforeBoxes> focusTaking; // a real box takes the focus out of the screen
-    std::unique_ptr<QWidget> otherWindow;
+    std::unique_ptr<OtherWindow> otherWindow; // the program the text is dragged from
     std::function<void()> pickDay;
     QStringList listedInPopup;
     Connection other; // another program holding the write lock
@@ -101,11 +101,9 @@ class TestEntry : public QObject, DataRows {
                 fnToolbarButton(static_cast<FormBase*>(form)->tlbFunction(), arg.toInt())->trigger();
             else if (s == u"activate")
                 QVERIFY(showAndActivate(form));
-            else if (s == u"otherWindow") {
-                otherWindow = std::make_unique<QWidget>(); // the program the text is dragged from
-                new QLineEdit(otherWindow.get());
-                QVERIFY(showAndActivate(otherWindow.get()));
-            } else if (s.startsWith(u"paste:")) { // paste:ROUTE:BOX:TEXT
+            else if (s == u"otherWindow")
+                otherWindow = std::make_unique<OtherWindow>();
+            else if (s.startsWith(u"paste:")) { // paste:ROUTE:BOX:TEXT
                 paste::bring(arg.section(u':', 0, 0),
                              child<QLineEdit>(form, qPrintable(arg.section(u':', 1, 1))),
                              arg.section(u':', 2));

@@ -53,9 +53,11 @@ class TestStocktakeScreen : public QObject {
         }
         return out;
     }
-    QString counts() const { return ledgerRows(b->dir, u"12"_s, u"kubun = 9 and day = 20240105"_s); }
+    QString counts() const {
+        return ledgerRows(b->dir, u"12"_s, u"kubun = 9 and day = 20240105"_s).replace(u"; "_s, u"#"_s);
+    }
     // Steps this file adds: "?grid=ROWS" (grid(), '#' between rows), "?counts=ROWS" (the day's counts,
-    // addLedgerRows notation), "lock" and "unlock" the write lock another program holds.
+    // addLedgerRows notation, '#' between rows), "lock" and "unlock" the write lock another program holds.
     bool step(const QString& s) {
         bool known = true;
         [&] {
@@ -107,7 +109,7 @@ private slots:
         file(u"counts.csv"_s, "12,100\n13,1000\n");
         QCOMPARE(
             b->play(
-                u"clear;F2;no;F5;?counts=;yes;F5;?counts=20240105 9 100; 20240105 9 1000 0 0 13;"
+                u"clear;F2;no;F5;?counts=;yes;F5;?counts=20240105 9 100#20240105 9 1000 0 0 13;"
                 "?said=記録します\r\n棚卸日 2024/01/05　2件（うち置換 0件）*/"
                 "記録します\r\n棚卸日 2024/01/05　2件（うち置換 0件）*;"
                 "?lblMsg=2件を2024/01/05の棚卸数として記録しました;"

@@ -60,6 +60,17 @@ void doubleClick(QAbstractItemView* view, const QModelIndex& at);
 QStringList messageTexts(const ScriptedDialogs& dialogs);
 // Whether the text is the expected one, where '*' in it stands for any text.
 bool like(const QString& got, const QString& expected);
+// Another program's window, active with the focus in its box: where text is dragged from.
+struct OtherWindow {
+    QWidget window;
+    QLineEdit box{&window};
+    OtherWindow() {
+        showAndActivate(&window);
+        box.setFocus();
+        QTest::qWaitFor([this] { return box.hasFocus(); });
+    }
+};
+
 } // namespace screen
 
 // A program folder, scripted boxes and one screen on them (closed first when the bench goes).
@@ -72,8 +83,9 @@ public:
     std::unique_ptr<QWidget> form;
 
     template <class F> F* open() {
-        auto* f = new F;
-        form.reset(f);
+        auto owned = std::make_unique<F>();
+        F* f = owned.get();
+        form = std::move(owned);
         if (!screen::showAndActivate(f)) qWarning("the screen did not become active");
         return f;
     }

@@ -18,8 +18,9 @@ namespace {
 // to.
 struct DateForm {
     QWidget window;
-    DateFields* fields = new DateFields(&window, u"txtYy"_s, u"txtMm"_s, u"txtDd"_s, u"DTPicker"_s);
-    QLineEdit* other = new QLineEdit(&window);
+    DateFields dates{&window, u"txtYy"_s, u"txtMm"_s, u"txtDd"_s, u"DTPicker"_s};
+    DateFields* fields = &dates;
+    QLineEdit other{&window};
     QList<int> sent;
     DateForm() {
         fields->setDate(20240105);
@@ -190,8 +191,8 @@ private slots:
                 f.box(arg.left(2))->setFocus();
                 QTRY_VERIFY(f.box(arg.left(2))->hasFocus());
                 f.box(arg.left(2))->setText(arg.mid(2));
-                f.other->setFocus();
-                QTRY_VERIFY(f.other->hasFocus());
+                f.other.setFocus();
+                QTRY_VERIFY(f.other.hasFocus());
             } else
                 f.box(t.left(2))->setText(t.mid(2));
         }
