@@ -819,7 +819,7 @@ void benchStockList(const QString& big, const QString& day, const QString& shell
                       QString::fromUtf8(p.readAllStandardError()).trimmed());
     // Its table: figure, ours, limit, ratio, target (12 wide), verdict.
     static const QRegularExpression line(
-        QStringLiteral(R"(^(\S+)\s+([\d.]+)\s+(\d+)\s+[\d.]+x  (.{1,12}?)\s*(PASS|MISS)?$)"));
+        QStringLiteral(R"(^(\S+)\s+([\d.]+)\s+(\d+)\s+[\d.]+x  (.{1,16}?)\s*(PASS|MISS)?$)"));
     bool table = false;
     for (const QString& l : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n')) {
         if (l.startsWith(QLatin1String("figure "))) {
