@@ -77,6 +77,40 @@ void fnSetPreviewToolbar(ActiveReport& report) {
     csv.Tooltip = csv.Caption;
 }
 
+namespace {
+
+// The bar of an export from the preview: shown once the export has taken longer than a print
+// screen waits, with a stop button (Escape too).
+class ExportProgress {
+public:
+    explicit ExportProgress(ActiveReport& report)
+        : m_dialog(QStringLiteral("出力中・・・"), QStringLiteral("中止"), 0, 0, report.preview()) {
+        m_dialog.setObjectName(QStringLiteral("dlgExportProgress"));
+        m_dialog.setWindowTitle(report.Caption);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(PrintProgress::showAfterMs);
+        m_dialog.reset();
+    }
+    // Gone once the work is done, before the box that tells how it went.
+    void finish() { m_dialog.reset(); }
+    std::function<bool(int, int)> callback() {
+        return [this](int done, int total) {
+            if (done >= total) {
+                finish();
+                return true;
+            }
+            m_dialog.setMaximum(total);
+            m_dialog.setValue(done);
+            return !m_dialog.wasCanceled();
+        };
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+} // namespace
+
 bool fnExportPdf(ActiveReport& report) {
     SaveFileRequest ask;
     ask.title = report.Caption + QStringLiteral("PDF出力ﾌｧｲﾙ");
@@ -88,22 +122,11 @@ bool fnExportPdf(ActiveReport& report) {
     ReportPdfExport filter;
     filter.FileName = fileName;
     // A long export shows its pages and can be stopped (the button or Escape); no file is made then.
-    QProgressDialog wait(QStringLiteral("PDF出力中・・・"), QStringLiteral("中止"), 0, report.PageCount(),
-                         report.preview());
-    wait.setObjectName(QStringLiteral("dlgExportProgress"));
-    wait.setWindowTitle(report.Caption);
-    wait.setWindowModality(Qt::WindowModal);
-    wait.setMinimumDuration(PrintProgress::showAfterMs);
-    wait.setAutoClose(false);
-    wait.setAutoReset(false);
-    auto kept = std::exchange(report.Progress, [&wait](int done, int total) {
-        wait.setMaximum(total);
-        wait.setValue(done);
-        return !wait.wasCanceled();
-    });
+    ExportProgress wait(report);
+    auto kept = std::exchange(report.Progress, wait.callback());
     const bool written = filter.Export(report);
     report.Progress = std::move(kept);
-    wait.close();
+    wait.finish();
     if (!written) {
         if (report.cancelled()) return false;
         fnShowExportError(filter.errorNumber(), filter.errorDescription());
@@ -128,11 +151,19 @@ bool laidOut(ActiveReport& report) {
 } // namespace
 
 bool fnExportXlsx(ActiveReport& report) {
-    return laidOut(report) && fnExportTableXlsx(fnReportTable(report));
+    if (!laidOut(report)) return false;
+    ExportProgress wait(report);
+    ExportTable table = fnReportTable(report);
+    table.progress = wait.callback();
+    return fnExportTableXlsx(table);
 }
 
 bool fnExportCsv(ActiveReport& report) {
-    return laidOut(report) && fnExportTableCsv(fnReportTable(report));
+    if (!laidOut(report)) return false;
+    ExportProgress wait(report);
+    ExportTable table = fnReportTable(report);
+    table.progress = wait.callback();
+    return fnExportTableCsv(table);
 }
 
 void fnPreviewKeyDown(ActiveReport& report, int& KeyCode, int Shift) {

@@ -1,6 +1,9 @@
 #include "data/DbError.h"
 #include "data/basDb.h"
 #include "reports/GoodsListReport.h"
+#include "export/CsvExport.h"
+#include "export/ExportTable.h"
+#include "export/XlsxExport.h"
 #include "reports/ReportPdfExport.h"
 #include "reports/ReportTextCache.h"
 #include "support/ScriptedDialogs.h"
@@ -280,6 +283,23 @@ private slots:
         r.Progress = nullptr;
         QVERIFY(pdf.Export(r));
         QVERIFY(QFileInfo(file).size() > 1000);
+
+        // The table writers: a new file is not made, an old one gets nothing appended.
+        ExportTable table;
+        table.title = u"一覧"_s;
+        table.columns = {{u"名称"_s, u"txtName"_s, ExportColumn::Kind::Text, {}}};
+        table.rows = {{u"みかん"_s}, {u"りんご"_s}};
+        table.progress = [](int, int) { return false; };
+        CsvExport csv;
+        csv.FileName = out.filePath(u"list.csv"_s);
+        XlsxExport xlsx;
+        xlsx.FileName = out.filePath(u"list.xlsx"_s);
+        QVERIFY(!csv.write(table) && csv.errorNumber() == 0 && !QFile::exists(csv.FileName));
+        QVERIFY(!xlsx.write(table) && xlsx.errorNumber() == 0 && !QFile::exists(xlsx.FileName));
+        csv.FileName = file;
+        csv.Append = true;
+        QVERIFY(!csv.write(table));
+        QCOMPARE(QFileInfo(file).size(), QFileInfo(out.filePath(u"list.pdf"_s)).size());
     }
 
     // Shown, run or printed: the NoData message, the error box of a bad source, or what was printed.
