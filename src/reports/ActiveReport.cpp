@@ -115,7 +115,7 @@ bool ActiveReport::Run() {
 
 void ActiveReport::runEvents() {
     ReportStart();
-    if (!m_unloaded && !DataControl1.Source.isEmpty()) {
+    if (!m_unloaded && !m_cancelled && !DataControl1.Source.isEmpty()) {
         int number = 0;
         QString text;
         QList<QVariantMap> rows;

@@ -161,6 +161,11 @@ public:
     }
     virtual void ToolbarClick(ReportToolbar::Tool& tool) { Q_UNUSED(tool) }
 
+protected:
+    // For a report that reads long before its details (ReportStart): the steps go to Progress;
+    // false once the user stopped the run, which then ends as cancelled().
+    bool reportProgress(int done, int total) { return progress(done, total); }
+
 signals:
     void zoomChanged(int percent);
     void currentPageChanged(int page);

@@ -92,6 +92,9 @@ bool PrintProgress::step(int done, int total) {
     if (total > 0) {
         m_bar->setRange(0, total);
         m_bar->setValue(qBound(0, done, total));
+        const QString whole = counted(total) + QStringLiteral(" / ") + counted(total);
+        // As wide as the count will get, so it is never cut while it grows.
+        m_count->setMinimumWidth(m_count->fontMetrics().horizontalAdvance(whole));
         m_count->setText(counted(done) + QStringLiteral(" / ") + counted(total));
     } else {
         m_bar->setRange(0, 0); // the total is not known: a moving bar

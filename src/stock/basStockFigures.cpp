@@ -66,10 +66,12 @@ QString StockFigureTable::sql(const QString& codeFrom, const QString& codeTo, qi
            rows(QStringLiteral("= 1"), QStringLiteral("x.day > ") + d) + QStringLiteral(" FROM b");
 }
 
-void StockFigureTable::load(const QString& codeFrom, const QString& codeTo, qint32 day) {
+bool StockFigureTable::load(const QString& codeFrom, const QString& codeTo, qint32 day,
+                            const std::function<bool(int products)>& step) {
     m_figures.clear();
     Recordset rec;
-    fnOpenRecordset(rec, sql(codeFrom, codeTo, day));
+    fnOpenRecordset(rec, sql(codeFrom, codeTo, day), step);
+    if (rec.stopped()) return false;
     m_figures.reserve(rec.RecordCount());
     while (!rec.Eof()) {
         StockDayFigures f;
@@ -88,4 +90,5 @@ void StockFigureTable::load(const QString& codeFrom, const QString& codeTo, qint
         rec.MoveNext();
     }
     rec.Close();
+    return true;
 }
