@@ -135,6 +135,8 @@ void ActiveReport::runEvents() {
     }
     if (!m_unloaded) layOut();
     ReportEnd();
+    // The pages hold what was printed; a preview kept open need not hold the records too.
+    m_records = QList<QVariantMap>();
 
     // The page count is known only now.
     const QString count = QString::number(m_pages.size());
