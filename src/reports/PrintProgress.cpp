@@ -1,5 +1,6 @@
 #include "reports/PrintProgress.h"
 
+#include "app/basInputFlush.h"
 #include "core/basFormat.h"
 
 #include <QApplication>
@@ -31,33 +32,6 @@ QBoxLayout* boxHolding(QLayout* layout, QWidget* w, int* index) {
 
 QString counted(int n) {
     return fnFormat(QVariant(n), QStringLiteral("#,##0"));
-}
-
-bool isInput(QEvent::Type type) {
-    switch (type) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::InputMethod:
-    case QEvent::ContextMenu:
-    case QEvent::Drop:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-        return true;
-    default:
-        return false;
-    }
 }
 
 } // namespace
@@ -109,7 +83,7 @@ bool PrintProgress::step(int done, int total) {
 }
 
 bool PrintProgress::eventFilter(QObject* watched, QEvent* event) {
-    if (!isInput(event->type())) return false;
+    if (!fnIsUserInput(event->type())) return false;
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         m_stop = true;
         return true;
