@@ -6,6 +6,7 @@
 #include "data/DbError.h"
 #include "data/basDb.h"
 #include "reports/PrintBusy.h"
+#include "reports/PrintProgress.h"
 #include "reports/basPrintScreen.h"
 #include "reports/rptNyuuden.h"
 #include "ui/AlertColour.h"
@@ -231,11 +232,14 @@ void frmPrintNTden::fnListReport(int mode, PrintProgress* progress) {
     const int kind = optKubun[0]->isChecked() ? 0 : 9;
     Recordset rec;
     try {
-        fnOpenRecordset(rec, rptNyuuden::listSql(kind, start, end));
+        // A long list is counted while it is read and may be stopped there.
+        fnOpenRecordset(rec, rptNyuuden::listSql(kind, start, end),
+                        [progress](int rows) { return !progress || progress->step(rows, 0); });
     } catch (const DbError& e) {
         fnShowDbError(e.description());
         return;
     }
+    if (rec.stopped()) return;
     if (rec.RecordCount() == 0) {
         fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
         return;
