@@ -323,10 +323,8 @@ private slots:
         row("dbmode 0, another file", "[zanmo]\ndbmode=0\n", "data2.dat", true, "%1");
         row("server", "[zanmo]\ndbmode=2\ndbhost=db\n", "", false, "");
         row("bad dbmode", "[zanmo]\ndbmode=7\n", "", false, "");
-        row("dbpath, installed", "[zanmo]\ndbmode=1\ndbpath=/srv/shop\n", "installed", false,
-            "/srv/shop/data1.dat");
-        row("the installed zanmo.ini", "[zanmo]\ndbmode=1\ndbpath=/srv/other\n", "etc", false,
-            "/srv/other/data1.dat");
+        row("dbpath, installed", "[zanmo]\ndbmode=1\ndbpath=/srv/shop\n", "installed", true, "/srv/shop");
+        row("the installed zanmo.ini", "[zanmo]\ndbmode=1\ndbpath=/srv/other\n", "etc", true, "/srv/other");
     }
     void launcherData() {
         const QString dataFile = fetch<QString>("dataFile");
