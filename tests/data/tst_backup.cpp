@@ -4,6 +4,7 @@
 #include "support/TempProgramDir.h"
 #include "support/TestServer.h"
 #include "support/ToolRun.h"
+#include "ui/DataRows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,7 +19,7 @@ using namespace Qt::Literals::StringLiterals;
 
 // zanmo-tool backup and restore as a shop runs them: a backup taken while another process saves
 // without pause, a restore refused while a program holds the database, and the refusals.
-class TestBackup : public QObject {
+class TestBackup : public QObject, DataRows {
     Q_OBJECT
 
 private slots:
@@ -122,28 +123,27 @@ void TestBackup::initTestCase() {
 }
 
 void TestBackup::refusals_data() {
-    QTest::addColumn<QStringList>("args"); // DIR: the program folder, OUT: an empty folder
-    QTest::addColumn<QString>("where");    // file, server or any: the runs the case belongs to
-    QTest::addColumn<QString>("message");  // in the text on stderr
+    // args: DIR the program folder, OUT an empty folder; where: file, server or any, the runs the
+    // case belongs to; message: in the text on stderr.
+    cols<QString, QString, QString>("args", "where", "message");
     // clang-format off
-    QTest::newRow("backup without a target") << QStringList{"backup", "DIR"} << "any" << "usage: zanmo-tool backup";
-    QTest::newRow("backup of no folder") << QStringList{"backup", "OUT/none", "OUT"} << "any" << "no such folder";
-    QTest::newRow("backup into no folder") << QStringList{"backup", "DIR", "OUT/none/b.dat"} << "any" << "no such folder";
-    QTest::newRow("backup over a file") << QStringList{"backup", "DIR", "DIR/zanmo.ini"} << "server" << "never overwritten";
-    QTest::newRow("backup over the database") << QStringList{"backup", "DIR", "DIR/data1.dat"} << "file" << "never overwritten";
-    QTest::newRow("restore without a folder") << QStringList{"restore", "OUT/b.dat"} << "any" << "usage: zanmo-tool restore";
-    QTest::newRow("restore of no file") << QStringList{"restore", "OUT/none.dat", "DIR"} << "file" << "no backup file";
-    QTest::newRow("restore of the database itself") << QStringList{"restore", "DIR/data1.dat", "DIR"} << "file" << "is the database itself";
-    QTest::newRow("restore of a text file") << QStringList{"restore", "OUT/text.dat", "DIR"} << "file" << "is no database";
-    QTest::newRow("restore of another database") << QStringList{"restore", "OUT/other.dat", "DIR"} << "file" << "lacks sysfile";
-    QTest::newRow("restore onto a server") << QStringList{"restore", "OUT/text.dat", "DIR"} << "server" << "names a server";
+    row("backup without a target", "backup DIR", "any", "usage: zanmo-tool backup");
+    row("backup of no folder", "backup OUT/none OUT", "any", "no such folder");
+    row("backup into no folder", "backup DIR OUT/none/b.dat", "any", "no such folder");
+    row("backup over a file", "backup DIR DIR/zanmo.ini", "server", "never overwritten");
+    row("backup over the database", "backup DIR DIR/data1.dat", "file", "never overwritten");
+    row("restore without a folder", "restore OUT/b.dat", "any", "usage: zanmo-tool restore");
+    row("restore of no file", "restore OUT/none.dat DIR", "file", "no backup file");
+    row("restore of the database itself", "restore DIR/data1.dat DIR", "file", "is the database itself");
+    row("restore of a text file", "restore OUT/text.dat DIR", "file", "is no database");
+    row("restore of another database", "restore OUT/other.dat DIR", "file", "lacks sysfile");
+    row("restore onto a server", "restore OUT/text.dat DIR", "server", "names a server");
     // clang-format on
 }
 
 void TestBackup::refusals() {
-    QFETCH(QStringList, args);
-    QFETCH(QString, where);
-    QFETCH(QString, message);
+    QStringList args = fetch<QString>("args").split(u' ');
+    const QString where = fetch<QString>("where"), message = fetch<QString>("message");
     if (where != u"any" && (where == u"server") != TestServer::active()) QSKIP("not on this engine");
     TempProgramDir dir;
     QTemporaryDir out;
@@ -167,16 +167,12 @@ void TestBackup::refusals() {
 }
 
 void TestBackup::backupWhileSaving_data() {
-    QTest::addColumn<QString>("journal"); // zanmo.ini's journal ("" on the server)
-    QTest::addColumn<int>("pause");       // ms between two saves
-    if (TestServer::active()) {
-        QTest::newRow("server, one snapshot, saves without pause") << QString() << 0;
-        return;
-    }
-    QTest::newRow("WAL: saves without pause, never waiting") << "wal" << 0;
+    cols<QString, int>("journal", "pause"); // zanmo.ini's journal ("" on the server), ms between two saves
+    if (TestServer::active()) return row("server, one snapshot, saves without pause", "", 0);
+    row("WAL: saves without pause, never waiting", "wal", 0);
     // A writer that never pauses on a rollback journal starves every reader, screens too; saves as
     // screens make them leave moments between.
-    QTest::newRow("rollback journal: saves 5 ms apart wait for the read") << "delete" << 5;
+    row("rollback journal: saves 5 ms apart wait for the read", "delete", 5);
 }
 
 // Backups taken while another process saves row after row: each is sound and holds the rows
@@ -239,18 +235,18 @@ void TestBackup::backupWhileSaving() {
 }
 
 void TestBackup::restoreOnlyWhenFree_data() {
-    QTest::addColumn<QString>("journal");
-    QTest::addColumn<QString>("holder"); // who has data1.dat while the first restore runs
-    QTest::addColumn<QString>("found");  // the refusal's words; "" when the restore goes ahead
+    // holder: who has data1.dat while the first restore runs; found: the refusal's words, "" when
+    // the restore goes ahead.
+    cols<QString, QString, QString>("journal", "holder", "found");
     // clang-format off
-    QTest::newRow("a screen of this process, WAL") << "wal" << "screen" << "the shared lock of WAL mode";
-    QTest::newRow("another program reading, WAL") << "wal" << "reader" << "the shared lock of WAL mode";
-    QTest::newRow("another program saving, rollback journal") << "delete" << "saver" << "BEGIN EXCLUSIVE refused";
-    QTest::newRow("another program between saves, rollback journal") << "delete" << "reader" << "has it open";
-    QTest::newRow("a screen between saves, rollback journal") << "delete" << "screen" << "has it open";
-    QTest::newRow("nobody, WAL") << "wal" << "" << "";
-    QTest::newRow("nobody, a broken file") << "wal" << "broken" << "";
-    QTest::newRow("no database yet") << "wal" << "missing" << "";
+    row("a screen of this process, WAL", "wal", "screen", "the shared lock of WAL mode");
+    row("another program reading, WAL", "wal", "reader", "the shared lock of WAL mode");
+    row("another program saving, rollback journal", "delete", "saver", "BEGIN EXCLUSIVE refused");
+    row("another program between saves, rollback journal", "delete", "reader", "has it open");
+    row("a screen between saves, rollback journal", "delete", "screen", "has it open");
+    row("nobody, WAL", "wal", "", "");
+    row("nobody, a broken file", "wal", "broken", "");
+    row("no database yet", "wal", "missing", "");
     // clang-format on
 }
 

@@ -334,12 +334,11 @@ private slots:
         int attempts = 0;
         QVERIFY(!write(c, 30, &attempts));
         QCOMPARE(attempts, 11);
-        fnSetFieldValue(rec, u"gcode"_s, g(u"12"_s));
-        fnSetFieldValue(rec, u"day"_s, QString::number(kDay));
-        fnSetFieldValue(rec, u"kubun"_s, u"9"_s);
-        fnSetFieldValue(rec, u"denno"_s, u"0"_s);
-        fnSetFieldValue(rec, u"line"_s, u"0"_s);
-        fnSetFieldValue(rec, u"suu"_s, u"7"_s);
+        const QStringList fields{u"gcode"_s, g(u"12"_s), u"day"_s,   QString::number(kDay),
+                                 u"kubun"_s, u"9"_s,     u"denno"_s, u"0"_s,
+                                 u"line"_s,  u"0"_s,     u"suu"_s,   u"7"_s};
+        for (qsizetype i = 0; i < fields.size(); i += 2)
+            fnSetFieldValue(rec, fields[i], fields[i + 1]);
         QCOMPARE(fnUpdateRecordset(rec), QString());
         rec.Close();
         // Its row is there now: the write replaces it rather than adding a second one.
