@@ -149,8 +149,10 @@ private slots:
         QFETCH(bool, flush);
         QFETCH(bool, disabled);
         QWidget form;
-        auto* edit = new QLineEdit(&form);
-        auto* button = new QPushButton(u"記録"_s, &form);
+        QLineEdit editBox(&form);
+        QPushButton recordButton(u"記録"_s, &form);
+        QLineEdit* edit = &editBox;
+        QPushButton* button = &recordButton;
         QSignalSpy clicked(button, &QPushButton::clicked);
         form.show();
         form.setEnabled(!disabled);

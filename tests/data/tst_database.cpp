@@ -38,7 +38,6 @@ private slots:
     void dbSql();
     void dbSqlEdit();
     void failedUpdateLeavesNoHalfWrittenRow();
-    void moduleRoutines();
     void fieldValue_data();
     void fieldValue();
     void quotedValues();
@@ -347,6 +346,7 @@ void TestDatabase::numbersStayNumbers() {
 }
 
 void TestDatabase::dbSql() {
+    ScriptedDialogs dialogs;
     TempProgramDir dir;
     for (int d = 1; d <= 3; ++d)
         dir.addLedger("123", 20240100 + d, 0, d);
@@ -357,6 +357,8 @@ void TestDatabase::dbSql() {
     QVERIFY(db.DbSql("select day,suu from gdai where kubun = 1 or day = 20240103 order by day", rec));
     QCOMPARE(db.RecCnt(), 2);
     QCOMPARE(rows(rec), QStringLiteral("20240101,4|20240103,3"));
+    QVERIFY_THROWS_EXCEPTION(DbError, rec.Fields("day"));                       // past the last row
+    QVERIFY(fnOpenDB() && gcnData->State() == 1 && dialogs.messages.isEmpty()); // reopened, quietly
     // The application's dialog seam keeps a failed statement on the clipboard.
     installQtDialogs();
     const auto restore = qScopeGuard([] { setDialogs(nullptr); });
@@ -465,27 +467,6 @@ void TestDatabase::failedUpdateLeavesNoHalfWrittenRow() {
     QVERIFY(fnUpdateRecordset(e.rec).contains("refused"));
     QVERIFY(e.rec.EditMode() == Recordset::adEditNone && e.rec.Eof());
     QCOMPARE(dir.count("select count(*) from gdai"), 1);
-}
-
-void TestDatabase::moduleRoutines() {
-    ScriptedDialogs dialogs;
-    TempProgramDir dir;
-    QVERIFY(fnOpenDB() && gcnData->State() == 1 && dialogs.messages.isEmpty()); // reopening, quietly
-    for (const char* code : {"2", "10", "1"})
-        dir.addGoods(code, QString("番") + code);
-    Recordset rec;
-    fnOpenRecordset(rec, "SELECT code,name FROM Goods WHERE Code > '           1' ORDER BY Code");
-    QCOMPARE(rows(rec),
-             QStringLiteral("           2,番2|          10,番10")); // right-justified codes sort as numbers
-    QVERIFY_THROWS_EXCEPTION(DbError, rec.Fields("code"));
-    QCOMPARE(
-        fnExecuteSql(rec, "insert into operatlog values('PC1','taro','入庫処理',0,'2024-01-05 10:00:00','')"),
-        QString());
-    QVERIFY(fnExecuteSql(rec, "insert into operatlogs values('no such table')").contains("operatlogs"));
-    QCOMPARE(fnExecuteSql(rec, "select naiyou from operatlog"), QString());
-    QCOMPARE(rows(rec), QStringLiteral("入庫処理"));
-    fnCloseDB();
-    QVERIFY_THROWS_EXCEPTION(DbError, fnOpenRecordset(rec, "select * from goods"));
 }
 
 void TestDatabase::fieldValue_data() {
