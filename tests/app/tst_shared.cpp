@@ -38,7 +38,8 @@ class TestShared : public QObject, DataRows {
 private slots:
     // Every box titled "ＰＥＬＫＯ"; the answer comes back. A null prompt: the key is not in the
     // catalogue (exact, case- and width-sensitive), so nothing is shown and 0 comes back. The
-    // catalogue's plain texts are checked where the screens show them; here the extra text's place.
+    // catalogue's plain texts are checked where the screens show them; here the extra text's place
+    // and the questions' default answers.
     void message_data() {
         cols<QString, QString, QString, MsgButtons, MsgIcon, int>("key", "extra", "prompt", "buttons", "icon",
                                                                   "defaultButton");
@@ -46,6 +47,8 @@ private slots:
         const auto info = MsgIcon::Information, quest = MsgIcon::Question;
         const QString recover = u"すべて終了し、データメンテナンスから復旧をしてください"_s;
         box("記録 with extra", u"記録"_s, u" 商品A "_s, u"記録します\r\n 商品A "_s, yn, info, 6);
+        box("ｷｬﾝｾﾙ", u"ｷｬﾝｾﾙ"_s, {}, u"入力項目を無効にします"_s, yn, info, 6);
+        box("中止", u"中止"_s, {}, u"この商品は中止商品です。入力を行いますか？"_s, yn, info, 7);
         box("削除 with extra", u"削除"_s, u"2026/12/06"_s, u"削除します\r\n2026/12/06"_s, yn, info, 7);
         box("未登録 ignores extra", u"未登録"_s, u"余分"_s, u"未登録です"_s);
         box("ﾃﾞｰﾀなし", u"ﾃﾞｰﾀなし"_s, {}, u"該当データがありません"_s, MsgButtons::Ok, info);
