@@ -2,6 +2,7 @@
 #include "data/basDb.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempProgramDir.h"
+#include "ui/DataRows.h"
 
 #include <QDateTime>
 #include <QSysInfo>
@@ -24,17 +25,14 @@ static QStringList logValues() {
     return values;
 }
 
-class TestOperationLog : public QObject {
+class TestOperationLog : public QObject, DataRows {
     Q_OBJECT
 
 private slots:
     // The six values of a row, read back. Where the cuts fall is fnCutBytes' business; here the log
     // applies them and keeps apostrophes.
     void valuesAreCutAndQuoted_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("detail");
-        QTest::addColumn<QString>("loggedText");
-        QTest::addColumn<QString>("loggedDetail");
+        cols<QString, QString, QString, QString>("text", "detail", "loggedText", "loggedDetail");
         const QString k = u"漢"_s, caption = u"x','y',0,'2000-01-01','z'),('p','q','r"_s;
         QTest::newRow("text at 80 bytes") << k.repeated(45) << QString() << k.repeated(40) << QString();
         QTest::newRow("detail at 50 bytes")
@@ -73,10 +71,8 @@ private slots:
     }
 
     void failedWriteIsSilent_data() {
-        QTest::addColumn<int>("how");
-        QTest::newRow("no table") << 0;
-        QTest::newRow("never opened") << 1;
-        QTest::newRow("opened, then closed") << 2;
+        cols<int>("how");
+        row("no table", 0), row("never opened", 1), row("opened, then closed", 2);
     }
     void failedWriteIsSilent() {
         QFETCH(int, how);

@@ -4,6 +4,7 @@
 #include "app/basShell.h"
 #include "core/basBytes.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/DataRows.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,33 +32,26 @@ static void start(const char* name, const QString& commandLine, const QString& p
     QTest::newRow(name) << commandLine << program << args.split(u' ', Qt::SkipEmptyParts);
 }
 
-class TestShared : public QObject {
+class TestShared : public QObject, DataRows {
     Q_OBJECT
 
 private slots:
     // Every box titled "ＰＥＬＫＯ"; the answer comes back. A null prompt: the key is not in the
-    // catalogue (exact, case- and width-sensitive), so nothing is shown and 0 comes back.
+    // catalogue (exact, case- and width-sensitive), so nothing is shown and 0 comes back. The
+    // catalogue's plain texts are checked where the screens show them; here the extra text's place
+    // and the questions' default answers.
     void message_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("extra");
-        QTest::addColumn<QString>("prompt");
-        QTest::addColumn<MsgButtons>("buttons");
-        QTest::addColumn<MsgIcon>("icon");
-        QTest::addColumn<int>("defaultButton");
+        cols<QString, QString, QString, MsgButtons, MsgIcon, int>("key", "extra", "prompt", "buttons", "icon",
+                                                                  "defaultButton");
         const auto yn = MsgButtons::YesNo;
         const auto info = MsgIcon::Information, quest = MsgIcon::Question;
         const QString recover = u"すべて終了し、データメンテナンスから復旧をしてください"_s;
-        box("記録", u"記録"_s, {}, u"記録します"_s, yn, info, 6);
         box("記録 with extra", u"記録"_s, u" 商品A "_s, u"記録します\r\n 商品A "_s, yn, info, 6);
         box("ｷｬﾝｾﾙ", u"ｷｬﾝｾﾙ"_s, {}, u"入力項目を無効にします"_s, yn, info, 6);
-        box("削除", u"削除"_s, {}, u"削除します"_s, yn, info, 7);
-        box("削除 with extra", u"削除"_s, u"2026/12/06"_s, u"削除します\r\n2026/12/06"_s, yn, info, 7);
-        box("未記入", u"未記入"_s, {}, u"未記入項目があります"_s);
-        box("未登録 ignores extra", u"未登録"_s, u"余分"_s, u"未登録です"_s);
-        box("在庫対象外", u"在庫対象外"_s, {}, u"この商品は在庫対象外です"_s);
-        box("ﾃﾞｰﾀなし", u"ﾃﾞｰﾀなし"_s, {}, u"該当データがありません"_s, MsgButtons::Ok, info);
         box("中止", u"中止"_s, {}, u"この商品は中止商品です。入力を行いますか？"_s, yn, info, 7);
-        box("最大行", u"最大行"_s, {}, u"最大表示行数を超えました"_s);
+        box("削除 with extra", u"削除"_s, u"2026/12/06"_s, u"削除します\r\n2026/12/06"_s, yn, info, 7);
+        box("未登録 ignores extra", u"未登録"_s, u"余分"_s, u"未登録です"_s);
+        box("ﾃﾞｰﾀなし", u"ﾃﾞｰﾀなし"_s, {}, u"該当データがありません"_s, MsgButtons::Ok, info);
         box("記録エラー", u"記録エラー"_s, u"locked"_s, u"記録に失敗しました！\r\nlocked\r\n"_s + recover);
         box("削除エラー ignores extra", u"削除エラー"_s, u"x"_s, u"削除に失敗しました！\r\n"_s + recover);
         box("ReadOnly", u"ReadOnly"_s, u"data1.dat"_s,
@@ -105,10 +99,7 @@ private slots:
     }
 
     void cutBytes_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("n");
-        QTest::addColumn<QString>("head");
-        QTest::addColumn<QString>("rest");
+        cols<QString, int, QString, QString>("text", "n", "head", "rest");
         const QString a = u"あ"_s, p = u"品"_s, s = u"ｼｮｳﾋﾝ"_s, ka = u"ｱ"_s, A = u"A"_s;
         cut("45 double-byte at 80", a.repeated(45), 80, a.repeated(40), a.repeated(5));
         cut("ASCII, 45 double-byte: 79 bytes", A + a.repeated(45), 80, A + a.repeated(39), a.repeated(6));
@@ -153,18 +144,18 @@ private slots:
     // shows the queued input is real; with it nothing gets them, not even a control still enabled.
     // Other pending events still run, and later input gets through.
     void busyInput_data() {
-        QTest::addColumn<bool>("flush");
-        QTest::addColumn<bool>("disabled");
-        QTest::newRow("no flush") << false << true;
-        QTest::newRow("flushed while disabled") << true << true;
-        QTest::newRow("flushed while enabled") << true << false;
+        cols<bool, bool>("flush", "disabled");
+        row("no flush", false, true), row("flushed while disabled", true, true);
+        row("flushed while enabled", true, false);
     }
     void busyInput() {
         QFETCH(bool, flush);
         QFETCH(bool, disabled);
         QWidget form;
-        auto* edit = new QLineEdit(&form);
-        auto* button = new QPushButton(u"記録"_s, &form);
+        QLineEdit editBox(&form);
+        QPushButton recordButton(u"記録"_s, &form);
+        QLineEdit* edit = &editBox;
+        QPushButton* button = &recordButton;
         QSignalSpy clicked(button, &QPushButton::clicked);
         form.show();
         form.setEnabled(!disabled);
@@ -188,9 +179,7 @@ private slots:
     }
 
     void shellExe_data() {
-        QTest::addColumn<QString>("commandLine");
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QStringList>("args");
+        cols<QString, QString, QStringList>("commandLine", "program", "args");
         start("voucher entry", u"/opt/pelko\\denpyo 1 1234"_s, u"/opt/pelko/denpyo"_s, u"1 1234"_s);
         start("three arguments", u"/opt/zanmo 2 20261206 A-100"_s, u"/opt/zanmo"_s, u"2 20261206 A-100"_s);
         start("no arguments", u"/opt/pelko/zanmo"_s, u"/opt/pelko/zanmo"_s, {});

@@ -4,20 +4,18 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
-// Starting the program: the launch text split into tokens, the program run, and the real dialogs.
+// Starting the program: the launch text split into tokens and the real dialogs (the program run
+// with launch codes is tst_install's).
 class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
     void commandLine_data();
     void commandLine();
-    void program_data();
-    void program();
     void messageBox_data();
     void messageBox();
     void startProgram();
@@ -58,35 +56,6 @@ void TestStartup::commandLine() {
     QFETCH(QStringList, tokens);
     QCOMPARE(int(fnGetCommandLine(before, text)), text.isEmpty() ? 0 : tokens.size());
     QCOMPARE(before, tokens);
-}
-
-void TestStartup::program_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("status");
-    QTest::newRow("no argument") << QStringList{} << 0;
-    QTest::newRow("empty argument") << QStringList{""} << 0;
-    QTest::newRow("9") << QStringList{"9"} << 2;
-    QTest::newRow("letters") << QStringList{"abc", "20240105"} << 2;
-}
-
-void TestStartup::program() {
-    QFETCH(QStringList, args);
-    QFETCH(int, status);
-    const QString bin = qEnvironmentVariable("ZANMO_BIN");
-    if (bin.isEmpty()) QFAIL("ZANMO_BIN is not set (run through CTest)");
-    QProcess p;
-    // No display at all: a launch that shows nothing must not need one.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        env.remove(name);
-    p.setProcessEnvironment(env);
-    p.start(bin, args);
-    QVERIFY(p.waitForFinished(60000));
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(p.exitCode(), status);
-    const QByteArray err = p.readAllStandardError();
-    QCOMPARE(err.count('\n'), status ? 1 : 0);
-    QVERIFY2(status ? err.contains("launch code") : err.isEmpty(), err.constData());
 }
 
 // Real boxes, answered by keys: runs `act` on the box once it is shown.

@@ -1,10 +1,8 @@
 #include "chart/LedgerChart.h"
 #include "support/TempProgramDir.h"
-#include "support/ToolRun.h"
 
 #include <QBarSet>
 #include <QChart>
-#include <QImage>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QStackedBarSeries>
@@ -12,18 +10,17 @@
 
 #include <memory>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The ledger's chart read back from its series (not its pixels): for chosen days, the running stock
 // of the step line, the receipts, returns and shipments bars and the count marks are what the
-// ledger rows of those days say, across month boundaries; and the tool writes the picture.
-class tst_ledgerchart : public QObject {
+// ledger rows of those days say, across month boundaries. The tool's pictures are in tst_tool.
+class TestLedgerChart : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void seriesFollowTheLedger_data();
     void seriesFollowTheLedger();
-    void toolWritesThePicture_data();
-    void toolWritesThePicture();
 };
 
 namespace {
@@ -35,23 +32,23 @@ void addRows(const TempProgramDir& dir, const QString& rows) {
         const QStringList f = r.split(u' ', Qt::SkipEmptyParts);
         const int kubun = f.at(1).toInt();
         const bool voucher = kubun == 1 || kubun == 2;
-        dir.addLedger(QStringLiteral("1001"), f.at(0).toInt(), kubun, f.at(2).toDouble(),
-                      voucher ? ++denno : 0, voucher ? 1 : 0);
+        dir.addLedger(u"1001"_s, f.at(0).toInt(), kubun, f.at(2).toDouble(), voucher ? ++denno : 0,
+                      voucher ? 1 : 0);
     }
 }
 
 // What the chart says of a day: "stock receipts returns shipments counts" (counts joined by '/', "-"
 // for none).
 QString dayText(QChart* chart, int index) {
-    const auto* stock = chart->findChild<QLineSeries*>(QStringLiteral("stock"));
-    const auto* counts = chart->findChild<QScatterSeries*>(QStringLiteral("counts"));
-    const auto* bars = chart->findChild<QStackedBarSeries*>(QStringLiteral("movements"));
-    if (!stock || !counts || !bars) return QStringLiteral("no series");
+    const auto* stock = chart->findChild<QLineSeries*>(u"stock"_s);
+    const auto* counts = chart->findChild<QScatterSeries*>(u"counts"_s);
+    const auto* bars = chart->findChild<QStackedBarSeries*>(u"movements"_s);
+    if (!stock || !counts || !bars) return u"no series"_s;
     const QList<QPointF> line = stock->points();
     // The day's value runs from x = index - 0.5 to index + 0.5.
     if (line.value(2 * index) != QPointF(index - 0.5, line.value(2 * index).y()) ||
         line.value(2 * index + 1) != QPointF(index + 0.5, line.value(2 * index).y()))
-        return QStringLiteral("no step at %1").arg(index);
+        return u"no step at %1"_s.arg(index);
     QStringList marks;
     for (const QPointF& p : counts->points())
         if (p.x() == index) marks << QString::number(p.y());
@@ -60,17 +57,13 @@ QString dayText(QChart* chart, int index) {
         for (QBarSet* set : bars->barSets())
             if (set->objectName() == QLatin1String(name)) out << QString::number(set->at(index));
     }
-    out << (marks.isEmpty() ? QStringLiteral("-") : marks.join(u'/'));
+    out << (marks.isEmpty() ? u"-"_s : marks.join(u'/'));
     return out.join(u' ');
 }
 
 } // namespace
 
-void tst_ledgerchart::initTestCase() {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("ZANMO_TOOL"), "ZANMO_TOOL is not set (run through CTest)");
-}
-
-void tst_ledgerchart::seriesFollowTheLedger_data() {
+void TestLedgerChart::seriesFollowTheLedger_data() {
     QTest::addColumn<QString>("rows");
     QTest::addColumn<int>("first"); // yyyymm
     QTest::addColumn<int>("months");
@@ -101,72 +94,40 @@ void tst_ledgerchart::seriesFollowTheLedger_data() {
     // clang-format on
 }
 
-void tst_ledgerchart::seriesFollowTheLedger() {
+void TestLedgerChart::seriesFollowTheLedger() {
     QFETCH(QString, rows);
     QFETCH(int, first);
     QFETCH(int, months);
     QFETCH(int, days);
     QFETCH(QStringList, at);
     TempProgramDir dir;
-    dir.addGoods(QStringLiteral("1001"), QStringLiteral("商品"));
+    dir.addGoods(u"1001"_s, u"商品"_s);
     addRows(dir, rows);
     QList<LedgerMonth> ledger;
     for (int m = 0; m < months; ++m) {
         const int serial = first / 100 * 12 + first % 100 - 1 + m;
-        ledger << fnLedgerMonth(QStringLiteral("        1001"), (serial / 12 * 100 + serial % 12 + 1) * 100);
+        ledger << fnLedgerMonth(u"        1001"_s, (serial / 12 * 100 + serial % 12 + 1) * 100);
     }
     std::unique_ptr<QChart> chart(LedgerChart::newChart());
     LedgerChart::fill(chart.get(), ledger);
-    QCOMPARE(chart->findChild<QLineSeries*>(QStringLiteral("stock"))->count(), 2 * days);
-    for (QBarSet* set : chart->findChild<QStackedBarSeries*>(QStringLiteral("movements"))->barSets())
+    QCOMPARE(chart->findChild<QLineSeries*>(u"stock"_s)->count(), 2 * days);
+    for (QBarSet* set : chart->findChild<QStackedBarSeries*>(u"movements"_s)->barSets())
         QCOMPARE(set->count(), days);
     const QDate start(first / 100, first % 100, 1);
     for (const QString& expected : at) {
-        const QDate day = QDate::fromString(expected.left(8), QStringLiteral("yyyyMMdd"));
+        const QDate day = QDate::fromString(expected.left(8), u"yyyyMMdd"_s);
         QCOMPARE(expected.left(9) + dayText(chart.get(), int(start.daysTo(day))), expected);
     }
     // No count mark on a day not listed with one.
     int marks = 0;
     for (const QString& expected : at)
         if (!expected.endsWith(u'-')) marks += int(expected.section(u' ', 4).split(u'/').size());
-    QCOMPARE(chart->findChild<QScatterSeries*>(QStringLiteral("counts"))->count(), marks);
+    QCOMPARE(chart->findChild<QScatterSeries*>(u"counts"_s)->count(), marks);
 
     // Nothing shown: an empty chart.
     LedgerChart::fill(chart.get(), {});
     QVERIFY(chart->series().isEmpty() && chart->axes().isEmpty());
 }
 
-void tst_ledgerchart::toolWritesThePicture_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QByteArray>("starts"); // the file's first bytes
-    QTest::newRow("png, twelve months")
-        << QStringList{"--months", "12", "--png", "c.png"} << QByteArray("\x89PNG");
-    QTest::newRow("svg, one month") << QStringList{"--svg", "c.svg"} << QByteArray("<?xml");
-}
-
-void tst_ledgerchart::toolWritesThePicture() {
-    QFETCH(QStringList, args);
-    QFETCH(QByteArray, starts);
-    TempProgramDir dir;
-    dir.addGoods(QStringLiteral("1001"), QStringLiteral("グラフ商品"));
-    addRows(dir, QStringLiteral("20230610 0 100; 20231115 9 80; 20240502 1 30; 20240503 2 4"));
-    QTemporaryDir out;
-    const QString file = out.filePath(args.last());
-    args.last() = file;
-    const ToolRun r = runTool(QStringList{"ledger", dir.path(), "1001", "202405"} + args);
-    QVERIFY2(r.status == 0, r.err.constData());
-    QFile picture(file);
-    QVERIFY(picture.open(QIODevice::ReadOnly));
-    const QByteArray bytes = picture.readAll();
-    QVERIFY(bytes.startsWith(starts));
-    if (file.endsWith(u".png")) {
-        QCOMPARE(QImage::fromData(bytes).size(), QSize(1400, 560));
-    } else {
-        QVERIFY(QString::fromUtf8(bytes).contains(QStringLiteral("グラフ商品")));
-    }
-    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{args.last().section(u'/', -1)});
-}
-
-QTEST_MAIN(tst_ledgerchart)
+QTEST_MAIN(TestLedgerChart)
 #include "tst_ledgerchart.moc"

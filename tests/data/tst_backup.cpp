@@ -4,6 +4,7 @@
 #include "support/TempProgramDir.h"
 #include "support/TestServer.h"
 #include "support/ToolRun.h"
+#include "ui/DataRows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,9 +15,11 @@
 #include <QThread>
 #include <QtTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 // zanmo-tool backup and restore as a shop runs them: a backup taken while another process saves
 // without pause, a restore refused while a program holds the database, and the refusals.
-class tst_backup : public QObject {
+class TestBackup : public QObject, DataRows {
     Q_OBJECT
 
 private slots:
@@ -31,15 +34,15 @@ private slots:
 
 namespace {
 
-const QString kWriterCode = QStringLiteral("        W001");
+const QString kWriterCode = u"        W001"_s;
 
 // One query on a database file of our own (a backup, a kept file): the first column of each row.
 QString fileQuery(const QString& file, const QString& sql, bool write = false) {
     QString out;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
         db.setDatabaseName(file);
-        if (!write) db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!write) db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
         if (db.open()) {
             QSqlQuery q(db);
             QStringList rows;
@@ -54,7 +57,7 @@ QString fileQuery(const QString& file, const QString& sql, bool write = false) {
         }
         db.close();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    QSqlDatabase::removeDatabase(u"check"_s);
     return out;
 }
 
@@ -87,14 +90,13 @@ int writeRows(const QString& dir, const QString& stop, int pause) {
 // holds a write transaction ("save"); says "ready", then waits for its input to end.
 int holdFile(const QString& file, const QString& how) {
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s);
         db.setDatabaseName(file);
         QSqlQuery q(db);
-        if (!db.open() ||
-            !q.exec(how == u"save" ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN")) ||
-            !q.exec(QStringLiteral("select count(*) from goods")) || !q.next())
+        if (!db.open() || !q.exec(how == u"save" ? u"BEGIN IMMEDIATE"_s : u"BEGIN"_s) ||
+            !q.exec(u"select count(*) from goods"_s) || !q.next())
             return 1;
-        if (how != u"save") q.exec(QStringLiteral("COMMIT"));
+        if (how != u"save") q.exec(u"COMMIT"_s);
         std::printf("ready\n");
         std::fflush(stdout);
         while (std::getchar() != EOF) {
@@ -106,115 +108,99 @@ int holdFile(const QString& file, const QString& how) {
 // Zanmo.ini's journal set for the test's folder, the shared connection reopened under it.
 void useJournal(TempProgramDir& dir, const QString& journal) {
     fnCloseDB();
-    dir.writeIni(QStringLiteral("[zanmo]\njournal=") + journal + u'\n');
+    dir.writeIni(u"[zanmo]\njournal="_s + journal + u'\n');
     QVERIFY(fnOpenDB());
 }
 
 QStringList oldFiles(const QString& dir) {
-    return QDir(dir).entryList({QStringLiteral("data1-old-*"), QStringLiteral(".*building*")},
-                               QDir::Files | QDir::Hidden);
+    return QDir(dir).entryList({u"data1-old-*"_s, u".*building*"_s}, QDir::Files | QDir::Hidden);
 }
 
 } // namespace
 
-void tst_backup::initTestCase() {
+void TestBackup::initTestCase() {
     QVERIFY2(!qEnvironmentVariableIsEmpty("ZANMO_TOOL"), "ZANMO_TOOL is not set (run through CTest)");
 }
 
-void tst_backup::refusals_data() {
-    QTest::addColumn<QStringList>("args"); // DIR: the program folder, OUT: an empty folder
-    QTest::addColumn<QString>("where");    // file, server or any: the runs the case belongs to
-    QTest::addColumn<QString>("message");  // in the text on stderr
+void TestBackup::refusals_data() {
+    // args: DIR the program folder, OUT an empty folder; where: file, server or any, the runs the
+    // case belongs to; message: in the text on stderr.
+    cols<QString, QString, QString>("args", "where", "message");
     // clang-format off
-    QTest::newRow("backup without a target") << QStringList{"backup", "DIR"} << "any" << "usage: zanmo-tool backup";
-    QTest::newRow("backup of no folder") << QStringList{"backup", "OUT/none", "OUT"} << "any" << "no such folder";
-    QTest::newRow("backup into no folder") << QStringList{"backup", "DIR", "OUT/none/b.dat"} << "any" << "no such folder";
-    QTest::newRow("backup over a file") << QStringList{"backup", "DIR", "DIR/zanmo.ini"} << "server" << "never overwritten";
-    QTest::newRow("backup over the database") << QStringList{"backup", "DIR", "DIR/data1.dat"} << "file" << "never overwritten";
-    QTest::newRow("restore without a folder") << QStringList{"restore", "OUT/b.dat"} << "any" << "usage: zanmo-tool restore";
-    QTest::newRow("restore of no file") << QStringList{"restore", "OUT/none.dat", "DIR"} << "file" << "no backup file";
-    QTest::newRow("restore of the database itself") << QStringList{"restore", "DIR/data1.dat", "DIR"} << "file" << "is the database itself";
-    QTest::newRow("restore of a text file") << QStringList{"restore", "OUT/text.dat", "DIR"} << "file" << "is no database";
-    QTest::newRow("restore of another database") << QStringList{"restore", "OUT/other.dat", "DIR"} << "file" << "lacks sysfile";
-    QTest::newRow("restore onto a server") << QStringList{"restore", "OUT/text.dat", "DIR"} << "server" << "names a server";
-    QTest::newRow("chart of no product") << QStringList{"ledger", "DIR", "9999", "202405", "--png", "OUT/c.png"} << "any" << "未登録";
-    QTest::newRow("chart of no month") << QStringList{"ledger", "DIR", "1001", "202413", "--png", "OUT/c.png"} << "any" << "must be a month";
-    QTest::newRow("chart of 0 months") << QStringList{"ledger", "DIR", "1001", "202405", "--months", "0", "--svg", "OUT/c.svg"} << "any" << "--months must be 1 to 36";
-    QTest::newRow("months without a picture") << QStringList{"ledger", "DIR", "1001", "202405", "--months", "12"} << "any" << "goes with --png";
-    QTest::newRow("chart into no folder") << QStringList{"ledger", "DIR", "1001", "202405", "--png", "OUT/none/c.png"} << "any" << "パスが見つかりません";
-    QTest::newRow("chart over the database") << QStringList{"ledger", "DIR", "1001", "202405", "--png", "DIR/data1.dat"} << "file" << "data1.dat";
-    QTest::newRow("two pictures") << QStringList{"ledger", "DIR", "1001", "202405", "--png", "OUT/c.png", "--svg", "OUT/c.svg"} << "any" << "give one of";
+    row("backup without a target", "backup DIR", "any", "usage: zanmo-tool backup");
+    row("backup of no folder", "backup OUT/none OUT", "any", "no such folder");
+    row("backup into no folder", "backup DIR OUT/none/b.dat", "any", "no such folder");
+    row("backup over a file", "backup DIR DIR/zanmo.ini", "server", "never overwritten");
+    row("backup over the database", "backup DIR DIR/data1.dat", "file", "never overwritten");
+    row("restore without a folder", "restore OUT/b.dat", "any", "usage: zanmo-tool restore");
+    row("restore of no file", "restore OUT/none.dat DIR", "file", "no backup file");
+    row("restore of the database itself", "restore DIR/data1.dat DIR", "file", "is the database itself");
+    row("restore of a text file", "restore OUT/text.dat DIR", "file", "is no database");
+    row("restore of another database", "restore OUT/other.dat DIR", "file", "lacks sysfile");
+    row("restore onto a server", "restore OUT/text.dat DIR", "server", "names a server");
     // clang-format on
 }
 
-void tst_backup::refusals() {
-    QFETCH(QStringList, args);
-    QFETCH(QString, where);
-    QFETCH(QString, message);
+void TestBackup::refusals() {
+    QStringList args = fetch<QString>("args").split(u' ');
+    const QString where = fetch<QString>("where"), message = fetch<QString>("message");
     if (where != u"any" && (where == u"server") != TestServer::active()) QSKIP("not on this engine");
     TempProgramDir dir;
-    dir.addGoods(QStringLiteral("1001"), QStringLiteral("商品"));
     QTemporaryDir out;
-    QFile text(out.filePath(QStringLiteral("text.dat")));
+    QFile text(out.filePath(u"text.dat"_s));
     QVERIFY(text.open(QIODevice::WriteOnly) && text.write(QByteArray(4096, 'x')) == 4096);
     text.close();
-    QCOMPARE(fileQuery(out.filePath(QStringLiteral("other.dat")), QStringLiteral("create table t (a)"), true),
-             QString());
-    const QString liveBefore = dir.rows(QStringLiteral("select code from goods"));
+    QCOMPARE(fileQuery(out.filePath(u"other.dat"_s), u"create table t (a)"_s, true), QString());
+    const QString liveBefore = dir.rows(u"select code from goods"_s);
     const QStringList before =
         QDir(out.path()).entryList(QDir::Files) + QDir(dir.path()).entryList(QDir::Files);
 
-    const ToolRun r = runTool(args.replaceInStrings(QStringLiteral("DIR"), dir.path())
-                                  .replaceInStrings(QStringLiteral("OUT"), out.path()));
+    const ToolRun r =
+        runTool(args.replaceInStrings(u"DIR"_s, dir.path()).replaceInStrings(u"OUT"_s, out.path()));
     QCOMPARE(r.status, 2);
     QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
     QVERIFY(r.out.isEmpty());
     // Nothing written, nothing moved.
     QCOMPARE(QDir(out.path()).entryList(QDir::Files) + QDir(dir.path()).entryList(QDir::Files), before);
     QVERIFY(oldFiles(dir.path()).isEmpty());
-    QCOMPARE(dir.rows(QStringLiteral("select code from goods")), liveBefore);
+    QCOMPARE(dir.rows(u"select code from goods"_s), liveBefore);
 }
 
-void tst_backup::backupWhileSaving_data() {
-    QTest::addColumn<QString>("journal"); // zanmo.ini's journal ("" on the server)
-    QTest::addColumn<int>("pause");       // ms between two saves
-    if (TestServer::active()) {
-        QTest::newRow("server, one snapshot, saves without pause") << QString() << 0;
-        return;
-    }
-    QTest::newRow("WAL: saves without pause, never waiting") << "wal" << 0;
+void TestBackup::backupWhileSaving_data() {
+    cols<QString, int>("journal", "pause"); // zanmo.ini's journal ("" on the server), ms between two saves
+    if (TestServer::active()) return row("server, one snapshot, saves without pause", "", 0);
+    row("WAL: saves without pause, never waiting", "wal", 0);
     // A writer that never pauses on a rollback journal starves every reader, screens too; saves as
     // screens make them leave moments between.
-    QTest::newRow("rollback journal: saves 5 ms apart wait for the read") << "delete" << 5;
+    row("rollback journal: saves 5 ms apart wait for the read", "delete", 5);
 }
 
 // Backups taken while another process saves row after row: each is sound and holds the rows
 // 1..k the writer had saved when it was taken, none missing, none half there; the writer's saves
 // all succeed.
-void tst_backup::backupWhileSaving() {
+void TestBackup::backupWhileSaving() {
     QFETCH(QString, journal);
     QFETCH(int, pause);
     TempProgramDir dir;
     if (!journal.isEmpty()) useJournal(dir, journal);
-    dir.addGoods(QStringLiteral("W001"), QStringLiteral("書き込み中"));
+    dir.addGoods(u"W001"_s, u"書き込み中"_s);
     QTemporaryDir out;
-    const QString stop = out.filePath(QStringLiteral("stop"));
+    const QString stop = out.filePath(u"stop"_s);
 
     QProcess writer;
     writer.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--writer"), dir.path(), stop, QString::number(pause)});
+                 {u"--writer"_s, dir.path(), stop, QString::number(pause)});
     QVERIFY(writer.waitForStarted());
-    const QString saved = QStringLiteral("select count(*) from gdai where gcode = '%1'").arg(kWriterCode);
+    const QString saved = u"select count(*) from gdai where gcode = '%1'"_s.arg(kWriterCode);
     QTRY_VERIFY_WITH_TIMEOUT(dir.count(saved) >= 20, 30000);
 
     QStringList backups;
     for (int i = 0; i < 3; ++i) {
         const int seen = dir.count(saved);
-        const ToolRun r = runTool({QStringLiteral("backup"), dir.path(), out.path()});
+        const ToolRun r = runTool({u"backup"_s, dir.path(), out.path()});
         QVERIFY2(r.status == 0, r.err.constData());
         QVERIFY2(r.out.contains("integrity_check ok"), r.out.constData());
-        const QString file =
-            out.filePath(QDir(out.path()).entryList({QStringLiteral("data1-*.dat")}).value(i));
+        const QString file = out.filePath(QDir(out.path()).entryList({u"data1-*.dat"_s}).value(i));
         QVERIFY2(QFileInfo(file).isFile(), qPrintable(QDir(out.path()).entryList().join(' ')));
         backups << file;
         QTRY_VERIFY_WITH_TIMEOUT(dir.count(saved) > seen + 10, 30000);
@@ -229,9 +215,9 @@ void tst_backup::backupWhileSaving() {
 
     int previous = 0;
     for (const QString& file : backups) {
-        QCOMPARE(fileQuery(file, QStringLiteral("pragma integrity_check")), QStringLiteral("ok"));
-        QCOMPARE(fileQuery(file, QStringLiteral("pragma journal_mode")), QStringLiteral("delete"));
-        QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
+        QCOMPARE(fileQuery(file, u"pragma integrity_check"_s), u"ok"_s);
+        QCOMPARE(fileQuery(file, u"pragma journal_mode"_s), u"delete"_s);
+        QVERIFY(!QFile::exists(file + u"-wal"_s));
         // A prefix: k rows, numbered 1..k.
         const QStringList f =
             fileQuery(file, QStringLiteral("select count(*) || ',' || count(distinct denno) || ',' || "
@@ -244,48 +230,47 @@ void tst_backup::backupWhileSaving() {
                  qPrintable(f.join(' ')));
         QVERIFY(k > previous);
         previous = k;
-        QCOMPARE(fileQuery(file, QStringLiteral("select name from goods")), QStringLiteral("書き込み中"));
+        QCOMPARE(fileQuery(file, u"select name from goods"_s), u"書き込み中"_s);
     }
 }
 
-void tst_backup::restoreOnlyWhenFree_data() {
-    QTest::addColumn<QString>("journal");
-    QTest::addColumn<QString>("holder"); // who has data1.dat while the first restore runs
-    QTest::addColumn<QString>("found");  // the refusal's words; "" when the restore goes ahead
+void TestBackup::restoreOnlyWhenFree_data() {
+    // holder: who has data1.dat while the first restore runs; found: the refusal's words, "" when
+    // the restore goes ahead.
+    cols<QString, QString, QString>("journal", "holder", "found");
     // clang-format off
-    QTest::newRow("a screen of this process, WAL") << "wal" << "screen" << "the shared lock of WAL mode";
-    QTest::newRow("another program reading, WAL") << "wal" << "reader" << "the shared lock of WAL mode";
-    QTest::newRow("another program saving, rollback journal") << "delete" << "saver" << "BEGIN EXCLUSIVE refused";
-    QTest::newRow("another program between saves, rollback journal") << "delete" << "reader" << "has it open";
-    QTest::newRow("a screen between saves, rollback journal") << "delete" << "screen" << "has it open";
-    QTest::newRow("nobody, WAL") << "wal" << "" << "";
-    QTest::newRow("nobody, a broken file") << "wal" << "broken" << "";
-    QTest::newRow("no database yet") << "wal" << "missing" << "";
+    row("a screen of this process, WAL", "wal", "screen", "the shared lock of WAL mode");
+    row("another program reading, WAL", "wal", "reader", "the shared lock of WAL mode");
+    row("another program saving, rollback journal", "delete", "saver", "BEGIN EXCLUSIVE refused");
+    row("another program between saves, rollback journal", "delete", "reader", "has it open");
+    row("a screen between saves, rollback journal", "delete", "screen", "has it open");
+    row("nobody, WAL", "wal", "", "");
+    row("nobody, a broken file", "wal", "broken", "");
+    row("no database yet", "wal", "missing", "");
     // clang-format on
 }
 
 // A restore replaces data1.dat only when no program has it; the old file is kept under a dated
 // name with what it held.
-void tst_backup::restoreOnlyWhenFree() {
+void TestBackup::restoreOnlyWhenFree() {
     QFETCH(QString, journal);
     QFETCH(QString, holder);
     QFETCH(QString, found);
     if (TestServer::active()) QSKIP("a restore puts back a data1.dat");
     TempProgramDir dir;
     useJournal(dir, journal);
-    dir.addGoods(QStringLiteral("A001"), QStringLiteral("バックアップ済み"));
+    dir.addGoods(u"A001"_s, u"バックアップ済み"_s);
     QTemporaryDir out;
-    const QString backup = out.filePath(QStringLiteral("b.dat"));
-    QCOMPARE(runTool({QStringLiteral("backup"), dir.path(), backup}).status, 0);
-    dir.addGoods(QStringLiteral("M001"), QStringLiteral("後から"));
-    const QStringList restore{QStringLiteral("restore"), backup, dir.path()};
+    const QString backup = out.filePath(u"b.dat"_s);
+    QCOMPARE(runTool({u"backup"_s, dir.path(), backup}).status, 0);
+    dir.addGoods(u"M001"_s, u"後から"_s);
+    const QStringList restore{u"restore"_s, backup, dir.path()};
 
     QProcess other; // another program: a connection of its own in another process
     if (holder == u"reader" || holder == u"saver") {
         fnCloseDB();
         other.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--hold"), dir.dataFile(),
-                     holder == u"saver" ? QStringLiteral("save") : QString()});
+                    {u"--hold"_s, dir.dataFile(), holder == u"saver" ? u"save"_s : QString()});
         QVERIFY(other.waitForStarted());
         QVERIFY(other.waitForReadyRead(10000));
         QCOMPARE(other.readAllStandardOutput(), QByteArray("ready\n"));
@@ -315,21 +300,18 @@ void tst_backup::restoreOnlyWhenFree() {
     const ToolRun r = runTool(restore);
     QVERIFY2(r.status == 0, r.err.constData());
     QVERIFY(fnOpenDB());
-    QCOMPARE(dir.rows(QStringLiteral("select code from goods order by code"), {}, QStringLiteral(",")),
-             QStringLiteral("        A001"));
-    const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("data1-old-*.dat")});
+    QCOMPARE(dir.rows(u"select code from goods order by code"_s, {}, u","_s), u"        A001"_s);
+    const QStringList kept = QDir(dir.path()).entryList({u"data1-old-*.dat"_s});
     if (holder == u"missing") {
         QVERIFY(kept.isEmpty() && !r.out.contains("kept"));
         return;
     }
     QCOMPARE(kept.size(), 1);
     QVERIFY(r.out.contains(kept.first().toUtf8()));
-    QVERIFY(
-        QDir(dir.path()).entryList({QStringLiteral(".*building*")}, QDir::Hidden | QDir::Files).isEmpty());
+    QVERIFY(QDir(dir.path()).entryList({u".*building*"_s}, QDir::Hidden | QDir::Files).isEmpty());
     if (holder != u"broken")
-        QCOMPARE(fileQuery(dir.path() + u'/' + kept.first(),
-                           QStringLiteral("select trim(code) from goods order by code")),
-                 QStringLiteral("A001,M001"));
+        QCOMPARE(fileQuery(dir.path() + u'/' + kept.first(), u"select trim(code) from goods order by code"_s),
+                 u"A001,M001"_s);
 }
 
 int main(int argc, char** argv) {
@@ -343,7 +325,7 @@ int main(int argc, char** argv) {
         return holdFile(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
     QApplication app(argc, argv);
-    tst_backup test;
+    TestBackup test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }

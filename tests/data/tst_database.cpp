@@ -17,7 +17,6 @@
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStringEncoder>
 #include <QtTest>
 #include <limits>
 
@@ -38,7 +37,6 @@ private slots:
     void dbSql();
     void dbSqlEdit();
     void failedUpdateLeavesNoHalfWrittenRow();
-    void moduleRoutines();
     void fieldValue_data();
     void fieldValue();
     void quotedValues();
@@ -46,17 +44,8 @@ private slots:
     void engineStatements();
 };
 
-static QString jet(const QString& source, const QString& password = QStringLiteral("QelMorvan")) {
-    return "provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + source +
-           ";Jet OLEDB:Database Password=" + password;
-}
-
-// Writes zanmo.ini in the folder unless the bytes are null.
-static QString writeIni(const TempProgramDir& dir, const QByteArray& bytes) {
-    const QString path = dir.path() + "/zanmo.ini";
-    QFile f(path);
-    if (!bytes.isNull() && f.open(QIODevice::WriteOnly)) f.write(bytes);
-    return path;
+static QString jet(const QString& source) {
+    return TempProgramDir::fileConnectString(source);
 }
 
 // One settings file read four ways: zanmo/dbpath (default DEF), zanmo/dbmode (default 7), the db mode, and
@@ -66,16 +55,12 @@ static void iniRow(const char* name, const QByteArray& file, const char* path, i
     QTest::newRow(name) << file << QString::fromUtf8(path) << value << mode << QString::fromUtf8(folder);
 }
 
+// The encodings and line ends Windows editors save are tst_serverops' (iniEncodings).
 void TestDatabase::iniRead_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("folder");
+    cols<QByteArray, QString, int, int, QString>("file", "path", "value", "mode", "folder");
     iniRow("plain", "[zanmo]\ndbpath=/srv/pelko\n", "/srv/pelko"); // mode 0 ignores dbpath
     iniRow("section and key case, mode 3", "[ZANMO]\nDbPath=/a\nDBMODE=3\n", "/a", 3, 3, nullptr);
     iniRow("value trimmed", "[zanmo]\n  dbpath =   /a b  \n dbmode =  1  \n", "/a b", 1, 1, "/a b");
-    iniRow("crlf", "[zanmo]\r\ndbpath=/a\r\ndbmode=1\r\n", "/a", 1, 1, "/a");
     iniRow("trailing backslash doubled", "[zanmo]\ndbmode=1\ndbpath=C:\\PELKO\\\n", "C:\\PELKO\\", 1, 1,
            "C:\\PELKO\\");
     iniRow("empty value", "[zanmo]\ndbpath=\ndbmode=\n", "", 7, 0);
@@ -84,10 +69,6 @@ void TestDatabase::iniRead_data() {
     iniRow("key of another section", "[other]\ndbpath=/x\ndbmode=1\n[zanmo]\n", "DEF");
     iniRow("mode 1 without dbpath", "[zanmo]\ndbmode=1\n[next]\ndbpath=/x\n", "DEF", 1, 1);
     iniRow("first of two keys", "[zanmo]\ndbpath=/1\ndbpath=/2\ndbmode=0\n", "/1", 0, 0);
-    iniRow("japanese utf-8", "[zanmo]\ndbpath=/共有/ペルコ\n", "/共有/ペルコ");
-    iniRow("bom", "\xEF\xBB\xBF[zanmo]\ndbpath=/a\n", "/a");
-    iniRow("shift_jis", QStringEncoder("Shift_JIS").encode(QStringLiteral("[zanmo]\ndbpath=/共有/在庫\n")),
-           "/共有/在庫");
     iniRow("leading digits", "[zanmo]\ndbmode=12abc\n", "DEF", 12, 12, nullptr);
     iniRow("no digits", "[zanmo]\ndbmode=abc\n", "DEF", 0, 0);
     iniRow("255", "[zanmo]\ndbmode=255\n", "DEF", 255, 255, nullptr);
@@ -100,7 +81,8 @@ void TestDatabase::iniRead() {
     QFETCH(QByteArray, file);
     QFETCH(QString, folder);
     TempProgramDir dir(false, false);
-    const QString ini = writeIni(dir, file);
+    const QString ini = dir.path() + "/zanmo.ini";
+    if (QFile f(ini); !file.isNull() && f.open(QIODevice::WriteOnly)) f.write(file); // null: no file
     QTEST(fnGetIniString("zanmo", "dbpath", "DEF", 1024, ini), "path");
     QTEST(fnGetIniInt("zanmo", "dbmode", 7, ini), "value");
     QTEST(int(fnGetDbMode()), "mode");
@@ -141,26 +123,20 @@ static void set(Recordset& rec, const QStringList& pairs) {
         rec.setField(pairs[i], pairs[i + 1]);
 }
 
-static void openRow(const char* name, const QString& ini, const QString& connect, const char* message) {
-    QTest::newRow(name) << ini << connect << QString::fromUtf8(message);
-}
-
+// ini: when set, the connection text comes from it; <dir> is the temporary folder holding data1.dat;
+// message: contained in the error, or ending in 。 the whole text.
 void TestDatabase::openFailures_data() {
-    QTest::addColumn<QString>("ini");     // when set, the connection text comes from it
-    QTest::addColumn<QString>("connect"); // <dir> is the temporary folder holding data1.dat
-    QTest::addColumn<QString>("message"); // contained in the error; ending in 。 it is the whole text
-    openRow("missing file", "[zanmo]\ndbmode=1\ndbpath=<dir>\\sub\n", "",
-            "ファイル '<dir>/sub/data1.dat' が見つかりません。");
-    openRow("missing folder", "[zanmo]\ndbmode=1\ndbpath=<dir>\\no\n", "",
-            "'<dir>/no' は正しいパスではありません");
-    openRow(
-        "mode 3: empty text", "[zanmo]\ndbmode=3\n", "",
+    cols<QString, QString, QString>("ini", "connect", "message");
+    row("missing file", "[zanmo]\ndbmode=1\ndbpath=<dir>\\sub\n", "",
+        "ファイル '<dir>/sub/data1.dat' が見つかりません。");
+    row("missing folder", "[zanmo]\ndbmode=1\ndbpath=<dir>\\no\n", "",
+        "'<dir>/no' は正しいパスではありません");
+    row("mode 3: empty text", "[zanmo]\ndbmode=3\n", "",
         "[Microsoft][ODBC Driver Manager] データ ソース名および指定された既定のドライバが見つかりません。");
-    openRow("server not there", "[zanmo]\ndbmode=2\ndbhost=127.0.0.1\ndbport=1\ndbname=shop\n", "",
-            "サーバー 'postgresql://127.0.0.1:1/shop' のデータベースに接続できません。 (");
-    openRow("other provider", "", "provider=SQLOLEDB;Data Source=<dir>\\data1.dat",
-            "プロバイダが見つかりません");
-    openRow("not a database", "", jet("<dir>\\zanmo.ini"), "認識できないデータベース形式");
+    row("server not there", "[zanmo]\ndbmode=2\ndbhost=127.0.0.1\ndbport=1\ndbname=shop\n", "",
+        "サーバー 'postgresql://127.0.0.1:1/shop' のデータベースに接続できません。 (");
+    row("other provider", "", "provider=SQLOLEDB;Data Source=<dir>\\data1.dat", "プロバイダが見つかりません");
+    row("not a database", "", jet("<dir>\\zanmo.ini"), "認識できないデータベース形式");
 }
 
 void TestDatabase::openFailures() {
@@ -197,10 +173,8 @@ void TestDatabase::openFailures() {
     // The shared connection shows one box; the screen still runs and its queries fail instead of crashing.
     QVERIFY(!fnOpenDB());
     QCOMPARE(dialogs.messages.size(), 1);
-    QCOMPARE(dialogs.lastMessage().title + dialogs.lastMessage().text, "ＰＥＬＫＯ" + message);
-    QVERIFY(dialogs.lastMessage().icon == MsgIcon::Critical &&
-            dialogs.lastMessage().buttons == MsgButtons::Ok);
-    QVERIFY(gcnData && gcnData->State() == 0);
+    QCOMPARE(dialogs.lastMessage().text, message);
+    QVERIFY(dialogs.lastMessage().icon == MsgIcon::Critical && gcnData && gcnData->State() == 0);
     QVERIFY_THROWS_EXCEPTION(DbError, fnOpenRecordset(rec, "select * from goods"));
     QVERIFY(!fnExecuteSql(rec, "insert into operatlog values('a','b','c',0,'d','e')").isEmpty());
 }
@@ -217,16 +191,13 @@ void TestDatabase::connectionLifetime() {
         rec = std::move(e.rec);
     } // the connection goes first and takes the uncommitted row with it
     rec.Close();
-    auto inner = std::make_unique<TempProgramDir>(false, false);
-    inner.reset(); // test folders give the previous program folder back
-    QCOMPARE(fnProgramFolder(), dir.path());
     Connection cn;
     // A dbpath written with a trailing backslash doubles it; both forms name the same file.
     cn.Open(jet(dir.path() + "\\sub\\..\\\\data1.dat"));
     QCOMPARE(cn.filePath(), dir.dataFile());
     QCOMPARE(cn.Execute("insert into bunrui values (4, 2, 'b', 2)"), 1);
-    rec.openStatic(cn, "select (select journal_mode from pragma_journal_mode) || count(*) from gdai");
-    QCOMPARE(rows(rec), QStringLiteral("wal0"));
+    rec.openStatic(cn, "select count(*) from gdai");
+    QCOMPARE(rows(rec), QStringLiteral("0"));
     cn.Close();
     QVERIFY_THROWS_EXCEPTION(DbError, cn.Execute("select 1"));
     QVERIFY_THROWS_EXCEPTION(DbError, rec.openStatic(cn, "select 1"));
@@ -305,20 +276,9 @@ void TestDatabase::numbersStayNumbers_data() {
         auto r = [&](const char* name, const char* field, const QVariant& value, const char* stored) {
             row(qPrintable(QStringLiteral("%1: %2").arg(via, name)), field, value, module, stored);
         };
-        r("inf", "suu", "inf", "");
-        r("-inf", "suu", "-inf", "");
-        r("infinity", "suu", "Infinity", "");
-        r("nan", "suu", "nan", "");
-        r("exponent", "suu", "1e9", "");
-        r("exponent upper case", "suu", "1E+3", "");
-        r("hex", "suu", "0x10", "");
-        r("blanks only", "suu", "   ", "");
-        r("separator", "suu", "1,234", "");
-        r("two points", "suu", "1.2.3", "");
-        r("sign alone", "suu", "-", "");
-        r("point alone", "suu", ".", "");
-        r("sign apart", "suu", "- 5", "");
-        r("full-width digits", "suu", "１２", "");
+        for (const char* text : {"inf", "-inf", "Infinity", "nan", "1e9", "1E+3", "0x10", "   ", "1,234",
+                                 "1.2.3", "-", ".", "- 5", "１２"})
+            r(qPrintable(QStringLiteral("'%1'").arg(QString::fromUtf8(text))), "suu", text, "");
         r("exponent into an integer", "day", "2e7", "");
         r("empty", "suu", "", module ? "real:0.0" : "");
         r("negative", "suu", "-5", "real:-5.0");
@@ -381,6 +341,7 @@ void TestDatabase::numbersStayNumbers() {
 }
 
 void TestDatabase::dbSql() {
+    ScriptedDialogs dialogs;
     TempProgramDir dir;
     for (int d = 1; d <= 3; ++d)
         dir.addLedger("123", 20240100 + d, 0, d);
@@ -391,6 +352,8 @@ void TestDatabase::dbSql() {
     QVERIFY(db.DbSql("select day,suu from gdai where kubun = 1 or day = 20240103 order by day", rec));
     QCOMPARE(db.RecCnt(), 2);
     QCOMPARE(rows(rec), QStringLiteral("20240101,4|20240103,3"));
+    QVERIFY_THROWS_EXCEPTION(DbError, rec.Fields("day"));                       // past the last row
+    QVERIFY(fnOpenDB() && gcnData->State() == 1 && dialogs.messages.isEmpty()); // reopened, quietly
     // The application's dialog seam keeps a failed statement on the clipboard.
     installQtDialogs();
     const auto restore = qScopeGuard([] { setDialogs(nullptr); });
@@ -404,7 +367,7 @@ void TestDatabase::dbSql() {
     QVERIFY(db.DbSql("select * from gdai", rec)); // the next good query clears the message
     QCOMPARE(db.ErrMsg(), QString());
     for (int deleted : {3, 0}) {
-        QVERIFY(db.DbSqlExec("delete * from gdai where gcode='         123' and kubun=0"));
+        QVERIFY(db.DbSqlExec("delete *from gdai where gcode='         123' and kubun=0"));
         QCOMPARE(db.RecCnt(), deleted);
     }
     QCOMPARE(dir.count("select count(*) from gdai"), 1);
@@ -501,102 +464,48 @@ void TestDatabase::failedUpdateLeavesNoHalfWrittenRow() {
     QCOMPARE(dir.count("select count(*) from gdai"), 1);
 }
 
-void TestDatabase::moduleRoutines() {
-    ScriptedDialogs dialogs;
-    TempProgramDir dir;
-    QVERIFY(fnOpenDB() && gcnData->State() == 1 && dialogs.messages.isEmpty()); // reopening, quietly
-    for (const char* code : {"2", "10", "1"})
-        dir.addGoods(code, QString("番") + code);
-    Recordset rec;
-    fnOpenRecordset(rec, "SELECT code,name FROM Goods WHERE Code > '           1' ORDER BY Code");
-    QCOMPARE(rows(rec),
-             QStringLiteral("           2,番2|          10,番10")); // right-justified codes sort as numbers
-    QVERIFY_THROWS_EXCEPTION(DbError, rec.Fields("code"));
-    QCOMPARE(
-        fnExecuteSql(rec, "insert into operatlog values('PC1','taro','入庫処理',0,'2024-01-05 10:00:00','')"),
-        QString());
-    QVERIFY(fnExecuteSql(rec, "insert into operatlogs values('no such table')").contains("operatlogs"));
-    QCOMPARE(fnExecuteSql(rec, "select naiyou from operatlog"), QString());
-    QCOMPARE(rows(rec), QStringLiteral("入庫処理"));
-    fnCloseDB();
-    QVERIFY_THROWS_EXCEPTION(DbError, fnOpenRecordset(rec, "select * from goods"));
-}
-
-static void valueRow(const char* name, const QString& sql, const char* field, int position,
-                     const char* expected) {
-    QTest::newRow(name) << sql << QString(field) << position << QString(expected);
-}
-
 void TestDatabase::fieldValue_data() {
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<QString>("expected"); // null: the read raises
+    cols<QString, QString, int, QString>("sql", "name", "position",
+                                         "expected"); // expected null: the read raises
     const QString both = "select max(day), sum(suu) from gdai";
     const QString four = "select gcode, max(day), sum(suu), count(*) from gdai group by gcode";
-    valueRow("sum( position 1", "select sum(suu) from gdai", "sum(suu)", 1, "12");
-    valueRow("SUM( reads Expr1000", "select sum(suu) as total from gdai", "SUM(suu)", 1, "12");
-    valueRow("Count( position 2", "select day, count(*) from gdai group by day order by day", "Count(*)", 2,
-             "2");
-    valueRow("sum( position 2 of 2", both, "sum(suu)", 2, "12");
-    valueRow("text", "select gcode from gdai where kubun = 9", "GCODE", 1, "           5");
-    valueRow("Expr1000 first column", four, "Expr1000", 1, "           5");
-    valueRow("expr1002", four, "expr1002", 1, "12");
-    valueRow("Expr past the end", four, "Expr1004", 1, nullptr);
-    valueRow("null is empty", "select sum(suu) from gdai where gcode = '           1'", "sum(suu)", 1, "");
+    row("sum( position 1", "select sum(suu) from gdai", "sum(suu)", 1, "12");
+    row("SUM( reads Expr1000", "select sum(suu) as total from gdai", "SUM(suu)", 1, "12");
+    row("Count( position 2", "select day, count(*) from gdai group by day order by day", "Count(*)", 2, "2");
+    row("sum( position 2 of 2", both, "sum(suu)", 2, "12");
+    row("text", "select gcode from gdai where kubun = 9", "GCODE", 1, "           5");
+    row("Expr1000 first column", four, "Expr1000", 1, "           5");
+    row("expr1002", four, "expr1002", 1, "12");
+    row("Expr past the end", four, "Expr1004", 1, QString());
+    row("null is empty", "select sum(suu) from gdai where gcode = '           1'", "sum(suu)", 1, "");
     // A letter case the rule does not know is taken as a name.
-    valueRow("sUm( is a name", "select sum(suu) as total from gdai", "sUm(suu)", 1, nullptr);
+    row("sUm( is a name", "select sum(suu) as total from gdai", "sUm(suu)", 1, QString());
 }
 
 void TestDatabase::fieldValue() {
-    QFETCH(QString, sql);
-    QFETCH(QString, name);
-    QFETCH(int, position);
-    QFETCH(QString, expected);
+    const QString name = fetch<QString>("name"), expected = fetch<QString>("expected");
+    const int position = fetch<int>("position");
     TempProgramDir dir;
     dir.addLedger("5", 20240105, 0, 2);
     dir.addLedger("5", 20240105, 1, 3, 100, 1);
     dir.addLedger("5", 20240110, 9, 7);
     Recordset rec;
-    fnOpenRecordset(rec, sql);
+    fnOpenRecordset(rec, fetch<QString>("sql"));
     if (expected.isNull())
         QVERIFY_THROWS_EXCEPTION(DbError, fnGetFieldValue(rec, name, position));
     else
         QCOMPARE(fnGetFieldValue(rec, name, position), expected);
 }
 
+// Quoting in statements is tst_server's (backslashesStayText, both engines) and dbSql's (Jet's
+// "delete * from" inside a literal); here the one trap of UTF-16: a lone surrogate would take the
+// doubled quote after it as its other half and end the literal.
 void TestDatabase::quotedValues() {
-    // Jet's "delete * from" becomes plain SQL, but never inside a quoted literal.
-    QCOMPARE(fnJetToSqlite("delete *from gdai"), QStringLiteral("delete from gdai"));
-    QCOMPARE(fnJetToSqlite("insert into operatlog values('delete * from x')"),
-             QStringLiteral("insert into operatlog values('delete * from x')"));
-    QCOMPARE(
-        fnJetToSqlite("select * from goods where name = 'it''s delete * from' and 1=1; delete * from gdai"),
-        QStringLiteral("select * from goods where name = 'it''s delete * from' and 1=1; delete from gdai"));
-    const QStringList values{"ボールペン", "it's", "''", "", "10%"};
-    const QStringList quoted{"ボールペン", "it''s", "''''", "", "10%"};
-    for (int i = 0; i < values.size(); ++i) {
-        QCOMPARE(fnSqlText(values[i]), quoted[i]);
-        QCOMPARE(fnSqlLike(values[i]), quoted[i]);
-    }
-    // A typed value cannot change the statement around it.
     TempProgramDir dir;
-    dir.addGoods("1", "a");
-    const QString typed = "x' or '1'='1";
-    QCOMPARE(dir.count("select count(*) from goods where name = '" + fnSqlText(typed) + "'"), 0);
-    Recordset rec;
-    fnOpenRecordset(rec, "select * from goods where sname like '%" + fnSqlLike(typed) + "%'");
-    QCOMPARE(rec.RecordCount(), 0);
-    QCOMPARE(fnExecuteSql(rec, "insert into operatlog values('pc','u','" + fnSqlText("O'Brien") +
-                                   "',0,'2024-01-01 00:00:00','')"),
-             QString());
-    QCOMPARE(dir.scalar("select naiyou from operatlog"), QStringLiteral("O'Brien"));
-    // A lone surrogate would take the doubled quote after it as its other half and end the literal.
     const QString lone = QString(QChar(0xD800)) + "', 'x";
     QCOMPARE(dir.scalar("select count(*) from (select '" + fnSqlText(lone) + "' as a)"), QStringLiteral("1"));
     QCOMPARE(dir.scalar("select '" + fnSqlText(lone) + "'"), QString(QChar(0xFFFD)) + "', 'x");
-    const QString pair = QString::fromUtf16(u"𠀋'");
-    QCOMPARE(fnSqlText(pair), QString::fromUtf16(u"𠀋''"));
+    QCOMPARE(fnSqlText(QString::fromUtf16(u"𠀋'")), QString::fromUtf16(u"𠀋''"));
 }
 
 // The statements the engine object writes, run on the engine of this run: each row reads the same on

@@ -153,37 +153,19 @@ private slots:
         r = runTool({u"copy"_s, url, back}); // never over an existing file
         QCOMPARE(r.status, 2);
         Connection a, b, s;
-        a.Open(toolText(files.dataFile()));
-        b.Open(toolText(back));
+        a.Open(TempProgramDir::fileConnectString(files.dataFile()));
+        b.Open(TempProgramDir::fileConnectString(back));
         s.Open(TestServer::connectString(name));
         for (const char* sql : {"select * from sysfile", "select * from bunrui order by kubun, code",
                                 "select * from goods order by code",
                                 "select * from gdai order by gcode, day, kubun, denno, line"}) {
-            const QString original = dump(a, sql);
+            const QString original = TempProgramDir::rowsOn(a, QString::fromLatin1(sql));
             QVERIFY(!original.isEmpty());
-            QCOMPARE(dump(b, sql), original);
-            QCOMPARE(dump(s, sql), original);
+            QCOMPARE(TempProgramDir::rowsOn(b, QString::fromLatin1(sql)), original);
+            QCOMPARE(TempProgramDir::rowsOn(s, QString::fromLatin1(sql)), original);
         }
         s.Close();
         TestServer::dropDatabase(name);
-    }
-
-private:
-    static QString toolText(const QString& file) {
-        return u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + file +
-               u";Jet OLEDB:Database Password=QelMorvan"_s;
-    }
-    static QString dump(Connection& cn, const char* sql) {
-        Recordset rec;
-        rec.openStatic(cn, QString::fromLatin1(sql));
-        QStringList out;
-        for (; !rec.Eof(); rec.MoveNext()) {
-            QStringList f;
-            for (int i = 0; i < rec.fieldCount(); ++i)
-                f << rec.Fields(i).toString();
-            out << f.join(u'|');
-        }
-        return out.join(u'\n');
     }
 };
 

@@ -10,6 +10,8 @@
 
 #include "data/basDb.h"
 
+#include <QImage>
+#include <QStringEncoder>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -44,6 +46,19 @@ void prepare(const QString& set, const TempProgramDir& dir) {
                   u"update goods set stanka = 500 where code = '           2'"_s});
         addLedgerRows(dir, u"20240301 0 1234 0 0 1; 20240305 1 3 501 1 2; 20240306 9 1200 0 0 1"_s);
     }
+    if (set == u"counts") { // two priced goods; count files in the folder, one with an unknown code
+        addGoodsRows(dir, u"12 みかん; 13 りんご"_s);
+        dir.exec({u"update goods set stanka = 80 where code = '          12'"_s,
+                  u"update goods set stanka = 120.5 where code = '          13'"_s});
+        for (const auto& [name, bytes] :
+             {std::pair{"refused.csv",
+                        QByteArray(QStringEncoder("Shift_JIS").encode(u"ｺｰﾄﾞ,数\r\n12,5\r\n99,1\r\n"_s))},
+              std::pair{"ok.tsv", QByteArray("12\t5\n13\t7\n")}}) {
+            QFile f(dir.path() + u'/' + QLatin1String(name));
+            if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+                qFatal("%s not written", name);
+        }
+    }
     if (set == u"nyuuden") { // every kind on 2024-03-01..05, a receipt of goods 99 that do not exist
         addGoodsRows(dir, u"10 みかん; 20 りんご"_s);
         addLedgerRows(
@@ -71,8 +86,9 @@ private slots:
     // set: the data set of the folder DIR ("": none, a folder without a database); OUT and OUT2 are
     // files in an empty folder, NODB an empty folder. expected: for status 0 stdout, "out~A|B" for
     // an stdout holding A and B, "csv:" / "sjis:" the CSV file OUT (csvFile), "xlsx:" cells of the
-    // workbook OUT (XlsxReader::mismatches); otherwise a part of stderr, with nothing on stdout and
-    // no OUT written.
+    // workbook OUT (XlsxReader::mismatches), "png:WxH" / "svg:text" a picture alone in its folder;
+    // otherwise a part of stderr (or "out~" of stdout), with no OUT written. A tail "@@SQL@@ROWS":
+    // afterwards the query reads ROWS in the folder's database.
     void commandLine_data() {
         cols<QString, QString, int, QString>("set", "args", "status", "expected");
         row("help", "", "--help", 0,
@@ -120,6 +136,38 @@ private slots:
         row("ledger: no month", "ledger", "ledger DIR 1001 202413", 2, "YYYYMM");
         row("ledger: a day, not a month", "ledger", "ledger DIR 1001 20240501", 2, "YYYYMM");
         row("ledger: two files", "ledger", "ledger DIR 1001 202405 --csv OUT --xlsx OUT2", 2, "not both");
+        // The ledger's chart as a picture, and what it refuses.
+        row("chart as PNG, twelve months", "ledger", "ledger DIR 1001 202405 --months 12 --png OUT", 0,
+            "png:1400x560");
+        row("chart as SVG, one month", "ledger", "ledger DIR 1001 202405 --svg OUT", 0, "svg:テスト商品Ａ");
+        row("chart of no product", "ledger", "ledger DIR 9999 202405 --png OUT", 2, "未登録");
+        row("chart of no month", "ledger", "ledger DIR 1001 202413 --png OUT", 2, "must be a month");
+        row("chart of 0 months", "ledger", "ledger DIR 1001 202405 --months 0 --svg OUT", 2,
+            "--months must be 1 to 36");
+        row("months without a picture", "ledger", "ledger DIR 1001 202405 --months 12", 2, "goes with --png");
+        row("chart into no folder", "ledger", "ledger DIR 1001 202405 --png NODB/none/c.png", 2,
+            "パスが見つかりません");
+        row("chart over the database", "ledger", "ledger DIR 1001 202405 --png DIR/data1.dat", 2,
+            "data1.dat");
+        row("two pictures", "ledger", "ledger DIR 1001 202405 --png OUT --svg OUT2", 2, "give one of");
+        // Counts from a file: the check printed, written only when nothing is refused.
+        const QString counted =
+            u"@@select (select count(*) from gdai where kubun = 9) || '/' || (select count(*) "
+            "from operatlog where naiyou = '棚卸取込' and kubun = 1)@@"_s;
+        row("counts: a refused line writes nothing", "counts", "counts DIR DIR/refused.csv --day 20240105", 2,
+            u"out~3\t99\t\t\t1\t\t\t\t拒否：未登録の商品コードです\n"_s + counted + u"0/0"_s);
+        row("counts: a dry run writes its sheet only", "counts",
+            "counts DIR DIR/ok.tsv --day 20240105 --dry-run --csv OUT", 0,
+            u"csv:行,商品コード,商品名,帳簿在庫,棚卸数,差異,原価,差異金額,状態|1,12,みかん,0,5,5,80,400,新規|"
+            "2,13,りんご,0,7,7,121,844,新規"_s +
+                counted + u"0/0"_s);
+        row("counts: written", "counts", "counts DIR DIR/ok.tsv --day 20240105", 0,
+            u"out~行\t商品コード\t商品名\t帳簿在庫\t棚卸数\t差異\t原価\t差異金額\t状態\n1\t12\tみかん\t0\t5\t5\t8"
+            u"0\t400\t新規\n"
+            "2\t13\tりんご\t0\t7\t7\t121\t844\t新規\n"_s +
+                counted + u"2/2"_s);
+        row("counts: no such file", "counts", "counts DIR DIR/none.csv --day 20240105", 2, "");
+        row("counts: no such day", "counts", "counts DIR DIR/ok.tsv --day 20240230", 2, "");
         // The stock lists and the receipt list: the same as the screens' previews write.
         // A list's CSV says what it lists above its captions, as its workbook does ('*': any text).
         const QString z = u"csv:現在庫一覧表|日付 2024/03/05 現在|商品 *|作成日 *||"_s + kZaikoCaptions;
@@ -167,7 +215,8 @@ private slots:
     void commandLine() {
         const QString set = fetch<QString>("set");
         const int status = fetch<int>("status");
-        const QString expected = fetch<QString>("expected");
+        const QStringList parts = fetch<QString>("expected").split(u"@@"_s);
+        const QString& expected = parts[0];
         if (set.isEmpty() && TestServer::active()) QSKIP("no database of the server's in it");
         TempProgramDir dir(!set.isEmpty(), !set.isEmpty());
         prepare(set, dir);
@@ -177,19 +226,43 @@ private slots:
         args.replaceInStrings(u"OUT2"_s, out.filePath(u"b.csv"_s))
             .replaceInStrings(u"OUT"_s, out.filePath(u"a.out"_s));
         args.replaceInStrings(u"NODB"_s, empty.path()).replaceInStrings(u"DIR"_s, dir.path());
+        if (TestServer::active() && args.contains(dir.dataFile())) QSKIP("no data1.dat on the server");
         const ToolRun r = tool(args);
         QVERIFY2(r.status == status, r.err.constData());
+        if (parts.size() == 3) {
+            QVERIFY(fnOpenDB());
+            QCOMPARE(dir.rows(parts[1]), parts[2]);
+            fnCloseDB();
+        }
+        const auto printed = [&] {
+            for (const QString& part : expected.mid(4).split(u'|'))
+                QVERIFY2(QString::fromUtf8(r.out).contains(part),
+                         qPrintable(part + u" not in\n"_s + QString::fromUtf8(r.out)));
+        };
         if (status != 0) {
-            QVERIFY(r.out.isEmpty() && !r.err.isEmpty());
-            QVERIFY2(QString::fromUtf8(r.err).contains(expected), r.err.constData());
+            QVERIFY(!r.err.isEmpty());
+            if (expected.startsWith(u"out~"_s))
+                printed();
+            else
+                QVERIFY2(r.out.isEmpty() && QString::fromUtf8(r.err).contains(expected), r.err.constData());
             QVERIFY(QDir(out.path()).isEmpty() && (!set.isEmpty() || !QFile::exists(dir.dataFile())));
             return;
         }
         const QString file = out.filePath(u"a.out"_s), kind = expected.section(u':', 0, 0);
         if (expected.startsWith(u"out~"_s)) {
-            for (const QString& part : expected.mid(4).split(u'|'))
-                QVERIFY2(QString::fromUtf8(r.out).contains(part),
-                         qPrintable(part + u" not in\n"_s + QString::fromUtf8(r.out)));
+            printed();
+        } else if (kind == u"png" || kind == u"svg") {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray bytes = f.readAll();
+            const QSize size = QImage::fromData(bytes).size();
+            QVERIFY2(kind == u"png"
+                         ? bytes.startsWith("\x89PNG") &&
+                               u"%1x%2"_s.arg(size.width()).arg(size.height()) == expected.section(u':', 1)
+                         : bytes.startsWith("<?xml") &&
+                               QString::fromUtf8(bytes).contains(expected.section(u':', 1)),
+                     bytes.left(200).constData());
+            QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"a.out"_s});
         } else if (kind == u"csv" || kind == u"sjis") {
             const QString written = csvFile(file, kind == u"sjis");
             QVERIFY2(screen::like(written, expected.section(u':', 1)), qPrintable(written));

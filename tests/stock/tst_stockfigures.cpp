@@ -10,26 +10,25 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <cmath>
-#include <memory>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
 // The grouped figures against the same figures worked out one product at a time, query by query.
 class TestStockFigures : public QObject, DataRows {
     Q_OBJECT
-    std::unique_ptr<TempProgramDir> m_dir;
+    std::optional<TempProgramDir> m_dir;
     const QStringList m_goods = {u"1"_s, u"2"_s, u"a5"_s, u"3"_s,  u"4"_s,  u"5"_s, u"6"_s,
                                  u"7"_s, u"8"_s, u"9"_s,  u"10"_s, u"11"_s, u"12"_s};
 
     static QString code(const QString& c) { return fnPadLeft(c, 12); }
+    // "P R H T F Z count".
     static QString text(const StockDayFigures& f) {
-        return u"P=%1 R=%2 H=%3 T=%4 F=%5 Z=%6 count=%7"_s.arg(f.P)
-            .arg(f.R)
-            .arg(f.H)
-            .arg(f.T)
-            .arg(f.F)
-            .arg(f.Z)
-            .arg(f.count);
+        QStringList n;
+        for (const qint64 v :
+             {qint64(f.P), qint64(f.R), qint64(f.H), qint64(f.T), qint64(f.F), qint64(f.Z), qint64(f.count)})
+            n << QString::number(v);
+        return n.join(u' ');
     }
 
     // The first row's fields as whole units (halves to even); zeros without a row, a Null sum counts 0.
@@ -126,7 +125,7 @@ class TestStockFigures : public QObject, DataRows {
     }
 
 private slots:
-    void init() { m_dir = std::make_unique<TempProgramDir>(); }
+    void init() { m_dir.emplace(); }
     void cleanup() { m_dir.reset(); }
 
     void randomLedgers_data() {
@@ -222,12 +221,8 @@ private slots:
         const int day = fetch<int>("day");
         StockFigureTable table;
         table.load(code(u"1"_s), code(u"1"_s), day);
-        const auto fields = [](const StockDayFigures& f) {
-            return u"%1 %2 %3 %4 %5 %6 %7"_s.arg(f.P).arg(f.R).arg(f.H).arg(f.T).arg(f.F).arg(f.Z).arg(
-                f.count);
-        };
-        QCOMPARE(fields(literal(code(u"1"_s), day)), fetch<QString>("expected"));
-        QCOMPARE(fields(table.figures(code(u"1"_s))), fetch<QString>("expected"));
+        QCOMPARE(text(literal(code(u"1"_s), day)), fetch<QString>("expected"));
+        QCOMPARE(text(table.figures(code(u"1"_s))), fetch<QString>("expected"));
     }
 };
 

@@ -143,15 +143,31 @@ QString TempProgramDir::scalar(const QString& sql) const {
     return v.isNull() ? QString() : v.toString();
 }
 
-QString TempProgramDir::rows(const QString& sql, const QString& fieldSep, const QString& rowSep) const {
+static QString joinRows(Recordset rec, const QString& fieldSep, const QString& rowSep) {
     QStringList lines;
-    for (Recordset rec = fixtureRows(sql); !rec.Eof(); rec.MoveNext()) {
+    for (; !rec.Eof(); rec.MoveNext()) {
         QStringList fields;
         for (int i = 0; i < rec.fieldCount(); ++i)
             fields << fieldText(rec.Fields(i));
         lines << fields.join(fieldSep);
     }
     return lines.join(rowSep);
+}
+
+QString TempProgramDir::rows(const QString& sql, const QString& fieldSep, const QString& rowSep) const {
+    return joinRows(fixtureRows(sql), fieldSep, rowSep);
+}
+
+QString TempProgramDir::rowsOn(Connection& cn, const QString& sql, const QString& fieldSep,
+                               const QString& rowSep) {
+    Recordset rec;
+    rec.openStatic(cn, sql);
+    return joinRows(std::move(rec), fieldSep, rowSep);
+}
+
+QString TempProgramDir::fileConnectString(const QString& file) {
+    return QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
+           QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword);
 }
 
 void TempProgramDir::holdWriteLock(Connection& other) const {

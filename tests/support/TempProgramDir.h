@@ -27,6 +27,11 @@ public:
     // reads "5.0" and Null "", on either engine.
     QString rows(const QString& sql, const QString& fieldSep = QStringLiteral("|"),
                  const QString& rowSep = QStringLiteral(",")) const;
+    // The same rows of a query on another connection; an error of the query rises as DbError.
+    static QString rowsOn(Connection& cn, const QString& sql, const QString& fieldSep = QStringLiteral("|"),
+                          const QString& rowSep = QStringLiteral(","));
+    // The connection text of a database file, as the program writes it for data1.dat.
+    static QString fileConnectString(const QString& file);
     // Another connection on the same database taking the write lock, as another program of the
     // suite does while it saves; ROLLBACK on it lets go.
     void holdWriteLock(Connection& other) const;
