@@ -12,8 +12,7 @@ using namespace Qt::StringLiterals;
 
 // A goods list built the way the program's reports are: data control on the program's database,
 // page "n / count" in the header, a skipped detail, the common preview handlers. With a minimum a
-// shortage list (kakuho below it printed, the footer closes the report when none was); with
-// grecBuff a receipt list (no data control, FetchData takes rows while the counter glngCnt lasts).
+// shortage list (kakuho below it printed, the footer closes the report when none was).
 class GoodsListReport : public ActiveReport {
 public:
     explicit GoodsListReport(const QString& sql = QString()) : source(sql) {
@@ -45,28 +44,19 @@ public:
     QString source;                      // DataControl1.Source when set
     QString skipCode;                    // the detail of this code is not printed
     int minimum = 0, printedLines = 0;   // a shortage list when minimum is set
-    Recordset* grecBuff = nullptr;       // a receipt list when set
-    int glngCnt = 0;                     // and the rows to take from it
     int fetched = 0, footers = 0;        // FetchData calls that found a record, PageFooter_Format calls
     bool started = false, ended = false; // ReportStart, ReportEnd ran
 
     void ReportStart() override {
         started = true;
-        if (grecBuff) return;
         fnSetDataControl(*this);
         PageSettings.TopMargin = PageSettings.BottomMargin = 720; // A4 portrait, sides 1440
         fnSetPreviewToolbar(*this);
         if (!source.isEmpty()) DataControl1.Source = source;
     }
     void FetchData(bool& eof) override {
-        if (grecBuff && glngCnt-- <= 0) eof = true;
         if (eof) return;
-        ++fetched;
-        if (grecBuff) {
-            for (const QString& field : {u"name"_s, u"code"_s})
-                Fields().setValue(field, grecBuff->Fields(field));
-            grecBuff->MoveNext();
-        } // an unbound field the report fills in code
+        ++fetched; // an unbound field the report fills in code
         Fields().setValue(u"kingaku"_s, Fields(u"stanka"_s).toDouble() * 3);
     }
     void Detail_Format() override {
