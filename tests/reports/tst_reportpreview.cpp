@@ -185,7 +185,8 @@ private slots:
             // Proposed in the user's own folder, not the program's.
             QCOMPARE(QStringList({ask.title, ask.filter, QFileInfo(ask.proposedName).fileName()}),
                      QStringList({u"商品一覧表PDF出力ﾌｧｲﾙ"_s, u"PDFﾌｧｲﾙ (*.PDF)"_s, u"商品一覧表"_s}));
-            QVERIFY(QFileInfo(ask.proposedName).absolutePath() != fnProgramFolder());
+            QVERIFY(QFileInfo(ask.proposedName).isAbsolute() &&
+                    QFileInfo(ask.proposedName).path() != fnProgramFolder());
         }
         if (!written) {
             QVERIFY(QDir(out.path()).isEmpty());
