@@ -93,54 +93,46 @@ private slots:
         }
     }
 
-    // A bound code as it is stored, an unbound field filled in FetchData (kingaku = stanka * 3, "#,##0"),
-    // a name too long for its box cut to the box.
+    // The detail: a bound code as it is stored, a name too long for its box cut to the box, the price
+    // and an unbound field filled in FetchData (kingaku = stanka * 3, "#,##0"). A figure too wide for
+    // its column prints smaller, or as a row of '#' when even the smallest type is too wide: never as
+    // its leading digits, which read as another number.
+    void detailTexts_data() {
+        cols<double, QString, QString>("stanka", "price", "amount"); // "#" for a row of marks
+        row("fits", 1234.5, "1,234.50", "3,704");
+        row("shrinks", 2469133987654.33, "2,469,133,987,654.33", "7,407,401,962,963");
+        row("negative shrinks", -2469133987654.33, "-2,469,133,987,654.33", "-7,407,401,962,963");
+        row("marks", 9.0e20, "#", "#");
+    }
     void detailTexts() {
         TempProgramDir dir;
         const QString longName = u"テスト商品"_s + QString(55, QChar(u'長'));
         dir.addGoods(u"A1"_s, longName);
-        dir.exec(u"update goods set stanka = 1234.5"_s);
-        GoodsListReport r(kAllGoods);
-        QVERIFY(r.Run());
-        const QStringList texts = r.Pages().at(0).texts();
-        for (const QString& s : {u"3,704"_s, u"          A1"_s})
-            QVERIFY2(texts.contains(s), qPrintable(s + u" in "_s + texts.join(u'|')));
-        const QString printed = printedNames(r).value(0);
-        QVERIFY2(printed.size() < longName.size() && longName.startsWith(printed), qPrintable(printed));
-        QVERIFY(QFontMetricsF(ReportPage::fontFor(u"IPAGothic"_s, 10, false)).horizontalAdvance(printed) <=
-                4000);
-    }
-
-    // A figure too wide for its column prints smaller, or as a row of '#' when even the smallest
-    // type is too wide: never as its leading digits, which read as another number.
-    void figuresNeverCut_data() {
-        cols<double, QString>("stanka", "printed"); // "#" for a row of marks
-        row("fits", 1234.5, "1,234.50");
-        row("shrinks", 2469133987654.33, "2,469,133,987,654.33");
-        row("negative shrinks", -2469133987654.33, "-2,469,133,987,654.33");
-        row("marks", 9.0e20, "#");
-    }
-    void figuresNeverCut() {
-        const QString printed = fetch<QString>("printed");
-        TempProgramDir dir;
-        dir.addGoods(u"A1"_s, u"商品"_s);
         dir.exec(u"update goods set stanka = %1"_s.arg(fetch<double>("stanka"), 0, 'f', 2));
         GoodsListReport r(kAllGoods);
         QVERIFY(r.Run());
-        // The price column: the left one of the two 1400-twip figure columns of the detail.
-        QString shown;
-        double size = 0;
-        int left = INT_MAX;
+        QVERIFY(r.Pages().at(0).texts().contains(u"          A1"_s));
+        const QString name = printedNames(r).value(0);
+        QVERIFY2(name.size() < longName.size() && longName.startsWith(name), qPrintable(name));
+        QVERIFY(QFontMetricsF(ReportPage::fontFor(u"IPAGothic"_s, 10, false)).horizontalAdvance(name) <=
+                4000);
+        QMap<int, const ReportPage::Op*> figures; // the two 1400-twip columns of the detail, left to right
         for (const ReportPage::Op& op : r.Pages().at(0).ops())
             if (op.type == ReportPage::Op::Text && op.rect.width() == 1400 && op.text != u"原価"_s &&
-                op.text != u"金額"_s && op.rect.left() < left)
-                shown = op.text, size = op.pointSize, left = op.rect.left();
-        if (printed == u"#"_s)
-            QVERIFY2(!shown.isEmpty() && shown.count(u'#') == shown.size(), qPrintable(shown));
-        else
-            QCOMPARE(shown, printed);
-        QVERIFY(QFontMetricsF(ReportPage::fontFor(u"IPAGothic"_s, size, false)).horizontalAdvance(shown) <=
-                1400);
+                op.text != u"金額"_s)
+                figures.insert(op.rect.left(), &op);
+        QCOMPARE(figures.size(), 2);
+        for (int i : {0, 1}) {
+            const ReportPage::Op* op = figures.values().at(i);
+            const QString expected = fetch<QString>(i ? "amount" : "price");
+            if (expected == u"#"_s)
+                QVERIFY2(!op->text.isEmpty() && op->text.count(u'#') == op->text.size(),
+                         qPrintable(op->text));
+            else
+                QCOMPARE(op->text, expected);
+            QVERIFY(QFontMetricsF(ReportPage::fontFor(u"IPAGothic"_s, op->pointSize, false))
+                        .horizontalAdvance(op->text) <= 1400);
+        }
     }
 
     // A text is drawn where a text box of its alignment draws it, whichever way it is drawn
