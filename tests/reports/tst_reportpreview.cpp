@@ -51,10 +51,6 @@ QImage pictureOf(const QAction* a) {
     return a->icon().pixmap(QSize(24, 24)).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
-enum { CloseTool = -1, WindowClose = -2 }; // not keys: the close button, the window's own close
-
-enum { ZoomFloor = -1000, ZoomCeiling = 1000 }; // not changes: the zoom stops at 20 and 800
-
 } // namespace
 
 class TestReportPreview : public QObject, DataRows {
@@ -91,47 +87,84 @@ private slots:
         r->Unload();
     }
 
-    // From the start page: the key pressed (in the page box when typed or inPageBox) -> page, and the
-    // zoom's change from the one the preview opened with; page 0: the preview closed and the report
-    // unloaded.
-    void keys_data() {
-        cols<int, int, int, int, int, int, bool, QString>("startPage", "key", "modifiers", "presses", "page",
-                                                          "zoom", "inPageBox", "typed");
-        const int F2 = Qt::Key_F2, F3 = Qt::Key_F3, F9 = Qt::Key_F9, F12 = Qt::Key_F12, S = Qt::SHIFT,
-                  C = Qt::CTRL;
-        row("F2 next page", 1, F2, 0, 1, 2, 0, false, "");
-        row("F2 stops at the last", 1, F2, 0, 5, 3, 0, false, "");
-        row("F2 in the page box", 1, F2, 0, 1, 2, 0, true, "");
-        row("F3 previous page", 3, F3, 0, 1, 2, 0, false, "");
-        row("F3 on the first page", 1, F3, 0, 1, 1, 0, false, "");
-        row("F9 stops at 20", 1, F9, 0, 12, 1, int(ZoomFloor), false, "");
-        row("Shift+F9 stops at 800", 1, F9, S, 75, 1, int(ZoomCeiling), false, "");
-        row("Ctrl+Shift+F9 does nothing", 1, F9, S | C, 1, 1, 0, false, "");
-        row("Ctrl+F9 does nothing", 1, F9, C, 1, 1, 0, false, "");
-        row("F5 does nothing", 2, int(Qt::Key_F5), 0, 1, 2, 0, false, "");
-        row("F12 closes", 1, F12, 0, 1, 0, 0, false, "");
-        row("F12 in the page box", 1, F12, 0, 1, 0, 0, true, "");
-        row("close tool", 1, int(CloseTool), 0, 1, 0, 0, false, "");
-        row("window close", 1, int(WindowClose), 0, 1, 0, 0, false, "");
-        for (auto [typed, page] : {std::pair{"3", 3}, {"9", 2}, {"0", 2}}) // out of range stays
-            QTest::addRow("page box %s", typed)
-                << 2 << int(Qt::Key_Return) << 0 << 1 << page << 0 << true << QString::fromLatin1(typed);
+    // From the start page, at zoom 200 scrolled both ways, steps separated by ';': KEY[*TIMES] on the
+    // window, box:KEY in the page box, type:TEXT typed into it, tool:ID clicked, close (the window's
+    // own), wheel:DELTA[:Ctrl][:viewport] turned over the page (or over the scroll area's viewport: an
+    // event sent to the page widget does not travel on to it). Then the page shown (0: the preview
+    // closed and the report unloaded), the zoom, and the spot of the page under the middle of the
+    // window (the mouse for the wheel) kept where it was, or the page scrolled.
+    void inputs_data() {
+        cols<int, QString, int, int, QString>("startPage", "steps", "page", "zoom", "spot");
+        row("F2 next page", 1, "F2", 2, 200, "");
+        row("F2 stops at the last", 1, "F2*5", 3, 200, "");
+        row("F2 in the page box", 1, "box:F2", 2, 200, "");
+        row("F3 previous page", 3, "F3", 2, 200, "");
+        row("F3 on the first page", 1, "F3", 1, 200, "kept");
+        row("F9 zooms out by 10", 1, "F9", 1, 190, "kept");
+        row("F9 stops at 20", 1, "F9*19", 1, 20, "");
+        row("Shift+F9 zooms in by 10", 1, "Shift+F9", 1, 210, "kept");
+        row("Shift+F9 stops at 800", 1, "Shift+F9*61", 1, 800, "");
+        row("Ctrl+Shift+F9 does nothing", 1, "Ctrl+Shift+F9", 1, 200, "kept");
+        row("Ctrl+F9 does nothing", 1, "Ctrl+F9", 1, 200, "kept");
+        row("F5 does nothing", 2, "F5", 2, 200, "kept");
+        row("F12 closes", 1, "F12", 0, 0, "");
+        row("F12 in the page box", 1, "box:F12", 0, 0, "");
+        row("close tool", 1, "tool:12", 0, 0, "");
+        row("window close", 1, "close", 0, 0, "");
+        row("page box", 2, "type:3;box:Return", 3, 200, "");
+        row("page box past the last stays", 2, "type:9;box:Return", 2, 200, "");
+        row("page box 0 stays", 2, "type:0;box:Return", 2, 200, "");
+        row("zoom out tool", 1, "tool:5103", 1, 190, "kept");
+        row("zoom in tool", 1, "tool:5104", 1, 210, "kept");
+        row("Ctrl+wheel up", 1, "wheel:120:Ctrl", 1, 210, "kept");
+        row("Ctrl+wheel down", 1, "wheel:-120:Ctrl", 1, 190, "kept");
+        row("Ctrl+wheel two notches", 1, "wheel:240:Ctrl", 1, 220, "kept");
+        row("Ctrl+wheel half a notch", 1, "wheel:60:Ctrl", 1, 200, "kept");
+        row("Ctrl+wheel over the viewport", 1, "wheel:120:Ctrl:viewport", 1, 210, "kept");
+        row("wheel without Ctrl", 1, "wheel:-120:viewport", 1, 200, "scrolled");
     }
-    void keys() {
-        const int key = fetch<int>("key"), page = fetch<int>("page"), zoom = fetch<int>("zoom");
+    void inputs() {
+        const int page = fetch<int>("page"), zoom = fetch<int>("zoom");
+        const QString steps = fetch<QString>("steps"), spot = fetch<QString>("spot");
         QPointer<GoodsListReport> r = showThreePages();
         QPointer<ReportPreview> preview = r->preview();
-        const int startZoom = r->Zoom(); // fitted to the window's width, in steps of 10
-        QCOMPARE(startZoom % 10, 0);
+        QCOMPARE(r->Zoom() % 10, 0); // fitted to the window's width, in steps of 10
         r->setCurrentPage(fetch<int>("startPage"));
-        QWidget* target = fetch<bool>("inPageBox") ? static_cast<QWidget*>(pageBox(r)) : preview;
-        pageBox(r)->selectAll();
-        QTest::keyClicks(target, fetch<QString>("typed"));
-        for (int i = 0; i < fetch<int>("presses"); ++i) {
-            if (key == CloseTool) preview->clickTool(r->Toolbar.indexOfId(ToolClose));
-            if (key == WindowClose) QVERIFY(preview->close());
-            if (key > 0)
-                QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(fetch<int>("modifiers")));
+        r->setZoom(200);
+        QScrollArea* scroll = scrollArea(r);
+        QScrollBar *across = scroll->horizontalScrollBar(), *down = scroll->verticalScrollBar();
+        QVERIFY(across->maximum() > 0 && down->maximum() > 0);
+        across->setValue(across->maximum() / 2);
+        down->setValue(down->maximum() / 3);
+        const int scrolled = down->value();
+        const QPoint anchor =
+            steps.startsWith(u"wheel") ? QPoint(120, 90) : scroll->viewport()->rect().center();
+        const QPointF before = spotAt(r, anchor);
+        for (const QString& step : steps.split(u';')) {
+            const QString arg = step.section(u':', 1);
+            if (step.startsWith(u"type:")) {
+                pageBox(r)->selectAll();
+                QTest::keyClicks(pageBox(r), arg);
+            } else if (step.startsWith(u"tool:")) {
+                preview->clickTool(r->Toolbar.indexOfId(arg.toInt()));
+            } else if (step == u"close") {
+                QVERIFY(preview->close());
+            } else if (step.startsWith(u"wheel:")) {
+                QWidget* target = step.endsWith(u"viewport") ? scroll->viewport() : pageView(r);
+                const QPointF at = target->mapFrom(scroll->viewport(), anchor);
+                QWheelEvent turn(at, target->mapToGlobal(at), QPoint(),
+                                 QPoint(0, arg.section(u':', 0, 0).toInt()), Qt::NoButton,
+                                 step.contains(u"Ctrl") ? Qt::ControlModifier : Qt::NoModifier,
+                                 Qt::NoScrollPhase, false);
+                QApplication::sendEvent(target, &turn);
+            } else {
+                const bool inBox = step.startsWith(u"box:");
+                const QKeyCombination key =
+                    QKeySequence::fromString(inBox ? arg : step.section(u'*', 0, 0))[0];
+                for (int i = qMax(1, step.section(u'*', 1).toInt()); i > 0; --i)
+                    QTest::keyClick(inBox ? static_cast<QWidget*>(pageBox(r)) : preview, key.key(),
+                                    key.keyboardModifiers());
+            }
         }
         if (page == 0) { // closed and unloaded
             QVERIFY(!preview || !preview->isVisible());
@@ -140,10 +173,19 @@ private slots:
             return;
         }
         QCOMPARE(r->CurrentPage(), page);
-        QCOMPARE(r->Zoom(), zoom == ZoomFloor ? 20 : zoom == ZoomCeiling ? 800 : startZoom + zoom);
+        QCOMPARE(r->Zoom(), zoom);
         // The window shows what the report says.
+        QCOMPARE(pageView(r)->zoom(), zoom);
         QCOMPARE(pageBox(r)->text(), QString::number(page));
         QVERIFY2(status(r).contains(u"%1 / 3"_s.arg(page)), qPrintable(status(r)));
+        const QPointF after = spotAt(r, anchor);
+        if (spot == u"scrolled")
+            QVERIFY(down->value() > scrolled);
+        else if (spot == u"kept") // within a pixel and a half, in twips
+            QVERIFY2(
+                QLineF(before, after).length() <= 1.5 * 1440.0 / pageView(r)->dotsPerInch(),
+                qPrintable(
+                    u"(%1, %2) -> (%3, %4)"_s.arg(before.x()).arg(before.y()).arg(after.x()).arg(after.y())));
         r->Unload();
     }
 
@@ -266,58 +308,6 @@ private slots:
         QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
         QCOMPARE(scroll->verticalScrollBar()->value(), 0); // the top of the page
         QVERIFY2(status(r).contains(u"倍率 %1%"_s.arg(zoom)), qPrintable(status(r)));
-        r->Unload();
-    }
-
-    // A zoom step leaves the spot of the page in the middle of the window (under the mouse for
-    // Ctrl+wheel) where it was; a wheel without Ctrl scrolls. The wheel turns over the page widget or
-    // over the scroll area's viewport (an event sent to the page widget does not travel on to it).
-    void zoomKeepsPoint_data() {
-        cols<int, int, int, int, int, bool>("key", "modifiers", "tool", "wheel", "change", "onViewport");
-        const int F9 = Qt::Key_F9, C = Qt::CTRL;
-        row("F9", F9, 0, 0, 0, -10, false);
-        row("Shift+F9", F9, int(Qt::SHIFT), 0, 0, 10, false);
-        row("zoom out tool", 0, 0, int(ReportToolbar::IdZoomOut), 0, -10, false);
-        row("zoom in tool", 0, 0, int(ReportToolbar::IdZoomIn), 0, 10, false);
-        row("Ctrl+wheel up", 0, C, 0, 120, 10, false);
-        row("Ctrl+wheel down", 0, C, 0, -120, -10, false);
-        row("Ctrl+wheel two notches", 0, C, 0, 240, 20, false);
-        row("Ctrl+wheel half a notch", 0, C, 0, 60, 0, false);
-        row("Ctrl+wheel over the viewport", 0, C, 0, 120, 10, true);
-        row("wheel without Ctrl", 0, 0, 0, -120, 0, true);
-    }
-    void zoomKeepsPoint() {
-        const int key = fetch<int>("key"), modifiers = fetch<int>("modifiers"), tool = fetch<int>("tool"),
-                  wheel = fetch<int>("wheel"), zoom = 200 + fetch<int>("change");
-        QPointer<GoodsListReport> r = showThreePages();
-        r->setZoom(200); // scrollable both ways
-        QScrollArea* scroll = scrollArea(r);
-        QScrollBar *across = scroll->horizontalScrollBar(), *down = scroll->verticalScrollBar();
-        QVERIFY(across->maximum() > 0 && down->maximum() > 0);
-        across->setValue(across->maximum() / 2);
-        down->setValue(down->maximum() / 3);
-        const int scrolled = down->value();
-        const QPoint anchor = wheel ? QPoint(120, 90) : scroll->viewport()->rect().center();
-        const QPointF before = spotAt(r, anchor);
-        if (key) QTest::keyClick(r->preview(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        if (tool) r->preview()->clickTool(r->Toolbar.indexOfId(tool));
-        if (wheel) {
-            QWidget* target = fetch<bool>("onViewport") ? scroll->viewport() : pageView(r);
-            const QPointF at = target->mapFrom(scroll->viewport(), anchor);
-            QWheelEvent turn(at, target->mapToGlobal(at), QPoint(), QPoint(0, wheel), Qt::NoButton,
-                             Qt::KeyboardModifiers(modifiers), Qt::NoScrollPhase, false);
-            QApplication::sendEvent(target, &turn);
-        }
-        QCOMPARE(r->Zoom(), zoom);
-        QCOMPARE(pageView(r)->zoom(), zoom);
-        const QPointF after = spotAt(r, anchor);
-        if (wheel && !modifiers)
-            QVERIFY(down->value() > scrolled);
-        else // within a pixel and a half, in twips
-            QVERIFY2(
-                QLineF(before, after).length() <= 1.5 * 1440.0 / pageView(r)->dotsPerInch(),
-                qPrintable(
-                    u"(%1, %2) -> (%3, %4)"_s.arg(before.x()).arg(before.y()).arg(after.x()).arg(after.y())));
         r->Unload();
     }
 
