@@ -1,7 +1,7 @@
 #include "data/basSettings.h"
 #include "reports/GoodsListReport.h"
+#include "reports/PrintScreenDriver.h"
 #include "reports/ReportPageView.h"
-#include "reports/ScriptedPrinters.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/DataRows.h"
 
