@@ -2,6 +2,7 @@
 
 #include "support/TempProgramDir.h"
 
+#include "data/DbError.h"
 #include "data/Recordset.h"
 #include "reports/ActiveReport.h"
 #include "reports/basActiveReport.h"
@@ -12,8 +13,8 @@ using namespace Qt::StringLiterals;
 
 // A goods list built the way the program's reports are: data control on the program's database,
 // page "n / count" in the header, a skipped detail, the common preview handlers. With a minimum a
-// shortage list (kakuho below it printed, the footer closes the report when none was); with
-// grecBuff a receipt list (no data control, FetchData takes rows while the counter glngCnt lasts).
+// shortage list (kakuho below it printed, the footer closes the report when none was). With failAt
+// the event of that name fails as a lost table would (FetchData at the second record).
 class GoodsListReport : public ActiveReport {
 public:
     explicit GoodsListReport(const QString& sql = QString()) : source(sql) {
@@ -45,28 +46,26 @@ public:
     QString source;                      // DataControl1.Source when set
     QString skipCode;                    // the detail of this code is not printed
     int minimum = 0, printedLines = 0;   // a shortage list when minimum is set
-    Recordset* grecBuff = nullptr;       // a receipt list when set
-    int glngCnt = 0;                     // and the rows to take from it
     int fetched = 0, footers = 0;        // FetchData calls that found a record, PageFooter_Format calls
     bool started = false, ended = false; // ReportStart, ReportEnd ran
+    QString failAt;
+
+    void fail(const char* event) const {
+        if (failAt == QLatin1String(event)) throw DbError(u"テーブル 'gdai' が見つかりません。"_s);
+    }
 
     void ReportStart() override {
         started = true;
-        if (grecBuff) return;
         fnSetDataControl(*this);
         PageSettings.TopMargin = PageSettings.BottomMargin = 720; // A4 portrait, sides 1440
         fnSetPreviewToolbar(*this);
         if (!source.isEmpty()) DataControl1.Source = source;
+        fail("ReportStart");
     }
     void FetchData(bool& eof) override {
-        if (grecBuff && glngCnt-- <= 0) eof = true;
         if (eof) return;
-        ++fetched;
-        if (grecBuff) {
-            for (const QString& field : {u"name"_s, u"code"_s})
-                Fields().setValue(field, grecBuff->Fields(field));
-            grecBuff->MoveNext();
-        } // an unbound field the report fills in code
+        if (++fetched == 2) fail("FetchData");
+        // An unbound field the report fills in code.
         Fields().setValue(u"kingaku"_s, Fields(u"stanka"_s).toDouble() * 3);
     }
     void Detail_Format() override {
@@ -75,8 +74,10 @@ public:
             Detail.LayoutAction = ReportSection::ddLANextRecord;
         else
             ++printedLines;
+        fail("Detail_Format");
     }
     void PageFooter_Format() override {
+        fail("PageFooter_Format");
         ++footers;
         if (minimum > 0 && printedLines == 0) fnPreviewNoData(*this);
     }

@@ -4,7 +4,6 @@
 
 #include "popups/PopupDriver.h"
 #include "reports/PrintScreenDriver.h"
-#include "reports/ScriptedPrinters.h"
 #include "support/ScreenBench.h"
 #include "ui/DataRows.h"
 
@@ -12,11 +11,9 @@
 #include "data/basDb.h"
 #include "popups/frmPopupGoods.h"
 #include "reports/PrintProgress.h"
-#include "reports/ReportPreview.h"
 #include "reports/frmPrintNTden.h"
 #include "reports/frmPrintZaiko.h"
 #include "reports/rptNyuuden.h"
-#include "ui/basDate.h"
 
 #include <QDateEdit>
 #include <QtTest>
@@ -43,16 +40,14 @@ QString previewLines(int columns = 0) {
     return out.join(u',');
 }
 
-QString firstPage(const ActiveReport* r) {
-    return r->Pages().isEmpty() ? QString() : r->Pages().first().texts().join(u' ');
-}
-
 } // namespace
 
 class TestPrintScreens : public QObject, DataRows {
     Q_OBJECT
     std::unique_ptr<ScreenBench> b;
     std::unique_ptr<ModalDriver<frmPopupGoods>> lookup;
+    std::unique_ptr<ScriptedPrinters> printer; // what a print wrote, read back
+    QTemporaryDir out;
 
     FormBase* form() const { return static_cast<FormBase*>(b->form.get()); }
     int rowDay(int row) const {
@@ -109,8 +104,6 @@ class TestPrintScreens : public QObject, DataRows {
             } else if (s.startsWith(u"pick:")) {
                 lookup = pickInGoodsLookup<frmPopupGoods>(arg);
                 press(Qt::Key_F4);
-            } else if (s == u"?picked") {
-                QVERIFY(lookup->driven && !lookup->timedOut);
             } else if (s == u"closeScreen") {
                 form()->close();
                 QVERIFY(!gcnData); // the screen closed the shared connection
@@ -123,23 +116,29 @@ class TestPrintScreens : public QObject, DataRows {
                 QVERIFY(rowDay(0) <= rowDay(1));
                 QCOMPARE(child<QDateEdit>(form(), "dtpDay_0")->date(), fnNumberToDate(rowDay(0)));
             } else if (s.startsWith(u"?first=")) {
-                QVERIFY2(previews().size() == 1 && firstPage(previews().first()->report()).contains(s.mid(7)),
-                         "header");
+                QVERIFY2(
+                    previews().size() == 1 &&
+                        previews().first()->report()->Pages().value(0).texts().join(u' ').contains(s.mid(7)),
+                    "header");
             } else if (s.startsWith(u"?tools=")) { // toolbar buttons: 1 enabled, 0 not
                 for (const QString& t : s.mid(7).split(u','))
                     QVERIFY2(form()->isToolbarEnabled(t.section(u'=', 0, 0).toInt()) ==
                                  (t.section(u'=', 1) == u"1"_s),
                              qPrintable(t));
-            } else if (s.startsWith(u"?date:")) { // a picker's date, yyyyMMdd
-                QCOMPARE(child<QDateEdit>(form(), qPrintable(arg.section(u'=', 0, 0)))->date(),
-                         QDate::fromString(arg.section(u'=', 1).replace(u"TODAY"_s, kToday), u"yyyyMMdd"_s));
-            } else if (s == u"?today") {
-                QCOMPARE(QString::number(fnFieldsToDate(child<QLineEdit>(form(), "txtYy"),
-                                                        child<QLineEdit>(form(), "txtMm"),
-                                                        child<QLineEdit>(form(), "txtDd"))),
-                         kToday);
-            } else if (s.startsWith(u"?rangeDay=")) {
-                QCOMPARE(static_cast<frmPrintZaiko*>(form())->range().day, s.mid(10).toInt());
+            } else if (s == u"printer") {
+                printer = std::make_unique<ScriptedPrinters>();
+                printer->outputFile = out.filePath(u"list.pdf"_s);
+            } else if (s.startsWith(u"?orientation:")) {
+                QCOMPARE(printer->requests.size(), 1);
+                QCOMPARE(printer->requests.first().pageLayout.orientation() == QPageLayout::Portrait,
+                         arg == u"portrait");
+            } else if (s.startsWith(u"?pdf") && s.contains(u'=')) { // ?pdf=TEXT: printed; ?pdfNot=TEXT: not
+                const QString pdf = poppler(u"pdftotext"_s, {u"-layout"_s, printer->outputFile, u"-"_s});
+                QVERIFY2(pdf.contains(s.section(u'=', 1)) == s.startsWith(u"?pdf="),
+                         qPrintable(s + u'\n' + pdf));
+            } else if (s.startsWith(u"?rangeDay=")) { // the day the stock list is drawn for
+                QCOMPARE(QString::number(static_cast<frmPrintZaiko*>(form())->range().day),
+                         s.mid(10).replace(u"TODAY"_s, kToday));
             } else {
                 known = false;
             }
@@ -151,97 +150,97 @@ private slots:
     void cleanup() {
         closePreviews();
         lookup.reset();
+        printer.reset();
         b.reset();
     }
 
-    // screen: nt or zaiko; lines: the preview's (previewLines; the stock list's code and name only).
+    // The screen by the row's name (nt: or zaiko:); lines: the preview's (previewLines; the stock list's
+    // code and name only).
     void scenario_data() {
-        cols<QString, QString, QString, QString, QString>("screen", "steps", "said", "lines", "logs");
+        cols<QString, QString, QString, QString>("steps", "said", "lines", "logs");
         const QString enabled = u"?enabled:cmdPrint;?enabled:txtYy_0;?lblMsg=;?ordered"_s;
-        row("nt: opens", "nt",
+        row("nt: opens",
             "?lblDay=入庫日;?rowDays=TODAY-TODAY;click:optKubun_1;?lblDay=調整日;?tools=1=1,12=1,2=0", "", "",
             "0");
-        row("nt: the day box right-justified, the year completed", "nt",
+        row("nt: the day box right-justified, the year completed",
             "txtDd_0=5;txtMm_1=;?txtDd_0= 5;txtYy_1=24;txtMm_1=;?txtYy_1=2024", "", "", "0");
-        row("nt: receipts", "nt",
+        row("nt: receipts",
             "range:20240301-20240305;click:cmdPre;?first=入庫日 2024/03/01 ～ 2024/03/05;" + enabled, "",
             "2024/03/01|10|みかん|1,234,2024/03/01|20|りんご|5", "0, 4 入庫処理一覧表:確認");
-        row("nt: adjustments", "nt",
+        row("nt: adjustments",
             "click:optKubun_1;range:20240301-20240305;click:cmdPre;?first=調整日 2024/03/01 ～ 2024/03/05;" +
                 enabled,
             "", "2024/03/05|20|りんご|40", "0, 4 在庫数調整一覧表:確認");
-        row("nt: a backwards range swapped", "nt",
+        row("nt: a backwards range swapped",
             "click:optKubun_1;range:20240331-20240301;click:cmdPre;?first=調整日 2024/03/01 ～ 2024/03/31;" +
                 enabled,
             "", "2024/03/05|20|りんご|40,2024/03/06|10|みかん|9", "0, 4 在庫数調整一覧表:確認");
-        row("nt: one day, both ends", "nt",
-            "range:20240229-20240229;click:cmdPre;?first=入庫日 2024/02/29 ～ 2024/02/29", "",
-            "2024/02/29|10|みかん|3", "0, 4 入庫処理一覧表:確認");
-        row("nt: today by default", "nt", "click:cmdPre", "", "*|20|りんご|11", "0, 4 入庫処理一覧表:確認");
-        row("nt: nothing in the range", "nt",
-            "range:20200101-20200131;click:cmdPrint;?enabled:cmdPre;?enabled:cmdPrint;?enabled:txtYy_0;?"
-            "enabled:txtDd_1;"
-            "?enabled:dtpDay_0;?enabled:optKubun_1;?tools=12=1",
+        row("nt: today by default", "click:cmdPre", "", "*|20|りんご|11", "0, 4 入庫処理一覧表:確認");
+        row("nt: nothing in the range",
+            "range:20200101-20200131;click:cmdPrint;?enabled:cmdPre;?enabled:cmdPrint;?enabled:txtYy_0;"
+            "?enabled:txtDd_1;?enabled:dtpDay_0;?enabled:optKubun_1;?tools=12=1",
             "該当データがありません*", "", "0");
-        row("nt: an empty field", "nt", "empty:txtMm_1;click:cmdPre;?focus=txtMm_1", "未記入項目があります*",
-            "", "0");
-        row("nt: closed", "nt", "closeScreen", "", "", "0, 9");
-        row("zaiko: opens", "zaiko",
-            "?focus=optKubun_0;?today;click:optKubun_1;?disabled:chkStop;click:optKubun_0;?enabled:chkStop",
+        row("nt: an empty field", "empty:txtMm_1;click:cmdPre;?focus=txtMm_1", "未記入項目があります*", "",
+            "0");
+        // Printed through the printer seam (the stock list landscape, the other portrait) and read back.
+        row("nt: printed",
+            "printer;range:20240301-20240305;click:cmdPrint;?orientation:portrait;?pdf=入庫処理一覧表;"
+            "?pdf=2024/03/01;?pdf=1,234;?pdf=みかん;?pdf=1 / 1;?pdfNot=2024/03/04",
+            "", "", "0, 4 入庫処理一覧表:印刷");
+        row("nt: closed", "closeScreen", "", "", "0, 9");
+        row("zaiko: opens",
+            "?focus=optKubun_0;?rangeDay=TODAY;click:optKubun_1;?disabled:chkStop;click:optKubun_0;"
+            "?enabled:chkStop",
             "", "", "0");
         // Code typed into field 0 and left with Enter.
-        row("zaiko: blank, the smallest active code", "zaiko",
-            "txtCode_0=;Enter;?codes=10|みかん|*;?focus=txtCode_1", "", "", "0");
-        row("zaiko: registered", "zaiko", "txtCode_0=20;Enter;?codes=20|りんご|*;?focus=txtCode_1", "", "",
+        row("zaiko: blank, the smallest active code", "txtCode_0=;Enter;?codes=10|みかん|*;?focus=txtCode_1",
+            "", "", "0");
+        row("zaiko: registered", "txtCode_0=20;Enter;?codes=20|りんご|*;?focus=txtCode_1", "", "", "0");
+        row("zaiko: unregistered", "txtCode_0=99;Enter;?codes=||*;?focus=txtCode_1", "*未登録です*", "", "0");
+        row("zaiko: not stock-managed", "txtCode_0=40;Enter;?codes=||*;?focus=txtCode_1", "*在庫対象外*", "",
             "0");
-        row("zaiko: unregistered", "zaiko", "txtCode_0=99;Enter;?codes=||*;?focus=txtCode_1", "*未登録です*",
-            "", "0");
-        row("zaiko: not stock-managed", "zaiko", "txtCode_0=40;Enter;?codes=||*;?focus=txtCode_1",
-            "*在庫対象外*", "", "0");
-        row("zaiko: discontinued, go on", "zaiko",
-            "yes;txtCode_0=30;Enter;?codes=30|ぶどう|*;?focus=txtCode_1", "*中止*", "", "0");
-        row("zaiko: discontinued, back to the field", "zaiko",
+        row("zaiko: discontinued, go on", "yes;txtCode_0=30;Enter;?codes=30|ぶどう|*;?focus=txtCode_1",
+            "*中止*", "", "0");
+        row("zaiko: discontinued, back to the field",
             "no;txtCode_0=30;Enter;?codes=30|ぶどう|*;?focus=txtCode_0", "*中止*", "", "0");
         // Past the trap behind the last code; back onto it: to the last code; forward from the last
         // button: round to the month.
-        row("zaiko: blank range and traps", "zaiko",
-            "codes:-;?codes=10|みかん|50|なし;?focus=cmdBtn_0;Up;?focus=txtCode_1;focusOn:cmdBtn_1;Enter;?"
-            "focus=txtMm",
+        row("zaiko: blank range and traps",
+            "codes:-;?codes=10|みかん|50|なし;?focus=cmdBtn_0;Up;?focus=txtCode_1;focusOn:cmdBtn_1;Enter;"
+            "?focus=txtMm",
             "", "", "0");
-        row("zaiko: F2 and F3 step over the discontinued and the not managed", "zaiko",
+        row("zaiko: F2 and F3 step over the discontinued and the not managed",
             "txtCode_0=10;F2;?codes=20|*;F2;?codes=50|なし|*;F3;?codes=20|*;?focus=txtCode_0", "", "", "0");
-        row("zaiko: the goods lookup", "zaiko", "txtCode_1=1;pick:50;?picked;?codes=*|*|50|なし", "", "",
-            "0");
-        row("zaiko: the year completed", "zaiko",
-            "txtYy=24;txtMm=3;txtDd=5;txtYy=24;txtMm=;?txtYy=2024;?date:dtpDay=20240305;?rangeDay=20240305",
-            "", "", "0");
-        row("zaiko: a missing field", "zaiko", "txtCode_0=10;empty:txtDd;click:cmdBtn_1;?focus=txtDd",
+        row("zaiko: the goods lookup", "txtCode_1=1;pick:50;?codes=*|*|50|なし", "", "", "0");
+        row("zaiko: the year completed",
+            "txtYy=24;txtMm=3;txtDd=5;txtYy=24;txtMm=;?txtYy=2024;?rangeDay=20240305", "", "", "0");
+        row("zaiko: a missing field", "txtCode_0=10;empty:txtDd;click:cmdBtn_1;?focus=txtDd",
             "未記入項目があります*", "", "0");
         // Option, switch and range: the goods listed; the screen usable again whichever list ran.
         const QString usable =
             u"?enabled:txtYy;?enabled:txtCode_0;?enabled:txtCode_1;?enabled:cmdBtn_0;?enabled:cmdBtn_1;"
             u"?enabled:chkStop;?lblMsg="_s;
-        row("zaiko: current stock", "zaiko", "codes:10-50;click:cmdBtn_1;" + usable, "",
-            "10|みかん,20|りんご,50|なし", "0, 4 現在庫一覧表:確認");
-        row("zaiko: discontinued only", "zaiko", "click:chkStop;codes:10-50;click:cmdBtn_1;" + usable, "",
-            "30|ぶどう", "0, 4 現在庫一覧表:確認");
-        row("zaiko: a backwards range put in order", "zaiko",
+        row("zaiko: current stock", "codes:10-50;click:cmdBtn_1;" + usable, "", "10|みかん,20|りんご,50|なし",
+            "0, 4 現在庫一覧表:確認");
+        row("zaiko: discontinued only", "click:chkStop;codes:10-50;click:cmdBtn_1;" + usable, "", "30|ぶどう",
+            "0, 4 現在庫一覧表:確認");
+        row("zaiko: a backwards range put in order",
             "codes:50-20;click:cmdBtn_1;?codes=20|りんご|50|なし;" + usable, "", "20|りんご,50|なし",
             "0, 4 現在庫一覧表:確認");
-        row("zaiko: the shortage includes discontinued goods", "zaiko",
+        row("zaiko: the shortage includes discontinued goods",
             "click:optKubun_1;codes:10-50;click:cmdBtn_1;" + usable, "", "30|ぶどう",
             "0, 4 確保割れ在庫一覧表:確認");
-        row("zaiko: shortage with the switch", "zaiko",
-            "click:chkStop;click:optKubun_1;codes:10-50;click:cmdBtn_1;" + usable, "", "30|ぶどう",
-            "0, 4 確保割れ在庫一覧表:確認");
-        row("zaiko: nothing to list", "zaiko", "click:chkStop;codes:10-20;click:cmdBtn_1;?enabled:cmdBtn_1",
+        row("zaiko: nothing to list", "click:chkStop;codes:10-20;click:cmdBtn_1;?enabled:cmdBtn_1",
             "該当データがありません*", "", "0");
-        row("zaiko: a database error during the report", "zaiko",
+        row("zaiko: a database error during the report",
             "codes:-;sql:drop table gdai;click:cmdBtn_1;?enabled:cmdBtn_1", "*gdai*", "", "*");
-        row("zaiko: closed", "zaiko", "closeScreen", "", "", "0, 9");
+        row("zaiko: printed",
+            "printer;codes:-;click:cmdBtn_0;?orientation:landscape;?pdf=みかん;?pdf=現在庫一覧表", "", "",
+            "0, 4 現在庫一覧表:印刷");
+        row("zaiko: closed", "closeScreen", "", "", "0, 9");
     }
     void scenario() {
-        const bool z = fetch<QString>("screen") == u"zaiko"_s;
+        const bool z = QByteArray(QTest::currentDataTag()).startsWith("zaiko");
         if (z)
             open<frmPrintZaiko>();
         else
@@ -252,38 +251,6 @@ private slots:
         QVERIFY2(like(previewLines(z ? 2 : 0), fetch<QString>("lines")), qPrintable(previewLines(z ? 2 : 0)));
         const QString logs = b->logs(z ? u"在庫一覧表"_s : u"入庫処理／在庫数調整一覧表"_s);
         QVERIFY2(like(logs, fetch<QString>("logs")), qPrintable(logs));
-    }
-
-    // Printed through the printer seam (the stock list landscape, the other portrait) and read back;
-    // the stock list's preview's PDF tool writes the same list.
-    void printed() {
-        open<frmPrintNTden>();
-        ScriptedPrinters printer;
-        const QTemporaryDir out;
-        printer.outputFile = out.filePath(u"list.pdf"_s);
-        QCOMPARE(b->play(u"range:20240301-20240305;click:cmdPrint"_s), QString());
-        QCOMPARE(printer.requests.size(), 1);
-        QCOMPARE(printer.requests.first().pageLayout.orientation(), QPageLayout::Portrait);
-        QCOMPARE(b->logs(u"入庫処理／在庫数調整一覧表"_s), u"0, 4 入庫処理一覧表:印刷"_s);
-        QString pdf = poppler(u"pdftotext"_s, {u"-layout"_s, printer.outputFile, u"-"_s});
-        for (const QString& s : {u"入庫処理一覧表"_s, u"2024/03/01"_s, u"1,234"_s, u"みかん"_s, u"1 / 1"_s})
-            QVERIFY2(pdf.contains(s), qPrintable(s + u" missing in:\n"_s + pdf));
-        QVERIFY(!pdf.contains(u"2024/03/04"_s)); // the receipt of goods that do not exist
-
-        open<frmPrintZaiko>();
-        QCOMPARE(b->play(u"codes:-;click:cmdBtn_0"_s), QString());
-        QCOMPARE(printer.requests.size(), 2);
-        QCOMPARE(printer.requests.last().pageLayout.orientation(), QPageLayout::Landscape);
-        QVERIFY(previews().isEmpty());
-        QCOMPARE(b->logs(u"在庫一覧表"_s), u"0, 4 現在庫一覧表:印刷"_s);
-        pdf = poppler(u"pdftotext"_s, {u"-layout"_s, printer.outputFile, u"-"_s});
-        QVERIFY2(pdf.contains(u"みかん"_s) && pdf.contains(u"現在庫一覧表"_s), qPrintable(pdf));
-        QCOMPARE(b->play(u"click:cmdBtn_1"_s), QString());
-        QCOMPARE(previews().size(), 1);
-        b->dialogs.answerSaveFile(out.filePath(u"preview.pdf"_s));
-        previews().first()->clickTool(0);
-        pdf = poppler(u"pdftotext"_s, {u"-layout"_s, out.filePath(u"preview.pdf"_s), u"-"_s});
-        QVERIFY2(pdf.contains(u"なし"_s) && pdf.contains(u"作成日"_s), qPrintable(pdf));
     }
 
     // A long list is drawn while it is read: the busy label says only "処理中・・・", the bar beside
@@ -358,33 +325,26 @@ private slots:
     // The receipt list on its own: the counter ends the list; Mode relabels it.
     void receiptReport_data() {
         cols<int, int, QString, QString>("mode", "count", "title", "lines");
-        row("three of five", 0, 3, "入庫処理一覧表", "2024/03/01|1234,2024/03/01|5,2024/03/02|7");
-        row("adjustments", 9, 1, "在庫数調整一覧表", "2024/03/01|1234");
-        row("another mode keeps the labels", 5, 2, "入庫処理一覧表", "2024/03/01|1234,2024/03/01|5");
+        row("the counter ends the list", 0, 1, "入庫処理一覧表", "2024/03/01|1,234");
+        row("adjustments", 9, 2, "在庫数調整一覧表", "2024/03/01|1,234;2024/03/01|5");
+        row("another mode keeps the labels", 5, 2, "入庫処理一覧表", "2024/03/01|1,234;2024/03/01|5");
         row("a counter past the rows stops at the last", 0, 9, "入庫処理一覧表",
-            "2024/03/01|1234,2024/03/01|5,2024/03/02|7,2024/03/03|2,2024/03/05|40");
+            "2024/03/01|1,234;2024/03/01|5");
     }
     void receiptReport() {
         open<frmPrintNTden>();
         Recordset rec;
-        fnOpenRecordset(rec,
-                        u"SELECT day,gcode,suu,g.name as gname FROM gdai as d,goods as g "
-                        "WHERE d.gcode=g.code AND day BETWEEN 20240301 AND 20240305 ORDER BY day,gcode"_s);
+        fnOpenRecordset(rec, rptNyuuden::listSql(0, 20240301, 20240305)); // the receipts, whichever the mode
         rptNyuuden r;
-        r.grecBuff = &rec;
+        r.grecBuff = &rec, r.glngCnt = fetch<int>("count");
         r.setMode(fetch<int>("mode"));
-        r.glngCnt = fetch<int>("count");
-        r.StartDay = 20240301;
-        r.EndDay = 20240305;
+        r.StartDay = 20240301, r.EndDay = 20240305;
         QVERIFY(r.Run());
         QStringList got;
         for (const QStringList& l : r.printedRows())
-            got << l.value(0) + u'|' + QString(l.value(3)).remove(u',');
-        QCOMPARE(got.join(u','), fetch<QString>("lines"));
+            got << l.value(0) + u'|' + l.value(3).trimmed();
+        QCOMPARE(got.join(u';'), fetch<QString>("lines"));
         QCOMPARE(r.control(u"lblMenu"_s)->Caption, fetch<QString>("title"));
-        QVERIFY(firstPage(&r).contains(u"1,234"_s));
-        QVERIFY(r.PreviewCentered);
-        QCOMPARE(r.PageSettings.Orientation, int(ReportPageSettings::ddOPortrait));
     }
 
     // Last: it runs the event loop to its end. The print screen closed first, the preview's F12

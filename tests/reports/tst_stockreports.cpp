@@ -1,36 +1,32 @@
-#include "reports/ScriptedPrinters.h"
+#include "reports/GoodsListReport.h"
 #include "support/ScreenBench.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/DataRows.h"
 
 #include "core/basPadding.h"
 #include "reports/ReportCsvExport.h"
-#include "reports/ReportPdfExport.h"
 #include "reports/rptKakuhoZaiko.h"
 #include "reports/rptZaiko.h"
 
 #include <QtTest>
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace {
 
-const int kDay = 20240305;
-
-StockListRange wholeRange(int day = kDay) {
-    StockListRange r;
-    r.day = day;
-    r.code0 = fnPadLeft(u""_s, 12);
-    r.code1 = fnPadLeft(u"ZZZZZZZZZZZZ"_s, 12);
+template <class R> std::unique_ptr<R> wholeRange() {
+    auto r = std::make_unique<R>();
+    r->Range.day = 20240305;
+    r->Range.code0 = fnPadLeft(u""_s, 12);
+    r->Range.code1 = fnPadLeft(u"ZZZZZZZZZZZZ"_s, 12);
     return r;
 }
 
-// The printed detail lines, columns trimmed (a code prints with its blanks) and joined with '|'.
-QStringList lines(const ActiveReport& r) {
+// The printed detail lines, columns trimmed (a code prints with its blanks) and joined with '|'; the
+// first column only when asked.
+QStringList lines(const ActiveReport& r, bool codesOnly = false) {
     QStringList out;
     for (const QStringList& row : r.printedRows()) {
         QStringList cells;
-        for (const QString& cell : row)
+        for (const QString& cell : codesOnly ? row.mid(0, 1) : row)
             cells << cell.trimmed();
         out << cells.join(u'|');
     }
@@ -39,6 +35,8 @@ QStringList lines(const ActiveReport& r) {
 
 } // namespace
 
+// The stock lists on their own. The figures are the stock engine's (its own tests); here where they
+// go, which goods are listed and what the CSV refuses.
 class TestStockReports : public QObject, DataRows {
     Q_OBJECT
     std::unique_ptr<TempProgramDir> m_dir;
@@ -54,78 +52,42 @@ private slots:
         m_dir.reset();
     }
 
-    // One goods "1"; the line of the current-stock list as of D.
+    // One goods "1" of unit cost 1234.56; its current-stock line as of 2024/03/05 from the stock on:
+    // P, in, out, returns, count, planned, Z, cost, amount.
     void zaikoLine_data() {
-        cols<QString, int, QString>("ledger", "day", "line");
-        row("count dated D: Z is the count, D's movements still shown, P from the count before",
-            "20240301 9 50; 20240302 0 4; 20240305 9 40; 20240305 0 7; 20240305 1 3; 20240305 2 2", kDay,
-            "54|7|3|2|40|0|40");
-        row("shipments after D only planned", "20240101 0 10; 20240306 1 4; 20250101 1 1; 20240306 0 50",
-            kDay, "10|0|0|0|0|5|10");
-        row("negative stock keeps its sign", "20240101 1 5", kDay, "-5|0|0|0|0|0|-5");
-        row("kinds other than 0, 1, 2, 9 change nothing", "20240101 0 5; 20240102 3 100; 20240305 5 1", kDay,
-            "5|0|0|0|0|0|5");
+        cols<QString, int, QString>("ledger", "stankaKbn", "line");
+        row("each figure in its column, whole yen",
+            "20240301 9 50; 20240302 0 4; 20240305 9 40; 20240305 0 7; 20240305 1 3; 20240305 2 2; 20240306 "
+            "1 6",
+            0, "54|7|3|2|40|6|40|1,235|49,382");
+        row("negative stock keeps its sign, two decimals", "20240101 1 3", 1,
+            "-3|0|0|0|0|0|-3|1,234.56|-3,703.68");
+        row("any non-zero flag", "20240101 0 3", -1, "3|0|0|0|0|0|3|1,234.56|3,703.68");
     }
     void zaikoLine() {
         m_dir->addGoods(u"1"_s, u"みかん"_s);
-        addLedgerRows(*m_dir, fetch<QString>("ledger"), u"1"_s);
-        rptZaiko r;
-        r.Range = wholeRange(fetch<int>("day"));
-        QVERIFY(r.Run());
-        const QStringList got = lines(r);
-        QCOMPARE(got.size(), 1);
-        // Quantities: the sign's blank of Str$ is there before the CSV trims it.
-        QVERIFY(r.control(u"txtzenzai"_s)->Text.startsWith(u' ') ||
-                r.control(u"txtzenzai"_s)->Text.startsWith(u'-'));
-        QCOMPARE(got.first().section(u'|', 2, 8), fetch<QString>("line"));
-    }
-
-    void zaikoAmount_data() {
-        cols<int, QString>("stankaKbn", "costAndAmount");
-        row("whole yen", 0, "1,235|3,704");
-        row("two decimals", 1, "1,234.56|3,703.68");
-        row("any non-zero flag", -1, "1,234.56|3,703.68");
-    }
-    void zaikoAmount() {
-        m_dir->addGoods(u"1"_s, u"みかん"_s);
         m_dir->exec(u"update goods set stanka = 1234.56"_s);
-        addLedgerRows(*m_dir, u"20240101 0 3"_s, u"1"_s);
-        rptZaiko r;
-        r.StankaKbn = fetch<int>("stankaKbn");
-        r.Range = wholeRange();
-        QVERIFY(r.Run());
-        QCOMPARE(lines(r).value(0).section(u'|', 9, 10), fetch<QString>("costAndAmount"));
+        addLedgerRows(*m_dir, fetch<QString>("ledger"), u"1"_s);
+        auto r = wholeRange<rptZaiko>();
+        r->StankaKbn = fetch<int>("stankaKbn");
+        QVERIFY(r->Run());
+        QCOMPARE(lines(*r).size(), 1);
+        // Quantities: the sign's blank of Str$ is there before the CSV trims it.
+        QVERIFY(QStringList({u" "_s, u"-"_s}).contains(r->control(u"txtzenzai"_s)->Text.left(1)));
+        QCOMPARE(lines(*r).first().section(u'|', 2), fetch<QString>("line"));
     }
 
-    // Which goods the current-stock list prints: stock-managed goods of the range, active ones or,
-    // with the switch, discontinued ones only; a goods kind (gkubun) other than 0 never.
-    void zaikoSelection_data() {
-        cols<bool, QString, QString, QString>("stopOnly", "from", "to", "codes");
-        row("active goods", false, "", "ZZZZ", "1,2,5");
-        row("discontinued only", true, "", "ZZZZ", "3");
-        row("a range", false, "2", "4", "2");
-    }
+    // Stock-managed active goods of the range; discontinued ones, other kinds (zkubun, gkubun) not.
     void zaikoSelection() {
-        m_dir->addGoods(u"1"_s, u"一"_s);
-        m_dir->addGoods(u"2"_s, u"二"_s);
-        m_dir->addGoods(u"3"_s, u"三"_s, 1, 0, /*stop*/ 1);
-        m_dir->addGoods(u"4"_s, u"四"_s, 1, /*zkubun*/ 1);
-        m_dir->addGoods(u"5"_s, u"五"_s);
-        m_dir->addGoods(u"6"_s, u"六"_s);
+        addGoodsRows(*m_dir, u"1 一; 2 二; 3 三 1 0 1; 4 四 1 1; 5 五; 6 六"_s);
         m_dir->exec(u"update goods set gkubun = 1 where code = '           6'"_s);
-        rptZaiko r;
-        r.Range = wholeRange();
-        r.Range.stopOnly = fetch<bool>("stopOnly");
-        r.Range.code0 = fnPadLeft(fetch<QString>("from"), 12);
-        r.Range.code1 = fnPadLeft(fetch<QString>("to"), 12);
-        QVERIFY(r.Run());
-        QStringList codes;
-        for (const QString& l : lines(r))
-            codes << l.section(u'|', 0, 0);
-        QCOMPARE(codes.join(u','), fetch<QString>("codes"));
+        auto r = wholeRange<rptZaiko>();
+        QVERIFY(r->Run());
+        QCOMPARE(lines(*r, true).join(u','), u"1,2,5"_s);
     }
 
-    // Goods and ledger rows (ScreenBench notation); the codes the shortage list prints.
+    // Goods and ledger rows (ScreenBench notation); the codes the shortage list prints, none: the
+    // message and the preview closed.
     void kakuho_data() {
         cols<QString, QString, QString>("goods", "ledger", "printed");
         row("equal is not short", "1 品1 1 0 0 5; 2 品2 1 0 0 6", "20240101 0 5 0 0 1; 20240101 0 5 0 0 2",
@@ -135,40 +97,31 @@ private slots:
         row("a discontinued goods is printed", "1 品1 1 0 1 10; 2 品2 1 0 0 1",
             "20240101 0 3 0 0 1; 20240101 0 3 0 0 2", "1");
         row("a count on D sets the stock", "1 品1 1 0 0 10", "20240305 0 50 0 0 1; 20240305 9 4 0 0 1", "1");
+        row("nothing short", "1 品 1 0 0 2", "20240101 0 2 0 0 1", "");
     }
     void kakuho() {
         addGoodsRows(*m_dir, fetch<QString>("goods"));
         addLedgerRows(*m_dir, fetch<QString>("ledger"), u"1"_s);
-        rptKakuhoZaiko r;
-        r.Range = wholeRange();
-        QVERIFY(r.Run());
-        QStringList codes;
-        for (const QString& l : lines(r))
-            codes << l.section(u'|', 0, 0);
-        QCOMPARE(codes.join(u','), fetch<QString>("printed"));
-        QCOMPARE(r.printedLines(), int(codes.size()));
+        auto owned = wholeRange<rptKakuhoZaiko>();
+        QPointer<rptKakuhoZaiko> r(owned.get());
+        ActiveReport::Show(std::move(owned));
+        if (fetch<QString>("printed").isEmpty()) {
+            QCOMPARE(m_dialogs->messages.size(), 1);
+            QCOMPARE(m_dialogs->lastMessage().text, u"該当データがありません"_s);
+            settle();
+            QVERIFY(!r); // the preview closed and the report went with it
+            return;
+        }
+        QCOMPARE(lines(*r, true).join(u','), fetch<QString>("printed"));
+        QCOMPARE(r->printedLines(), int(lines(*r).size()));
         QVERIFY(m_dialogs->messages.isEmpty());
+        r->Unload();
+        settle();
     }
 
-    void kakuhoNothingShort() {
-        m_dir->addGoods(u"1"_s, u"品"_s);
-        m_dir->exec(u"update goods set kakuho = 2"_s);
-        addLedgerRows(*m_dir, u"20240101 0 2"_s, u"1"_s);
-        auto r = std::make_unique<rptKakuhoZaiko>();
-        r->Range = wholeRange();
-        QPointer<rptKakuhoZaiko> alive(r.get());
-        ActiveReport::Show(std::move(r));
-        QCOMPARE(m_dialogs->messages.size(), 1);
-        QCOMPARE(m_dialogs->lastMessage().text, u"該当データがありません"_s);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!alive); // the preview closed and the report went with it
-    }
-
+    // A name the file's encoding cannot hold is refused, never written with '?' in its place.
     void csv_data() {
         cols<bool, bool, QString, bool>("kakuho", "sjis", "name", "refused");
-        row("current stock, UTF-8", false, false, "みかん, 大", false);
-        row("current stock, Shift-JIS", false, true, "みかん, 大", false);
-        row("shortage, UTF-8", true, false, "みかん, 大", false);
         row("UTF-8 holds any name", false, false, "みかん🍊, 大", false);
         row("a name Shift-JIS cannot hold", false, true, "みかん🍊, 大", true);
         row("nor a kanji outside it", true, true, "𠮷野家, 大", true);
@@ -176,46 +129,24 @@ private slots:
     void csv() {
         const QString name = fetch<QString>("name");
         m_dir->addGoods(u"1"_s, name);
-        m_dir->exec(u"update goods set kakuho = 2000, stanka = 1000"_s);
-        addLedgerRows(*m_dir, u"20240101 0 1234"_s, u"1"_s);
+        m_dir->exec(u"update goods set kakuho = 1"_s); // short: on the shortage list
         std::unique_ptr<StockListReport> r;
         if (fetch<bool>("kakuho"))
-            r = std::make_unique<rptKakuhoZaiko>();
+            r = wholeRange<rptKakuhoZaiko>();
         else
-            r = std::make_unique<rptZaiko>();
-        r->Range = wholeRange();
+            r = wholeRange<rptZaiko>();
         const QTemporaryDir out;
         ReportCsvExport csv;
         csv.FileName = out.filePath(u"list.csv"_s);
         csv.ShiftJis = fetch<bool>("sjis");
+        QCOMPARE(csv.Export(*r), !fetch<bool>("refused"));
         if (fetch<bool>("refused")) {
-            // Refused, never written with '?' in its place.
-            QVERIFY(!csv.Export(*r));
             QCOMPARE(csv.errorDescription(), u"Shift-JIS で表せない文字があります。"_s);
             QVERIFY(!QFile::exists(csv.FileName));
-            return;
-        }
-        QVERIFY2(csv.Export(*r), qPrintable(csv.errorDescription()));
-        QFile f(csv.FileName);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
-        QString text;
-        if (csv.ShiftJis) {
-            QStringDecoder sjis("Shift_JIS");
-            text = sjis.decode(bytes);
         } else {
-            QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
-            text = QString::fromUtf8(bytes.mid(3));
+            QVERIFY2(csvFile(csv.FileName).contains(u"|1,\"%1\",0,"_s.arg(name)),
+                     qPrintable(csvFile(csv.FileName)));
         }
-        const QString expected =
-            fetch<bool>("kakuho")
-                ? u"商品コード,商品名称,最小確保数,現在庫\r\n1,\"%1\",2000,1234\r\n"_s.arg(name)
-                : u"商品コード,商品名称,前日在庫,当日入庫,当日出庫,当日返品,当日棚卸,出庫予定,現在庫,原価,"
-                  u"金額\r\n"
-                  u"1,\"%1\",1234,0,0,0,0,0,1234,\"1,000\",\"1,234,000\"\r\n"_s.arg(name);
-        // The list's title and header lines, a blank line, then the table.
-        QVERIFY2(text.startsWith(r->exportTitle() + u"\r\n日付 "_s), qPrintable(text.left(80)));
-        QCOMPARE(text.section(u"\r\n\r\n"_s, 1), expected);
     }
 };
 
