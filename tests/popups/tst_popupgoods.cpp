@@ -1,4 +1,5 @@
 #include "PopupDriver.h"
+#include "popups/LookupView.h"
 #include "popups/frmPopup.h"
 #include "popups/frmPopupGoods.h"
 #include "ui/DataRows.h"
@@ -16,7 +17,11 @@ namespace {
 
 const auto pad = [](const QString& code) { return code.rightJustified(12); };
 const auto box = [](const QWidget& d, const QString& name) { return d.findChild<QLineEdit*>(name); };
-const auto list = [](const QWidget& d) { return d.findChild<QTreeWidget*>(u"ListView"_s); };
+const auto list = [](const QWidget& d) { return d.findChild<QTreeView*>(u"ListView"_s); };
+const auto rows = [](const QTreeView* lv) { return lv->model()->rowCount(); };
+const auto chosenCode = [](const QTreeView* lv) {
+    return chosenRow(lv) < 0 ? QString() : rowText(lv, chosenRow(lv), 0);
+};
 const auto bunruiName = [](const QWidget& d) { return d.findChild<QLabel*>(u"lblBunruiName"_s)->text(); };
 const auto clickFind = [](QWidget& d) {
     QTest::mouseClick(d.findChild<QPushButton*>(u"cmdFind"_s), Qt::LeftButton);
@@ -190,10 +195,9 @@ void TestPopupGoods::search() {
     }
     clickFind(d);
 
-    QTreeWidget* lv = list(d);
+    QTreeView* lv = list(d);
     QCOMPARE(rowTexts(lv, 0), padded(c.codes));
-    QCOMPARE(itemText(lv->headerItem(), 12),
-             u"コード|フリガナ|名称|単価１|単価２|単価３|単位|分類|区分|税|在庫|中止"_s);
+    QCOMPARE(rowText(lv, -1), u"コード|フリガナ|名称|単価１|単価２|単価３|単位|分類|区分|税|在庫|中止"_s);
     if (!c.rows.isEmpty()) QCOMPARE(rowTexts(lv), c.rows);
     // Nothing found is told as such: the statement itself did not fail.
     QCOMPARE(messageTexts(env.dialogs), c.message.isEmpty() ? QStringList() : QStringList{c.message});
@@ -201,24 +205,27 @@ void TestPopupGoods::search() {
     QCOMPARE(d.windowTitle(), c.searched);
     QCOMPARE(d.listHasRows(), !c.codes.isEmpty());
     QVERIFY(d.isVisible() && d.findChild<QWidget*>(c.focus)->hasFocus());
-    QCOMPARE(lv->currentItem(), lv->topLevelItem(0));
-    // Discontinued rows say so and are red in every column; prices are right-aligned.
-    for (int i = 0; i < lv->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = lv->topLevelItem(i);
-        const bool stopped = item->text(0) == pad(u"300"_s);
-        QCOMPARE(item->text(11), stopped ? u"中止"_s : QString());
+    QCOMPARE(chosenRow(lv), rows(lv) ? 0 : -1);
+    // Discontinued rows say so and are red in every column; prices are right-aligned, headers too.
+    const QAbstractItemModel* m = lv->model();
+    for (int i = 0; i < rows(lv); ++i) {
+        const bool stopped = rowText(lv, i, 0) == pad(u"300"_s);
+        QCOMPARE(rowText(lv, i, 11), stopped ? u"中止"_s : QString());
         for (int col = 0; col < 12; ++col) {
-            QCOMPARE(item->foreground(col).color() == QColor(255, 0, 0), stopped);
-            QCOMPARE(bool(item->textAlignment(col) & Qt::AlignRight), col >= 3 && col <= 5);
+            const QModelIndex at = m->index(i, col);
+            QCOMPARE(at.data(Qt::ForegroundRole).value<QBrush>().color() == QColor(255, 0, 0), stopped);
+            QCOMPARE(bool(at.data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight), col >= 3 && col <= 5);
+            QCOMPARE(bool(m->headerData(col, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignRight),
+                     col >= 3 && col <= 5);
         }
     }
-    QTreeWidgetItem* selected = lv->currentItem();
+    const QString selected = chosenCode(lv);
     QVERIFY(play(&d, lv, c.codes.isEmpty() ? u"sort2"_s : c.script).isEmpty());
-    QCOMPARE(lv->currentItem(), selected);
+    QCOMPARE(chosenCode(lv), selected);
     QCOMPARE(lv->header()->isSortIndicatorShown(), !c.script.isEmpty()); // none on an empty list
     clickFind(d); // the filters stay once the caption is gone
     QCOMPARE(rowTexts(lv, 0), padded(c.after));
-    QCOMPARE(lv->currentItem(), lv->topLevelItem(0));
+    QCOMPARE(chosenRow(lv), rows(lv) ? 0 : -1);
 }
 
 void TestPopupGoods::rankedNameSearch_data() {
@@ -390,7 +397,7 @@ void TestPopupGoods::headerSortFollowsTheDatabase() {
     frmPopupGoods d;
     QVERIFY(showActive(d));
     clickFind(d);
-    QTreeWidget* lv = list(d);
+    QTreeView* lv = list(d);
     for (const QString& c : clicks.split(u' ', Qt::SkipEmptyParts))
         clickHeader(lv, c.toInt());
     QCOMPARE(rowTexts(lv, 0), padded(codes));
@@ -403,20 +410,20 @@ void TestPopupGoods::clearByF6AndEscape() {
     frmPopupGoods d;
     QVERIFY(showActive(d));
     QLineEdit *name = box(d, u"txtname"_s), *kana = box(d, u"txtKana"_s), *code = box(d, u"txtCode"_s);
-    QTreeWidget* lv = list(d);
+    QTreeView* lv = list(d);
     typeText(name, u"りんご"_s);
     clickFind(d);
-    QCOMPARE(lv->topLevelItemCount(), 2);
+    QCOMPARE(rows(lv), 2);
 
     // The first Escape undoes the typing in the field; the second one clears.
     kana->setFocus();
     typeText(kana, u"ｱ"_s);
     QTest::keyClick(kana, Qt::Key_Escape);
     QCOMPARE(kana->text() + u'|' + name->text(), u"|りんご"_s);
-    QCOMPARE(lv->topLevelItemCount(), 2);
+    QCOMPARE(rows(lv), 2);
     QTest::keyClick(kana, Qt::Key_Escape);
     QCOMPARE(name->text(), QString());
-    QCOMPARE(lv->topLevelItemCount(), 0);
+    QCOMPARE(rows(lv), 0);
     QVERIFY(!d.listHasRows());
     QVERIFY(code->hasFocus() && d.isVisible());
 
@@ -425,7 +432,7 @@ void TestPopupGoods::clearByF6AndEscape() {
     QVERIFY(lv->hasFocus());
     QTest::keyClick(lv, Qt::Key_F6);
     QCOMPARE(code->text(), QString());
-    QCOMPARE(lv->topLevelItemCount(), 0);
+    QCOMPARE(rows(lv), 0);
     QVERIFY(code->hasFocus());
     lv->setFocus(); // Enter on the emptied list chooses nothing
     QTest::keyClick(lv, Qt::Key_Return);

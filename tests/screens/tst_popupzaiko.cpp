@@ -4,12 +4,13 @@
 #include "support/ScreenBench.h"
 #include "ui/DataRows.h"
 
+#include "popups/LookupView.h"
 #include "screens/frmPopupZaiko.h"
 
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QHeaderView>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 #include <algorithm>
 
@@ -33,7 +34,7 @@ class TestPopupZaiko : public QObject, DataRows {
     Q_OBJECT
     std::unique_ptr<ScreenBench> b;
     frmPopupZaiko* popup() const { return static_cast<frmPopupZaiko*>(b->form.get()); }
-    QTreeWidget* list() const { return popup()->listView(); }
+    LookupView* list() const { return popup()->listView(); }
 
     void open(int mode) {
         b.reset();
@@ -175,10 +176,11 @@ private slots:
                      b->dir.count(u"select count(*) from gdai"_s),
                  205);
         QCOMPARE(b->dir.count(u"select count(*) from operatlog"_s), 0); // this popup writes no log
-        if (fetch<bool>("open") && list()->topLevelItemCount() &&
+        if (fetch<bool>("open") && list()->rowCount() &&
             QByteArray(QTest::currentDataTag()).startsWith("everything")) {
-            QCOMPARE(list()->currentItem(), list()->topLevelItem(0));
-            QVERIFY(list()->headerItem()->textAlignment(3) & Qt::AlignRight);
+            QCOMPARE(list()->currentRow(), 0);
+            QVERIFY(list()->model()->headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+                    Qt::AlignRight);
         }
     }
 
