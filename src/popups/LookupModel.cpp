@@ -3,7 +3,6 @@
 #include "data/Recordset.h"
 
 #include <QBrush>
-#include <QRegularExpression>
 #include <algorithm>
 #include <numeric>
 
@@ -27,11 +26,10 @@ void LookupModel::clearColumns() {
 bool LookupModel::fill(Recordset& rec, int maxRows) {
     // Field positions looked up once, not per row; a field the query lacks reads as Null.
     const QStringList names = rec.fieldNames();
-    QList<int> at;
-    for (const QString& f : std::as_const(m_fields))
-        at << int(names.indexOf(
-            QRegularExpression(QRegularExpression::anchoredPattern(QRegularExpression::escape(f)),
-                               QRegularExpression::CaseInsensitiveOption)));
+    QList<int> at(m_fields.size(), -1);
+    for (qsizetype i = 0; i < m_fields.size(); ++i)
+        for (qsizetype j = 0; j < names.size() && at[i] < 0; ++j)
+            if (names[j].compare(m_fields[i], Qt::CaseInsensitive) == 0) at[i] = int(j);
 
     beginResetModel();
     m_values.clear();

@@ -1,5 +1,6 @@
 #include "popups/LookupView.h"
 
+#include "popups/LookupDelegate.h"
 #include "ui/basInput.h"
 
 #include <QFontDatabase>
@@ -9,6 +10,7 @@
 LookupView::LookupView(QWidget* parent, int tabIndex) : QTreeView(parent), m_model(new LookupModel(this)) {
     setObjectName(QStringLiteral("ListView"));
     setModel(m_model);
+    setItemDelegate(new LookupDelegate(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
