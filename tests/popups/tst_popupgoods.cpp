@@ -35,6 +35,16 @@ QStringList padded(const QString& codes) {
     return out;
 }
 
+// Whether some of the text painted in the rectangle is red.
+bool paintedRed(const QImage& shot, const QRect& r) {
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.red() > 150 && c.green() < 90 && c.blue() < 90) return true;
+        }
+    return false;
+}
+
 // Typing as a keyboard does: ASCII by its keys, other characters as key events carrying the text.
 void typeText(QWidget* w, const QString& text) {
     for (const QChar c : text) {
@@ -204,11 +214,14 @@ void TestPopupGoods::search() {
     QCOMPARE(d.listHasRows(), !c.codes.isEmpty());
     QVERIFY(d.isVisible() && d.findChild<QWidget*>(c.focus)->hasFocus());
     QCOMPARE(chosenRow(lv), rows(lv) ? 0 : -1);
-    // Discontinued rows say so and are red in every column; prices are right-aligned, headers too.
+    // Discontinued rows say so and are red in every column (and painted so, unless selected);
+    // prices are right-aligned, headers too.
     const QAbstractItemModel* m = lv->model();
+    const QImage shot = lv->viewport()->grab().toImage();
     for (int i = 0; i < rows(lv); ++i) {
         const bool stopped = rowText(lv, i, 0) == pad(u"300"_s);
         QCOMPARE(rowText(lv, i, 11), stopped ? u"中止"_s : QString());
+        if (i != chosenRow(lv)) QCOMPARE(paintedRed(shot, lv->visualRect(m->index(i, 2))), stopped);
         for (int col = 0; col < 12; ++col) {
             const QModelIndex at = m->index(i, col);
             QCOMPARE(at.data(Qt::ForegroundRole).value<QBrush>().color() == QColor(255, 0, 0), stopped);
