@@ -18,7 +18,15 @@ database() {
 }
 database "$base/big" --goods 10000 --rows 1000000
 database "$base/goods" --goods 100000 --rows 1000
+# The scale: memory must follow the goods listed, not the ledger's rows.
+database "$base/huge" --goods 100000 --rows 10000000
 export QT_QPA_PLATFORM=offscreen
 echo "stock engine (bench_generate_stock):"
 "$bin/bench_generate_stock" "$base/big" | sed 's/^/  /'
 "$bin/bench_all" "$base/big" "$base/goods" "$@"
+echo
+echo "current-stock list at scale (bench_stock_list, 100,000 goods, 10,000,000 ledger rows):"
+"$bin/bench_stock_list" "$base/huge" | sed 's/^/  /'
+echo "the same list on the 1,000,000-row database, for the memory beside it:"
+"$bin/bench_stock_list" "$base/big" | sed 's/^/  /' | grep -E 'peak|report:'
+

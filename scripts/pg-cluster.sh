@@ -52,6 +52,12 @@ start)
   ;;
 stop)
   dir="${2:?folder}"
+  # A server a test paused (SIGSTOP, when it ended before resuming it) hears no stop request.
+  if [ -f "$dir/data/postmaster.pid" ]; then
+    pid=$(head -1 "$dir/data/postmaster.pid")
+    pkill -CONT -P "$pid" 2>/dev/null || true
+    kill -CONT "$pid" 2>/dev/null || true
+  fi
   as_owner "$bindir/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
   rm -rf "$dir"
   ;;

@@ -148,6 +148,7 @@ QVariant convertForColumn(const QVariant& value, int type) {
 
 struct Recordset::Impl {
     bool open = false;
+    bool stopped = false; // the step of a long read said to stop
     bool editable = false;
     QStringList names;
     QVector<int> types;
@@ -312,7 +313,8 @@ struct Recordset::Impl {
     }
 
     // False when fetching the rows failed (the connection went while they came).
-    bool load(QSqlQuery& q, int firstColumn, int maxRows = -1) {
+    bool load(QSqlQuery& q, int firstColumn, int maxRows = -1,
+              const std::function<bool(int rows)>& step = {}) {
         const QSqlRecord rec = q.record();
         for (int i = firstColumn; i < rec.count(); ++i) {
             names.append(rec.fieldName(i));
@@ -326,6 +328,10 @@ struct Recordset::Impl {
                 row[i - firstColumn] = q.isNull(i) ? QVariant() : q.value(i);
             if (firstColumn > 0) addresses.append(q.value(0));
             rows.append(std::move(row));
+            if (step && rows.size() % 500 == 0 && !step(int(rows.size()))) {
+                stopped = true;
+                break;
+            }
         }
         open = true;
         pos = 0;
@@ -360,6 +366,15 @@ bool onlyReads(const QString& sql) {
 } // namespace
 
 void Recordset::openStatic(Connection& cn, const QString& sql, int maxRows) {
+    openStatic(cn, sql, maxRows, {});
+}
+
+void Recordset::openStatic(Connection& cn, const QString& sql, const std::function<bool(int rows)>& step) {
+    openStatic(cn, sql, -1, step);
+}
+
+void Recordset::openStatic(Connection& cn, const QString& sql, int maxRows,
+                           const std::function<bool(int rows)>& step) {
     Close();
     if (cn.State() != adStateOpen) throw DbError(DbTexts::closedObject(), 3704);
     const QString text = cn.dialect(sql);
@@ -368,9 +383,13 @@ void Recordset::openStatic(Connection& cn, const QString& sql, int maxRows) {
             d = std::make_unique<Impl>();
             q.setForwardOnly(true);
             if (!q.exec(text)) return false;
-            return !q.isSelect() || d->load(q, 0, maxRows);
+            return !q.isSelect() || d->load(q, 0, maxRows, step);
         },
         onlyReads(text));
+}
+
+bool Recordset::stopped() const {
+    return d->stopped;
 }
 
 void Recordset::openExecute(Connection& cn, const QString& sql, int* rowsAffected) {

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <memory>
 
 class Connection;
@@ -32,6 +33,10 @@ public:
     // The same, fetching at most maxRows rows (a list that shows no more need not read them all);
     // RecordCount then counts the rows fetched.
     void openStatic(Connection& cn, const QString& sql, int maxRows);
+    // The same, telling step the rows fetched so far every few hundred rows while a long list is
+    // read; when step returns false the reading stops there and stopped() is true.
+    void openStatic(Connection& cn, const QString& sql, const std::function<bool(int rows)>& step);
+    bool stopped() const;
     // Opens the editable cursor under the connection's write lock. Throws DbError.
     void openEditable(Connection& cn, const QString& sql);
     // Takes, until cn's transaction ends, the lock an editable cursor on each statement takes on its
@@ -70,6 +75,9 @@ public:
     void Close();
 
 private:
+    void openStatic(Connection& cn, const QString& sql, int maxRows,
+                    const std::function<bool(int rows)>& step);
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

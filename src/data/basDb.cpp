@@ -44,9 +44,13 @@ void fnCloseDB() {
 }
 
 void fnOpenRecordset(Recordset& rec, const QString& sql) {
+    fnOpenRecordset(rec, sql, {});
+}
+
+void fnOpenRecordset(Recordset& rec, const QString& sql, const std::function<bool(int rows)>& step) {
     if (rec.State() == Recordset::adStateOpen) rec.Close();
     if (!gcnData) throw DbError(DbTexts::noObject(), 91);
-    rec.openStatic(*gcnData, sql);
+    rec.openStatic(*gcnData, sql, step);
 }
 
 QString fnExecuteSql(Recordset& rec, const QString& sql) {

@@ -14,6 +14,8 @@ void fnCloseDB();
 
 // Static read-only list on gcnData. Throws DbError (the caller's trap handles it).
 void fnOpenRecordset(Recordset& rec, const QString& sql);
+// The same for a long list, telling step the rows read so far; step may stop it (rec.stopped()).
+void fnOpenRecordset(Recordset& rec, const QString& sql, const std::function<bool(int rows)>& step);
 // Runs a statement on gcnData; "" on success, else the error text.
 QString fnExecuteSql(Recordset& rec, const QString& sql);
 // Field read: aggregates named "sum(...)" etc. read as Expr1000 + (position - 1); Null gives "".

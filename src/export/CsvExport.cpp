@@ -58,13 +58,16 @@ bool CsvExport::write(const ExportTable& table) {
             captions << column.caption;
         text += csvLine(captions) + QStringLiteral("\r\n");
     }
+    int done = 0;
     for (const QStringList& row : table.rows) {
+        if (!table.goOn(done++)) return fail(0, QString());
         QStringList cells;
         cells.reserve(row.size());
         for (const QString& cell : row)
             cells << cell.trimmed();
         text += csvLine(cells) + QStringLiteral("\r\n");
     }
+    table.rowsDone();
     for (const ExportTable::Total& total : table.totals)
         text += csvLine({total.caption, total.text.trimmed()}) + QStringLiteral("\r\n");
 

@@ -18,7 +18,8 @@ public:
     // second byte-order mark); without a file it is written as new.
     bool Append = false;
 
-    // False on failure, with errorNumber() and errorDescription().
+    // False on failure, with errorNumber() and errorDescription(); errorNumber() 0 when the
+    // table's progress stopped it.
     bool write(const ExportTable& table);
     int errorNumber() const { return m_errorNumber; }
     const QString& errorDescription() const { return m_error; }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // What a table export (CSV, Excel) writes, taken from a laid-out report or from the goods ledger:
 // a title with header lines, column captions, the rows as shown, and figures under the rows.
@@ -32,6 +33,14 @@ struct ExportTable {
     int topMargin = -1;
     int rightMargin = -1;
     int bottomMargin = -1;
+
+    // Called every few hundred rows while a file is written (rows done, all rows); false stops the
+    // export: no file is made, nothing is appended, and the writer fails with error number 0.
+    std::function<bool(int done, int total)> progress;
+    bool goOn(int done) const { return !progress || done % 500 != 0 || progress(done, int(rows.size())); }
+    void rowsDone() const {
+        if (progress) progress(int(rows.size()), int(rows.size()));
+    }
 
     QString fileTitle() const { return fileName.isEmpty() ? name : fileName; }
 };

@@ -168,10 +168,15 @@ bool XlsxExport::write(const ExportTable& table) {
             cellFormats << asText;
     }
     for (const QStringList& cells : table.rows) {
+        if (!table.goOn(row - captionRow - 1)) {
+            lxw_workbook_free(book);
+            return fail(0, QString());
+        }
         for (int c = 0; c < table.columns.size() && c < cells.size(); ++c)
             w.cell(row, c, cells.at(c), table.columns.at(c).kind, cellFormats.at(c), asText);
         ++row;
     }
+    table.rowsDone();
     if (!table.totals.isEmpty()) ++row;
     for (const ExportTable::Total& total : table.totals) {
         w.text(row, 0, total.caption, bold);

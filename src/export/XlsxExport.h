@@ -14,7 +14,8 @@ class XlsxExport {
 public:
     QString FileName;
 
-    // False on failure, with errorNumber() and errorDescription().
+    // False on failure, with errorNumber() and errorDescription(); errorNumber() 0 when the
+    // table's progress stopped it.
     bool write(const ExportTable& table);
     int errorNumber() const { return m_errorNumber; }
     const QString& errorDescription() const { return m_error; }

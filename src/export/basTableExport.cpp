@@ -55,7 +55,7 @@ bool fnExportTableCsv(const ExportTable& table) {
             return false;
     }
     if (!csv.write(table)) {
-        fnShowExportError(csv.errorNumber(), csv.errorDescription());
+        if (csv.errorNumber() != 0) fnShowExportError(csv.errorNumber(), csv.errorDescription());
         return false;
     }
     fnMessage(QStringLiteral("ＣＳＶ出力"));
@@ -73,7 +73,7 @@ bool fnExportTableXlsx(const ExportTable& table) {
     XlsxExport xlsx;
     xlsx.FileName = fileName;
     if (!xlsx.write(table)) {
-        fnShowExportError(xlsx.errorNumber(), xlsx.errorDescription());
+        if (xlsx.errorNumber() != 0) fnShowExportError(xlsx.errorNumber(), xlsx.errorDescription());
         return false;
     }
     fnShowExported();

@@ -19,6 +19,7 @@ inline constexpr char16_t kXlsxFilter[] = u"Excelﾌｧｲﾙ (*.xlsx)";
 bool fnExportTableCsv(const ExportTable& table);
 // Asks for an Excel file (title: the table's name + "Excel出力ﾌｧｲﾙ") and writes the workbook.
 // Written: "出力しました。". True when written; cancelled: nothing; a failure: the error box.
+// Both stop quietly, with no file made or appended to, when the table's progress says so.
 bool fnExportTableXlsx(const ExportTable& table);
 
 // The box of a failed export: "number: description", titled "エラー", with the critical icon.

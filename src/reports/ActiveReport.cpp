@@ -7,10 +7,11 @@
 #include "data/Recordset.h"
 #include "reports/PrinterSeam.h"
 #include "reports/ReportPreview.h"
+#include "reports/ReportTextCache.h"
 
-#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPrinter>
 #include <QRegularExpression>
 
 namespace {
@@ -23,10 +24,9 @@ QString plainText(const QVariant& v) {
 }
 
 // Cuts a one-line text to what fits the box, as a fixed-size text box clips it.
-QString fitText(const QString& text, const QFontMetricsF& fm, int width) {
-    if (fm.horizontalAdvance(text) <= width) return text;
+QString fitText(const QString& text, ReportTextCache& texts, int font, int width) {
     QString t = text;
-    while (!t.isEmpty() && fm.horizontalAdvance(t) > width)
+    while (!t.isEmpty() && texts.width(font, t) > width)
         t.chop(1);
     return t;
 }
@@ -42,7 +42,7 @@ constexpr double kSmallestFigure = 0.6;
 
 } // namespace
 
-ActiveReport::ActiveReport(QObject* parent) : QObject(parent) {
+ActiveReport::ActiveReport(QObject* parent) : QObject(parent), m_texts(std::make_unique<ReportTextCache>()) {
     PrintWidth = PageSettings.paperWidth() - PageSettings.LeftMargin - PageSettings.RightMargin;
 }
 
@@ -86,6 +86,7 @@ bool ActiveReport::Run() {
     m_pageCountSlots.clear();
     m_printedRows.clear();
     m_pageOpen = false;
+    m_cancelled = false;
     try {
         runEvents();
     } catch (const DbError& e) {
@@ -107,14 +108,14 @@ bool ActiveReport::Run() {
     }
     m_running = false;
     m_ran = true;
-    m_runResult = !m_unloaded;
+    m_runResult = !m_unloaded && !m_cancelled;
     m_currentPage = m_pages.isEmpty() ? 1 : qBound(1, m_currentPage, int(m_pages.size()));
     return m_runResult;
 }
 
 void ActiveReport::runEvents() {
     ReportStart();
-    if (!m_unloaded && !DataControl1.Source.isEmpty()) {
+    if (!m_unloaded && !m_cancelled && !DataControl1.Source.isEmpty()) {
         int number = 0;
         QString text;
         QList<QVariantMap> rows;
@@ -134,6 +135,8 @@ void ActiveReport::runEvents() {
     }
     if (!m_unloaded) layOut();
     ReportEnd();
+    // The pages hold what was printed; a preview kept open need not hold the records too.
+    m_records = QList<QVariantMap>();
 
     // The page count is known only now.
     const QString count = QString::number(m_pages.size());
@@ -147,10 +150,10 @@ void ActiveReport::layOut() {
     bool first = true;
     const int step = qMax(1, ProgressStep);
     int done = 0;
-    if (Progress) Progress(0, m_haveRecords ? int(m_records.size()) : ProgressTotal);
+    const int total = m_haveRecords ? int(m_records.size()) : ProgressTotal;
+    if (!progress(0, total)) return;
     while (!m_unloaded) {
-        if (Progress && done > 0 && done % step == 0)
-            Progress(done, m_haveRecords ? int(m_records.size()) : ProgressTotal);
+        if (done > 0 && done % step == 0 && !progress(done, total)) return;
         bool eof = false;
         if (m_haveRecords) {
             eof = next >= m_records.size();
@@ -187,6 +190,12 @@ void ActiveReport::layOut() {
         ++m_detailsOnPage;
     }
     if (!m_unloaded && m_pageOpen) finishPage();
+}
+
+bool ActiveReport::progress(int done, int total) const {
+    if (!Progress || m_cancelled) return !m_cancelled;
+    if (!Progress(done, total)) m_cancelled = true;
+    return !m_cancelled;
 }
 
 void ActiveReport::capturePrintedRow() {
@@ -283,29 +292,22 @@ void ActiveReport::emitSection(const ReportSection& section, int x, int y) {
 }
 
 void ActiveReport::fitInto(ReportPage::Op& op, int width) {
-    if (metricsFor(op.family, op.pointSize, op.bold).horizontalAdvance(op.text) <= width) return;
+    ReportTextCache& texts = *m_texts;
+    const int font = texts.fontId(op.family, op.pointSize, op.bold);
+    if (texts.width(font, op.text) <= width) return;
     if (!isFigure(op.text)) {
-        op.text = fitText(op.text, metricsFor(op.family, op.pointSize, op.bold), width);
+        op.text = fitText(op.text, texts, font, width);
         return;
     }
     // A figure too wide prints smaller, or as a row of '#' (as a spreadsheet shows it), never cut.
     for (double size = op.pointSize - 0.5; size >= op.pointSize * kSmallestFigure; size -= 0.5) {
-        if (metricsFor(op.family, size, op.bold).horizontalAdvance(op.text) <= width) {
+        if (texts.width(texts.fontId(op.family, size, op.bold), op.text) <= width) {
             op.pointSize = size;
             return;
         }
     }
-    const QFontMetricsF& fm = metricsFor(op.family, op.pointSize, op.bold);
-    const int marks = qMax(1, int(width / fm.horizontalAdvance(u'#')));
+    const int marks = qMax(1, int(width / texts.width(font, QStringLiteral("#"))));
     op.text = QString(marks, u'#');
-}
-
-const QFontMetricsF& ActiveReport::metricsFor(const QString& family, double pointSize, bool bold) {
-    const QString key = family + u'|' + QString::number(pointSize) + (bold ? u'b' : u'r');
-    auto it = m_metrics.find(key);
-    if (it == m_metrics.end())
-        it = m_metrics.emplace(key, ReportPage::fontFor(family, pointSize, bold)).first;
-    return it->second;
 }
 
 QPointer<ActiveReport> ActiveReport::Show(std::unique_ptr<ActiveReport> report) {
@@ -313,7 +315,7 @@ QPointer<ActiveReport> ActiveReport::Show(std::unique_ptr<ActiveReport> report) 
     QPointer<ActiveReport> shown(r);
     r->m_ownedByPreview = true;
     r->Run();
-    if (r->m_unloaded) {
+    if (r->m_unloaded || r->m_cancelled) {
         r->deleteLater();
         return shown;
     }
@@ -335,6 +337,7 @@ bool ActiveReport::PrintReport(bool promptUser) {
     std::unique_ptr<QPagedPaintDevice> device = printers().openPrinter(request, &first, &last);
     if (!device) return false;
     if (!paintPages(device.get(), first, last)) {
+        if (m_cancelled) return false;
         setError(482, QStringLiteral("プリンタ エラーです。"));
         return false;
     }
@@ -345,14 +348,21 @@ bool ActiveReport::paintPages(QPagedPaintDevice* device, int first, int last) co
     first = qMax(1, first);
     last = qMin(last, int(m_pages.size()));
     if (first > last) return false;
+    m_cancelled = false;
     QPainter painter;
     if (!painter.begin(device)) return false;
     for (int i = first; i <= last; ++i) {
+        if (!progress(i - first, last - first + 1)) {
+            // Nothing of a stopped print reaches the printer.
+            if (auto* printer = dynamic_cast<QPrinter*>(device)) printer->abort();
+            painter.end();
+            return false;
+        }
         if (i > first && !device->newPage()) {
             painter.end();
             return false;
         }
-        m_pages.at(i - 1).paint(painter, device->logicalDpiX());
+        m_pages.at(i - 1).paint(painter, device->logicalDpiX(), *m_texts);
     }
     return painter.end();
 }

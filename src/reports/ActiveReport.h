@@ -9,7 +9,6 @@
 #include "reports/ReportSection.h"
 #include "reports/ReportToolbar.h"
 
-#include <QFontMetricsF>
 #include <QIcon>
 #include <QList>
 #include <QObject>
@@ -21,6 +20,7 @@
 
 class QPagedPaintDevice;
 class Recordset;
+class ReportTextCache;
 
 // The base of every report: page header, detail and page footer sections, a data control or
 // records handed over, the Fields of the current record, page settings, and the report events as
@@ -76,9 +76,10 @@ public:
     bool PreviewCentered = false; // the preview opens in the middle of the screen
 
     // Called while the pages are laid out: before the first record (done 0) and every
-    // ProgressStep records, with the number of records when known (else 0). The print screens
-    // show it and let the window repaint.
-    std::function<void(int done, int total)> Progress;
+    // ProgressStep records, with the number of records when known (else 0); then while pages are
+    // printed or exported, once a page. The print screens show it and let the window repaint.
+    // Returning false stops the work: the run or the painting ends as cancelled().
+    std::function<bool(int done, int total)> Progress;
     int ProgressStep = 500;
     // The number of details to expect when the report fetches them itself (no records handed over).
     int ProgressTotal = 0;
@@ -128,6 +129,10 @@ public:
     // Closes the preview, stops a run in progress; deletes the report when the preview owns it.
     void Unload();
     bool isUnloaded() const { return m_unloaded; }
+    // The user stopped the last run, print or export through Progress.
+    bool cancelled() const { return m_cancelled; }
+    // The report's texts, measured and shaped once for layout and every painting.
+    ReportTextCache& textCache() const { return *m_texts; }
 
     int lastErrorNumber() const { return m_errorNumber; }
     QString lastErrorText() const { return m_errorText; }
@@ -156,6 +161,11 @@ public:
     }
     virtual void ToolbarClick(ReportToolbar::Tool& tool) { Q_UNUSED(tool) }
 
+protected:
+    // For a report that reads long before its details (ReportStart): the steps go to Progress;
+    // false once the user stopped the run, which then ends as cancelled().
+    bool reportProgress(int done, int total) { return progress(done, total); }
+
 signals:
     void zoomChanged(int percent);
     void currentPageChanged(int page);
@@ -171,11 +181,11 @@ private:
     void bindFields(ReportSection& section);
     void emitSection(const ReportSection& section, int x, int y);
     void setError(int number, const QString& text);
-    const QFontMetricsF& metricsFor(const QString& family, double pointSize, bool bold);
     // A one-line text into its box: figures shrink or show as "#", other texts are cut.
     void fitInto(ReportPage::Op& op, int width);
+    bool progress(int done, int total) const;
 
-    std::map<QString, QFontMetricsF> m_metrics; // text measuring, one per font used
+    std::unique_ptr<ReportTextCache> m_texts;
     ReportFields m_fields;
     QList<QVariantMap> m_records;
     bool m_haveRecords = false;
@@ -191,6 +201,7 @@ private:
     bool m_runResult = false;
     bool m_running = false;
     bool m_unloaded = false;
+    mutable bool m_cancelled = false;
     bool m_ownedByPreview = false;
     int m_errorNumber = 0;
     QString m_errorText;

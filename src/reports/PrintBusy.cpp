@@ -1,6 +1,7 @@
 #include "reports/PrintBusy.h"
 
 #include "app/basInputFlush.h"
+#include "reports/PrintProgress.h"
 #include "reports/basPrintScreen.h"
 #include "ui/FormBase.h"
 #include "ui/basInput.h"
@@ -18,10 +19,12 @@ PrintBusy::PrintBusy(FormBase* form, const QList<QWidget*>& controls, QLabel* lb
         m_controls.append(w);
         w->setEnabled(false);
     }
-    fnShowPrintProgress(lblMsg, 0, 0);
+    if (lblMsg) m_progress = new PrintProgress(lblMsg);
+    fnShowPrintBusy(lblMsg);
 }
 
 PrintBusy::~PrintBusy() {
+    delete m_progress.data();
     fnFlushInput();
     QApplication::restoreOverrideCursor();
     if (m_form) m_form->enableToolbar(m_idlePattern);
@@ -31,4 +34,8 @@ PrintBusy::~PrintBusy() {
     if (m_label) m_label->clear();
     // In the background when a preview came up in front.
     if (m_focus && m_focus->isEnabled()) m_focus->setFocus(Qt::OtherFocusReason);
+}
+
+PrintProgress* PrintBusy::progress() const {
+    return m_progress.data();
 }

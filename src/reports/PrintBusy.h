@@ -5,12 +5,13 @@
 #include <QString>
 
 class FormBase;
+class PrintProgress;
 class QLabel;
 class QWidget;
 
 // The busy state of a print screen while a list is produced, for one scope:
 //   start: toolbar busyPattern, the given controls disabled, the wait cursor, lblMsg "処理中・・・"
-//          painted;
+//          painted, and a progress bar beside it for a long list (PrintProgress);
 //   end:   the keys and clicks queued meanwhile thrown away, toolbar idlePattern, the controls
 //          enabled again, lblMsg cleared, the focus back where it was.
 class PrintBusy {
@@ -20,12 +21,14 @@ public:
     ~PrintBusy();
 
     PrintBusy(const PrintBusy&) = delete;
+    PrintProgress* progress() const;
     PrintBusy& operator=(const PrintBusy&) = delete;
 
 private:
     QPointer<FormBase> m_form;
     QList<QPointer<QWidget>> m_controls;
     QPointer<QLabel> m_label;
+    QPointer<PrintProgress> m_progress;
     QPointer<QWidget> m_focus;
     QString m_idlePattern;
 };

@@ -8,6 +8,7 @@
 #include <QString>
 
 class QPainter;
+class ReportTextCache;
 
 // One laid-out page: the paint operations recorded in twips from the paper's corner. Preview,
 // printer and PDF writer all replay the same list, so they show the same page.
@@ -41,8 +42,9 @@ public:
     QStringList texts() const;
 
     // Paints the page with the painter's origin at the paper's corner; dotsPerInch is the
-    // resolution of the painter's coordinates.
-    void paint(QPainter& painter, double dotsPerInch) const;
+    // resolution of the painter's coordinates. Texts are shaped through the cache, which a painter
+    // of many pages keeps from page to page.
+    void paint(QPainter& painter, double dotsPerInch, ReportTextCache& texts) const;
 
     // The font of a text operation, sized in twips (painted under a twips-to-device scale).
     static QFont fontFor(const QString& family, double pointSize, bool bold);

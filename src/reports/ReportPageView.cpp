@@ -1,14 +1,18 @@
 #include "reports/ReportPageView.h"
 
 #include "reports/ReportPage.h"
+#include "reports/ReportTextCache.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 
-ReportPageView::ReportPageView(QWidget* parent) : QWidget(parent) {
+ReportPageView::ReportPageView(QWidget* parent)
+    : QWidget(parent), m_texts(std::make_unique<ReportTextCache>()) {
     setAutoFillBackground(false);
     setFocusPolicy(Qt::NoFocus);
 }
+
+ReportPageView::~ReportPageView() = default;
 
 void ReportPageView::setPage(const ReportPage* page, int zoomPercent) {
     m_page = page;
@@ -54,5 +58,5 @@ void ReportPageView::paintEvent(QPaintEvent* event) {
     p.fillRect(paper, Qt::white);
     p.translate(paper.topLeft());
     p.setClipRect(QRect(QPoint(0, 0), paper.size()));
-    m_page->paint(p, dotsPerInch());
+    m_page->paint(p, dotsPerInch(), *m_texts);
 }

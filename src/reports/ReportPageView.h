@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 class ReportPage;
+class ReportTextCache;
 
 // Paints one report page at a zoom, as white paper on the preview's grey background.
 class ReportPageView : public QWidget {
     Q_OBJECT
 public:
     explicit ReportPageView(QWidget* parent = nullptr);
+    ~ReportPageView() override;
 
     void setPage(const ReportPage* page, int zoomPercent);
     const ReportPage* page() const { return m_page; }
@@ -24,6 +27,8 @@ public:
     QPointF pageAt(const QPointF& widgetPos) const;
     QPointF widgetPosOf(const QPointF& twips) const;
     static QColor deskColor() { return QColor(0x80, 0x80, 0x80); }
+    // The shaped texts of the pages shown so far: paging back and forth shapes nothing again.
+    ReportTextCache& textCache() const { return *m_texts; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,4 +37,5 @@ private:
     static constexpr int kGap = 16;
     const ReportPage* m_page = nullptr;
     int m_zoom = 100;
+    std::unique_ptr<ReportTextCache> m_texts;
 };

@@ -18,7 +18,7 @@ bool ReportPdfExport::Export(ActiveReport& report) {
     int number = 0;
     QString description;
     if (!fnCheckExportTarget(FileName, &number, &description)) return fail(number, description);
-    if (!report.hasRun()) report.Run();
+    if (!report.hasRun() && !report.Run() && report.cancelled()) return false;
     if (report.PageCount() == 0)
         return fail(kExportInvalidCall, QStringLiteral("出力するﾍﾟｰｼﾞがありません。"));
 
@@ -35,6 +35,7 @@ bool ReportPdfExport::Export(ActiveReport& report) {
         writer.setCreator(QStringLiteral("zanmo"));
         if (!report.paintPages(&writer, 1, report.PageCount())) {
             file.cancelWriting();
+            if (report.cancelled()) return false;
             return fail(kExportDeviceIo, fnExportDeviceIoText(FileName));
         }
     }

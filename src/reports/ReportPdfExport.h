@@ -11,7 +11,8 @@ public:
     QString FileName;
 
     // Runs the report first when it has not run. False on failure, with errorNumber() and
-    // errorDescription() telling why.
+    // errorDescription() telling why, or when the report's Progress stopped it (errorNumber() 0;
+    // no file is left).
     bool Export(ActiveReport& report);
 
     int errorNumber() const { return m_errorNumber; }

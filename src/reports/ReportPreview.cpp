@@ -275,7 +275,7 @@ void ReportPreview::runEngineTool(int id) {
                          QImage::Format_RGB32);
             image.fill(Qt::white);
             QPainter p(&image);
-            page->paint(p, dpi);
+            page->paint(p, dpi, m_view->textCache());
             p.end();
             QApplication::clipboard()->setImage(image);
         }

@@ -109,8 +109,10 @@ void StockListReport::startList() {
     control(QStringLiteral("txtName1"))->Text = Range.name1;
 
     DataControl1.Source = sourceSql();
-    // The ledger read once for the whole range: the per-goods figures come from here.
-    m_figures.load(Range.code0, Range.code1, Range.day);
+    // The ledger read once for the whole range: the per-goods figures come from here. It is the
+    // long part of a large list, so it is counted and may be stopped.
+    m_figures.load(Range.code0, Range.code1, Range.day,
+                   [this](int products) { return reportProgress(products, 0); });
     fnSetPreviewToolbar(*this);
 }
 

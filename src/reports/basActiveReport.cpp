@@ -1,15 +1,20 @@
 #include "reports/basActiveReport.h"
 
 #include "app/basMessage.h"
+#include "core/basFormat.h"
 #include "data/DialogSeam.h"
 #include "data/basSettings.h"
 #include "export/basExportFile.h"
 #include "export/basTableExport.h"
 #include "reports/ActiveReport.h"
+#include "reports/PrintProgress.h"
 #include "reports/ReportPdfExport.h"
 #include "reports/basReportTable.h"
 
 #include <QCoreApplication>
+#include <QDate>
+#include <QProgressDialog>
+#include <utility>
 
 namespace {
 
@@ -72,6 +77,40 @@ void fnSetPreviewToolbar(ActiveReport& report) {
     csv.Tooltip = csv.Caption;
 }
 
+namespace {
+
+// The bar of an export from the preview: shown once the export has taken longer than a print
+// screen waits, with a stop button (Escape too).
+class ExportProgress {
+public:
+    explicit ExportProgress(ActiveReport& report)
+        : m_dialog(QStringLiteral("出力中・・・"), QStringLiteral("中止"), 0, 0, report.preview()) {
+        m_dialog.setObjectName(QStringLiteral("dlgExportProgress"));
+        m_dialog.setWindowTitle(report.Caption);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(PrintProgress::showAfterMs);
+        m_dialog.reset();
+    }
+    // Gone once the work is done, before the box that tells how it went.
+    void finish() { m_dialog.reset(); }
+    std::function<bool(int, int)> callback() {
+        return [this](int done, int total) {
+            if (done >= total) {
+                finish();
+                return true;
+            }
+            m_dialog.setMaximum(total);
+            m_dialog.setValue(done);
+            return !m_dialog.wasCanceled();
+        };
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+} // namespace
+
 bool fnExportPdf(ActiveReport& report) {
     SaveFileRequest ask;
     ask.title = report.Caption + QStringLiteral("PDF出力ﾌｧｲﾙ");
@@ -82,7 +121,14 @@ bool fnExportPdf(ActiveReport& report) {
 
     ReportPdfExport filter;
     filter.FileName = fileName;
-    if (!filter.Export(report)) {
+    // A long export shows its pages and can be stopped (the button or Escape); no file is made then.
+    ExportProgress wait(report);
+    auto kept = std::exchange(report.Progress, wait.callback());
+    const bool written = filter.Export(report);
+    report.Progress = std::move(kept);
+    wait.finish();
+    if (!written) {
+        if (report.cancelled()) return false;
         fnShowExportError(filter.errorNumber(), filter.errorDescription());
         return false;
     }
@@ -105,11 +151,19 @@ bool laidOut(ActiveReport& report) {
 } // namespace
 
 bool fnExportXlsx(ActiveReport& report) {
-    return laidOut(report) && fnExportTableXlsx(fnReportTable(report));
+    if (!laidOut(report)) return false;
+    ExportProgress wait(report);
+    ExportTable table = fnReportTable(report);
+    table.progress = wait.callback();
+    return fnExportTableXlsx(table);
 }
 
 bool fnExportCsv(ActiveReport& report) {
-    return laidOut(report) && fnExportTableCsv(fnReportTable(report));
+    if (!laidOut(report)) return false;
+    ExportProgress wait(report);
+    ExportTable table = fnReportTable(report);
+    table.progress = wait.callback();
+    return fnExportTableCsv(table);
 }
 
 void fnPreviewKeyDown(ActiveReport& report, int& KeyCode, int Shift) {
@@ -145,4 +199,23 @@ void fnPreviewToolbarClick(ActiveReport& report, ReportToolbar::Tool& tool) {
 void fnPreviewNoData(ActiveReport& report) {
     fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
     report.Unload();
+}
+
+void fnAddMadeOnAndPages(ReportSection& header, int width, int top) {
+    constexpr int line = 300;
+    const Qt::Alignment toRight = Qt::AlignRight | Qt::AlignVCenter;
+    header.addLabel(QStringLiteral("Label9"), QStringLiteral("作成日"), width - 2500, top, 800, line);
+    header.addLabel(QStringLiteral("lblDay"), {}, width - 1700, top, 1700, line)->setAlignment(toRight);
+    header.addTextField(QStringLiteral("txtPage"), {}, width - 1700, top + line, 700, line)
+        ->setAlignment(toRight)
+        .SummaryType = ReportControl::Summary::PageNumber;
+    header.addLabel(QStringLiteral("Label8"), QStringLiteral("/"), width - 1000, top + line, 300, line)
+        ->setAlignment(Qt::AlignCenter);
+    header.addTextField(QStringLiteral("txtPageTotal"), {}, width - 700, top + line, 700, line)->SummaryType =
+        ReportControl::Summary::PageCount;
+}
+
+void fnShowMadeOn(ActiveReport& report) {
+    report.control(QStringLiteral("lblDay"))->Caption =
+        fnFormat(QDate::currentDate(), QStringLiteral("YYYY/MM/DD"));
 }

@@ -3,6 +3,7 @@
 #include "reports/ReportToolbar.h"
 
 class ActiveReport;
+class ReportSection;
 
 // Routines shared by every report: the data control's connection, the preview toolbar, the PDF
 // export, and the event handlers all reports run alike (each report's KeyDown, ToolbarClick and
@@ -32,3 +33,8 @@ void fnPreviewKeyDown(ActiveReport& report, int& KeyCode, int Shift);
 void fnPreviewToolbarClick(ActiveReport& report, ReportToolbar::Tool& tool);
 // NoData: the message "ﾃﾞｰﾀなし", then the preview closes.
 void fnPreviewNoData(ActiveReport& report);
+
+// The page header's right-hand corner of the lists: "作成日" with the day it was made (lblDay, set
+// by fnShowMadeOn) at top, and "page / pages" under it, on a header width wide.
+void fnAddMadeOnAndPages(ReportSection& header, int width, int top);
+void fnShowMadeOn(ActiveReport& report);

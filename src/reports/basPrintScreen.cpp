@@ -1,29 +1,26 @@
 #include "reports/basPrintScreen.h"
 
-#include "core/basFormat.h"
 #include "data/DialogSeam.h"
 #include "reports/ActiveReport.h"
+#include "reports/PrintProgress.h"
 
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
 
-void fnShowPrintProgress(QLabel* lblMsg, int done, int total) {
+void fnShowPrintBusy(QLabel* lblMsg) {
     if (!lblMsg) return;
-    QString text = QStringLiteral("処理中・・・");
-    if (done > 0 && total > 0)
-        text += QLatin1Char(' ') + fnFormat(QVariant(done), QStringLiteral("#,##0")) + QStringLiteral(" / ") +
-                fnFormat(QVariant(total), QStringLiteral("#,##0"));
-    lblMsg->setText(text);
+    lblMsg->setText(QStringLiteral("処理中・・・"));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void fnPrintOrPreview(std::unique_ptr<ActiveReport> report, int mode, QLabel* lblMsg) {
-    QPointer<QLabel> label(lblMsg);
-    report->Progress = [label](int done, int total) { fnShowPrintProgress(label, done, total); };
+bool fnPrintOrPreview(std::unique_ptr<ActiveReport> report, int mode, PrintProgress* progress) {
+    QPointer<PrintProgress> bar(progress);
+    report->Progress = [bar](int done, int total) { return !bar || bar->step(done, total); };
     if (mode == 0) {
         // A failed run has told its error already; a printer failure is told here.
-        if (!report->PrintReport(true) && !report->isUnloaded() && report->lastErrorNumber() != 0) {
+        if (!report->PrintReport(true) && !report->isUnloaded() && !report->cancelled() &&
+            report->lastErrorNumber() != 0) {
             MessageRequest box;
             box.title = QStringLiteral("エラー");
             box.text =
@@ -31,8 +28,12 @@ void fnPrintOrPreview(std::unique_ptr<ActiveReport> report, int mode, QLabel* lb
             box.icon = MsgIcon::Critical;
             dialogs().messageBox(box);
         }
-        return;
+        return !report->cancelled();
     }
+    ActiveReport* r = report.get();
     const QPointer<ActiveReport> shown = ActiveReport::Show(std::move(report));
+    // A stopped run is deleted later, so it can still be asked.
+    const bool stopped = shown && r->cancelled();
     if (shown) shown->Progress = nullptr;
+    return !stopped;
 }

@@ -6,6 +6,7 @@
 #include "data/DbError.h"
 #include "data/basDb.h"
 #include "reports/PrintBusy.h"
+#include "reports/PrintProgress.h"
 #include "reports/basPrintScreen.h"
 #include "reports/rptNyuuden.h"
 #include "ui/AlertColour.h"
@@ -220,22 +221,25 @@ void frmPrintNTden::fnPrintList(int mode) {
                        {optKubun[0], optKubun[1], txtYy[0], txtMm[0], txtDd[0], dtpDay[0], txtYy[1], txtMm[1],
                         txtDd[1], dtpDay[1], cmdPre, cmdPrint},
                        lblMsg, kPatternBusy, kPatternIdle);
-        fnListReport(mode);
+        fnListReport(mode, busy.progress());
     }
     m_busy = false;
 }
 
-void frmPrintNTden::fnListReport(int mode) {
+void frmPrintNTden::fnListReport(int mode, PrintProgress* progress) {
     const qint32 start = fnFieldsToDate(txtYy[0], txtMm[0], txtDd[0]);
     const qint32 end = fnFieldsToDate(txtYy[1], txtMm[1], txtDd[1]);
     const int kind = optKubun[0]->isChecked() ? 0 : 9;
     Recordset rec;
     try {
-        fnOpenRecordset(rec, rptNyuuden::listSql(kind, start, end));
+        // A long list is counted while it is read and may be stopped there.
+        fnOpenRecordset(rec, rptNyuuden::listSql(kind, start, end),
+                        [progress](int rows) { return !progress || progress->step(rows, 0); });
     } catch (const DbError& e) {
         fnShowDbError(e.description());
         return;
     }
+    if (rec.stopped()) return;
     if (rec.RecordCount() == 0) {
         fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
         return;
@@ -247,7 +251,7 @@ void frmPrintNTden::fnListReport(int mode) {
     report->StartDay = start;
     report->EndDay = end;
     // The pages are laid out before the preview opens, so the recordset may go with this routine.
-    fnPrintOrPreview(std::move(report), mode, lblMsg);
+    if (!fnPrintOrPreview(std::move(report), mode, progress)) return;
     fnOperationLog(kCaption, 4,
                    optKubun[kind == 0 ? 0 : 1]->text() +
                        (mode == 0 ? QStringLiteral(":印刷") : QStringLiteral(":確認")));

@@ -2,6 +2,7 @@
 
 #include "ui/FormBase.h"
 
+class PrintProgress;
 class DateFields;
 class QDateEdit;
 class QLabel;
@@ -31,7 +32,7 @@ private:
     void buildControls();
     // Empty fields refused, a backwards range swapped.
     bool fnCheckInput();
-    void fnListReport(int mode);
+    void fnListReport(int mode, PrintProgress* progress);
     int rowOf(const QWidget* w) const;
 
     bool m_busy = false;

@@ -403,12 +403,12 @@ void frmPrintZaiko::fnPrintList(int mode) {
                        {txtZero, txtYy, txtMm, txtDd, dtpDay, chkStop, txtCode[0], txtCode[1], txtDummy[0],
                         txtDummy[1], cmdBtn[0], cmdBtn[1], optKubun[0], optKubun[1]},
                        lblMsg, kPatternBusy, kPatternOther);
-        fnListReport(mode);
+        fnListReport(mode, busy.progress());
     }
     m_busy = false;
 }
 
-void frmPrintZaiko::fnListReport(int mode) {
+void frmPrintZaiko::fnListReport(int mode, PrintProgress* progress) {
 
     if (fnPadLeft(txtCode[0]->text(), 12) > fnPadLeft(txtCode[1]->text(), 12)) {
         const QString code = txtCode[0]->text();
@@ -427,16 +427,18 @@ void frmPrintZaiko::fnListReport(int mode) {
         fnMessage(QStringLiteral("ﾃﾞｰﾀなし"));
     } else if (count > 0) {
         const int kind = optKubun[0]->isChecked() ? 0 : 1;
+        bool done = false;
         if (kind == 0) {
             auto report = std::make_unique<rptZaiko>();
             report->StankaKbn = m_stankaKbn;
             report->Range = r;
-            fnPrintOrPreview(std::move(report), mode, lblMsg);
+            done = fnPrintOrPreview(std::move(report), mode, progress);
         } else {
             auto report = std::make_unique<rptKakuhoZaiko>();
             report->Range = r;
-            fnPrintOrPreview(std::move(report), mode, lblMsg);
+            done = fnPrintOrPreview(std::move(report), mode, progress);
         }
+        if (!done) return; // stopped by the user: no print to log
         fnOperationLog(kCaption, 4,
                        optKubun[kind]->text() +
                            (mode == 0 ? QStringLiteral(":印刷") : QStringLiteral(":確認")));

@@ -3,6 +3,7 @@
 #include "reports/StockListRange.h"
 #include "ui/FormBase.h"
 
+class PrintProgress;
 class DateFields;
 class QCheckBox;
 class QDateEdit;
@@ -46,7 +47,7 @@ private:
     // Where a focus trap sends the focus that came to it from `from`.
     void fnRouteTrap(QWidget* trap, QWidget* from);
     // The list itself, while the screen is busy: the range put in order, counted, printed.
-    void fnListReport(int mode);
+    void fnListReport(int mode, PrintProgress* progress);
 
     qint32 m_stankaKbn = 0;
     bool m_busy = false;

@@ -408,10 +408,10 @@ void frmStocktake::fnPrintList(int mode) {
             this,
             {txtYy, txtMm, txtDd, DTPicker, txtFile, chkZero, cmdRead, grdCheck, cmdOk, cmdPre, cmdPrint},
             lblMsg, kPatternBusy, kPatternChecked);
-        fnPrintOrPreview(std::make_unique<rptStocktake>(m_check), mode, lblMsg);
-        fnOperationLog(caption(), 4,
-                       QStringLiteral("棚卸差異表") +
-                           (mode == 0 ? QStringLiteral(":印刷") : QStringLiteral(":確認")));
+        if (fnPrintOrPreview(std::make_unique<rptStocktake>(m_check), mode, busy.progress()))
+            fnOperationLog(caption(), 4,
+                           QStringLiteral("棚卸差異表") +
+                               (mode == 0 ? QStringLiteral(":印刷") : QStringLiteral(":確認")));
     }
     m_busy = false;
     // The buttons as the check allows them (the busy state enabled them all).

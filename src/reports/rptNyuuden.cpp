@@ -6,8 +6,6 @@
 #include "reports/basActiveReport.h"
 #include "ui/basToolbar.h"
 
-#include <QDate>
-
 namespace {
 const QString kFont = QStringLiteral("IPAGothic");
 constexpr int kLine = 300;
@@ -28,7 +26,6 @@ rptNyuuden::rptNyuuden() {
     PreviewCentered = true;
 
     const int width = PageSettings.paperWidth() - PageSettings.LeftMargin - PageSettings.RightMargin;
-    const Qt::Alignment toRight = Qt::AlignRight | Qt::AlignVCenter;
     PageHeader.Height = kHeadingTop + kLine + 100;
     PageHeader.addLabel(QStringLiteral("lblMenu"), QStringLiteral("入庫処理一覧表"), 0, 0, width, 500)
         ->setFont(kFont, 16, true)
@@ -38,15 +35,7 @@ rptNyuuden::rptNyuuden() {
     PageHeader.addLabel(QStringLiteral("Label11"), QStringLiteral("～"), 2100, 700, 400, kLine)
         ->setAlignment(Qt::AlignCenter);
     PageHeader.addLabel(QStringLiteral("lblEday"), {}, 2500, 700, 1300, kLine);
-    PageHeader.addLabel(QStringLiteral("Label9"), QStringLiteral("作成日"), width - 2500, 700, 800, kLine);
-    PageHeader.addLabel(QStringLiteral("lblDay"), {}, width - 1700, 700, 1700, kLine)->setAlignment(toRight);
-    PageHeader.addTextField(QStringLiteral("txtPage"), {}, width - 1700, 1000, 700, kLine)
-        ->setAlignment(toRight)
-        .SummaryType = ReportControl::Summary::PageNumber;
-    PageHeader.addLabel(QStringLiteral("Label8"), QStringLiteral("/"), width - 1000, 1000, 300, kLine)
-        ->setAlignment(Qt::AlignCenter);
-    PageHeader.addTextField(QStringLiteral("txtPageTotal"), {}, width - 700, 1000, 700, kLine)->SummaryType =
-        ReportControl::Summary::PageCount;
+    fnAddMadeOnAndPages(PageHeader, width, 700);
 
     // Columns: heading, detail field, left edge, width.
     using Kind = ExportColumn::Kind;
@@ -129,7 +118,7 @@ QStringList rptNyuuden::exportHeaderLines() const {
 }
 
 void rptNyuuden::ReportStart() {
-    control(QStringLiteral("lblDay"))->Caption = fnFormat(QDate::currentDate(), QStringLiteral("YYYY/MM/DD"));
+    fnShowMadeOn(*this);
     control(QStringLiteral("lblSday"))->Caption = fnFormat(QVariant(StartDay), QStringLiteral("####/##/##"));
     control(QStringLiteral("lblEday"))->Caption = fnFormat(QVariant(EndDay), QStringLiteral("####/##/##"));
     ProgressTotal = glngCnt;

@@ -6,8 +6,6 @@
 #include "stock/StocktakeCheck.h"
 #include "ui/basToolbar.h"
 
-#include <QDate>
-
 namespace {
 const QString kFont = QStringLiteral("IPAGothic");
 constexpr int kLine = 300;
@@ -31,7 +29,6 @@ rptStocktake::rptStocktake(const StocktakeCheck& check) {
     m_summary = fnStocktakeSummary(check);
 
     const int width = PageSettings.paperWidth() - PageSettings.LeftMargin - PageSettings.RightMargin;
-    const Qt::Alignment toRight = Qt::AlignRight | Qt::AlignVCenter;
     PageHeader.Height = kHeadingTop + kLine + 100;
     PageHeader.addLabel(QStringLiteral("lblMenu"), Caption, 0, 0, width, 500)
         ->setFont(kFont, 16, true)
@@ -39,15 +36,7 @@ rptStocktake::rptStocktake(const StocktakeCheck& check) {
     PageHeader.addLabel(QStringLiteral("lblTDay"), QStringLiteral("棚卸日"), 0, 700, 800, kLine);
     PageHeader.addLabel(QStringLiteral("lblSday"), m_day, 800, 700, 1300, kLine);
     PageHeader.addLabel(QStringLiteral("lblSummary"), m_summary, 0, 1000, width - 2600, kLine);
-    PageHeader.addLabel(QStringLiteral("Label9"), QStringLiteral("作成日"), width - 2500, 700, 800, kLine);
-    PageHeader.addLabel(QStringLiteral("lblDay"), {}, width - 1700, 700, 1700, kLine)->setAlignment(toRight);
-    PageHeader.addTextField(QStringLiteral("txtPage"), {}, width - 1700, 1000, 700, kLine)
-        ->setAlignment(toRight)
-        .SummaryType = ReportControl::Summary::PageNumber;
-    PageHeader.addLabel(QStringLiteral("Label8"), QStringLiteral("/"), width - 1000, 1000, 300, kLine)
-        ->setAlignment(Qt::AlignCenter);
-    PageHeader.addTextField(QStringLiteral("txtPageTotal"), {}, width - 700, 1000, 700, kLine)->SummaryType =
-        ReportControl::Summary::PageCount;
+    fnAddMadeOnAndPages(PageHeader, width, 700);
 
     // Columns: the check's captions, each with its width and side.
     using Kind = ExportColumn::Kind;
@@ -119,7 +108,7 @@ QStringList rptStocktake::exportHeaderLines() const {
 }
 
 void rptStocktake::ReportStart() {
-    control(QStringLiteral("lblDay"))->Caption = fnFormat(QDate::currentDate(), QStringLiteral("YYYY/MM/DD"));
+    fnShowMadeOn(*this);
 }
 
 void rptStocktake::KeyDown(int& KeyCode, int Shift) {

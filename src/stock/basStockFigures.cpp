@@ -16,13 +16,6 @@ qint64 wholeUnits(const Recordset& rec, int column) {
     return static_cast<qint64>(std::nearbyint(fnVal(v.toString())));
 }
 
-// Per product: the day of its latest count before D ("sday").
-QString latestCountBefore(const QString& range, qint32 day) {
-    return QStringLiteral("WITH s AS (SELECT gcode, MAX(day) AS sday FROM gdai WHERE ") + range +
-           QStringLiteral(" AND kubun = 9 AND day < ") + QString::number(day) +
-           QStringLiteral(" GROUP BY gcode) ");
-}
-
 } // namespace
 
 QString StockFigureTable::key(const QString& gcode) {
@@ -36,78 +29,66 @@ StockDayFigures StockFigureTable::figures(const QString& gcode) const {
     return m_figures.value(key(gcode));
 }
 
-void StockFigureTable::load(const QString& codeFrom, const QString& codeTo, qint32 day) {
-    m_figures.clear();
+QString StockFigureTable::sql(const QString& codeFrom, const QString& codeTo, qint32 day) {
     const QString d = QString::number(day);
+    const QString before = QString::number(fnAddDate(day, 0, -1, true));
     const QString range = QStringLiteral("gcode BETWEEN '") + fnSqlText(codeFrom) +
                           QStringLiteral("' AND '") + fnSqlText(codeTo) + QStringLiteral("'");
-    const QString gRange = QStringLiteral("g.") + range;
-    const QString with = latestCountBefore(range, day);
-
-    // Counts: the one of the base day S (latest before D) and the one of D; of several counts on
-    // a day the one with the highest voucher number holds.
-    struct Counts {
-        qint32 sday = 0;
-        qint64 base = 0;
-        bool onDay = false;
-        qint64 daySuu = 0;
+    // Per product in the ledger: the day S of its latest count before D, then each figure by its
+    // own seek into the (gcode, kubun, day, denno, suu) index, so every ledger row is read at most
+    // once and nothing is sorted. Of several counts on a day the highest voucher holds; a count
+    // without a quantity counts 0, so cnt is Null only without a count. Without a count before D
+    // (or one dated 0) every row from day 0 counts: the rows after b.after.
+    const auto rows = [](const QString& kinds, const QString& days) {
+        return QStringLiteral("(SELECT SUM(x.suu) FROM gdai x WHERE x.gcode = b.gcode AND x.kubun ") + kinds +
+               QStringLiteral(" AND ") + days + u')';
     };
-    QHash<QString, Counts> counts;
-    {
-        Recordset rec;
-        fnOpenRecordset(rec, with +
-                                 QStringLiteral("SELECT g.gcode, g.day, g.suu FROM gdai g LEFT JOIN s ON "
-                                                "s.gcode = g.gcode WHERE ") +
-                                 gRange + QStringLiteral(" AND g.kubun = 9 AND (g.day = ") + d +
-                                 QStringLiteral(" OR g.day = s.sday) ORDER BY g.gcode, g.day, g.denno"));
-        while (!rec.Eof()) {
-            Counts& c = counts[key(rec.Fields(0).toString())];
-            const qint32 rowDay = fnRoundEven(fnVal(rec.Fields(1).toString()));
-            if (rowDay == day) {
-                c.onDay = true;
-                c.daySuu = wholeUnits(rec, 2);
-            } else {
-                c.sday = rowDay;
-                c.base = wholeUnits(rec, 2);
-            }
-            rec.MoveNext();
-        }
-        rec.Close();
-    }
+    const auto countOn = [](const QString& dayExpr) {
+        return QStringLiteral(
+                   "(SELECT COALESCE(x.suu, 0) FROM gdai x WHERE x.gcode = b.gcode AND x.kubun = 9 "
+                   "AND x.day = ") +
+               dayExpr + QStringLiteral(" ORDER BY x.denno DESC LIMIT 1)");
+    };
+    const QString sinceBase = QStringLiteral("x.day > b.after AND x.day <= ") + before;
+    const QString onDay = QStringLiteral("x.day = ") + d;
+    return QStringLiteral("WITH s AS (SELECT DISTINCT gcode FROM gdai WHERE ") + range +
+           QStringLiteral(
+               "), t AS MATERIALIZED (SELECT gcode, (SELECT MAX(x.day) FROM gdai x WHERE x.gcode = s.gcode "
+               "AND x.kubun = 9 AND x.day < ") +
+           d +
+           QStringLiteral(
+               ") AS sday FROM s), b AS (SELECT gcode, sday, CASE WHEN COALESCE(sday, 0) = 0 THEN -1 ELSE "
+               "sday END AS after FROM t) SELECT b.gcode, ") +
+           countOn(QStringLiteral("b.sday")) + u',' + countOn(d) + u',' +
+           rows(QStringLiteral("IN (0, 2)"), sinceBase) + u',' + rows(QStringLiteral("= 1"), sinceBase) +
+           u',' + rows(QStringLiteral("= 0"), onDay) + u',' + rows(QStringLiteral("= 1"), onDay) + u',' +
+           rows(QStringLiteral("= 2"), onDay) + u',' +
+           rows(QStringLiteral("= 1"), QStringLiteral("x.day > ") + d) + QStringLiteral(" FROM b");
+}
 
-    // Movements after S up to the day before D, on D, and shipments after D, in one pass.
-    const QString before = QString::number(fnAddDate(day, 0, -1, true));
-    const QString afterBase = QStringLiteral("(g.day > s.sday OR (COALESCE(s.sday, 0) = 0 AND g.day >= 0))");
-    const QString sql =
-        with + QStringLiteral("SELECT g.gcode, ") + QStringLiteral("SUM(CASE WHEN g.day <= ") + before +
-        QStringLiteral(" AND ") + afterBase +
-        QStringLiteral(" AND (g.kubun = 0 OR g.kubun = 2) THEN g.suu END), ") +
-        QStringLiteral("SUM(CASE WHEN g.day <= ") + before + QStringLiteral(" AND ") + afterBase +
-        QStringLiteral(" AND g.kubun = 1 THEN g.suu END), ") + QStringLiteral("SUM(CASE WHEN g.day = ") + d +
-        QStringLiteral(" AND g.kubun = 0 THEN g.suu END), ") + QStringLiteral("SUM(CASE WHEN g.day = ") + d +
-        QStringLiteral(" AND g.kubun = 1 THEN g.suu END), ") + QStringLiteral("SUM(CASE WHEN g.day = ") + d +
-        QStringLiteral(" AND g.kubun = 2 THEN g.suu END), ") + QStringLiteral("SUM(CASE WHEN g.day > ") + d +
-        QStringLiteral(" AND g.kubun = 1 THEN g.suu END) ") +
-        QStringLiteral("FROM gdai g LEFT JOIN s ON s.gcode = g.gcode WHERE ") + gRange +
-        QStringLiteral(" GROUP BY g.gcode");
+bool StockFigureTable::load(const QString& codeFrom, const QString& codeTo, qint32 day,
+                            const std::function<bool(int products)>& step) {
+    m_figures.clear();
     Recordset rec;
-    fnOpenRecordset(rec, sql);
+    fnOpenRecordset(rec, sql(codeFrom, codeTo, day), step);
+    if (rec.stopped()) return false;
     m_figures.reserve(rec.RecordCount());
     while (!rec.Eof()) {
-        const QString k = key(rec.Fields(0).toString());
-        const Counts c = counts.value(k);
         StockDayFigures f;
-        const qint64 in = wholeUnits(rec, 1);
-        const qint64 out = wholeUnits(rec, 2);
-        f.R = wholeUnits(rec, 3);
-        f.H = wholeUnits(rec, 4);
-        f.T = wholeUnits(rec, 5);
-        f.F = wholeUnits(rec, 6);
-        f.P = c.base + in - out;
-        f.count = c.onDay ? c.daySuu : 0;
-        f.Z = c.onDay ? c.daySuu : f.P + f.R - f.H + f.T;
-        m_figures.insert(k, f);
+        const qint64 base = wholeUnits(rec, 1);
+        const bool onDay = !rec.Fields(2).isNull();
+        const qint64 in = wholeUnits(rec, 3);
+        const qint64 out = wholeUnits(rec, 4);
+        f.R = wholeUnits(rec, 5);
+        f.H = wholeUnits(rec, 6);
+        f.T = wholeUnits(rec, 7);
+        f.F = wholeUnits(rec, 8);
+        f.P = base + in - out;
+        f.count = onDay ? wholeUnits(rec, 2) : 0;
+        f.Z = onDay ? f.count : f.P + f.R - f.H + f.T;
+        m_figures.insert(key(rec.Fields(0).toString()), f);
         rec.MoveNext();
     }
     rec.Close();
+    return true;
 }

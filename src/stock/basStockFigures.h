@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <functional>
 
 // The figures of the stock lists for one product as of a day D, as whole units:
 //   P  stock at the end of the day before D      R  receipts on D (kind 0)
@@ -27,7 +28,12 @@ struct StockDayFigures {
 // its figures are 0. Ledger days are taken to be calendar days. Throws DbError.
 class StockFigureTable {
 public:
-    void load(const QString& codeFrom, const QString& codeTo, qint32 day);
+    // False when step (told the products read so far, every few hundred) stopped the reading: the
+    // table is then empty.
+    bool load(const QString& codeFrom, const QString& codeTo, qint32 day,
+              const std::function<bool(int products)>& step = {});
+    // The statement load() reads (a row a product: code, count of S, count of D, the sums).
+    static QString sql(const QString& codeFrom, const QString& codeTo, qint32 day);
     // The figures of a product (its stored code); zeros when it has no ledger rows.
     StockDayFigures figures(const QString& gcode) const;
     int size() const { return int(m_figures.size()); }

@@ -11,6 +11,7 @@
 #include "core/basDateNumber.h"
 #include "data/basDb.h"
 #include "popups/frmPopupGoods.h"
+#include "reports/PrintProgress.h"
 #include "reports/ReportPreview.h"
 #include "reports/frmPrintNTden.h"
 #include "reports/frmPrintZaiko.h"
@@ -285,28 +286,73 @@ private slots:
         QVERIFY2(pdf.contains(u"なし"_s) && pdf.contains(u"作成日"_s), qPrintable(pdf));
     }
 
-    // A long list is drawn while it is read: the progress label is painted with its counts.
-    void progressPainted() {
-        open<frmPrintNTden>();
-        b->dir.exec(u"with recursive n(i) as (select 1 union all select i + 1 from n where i < 100000) "
-                    "insert into gdai (gcode, day, kubun, denno, line, suu) "
-                    "select '          10', 20230101 + (i % 28), 0, 0, 0, i from n"_s);
-        PaintedTexts painted;
-        child<QLabel>(form(), "lblMsg")->installEventFilter(&painted);
-        QCOMPARE(b->play(u"range:20230101-20230131;click:cmdPre;?lblMsg="_s), QString());
-        QCOMPARE(previews().first()->report()->printedRows().size(), 100000);
-        QVERIFY2(painted.texts.contains(u"処理中・・・ 50,000 / 100,000"_s),
-                 qPrintable(painted.texts.join(u',')));
-        closePreviews();
-        open<frmPrintZaiko>();
-        for (int i = 100; i < 1300; ++i)
-            b->dir.addGoods(QString::number(i), u"品"_s);
-        child<QLabel>(form(), "lblMsg")->installEventFilter(&painted);
-        painted.texts.clear();
-        QCOMPARE(b->play(u"codes:100-1299;click:cmdBtn_1"_s), QString());
-        QVERIFY2(painted.texts.contains(u"処理中・・・"_s) &&
-                     painted.texts.contains(u"処理中・・・ 1,000 / 1,200"_s),
-                 qPrintable(painted.texts.join(u',')));
+    // A long list is drawn while it is read: the busy label says only "処理中・・・", the bar beside
+    // it counts; the stop button or Escape ends it with nothing shown, printed or logged.
+    void progressAndStop_data() {
+        cols<QString, QString, QString, QString>("screen", "play", "count", "stop");
+        row("receipts counted", "ntden", "range:20230101-20230131;click:cmdPre", "50,000 / 100,000", "");
+        row("stock list counted", "zaiko", "codes:100-1299;click:cmdBtn_1", "1,000 / 1,200", "");
+        row("receipts stopped by Escape", "ntden", "range:20230101-20230131;click:cmdPre", "", "escape");
+        row("stock list stopped by the button", "zaiko", "codes:100-1299;click:cmdBtn_1", "", "button");
+        row("printing stopped between pages", "zaiko", "codes:100-1299;click:cmdBtn_0", "", "pages");
+    }
+    void progressAndStop() {
+        const QString screen = fetch<QString>("screen"), stop = fetch<QString>("stop");
+        if (screen == u"ntden") {
+            open<frmPrintNTden>();
+            b->dir.exec(u"with recursive n(i) as (select 1 union all select i + 1 from n where i < 100000) "
+                        "insert into gdai (gcode, day, kubun, denno, line, suu) "
+                        "select '          10', 20230101 + (i % 28), 0, 0, 0, i from n"_s);
+        } else {
+            open<frmPrintZaiko>();
+            for (int i = 100; i < 1300; ++i)
+                b->dir.addGoods(QString::number(i), u"品"_s);
+        }
+        const QString caption = screen == u"ntden" ? u"入庫処理／在庫数調整一覧表"_s : u"在庫一覧表"_s;
+        const QString logged = b->logs(caption);
+        ScriptedPrinters printer;
+        const QTemporaryDir out;
+        printer.outputFile = out.filePath(u"list.pdf"_s);
+        PaintedTexts busy, count;
+        child<QLabel>(form(), "lblMsg")->installEventFilter(&busy);
+        PrintProgress::showAfterMs = 0;
+        int steps = 0;
+        bool stopped = false;
+        // Once the bar is there (and, for a print, the pages are being painted), the user stops it.
+        std::function<void()> watch = [&] {
+            auto* bar = form()->findChild<PrintProgress*>();
+            if (bar && !bar->findChild<QLabel*>(u"lblCount"_s)->text().isEmpty() && !stopped) {
+                if (!count.parent()) bar->findChild<QLabel*>(u"lblCount"_s)->installEventFilter(&count);
+                const bool painting = !printer.requests.isEmpty();
+                if (!stop.isEmpty() && ++steps > 1 && (stop != u"pages" || painting)) {
+                    stopped = true;
+                    if (stop == u"button")
+                        QTest::mouseClick(bar->findChild<QPushButton*>(u"cmdStop"_s), Qt::LeftButton);
+                    else
+                        QTest::keyClick(form(), Qt::Key_Escape);
+                }
+            }
+            if (!stopped) QTimer::singleShot(0, form(), watch);
+        };
+        QTimer::singleShot(0, form(), watch);
+        QCOMPARE(b->play(fetch<QString>("play")), QString());
+        stopped = true;
+        PrintProgress::showAfterMs = 1000;
+        for (const QString& t : std::as_const(busy.texts))
+            QVERIFY2(t.isEmpty() || t == u"処理中・・・"_s, qPrintable(t));
+        QVERIFY2(busy.texts.contains(u"処理中・・・"_s), qPrintable(busy.texts.join(u',')));
+        QVERIFY(!form()->findChild<PrintProgress*>());
+        QCOMPARE(child<QLabel>(form(), "lblMsg")->text(), QString());
+        if (stop.isEmpty()) {
+            QVERIFY2(count.texts.contains(fetch<QString>("count")), qPrintable(count.texts.join(u',')));
+            QCOMPARE(previews().size(), 1);
+            closePreviews();
+            return;
+        }
+        QVERIFY(previews().isEmpty());
+        QCOMPARE(b->logs(caption), logged);
+        for (const char* name : {"cmdBtn_0", "cmdBtn_1", "txtCode_0"})
+            if (auto* w = form()->findChild<QWidget*>(QString::fromLatin1(name))) QVERIFY(w->isEnabled());
     }
 
     // The receipt list on its own: the counter ends the list; Mode relabels it.

@@ -1,6 +1,11 @@
 #include "data/DbError.h"
 #include "data/basDb.h"
 #include "reports/GoodsListReport.h"
+#include "export/CsvExport.h"
+#include "export/ExportTable.h"
+#include "export/XlsxExport.h"
+#include "reports/ReportPdfExport.h"
+#include "reports/ReportTextCache.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QtTest>
@@ -153,6 +158,148 @@ private slots:
                 QFontMetricsF(ReportPage::fontFor(u"IPAGothic"_s, size, false)).horizontalAdvance(shown) <=
                 1400);
         }
+    }
+
+    // A text is drawn where a text box of its alignment draws it, whichever way it is drawn
+    // (glyph by glyph, through the layout for other scripts, clipped when too wide): the ink of the
+    // page and of Qt's own text box drawing lie on each other.
+    void paintedAsTextBoxes_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("alignment");
+        QTest::addColumn<double>("size");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<int>("width");
+        const int right = Qt::AlignRight | Qt::AlignVCenter, left = Qt::AlignLeft | Qt::AlignVCenter;
+        QTest::newRow("figure right") << u"1,234,567"_s << right << 9.0 << false << 1400;
+        QTest::newRow("padded code left") << u"        A-10"_s << left << 9.0 << false << 1400;
+        QTest::newRow("Japanese left") << u"ボールペン 黒 ｺｰﾄﾞ"_s << left << 9.0 << false << 3000;
+        QTest::newRow("bold title centred")
+            << u"現在庫一覧表"_s << int(Qt::AlignCenter) << 16.0 << true << 9000;
+        QTest::newRow("top left") << u"作成日"_s << int(Qt::AlignLeft | Qt::AlignTop) << 10.0 << false
+                                  << 1000;
+        QTest::newRow("bottom right")
+            << u"1 / 388"_s << int(Qt::AlignRight | Qt::AlignBottom) << 10.0 << false << 1000;
+        QTest::newRow("other script through the layout") << u"سلام 12"_s << right << 10.0 << false << 2000;
+        QTest::newRow("too wide: clipped") << u"あいうえおかきくけこ"_s << left << 10.0 << false << 900;
+    }
+    void paintedAsTextBoxes() {
+        QFETCH(QString, text);
+        QFETCH(int, alignment);
+        QFETCH(double, size);
+        QFETCH(bool, bold);
+        QFETCH(int, width);
+        const QRect box(300, 200, width, 500);
+        ReportPage page(box.right() + 300, 1000);
+        ReportPage::Op op;
+        op.rect = box;
+        op.text = text;
+        op.family = u"IPAGothic"_s;
+        op.pointSize = size;
+        op.bold = bold;
+        op.alignment = alignment;
+        page.append(op);
+        constexpr double dpi = 288;
+        const auto ink = [&](const std::function<void(QPainter&)>& draw) {
+            QImage image(qCeil(page.width() * dpi / 1440), qCeil(page.height() * dpi / 1440),
+                         QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            draw(p);
+            p.end();
+            return image;
+        };
+        ReportTextCache texts;
+        const QImage ours = ink([&](QPainter& p) { page.paint(p, dpi, texts); });
+        const QImage theirs = ink([&](QPainter& p) {
+            p.setRenderHint(QPainter::TextAntialiasing);
+            p.scale(dpi / 1440, dpi / 1440);
+            p.setFont(ReportPage::fontFor(op.family, size, bold));
+            p.drawText(box, alignment, text);
+        });
+        // Ink box and amount: a glyph off by more than a pixel at 288 dpi (5 twips) shows.
+        const auto measure = [](const QImage& im, QRect* bounds) {
+            qint64 sum = 0;
+            for (int y = 0; y < im.height(); ++y)
+                for (int x = 0; x < im.width(); ++x) {
+                    const int dark = 255 - qGray(im.pixel(x, y));
+                    if (dark > 64) *bounds |= QRect(x, y, 1, 1);
+                    sum += dark;
+                }
+            return sum;
+        };
+        QRect a, b;
+        const qint64 inkOurs = measure(ours, &a), inkTheirs = measure(theirs, &b);
+        QVERIFY(!b.isEmpty());
+        const auto near = [](int u, int v) { return qAbs(u - v) <= 1; };
+        QVERIFY2(near(a.left(), b.left()) && near(a.right(), b.right()) && near(a.top(), b.top()) &&
+                     near(a.bottom(), b.bottom()),
+                 qPrintable(u"ours %1,%2 %3x%4, text box %5,%6 %7x%8"_s.arg(a.x())
+                                .arg(a.y())
+                                .arg(a.width())
+                                .arg(a.height())
+                                .arg(b.x())
+                                .arg(b.y())
+                                .arg(b.width())
+                                .arg(b.height())));
+        QVERIFY2(qAbs(inkOurs - inkTheirs) <= inkTheirs / 20,
+                 qPrintable(u"ink %1 vs %2"_s.arg(inkOurs).arg(inkTheirs)));
+    }
+
+    // Stopped through Progress: a run ends with no pages to show, a PDF export leaves no file and an
+    // older file of that name as it was, a second export of the same report goes through.
+    void stoppedWork() {
+        TempProgramDir dir;
+        for (int i = 1; i <= 120; ++i)
+            dir.addGoods(u"A%1"_s.arg(i), nameOf(i));
+        {
+            GoodsListReport r(kAllGoods);
+            r.ProgressStep = 10;
+            r.Progress = [](int done, int) { return done < 30; };
+            QVERIFY(!r.Run());
+            QVERIFY(r.cancelled());
+        }
+        GoodsListReport r(kAllGoods);
+        QVERIFY(r.Run());
+        QVERIFY(r.PageCount() >= 3);
+        const QTemporaryDir out;
+        const QString file = out.filePath(u"list.pdf"_s);
+        ReportPdfExport pdf;
+        pdf.FileName = file;
+        int pages = 0;
+        r.Progress = [&](int done, int) { return ++pages, done < 2; };
+        QVERIFY(!pdf.Export(r));
+        QCOMPARE(pdf.errorNumber(), 0);
+        QCOMPARE(pages, 3);
+        QVERIFY(!QFile::exists(file));
+        {
+            QFile older(file);
+            QVERIFY(older.open(QIODevice::WriteOnly));
+            older.write("older");
+        }
+        QVERIFY(!pdf.Export(r));
+        QFile older(file);
+        QVERIFY(older.open(QIODevice::ReadOnly));
+        QCOMPARE(older.readAll(), QByteArray("older"));
+        r.Progress = nullptr;
+        QVERIFY(pdf.Export(r));
+        QVERIFY(QFileInfo(file).size() > 1000);
+
+        // The table writers: a new file is not made, an old one gets nothing appended.
+        ExportTable table;
+        table.title = u"一覧"_s;
+        table.columns = {{u"名称"_s, u"txtName"_s, ExportColumn::Kind::Text, {}}};
+        table.rows = {{u"みかん"_s}, {u"りんご"_s}};
+        table.progress = [](int, int) { return false; };
+        CsvExport csv;
+        csv.FileName = out.filePath(u"list.csv"_s);
+        XlsxExport xlsx;
+        xlsx.FileName = out.filePath(u"list.xlsx"_s);
+        QVERIFY(!csv.write(table) && csv.errorNumber() == 0 && !QFile::exists(csv.FileName));
+        QVERIFY(!xlsx.write(table) && xlsx.errorNumber() == 0 && !QFile::exists(xlsx.FileName));
+        csv.FileName = file;
+        csv.Append = true;
+        QVERIFY(!csv.write(table));
+        QCOMPARE(QFileInfo(file).size(), QFileInfo(out.filePath(u"list.pdf"_s)).size());
     }
 
     // Shown, run or printed: the NoData message, the error box of a bad source, or what was printed.

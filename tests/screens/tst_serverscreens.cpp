@@ -1,78 +1,71 @@
-// The screens on a server that restarts, stops or stops answering while they are open (issue 31):
-// what the user sees, and what is in the database afterwards. A cluster of the test's own
-// (OwnCluster), so the run's shared server keeps serving the tests beside this one.
+// The screens on a server that restarts, stops or stops answering while they are open: what the
+// user is told, and what the database holds afterwards. A cluster of the test's own (OwnCluster), so
+// the run's shared server keeps serving the tests beside this one.
 
-#include "EntryDriver.h"
+#include "support/ScreenBench.h"
+#include "ui/DataRows.h"
 
-#include "data/DbError.h"
+#include "app/basMain.h"
 #include "reports/ActiveReport.h"
 #include "reports/PrintScreenDriver.h"
 #include "reports/frmPrintZaiko.h"
 #include "screens/frmSiiden.h"
 #include "support/OwnCluster.h"
 #include "support/TestServer.h"
-#include "ui/DataRows.h"
 
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QtTest>
-#include <functional>
 
-using namespace entry;
+using namespace screen;
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-// Hands every box to the scripted answers, after `before` has seen it: the moment a user answers
-// a box is the moment the test lets the server go away.
-class HookedDialogs final : public DialogSeam {
-public:
-    HookedDialogs(ScriptedDialogs& inner, std::function<void(const MessageRequest&)> before)
-        : m_inner(inner), m_before(std::move(before)) {
-        setDialogs(this);
-    }
-    ~HookedDialogs() override { setDialogs(&m_inner); }
-    int messageBox(const MessageRequest& r) override {
-        if (m_before) m_before(r);
-        return m_inner.messageBox(r);
-    }
-    QString saveFileName(const SaveFileRequest& r) override { return m_inner.saveFileName(r); }
-    bool startProgram(const ProgramStart& s, QString* error) override {
-        return m_inner.startProgram(s, error);
-    }
-
-private:
-    ScriptedDialogs& m_inner;
-    std::function<void(const MessageRequest&)> m_before;
-};
-
-const QString kSaved = u"記録します"_s;
-
-} // namespace
-
-class tst_serverscreens : public QObject, DataRows {
+class TestServerScreens : public QObject, DataRows {
     Q_OBJECT
     std::unique_ptr<OwnCluster> m_cluster;
-    std::unique_ptr<EntryBench<frmSiiden>> b;
-    QWidget* form() const { return b->form.get(); }
+    std::unique_ptr<ScreenBench> b;
+    std::unique_ptr<BeforeBoxes> m_hook;
+    QElapsedTimer m_timer;
+    bool m_pauseOnSave = false;
 
-    // The receipt of goods 12 on `day` saved with F5, every question answered Yes.
-    void saveReceipt(int day, const QString& quantity) {
-        b->dialogs.answerMessage(MsgYes);
-        b->dialogs.answerMessage(MsgYes);
-        pickGoods(form(), day, u"12"_s);
-        QTest::keyClicks(child<QLineEdit>(form(), "txtSuu"), quantity);
-        press(Qt::Key_F5);
-    }
-    QStringList texts() const {
-        QStringList out;
-        for (const MessageRequest& m : b->dialogs.messages)
-            out << m.text;
-        return out;
-    }
-    QString serverName() const {
-        return u"サーバー 'postgresql://zanmo@127.0.0.1:%1/%2'"_s.arg(m_cluster->port(),
-                                                                      b->dir.serverDatabase());
+    // Steps this file adds to the bench's: the server restarted, down, up, paused (the clock started)
+    // or resumed; "pauseOnSave" pauses it the moment the save's question is answered; "timer" starts
+    // the clock "?within:MS" reads; "?ledger=ROWS" (addLedgerRows notation), "?previews=N", "?critical"
+    // the last box's icon, "?gaveUp" the last box says the server was given up on.
+    bool step(const QString& s) {
+        bool known = true;
+        [&] {
+            const QString arg = s.section(u':', 1), value = s.section(u'=', 1);
+            const QString told = b->dialogs.messages.isEmpty() ? QString() : b->dialogs.lastMessage().text;
+            if (s == u"restart")
+                QVERIFY(m_cluster->restart());
+            else if (s == u"down")
+                QVERIFY(m_cluster->down());
+            else if (s == u"up")
+                QVERIFY(m_cluster->up());
+            else if (s == u"pause")
+                m_cluster->pause(), m_timer.start();
+            else if (s == u"resume")
+                m_cluster->resume();
+            else if (s == u"pauseOnSave")
+                m_pauseOnSave = true;
+            else if (s == u"timer")
+                m_timer.start();
+            else if (s.startsWith(u"?within:"))
+                QVERIFY2(m_timer.elapsed() < arg.toInt(), qPrintable(QString::number(m_timer.elapsed())));
+            else if (s.startsWith(u"?ledger="))
+                QCOMPARE(ledgerRows(b->dir), value);
+            else if (s.startsWith(u"?previews="))
+                QCOMPARE(previews().size(), value.toInt());
+            else if (s == u"?critical")
+                QCOMPARE(b->dialogs.lastMessage().icon, MsgIcon::Critical);
+            else if (s == u"?gaveUp")
+                QVERIFY2(told.contains(u"秒以上応答しないため、処理を打ち切りました。"_s) ||
+                             told.contains(u"に接続できません。"_s),
+                         qPrintable(told));
+            else
+                known = false;
+        }();
+        return known;
     }
 
 private slots:
@@ -82,136 +75,83 @@ private slots:
         QVERIFY2(m_cluster->started(), qPrintable(m_cluster->why()));
     }
     void init() {
-        b = std::make_unique<EntryBench<frmSiiden>>(u"1"_s);
-        b->dir.addLedger(u"12"_s, 20240101, 9, 10);
-        b->open();
+        b = std::make_unique<ScreenBench>();
+        b->extraStep = [this](const QString& s) { return step(s); };
+        m_pauseOnSave = false;
+        m_hook = std::make_unique<BeforeBoxes>(b->dialogs, [this](const MessageRequest& r) {
+            if (!m_pauseOnSave || r.text != u"記録します"_s) return;
+            m_pauseOnSave = false;
+            m_cluster->pause();
+            m_timer.start();
+        });
     }
     void cleanup() {
         m_cluster->recover();
+        closePreviews();
+        m_hook.reset();
         b.reset();
+        gstrArgs.clear();
     }
     void cleanupTestCase() { m_cluster.reset(); }
 
-    // The screen stays open while the server restarts (or is stopped and started again): the next
-    // save goes through as if nothing had happened.
-    void saveAfterRestart_data() {
-        cols<QString>("how");
-        row("a restart", "restart");
-        row("stopped and started again", "down-up");
+    // The receipt screen on goods 12 (a count of 10 on 1 Jan); steps, then the ledger and the log.
+    // SERVER stands for the server's name as the boxes give it.
+    void entry_data() {
+        cols<QString, QString, QString>("steps", "after", "logs");
+        const QString save = u"date:20240105;txtGcode=12;Enter;keys:5;"_s,
+                      saved = u"?said=記録します (ＰＥＬＫＯ);"_s;
+        const QString log5 = u"0, 1 入庫処理:[2024/01/05][ 12]"_s;
+        // Kept open while the server restarts, or stops and starts again: the next save goes through.
+        for (const char* how : {"restart", "down;up"})
+            row(how,
+                u"yes;"_s + save + u"F5;"_s + saved + u"clear;"_s + how +
+                    u";yes;date:20240106;txtGcode=12;Enter;keys:7;F5;"_s + saved + u"?lblZaikoSuu=22"_s,
+                "20240101 9 10; 20240105 0 5; 20240106 0 7", log5 + u", 1 入庫処理:[2024/01/06][ 12]"_s);
+        // Away: F5 says so at once, naming the server, asks nothing and keeps the input; once the
+        // server is back the same input saves.
+        row("away",
+            save +
+                u"down;timer;F5;?within:30000;?said=SERVER に接続できません。サーバーが動いているか*;"
+                "?critical;?txtSuu=5;up;?ledger=20240101 9 10;clear;yes;F5;"_s +
+                saved,
+            "20240101 9 10; 20240105 0 5", log5);
+        // Silent the moment the save is confirmed: given up after the statement limit (one wait, not
+        // one per attempt of the save), nothing written; when it goes on, the same input saves once.
+        row("silent",
+            save +
+                u"yes;pauseOnSave;F5;?within:35000;?said=記録します (ＰＥＬＫＯ)/記録に失敗しました！\r\n"
+                "SERVER が *秒以上応答しないため、処理を打ち切りました。*;resume;?ledger=20240101 9 10;"
+                "?enabled:txtSuu;clear;yes;F5;"_s +
+                saved,
+            "20240101 9 10; 20240105 0 5", log5);
     }
-    void saveAfterRestart() {
-        saveReceipt(kDay, u"5"_s);
-        QCOMPARE(texts(), QStringList{kSaved});
-        if (fetch<QString>("how") == u"restart")
-            QVERIFY(m_cluster->restart());
-        else
-            QVERIFY(m_cluster->down() && m_cluster->up());
-        b->dialogs.clear();
-        saveReceipt(kDay + 1, u"7"_s);
-        QCOMPARE(texts(), QStringList{kSaved});
-        QCOMPARE(b->gdai(u"day,kubun,suu"_s), u"20240101|9|10.0,20240105|0|5.0,20240106|0|7.0"_s);
-        QCOMPARE(b->logs(1), 2);
-        QCOMPARE(labelText(form(), "lblZaikoSuu"), u"22"_s); // the stock shown after the save
-    }
-
-    // A server that stays away: F5 says so at once (the input check's first read meets it), naming
-    // the server, asks nothing and keeps the input; once the server is back the same input saves.
-    void saveWhileServerDown() {
-        pickGoods(form(), kDay, u"12"_s);
-        QTest::keyClicks(child<QLineEdit>(form(), "txtSuu"), u"5"_s);
-        QVERIFY(m_cluster->down());
-        QElapsedTimer timer;
-        timer.start();
-        press(Qt::Key_F5);
-        QVERIFY2(timer.elapsed() < 30000, "no attempt after the server was found away");
-        QCOMPARE(b->dialogs.messages.size(), 1);
-        const QString told = b->said().text;
-        QVERIFY2(told.startsWith(serverName() + u" に接続できません。サーバーが動いているか"_s),
-                 qPrintable(told));
-        QCOMPARE(b->said().icon, MsgIcon::Critical);
-        QCOMPARE(text(form(), "txtSuu").remove(u','), u"5"_s);
-        QVERIFY(form()->isEnabled());
-        QVERIFY(m_cluster->up());
-        QCOMPARE(b->gdai(u"day,kubun"_s), u"20240101|9"_s);
-        b->dialogs.clear();
-        b->dialogs.answerMessage(MsgYes);
-        press(Qt::Key_F5);
-        QCOMPARE(texts(), QStringList{kSaved});
-        QCOMPARE(b->gdai(u"day,kubun,suu"_s), u"20240101|9|10.0,20240105|0|5.0"_s);
-    }
-
-    // The server stops answering the moment the user confirms the save: the screen gives up after
-    // the statement limit with a plain message instead of waiting as long as the silence lasts;
-    // nothing was written; when the server goes on, the same input saves once.
-    void saveWhileServerSilent() {
-        pickGoods(form(), kDay, u"12"_s);
-        QTest::keyClicks(child<QLineEdit>(form(), "txtSuu"), u"5"_s);
-        b->dialogs.answerMessage(MsgYes);
-        QElapsedTimer timer;
-        {
-            HookedDialogs hook(b->dialogs, [&](const MessageRequest& r) {
-                if (r.text != kSaved) return;
-                m_cluster->pause();
-                timer.start();
-            });
-            press(Qt::Key_F5);
-        }
-        // Not a measure of speed: one wait for the statement limit and one connection attempt, not
-        // one for each of the save's attempts.
-        const qint64 waited = timer.elapsed();
-        QVERIFY2(waited < 35000, qPrintable(QString::number(waited)));
-        const QString told = b->said().text;
-        QVERIFY2(told.startsWith(u"記録に失敗しました！\r\n"_s + serverName() + u" が "_s) &&
-                     told.contains(u"秒以上応答しないため、処理を打ち切りました。"_s),
-                 qPrintable(told));
-        QVERIFY(form()->isEnabled());
-        m_cluster->resume();
-        QCOMPARE(b->gdai(u"day,kubun"_s), u"20240101|9"_s);
-        QCOMPARE(b->logs(1), 0);
-        b->dialogs.clear();
-        b->dialogs.answerMessage(MsgYes);
-        press(Qt::Key_F5);
-        QCOMPARE(texts(), QStringList{kSaved});
-        QCOMPARE(b->gdai(u"day,kubun,suu"_s), u"20240101|9|10.0,20240105|0|5.0"_s);
-        QCOMPARE(b->logs(1), 1);
+    void entry() {
+        b->dir.addCategory(1, u"食品"_s);
+        addGoodsRows(b->dir, u"12 みかん"_s);
+        addLedgerRows(b->dir, u"20240101 9 10"_s);
+        gstrArgs = QStringList{u"1"_s};
+        b->open<frmSiiden>()->setLockWait(30); // eleven attempts against a held lock stay short
+        const QString server = u"サーバー 'postgresql://zanmo@127.0.0.1:%1/%2'"_s.arg(
+            m_cluster->port(), b->dir.serverDatabase());
+        const QString failure = b->play(fetch<QString>("steps").replace(u"SERVER"_s, server));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QCOMPARE(ledgerRows(b->dir), fetch<QString>("after"));
+        QCOMPARE(b->logs(u"入庫処理"_s), fetch<QString>("logs"));
+        QVERIFY(b->form->isEnabled());
     }
 
     // The stock list previewed while the server is silent: a plain message within the limit, no
     // preview, the print screen usable; when the server goes on the list shows.
-    void reportWhileServerSilent() {
-        b.reset(); // the print screen alone, on a program folder of its own
-        TempProgramDir dir;
-        ScriptedDialogs dialogs;
-        dir.addGoods(u"10"_s, u"みかん"_s);
-        dir.addLedger(u"10"_s, 20240101, 0, 8);
-        frmPrintZaiko screen;
-        QVERIFY(showAndActivate(&screen));
-        type(&screen, "txtCode_0", {});
-        press(Qt::Key_Return);
-        type(&screen, "txtCode_1", {});
-        press(Qt::Key_Return);
-        m_cluster->pause();
-        QElapsedTimer timer;
-        timer.start();
-        child<QPushButton>(&screen, "cmdBtn_1")->click();
-        const qint64 waited = timer.elapsed();
-        QVERIFY2(waited < 60000, qPrintable(QString::number(waited)));
-        QVERIFY(previews().isEmpty());
-        QVERIFY(!dialogs.messages.isEmpty());
-        const QString told = dialogs.lastMessage().text;
-        QVERIFY2(told.contains(u"秒以上応答しないため、処理を打ち切りました。"_s) ||
-                     told.contains(u"に接続できません。"_s),
-                 qPrintable(told));
-        QVERIFY(child<QWidget>(&screen, "cmdBtn_1")->isEnabled());
-        m_cluster->resume();
-        dialogs.clear();
-        child<QPushButton>(&screen, "cmdBtn_1")->click();
-        QCOMPARE(previews().size(), 1);
+    void report() {
+        addGoodsRows(b->dir, u"10 みかん"_s);
+        addLedgerRows(b->dir, u"20240101 0 8"_s, u"10"_s);
+        b->open<frmPrintZaiko>();
+        QCOMPARE(b->play(u"txtCode_0=;Enter;txtCode_1=;Enter;pause;click:cmdBtn_1;?within:60000;?previews=0;"
+                         "?gaveUp;?enabled:cmdBtn_1;resume;clear;click:cmdBtn_1;?previews=1"_s),
+                 QString());
         QCOMPARE(previews().first()->report()->printedRows().value(0).value(0).trimmed(), u"10"_s);
-        closePreviews();
-        screen.close();
     }
 };
 
-QTEST_MAIN(tst_serverscreens)
+QTEST_MAIN(TestServerScreens)
 #include "tst_serverscreens.moc"

@@ -1,5 +1,6 @@
 #include "OwnCluster.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -53,6 +54,14 @@ OwnCluster::OwnCluster() {
     }
     m_dir = m.captured(1);
     m_port = m.captured(2);
+    // A test killed or crashed (perhaps with its server paused) never reaches the destructor: a
+    // watcher stops the cluster once this process is gone.
+    QProcess::startDetached(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 1; done; exec \"$0\" stop \"$1\"")
+             .arg(QCoreApplication::applicationPid()),
+         kScript, m_dir});
     m_previousPort = qEnvironmentVariable("ZANMO_TEST_PGPORT");
     qputenv("ZANMO_TEST_PGPORT", m_port.toUtf8());
 }

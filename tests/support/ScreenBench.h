@@ -59,6 +59,17 @@ void doubleClick(QAbstractItemView* view, const QModelIndex& at);
 QStringList messageTexts(const ScriptedDialogs& dialogs);
 // Whether the text is the expected one, where '*' in it stands for any text.
 bool like(const QString& got, const QString& expected);
+// Another program's window, active with the focus in its box: where text is dragged from.
+struct OtherWindow {
+    QWidget window;
+    QLineEdit box{&window};
+    OtherWindow() {
+        showAndActivate(&window);
+        box.setFocus();
+        QTest::qWaitFor([this] { return box.hasFocus(); });
+    }
+};
+
 } // namespace screen
 
 // A program folder, scripted boxes and one screen on them (closed first when the bench goes).
@@ -71,8 +82,9 @@ public:
     std::unique_ptr<QWidget> form;
 
     template <class F> F* open() {
-        auto* f = new F;
-        form.reset(f);
+        auto owned = std::make_unique<F>();
+        F* f = owned.get();
+        form = std::move(owned);
         if (!screen::showAndActivate(f)) qWarning("the screen did not become active");
         return f;
     }
@@ -94,4 +106,26 @@ public:
     // The log rows of the screen with this caption: "kind detail" (blanks in a row closed up), ','
     // between rows.
     QString logs(const QString& caption) const;
+};
+
+// Runs `before` on each box ahead of the scripted answer, while it lives: a real box takes the focus
+// out of the screen, and the moment a user answers is when a test lets a server go away.
+class BeforeBoxes final : public DialogSeam {
+public:
+    BeforeBoxes(ScriptedDialogs& answers, std::function<void(const MessageRequest&)> before)
+        : m_answers(answers), m_before(std::move(before)) {
+        setDialogs(this);
+    }
+    ~BeforeBoxes() override { setDialogs(&m_answers); }
+    int messageBox(const MessageRequest& r) override {
+        m_before(r);
+        return m_answers.messageBox(r);
+    }
+    QString saveFileName(const SaveFileRequest& r) override { return m_answers.saveFileName(r); }
+    QString openFileName(const SaveFileRequest& r) override { return m_answers.openFileName(r); }
+    bool startProgram(const ProgramStart& s, QString* e) override { return m_answers.startProgram(s, e); }
+
+private:
+    ScriptedDialogs& m_answers;
+    std::function<void(const MessageRequest&)> m_before;
 };

@@ -1,3 +1,4 @@
+#include "DataRows.h"
 #include "ui/AlertColour.h"
 
 #include <QApplication>
@@ -6,20 +7,18 @@
 
 // Warning texts stay readable (contrast 4.5:1 or more) on light, mid and dark themes, and follow
 // a theme change.
-class tst_alertcolour : public QObject {
+class TestAlertColour : public QObject, DataRows {
     Q_OBJECT
 
 private slots:
     void readableOn_data() {
-        QTest::addColumn<QColor>("background");
-        QTest::newRow("white") << QColor(Qt::white);
-        QTest::newRow("light grey (Fusion)") << QColor(0xef, 0xef, 0xef);
-        QTest::newRow("mid grey") << QColor(0x80, 0x80, 0x80);
-        QTest::newRow("dark (Breeze dark)") << QColor(0x31, 0x36, 0x3b);
-        QTest::newRow("black") << QColor(Qt::black);
+        cols<QColor>("background");
+        row("white", QColor(Qt::white)), row("light grey (Fusion)", QColor(0xef, 0xef, 0xef));
+        row("mid grey", QColor(0x80, 0x80, 0x80)), row("dark (Breeze dark)", QColor(0x31, 0x36, 0x3b));
+        row("black", QColor(Qt::black));
     }
     void readableOn() {
-        QFETCH(QColor, background);
+        const QColor background = fetch<QColor>("background");
         const QColor red = AlertColour::forBackground(background);
         QVERIFY2(AlertColour::contrast(red, background) >= 4.5, qPrintable(red.name()));
         // Still a warning colour, not plain text, where a red can be read.
@@ -36,5 +35,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_alertcolour)
+QTEST_MAIN(TestAlertColour)
 #include "tst_alertcolour.moc"

@@ -1,3 +1,4 @@
+#include "DataRows.h"
 #include "ui/basTextNormalize.h"
 
 #include <QtTest>
@@ -9,32 +10,26 @@ static void split(const char* name, const QString& text, const QString& words, c
     QTest::newRow(name) << text << words.split(u' ', Qt::SkipEmptyParts) << rest;
 }
 
-class TestTextNormalize : public QObject {
+class TestTextNormalize : public QObject, DataRows {
     Q_OBJECT
 
 private slots:
     void toNumber_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("decimals");
-        QTest::addColumn<bool>("minus");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("thousands separators") << u"1,234"_s << false << false << 1234.0;
-        QTest::newRow("unit and sign, both allowed") << u"-12.5kg"_s << true << true << -12.5;
-        QTest::newRow("sign and point, neither allowed") << u"-12.5"_s << false << false << 125.0;
-        QTest::newRow("minus after a letter") << u"a-5"_s << false << true << -5.0;
-        QTest::newRow("minus inside") << u"1-2"_s << false << true << 12.0;
-        QTest::newRow("empty") << QString() << true << true << 0.0;
-        QTest::newRow("minus alone") << u"-"_s << true << true << 0.0;
-        QTest::newRow("point alone") << u"."_s << true << false << 0.0;
-        QTest::newRow("minus and leading point") << u"-.5"_s << true << true << -0.5;
-        QTest::newRow("second point dropped") << u"1.2.3"_s << true << false << 1.23;
-        QTest::newRow("full-width digits dropped") << u"１２３"_s << false << false << 0.0;
+        cols<QString, bool, bool, double>("text", "decimals", "minus", "expected");
+        row("thousands separators", "1,234", false, false, 1234.0);
+        row("unit and sign, both allowed", "-12.5kg", true, true, -12.5);
+        row("sign and point, neither allowed", "-12.5", false, false, 125.0);
+        row("minus after a letter", "a-5", false, true, -5.0);
+        row("minus inside", "1-2", false, true, 12.0);
+        row("empty", "", true, true, 0.0);
+        row("minus alone", "-", true, true, 0.0);
+        row("point alone", ".", true, false, 0.0);
+        row("minus and leading point", "-.5", true, true, -0.5);
+        row("second point dropped", "1.2.3", true, false, 1.23);
+        row("full-width digits dropped", "１２３", false, false, 0.0);
     }
     void toNumber() {
-        QFETCH(QString, text);
-        QFETCH(bool, decimals);
-        QFETCH(bool, minus);
-        QTEST(fnToNumber(text, decimals, minus), "expected");
+        QTEST(fnToNumber(fetch<QString>("text"), fetch<bool>("decimals"), fetch<bool>("minus")), "expected");
     }
 
     // Each character belongs to its own class and to no other.
@@ -49,9 +44,8 @@ private slots:
     }
 
     void splitName_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("words");
-        QTest::addColumn<QString>("rest"); // what is left of the name, when checked
+        cols<QString, QStringList, QString>("name", "words",
+                                            "rest"); // rest: what is left of the name, when checked
         split("brackets, hiragana, katakana, number", u"【特価】りんごジュース(500)"_s,
               u"特価 りんご ジュース 500"_s, u"りんごジュース"_s);
         split("bracketed digit and letter", u"(1A)"_s, u"1 A"_s);
@@ -78,9 +72,9 @@ private slots:
         split("blanks only", u"   "_s, QString());
     }
     void splitName() {
-        QFETCH(QString, name);
-        QFETCH(QStringList, words);
-        QFETCH(QString, rest);
+        QString name = fetch<QString>("name");
+        const QStringList words = fetch<QStringList>("words");
+        const QString rest = fetch<QString>("rest");
         QStringList result{u"left over"_s};
         QCOMPARE(fnSplitName(name, result), int(words.size()));
         QCOMPARE(result, words);
