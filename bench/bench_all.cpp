@@ -1,7 +1,8 @@
 // The figures we track, each beside a limit measured on the same file in the same run: the same
 // result computed by the sqlite3 shell in one statement (or the bare query). Absolute times vary
 // from machine to machine; the ratios are what we watch. Prints one table at the end.
-//   bench_all BIG GOODS [--runs N] [--no-generate] [--day YYYYMMDD] [--sqlite3 PATH]
+//   bench_all BIG GOODS [--runs N] [--no-generate] [--day YYYYMMDD] [--sqlite3 PATH] [--lookup-only]
+// --lookup-only: the goods lookup's figures alone (BIG is then not opened).
 // BIG: zanmo-tool generate BIG --goods 10000 --rows 1000000
 // GOODS: zanmo-tool generate GOODS --goods 100000 --rows 1000
 // The current-stock list comes from bench_stock_list beside this program, run on BIG.
@@ -12,6 +13,7 @@
 #include "data/SqlDialect.h"
 #include "data/basDb.h"
 #include "data/basSettings.h"
+#include "data/clsDbClass.h"
 #include "popups/frmPopupGoods.h"
 #include "reports/ReportPdfExport.h"
 #include "reports/rptNyuuden.h"
@@ -39,7 +41,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QTranslator>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -225,16 +227,20 @@ QString rankedSql(const QStringList& words) {
            QStringLiteral(") group by name) dummy,goods where goods.name=dummy.na order by ct desc");
 }
 
-double recordsetMs(const QString& sql, int* rows) {
+// The statement as the popup runs it here: its access class, at most maxRows rows read.
+double queryMs(const QString& sql, int maxRows, int* rows) {
+    clsDbClass db;
+    db.OpenDb();
     std::vector<double> v;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         QElapsedTimer t;
         t.start();
         Recordset rec;
-        fnOpenRecordset(rec, sql);
+        db.DbSql(sql, rec, maxRows);
         v.push_back(msSince(t));
         *rows = rec.RecordCount();
     }
+    db.CloseDb();
     return median(v);
 }
 
@@ -254,7 +260,7 @@ void benchLookup(const Shell& shell, int runs, DefaultAnswers& answers, QList<Ro
         frmPopupGoods popup;
         popup.gbytMode = 1;
         showActive(&popup);
-        auto* list = popup.findChild<QTreeWidget*>(QStringLiteral("ListView"));
+        auto* list = popup.findChild<QTreeView*>(QStringLiteral("ListView"));
         popup.findChild<QLineEdit*>(QStringLiteral("txtKana"))->setText(kana);
         auto* find = popup.findChild<QPushButton*>(QStringLiteral("cmdFind"));
         PaintWatch watch(list->viewport());
@@ -271,24 +277,28 @@ void benchLookup(const Shell& shell, int runs, DefaultAnswers& answers, QList<Ro
         const QString sql = lookupSql(kana);
         const double limit = shell.perStatement(sql + cut, 3, 3);
         int fetched = 0;
-        const double open = recordsetMs(sql, &fetched);
+        const double open = queryMs(sql, maxline + 1, &fetched);
         const double whole = shell.perStatement(sql, 1, 3);
         const QString name = kana.isEmpty() ? QStringLiteral("none") : QStringLiteral("kana ") + kana;
         const QString figure =
             kana.isEmpty() ? QStringLiteral("lookup, no condition") : QStringLiteral("lookup, kana");
         say(QStringLiteral("  lookup, %1: %2 rows shown, messages: %3")
                 .arg(name)
-                .arg(list->topLevelItemCount())
+                .arg(list->model()->rowCount())
                 .arg(answers.texts.isEmpty() ? QStringLiteral("-") : answers.texts.first()));
         say(QStringLiteral("    limit: its statement%1 in the shell; the whole statement there %2 ms")
                 .arg(cut)
                 .arg(ms(whole)));
-        say(QStringLiteral("    ours ~ Recordset open %1 ms (fetches all %2 rows) + items, sort, paint %3 ms")
+        say(QStringLiteral("    ours ~ its query in this process %1 ms (%2 rows) + list, paint %3 ms")
                 .arg(ms(open))
                 .arg(fetched)
                 .arg(ms(ours - open)));
-        rows << Row{figure, ours, limit, QStringLiteral("<=100 ms, <=3x"),
-                    ours <= 100 && ours <= 3 * limit ? 1 : 0};
+        // Filling the list costs little beside its statement: a short statement leaves the showing of
+        // a screenful, a long one little more than itself.
+        if (kana.isEmpty())
+            rows << Row{figure, ours, limit, QStringLiteral("<=3x+10 ms"), ours <= 3 * limit + 10 ? 1 : 0};
+        else
+            rows << Row{figure, ours, limit, QStringLiteral("<=1.3x"), ours <= 1.3 * limit ? 1 : 0};
     }
 
     // Ranked name search: runs on showing, so each run is a new popup shown with a name.
@@ -304,7 +314,7 @@ void benchLookup(const Shell& shell, int runs, DefaultAnswers& answers, QList<Ro
             frmPopupGoods popup;
             popup.gbytMode = 1;
             if (named) popup.gstrGname = name;
-            auto* list = popup.findChild<QTreeWidget*>(QStringLiteral("ListView"));
+            auto* list = popup.findChild<QTreeView*>(QStringLiteral("ListView"));
             PaintWatch watch(list->viewport());
             answers.texts.clear();
             QElapsedTimer t;
@@ -321,27 +331,27 @@ void benchLookup(const Shell& shell, int runs, DefaultAnswers& answers, QList<Ro
                 while (!watch.painted() && t.elapsed() < 5000)
                     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             (named ? v : bare).push_back(msSince(t));
-            if (named) shown = list->topLevelItemCount();
+            if (named) shown = list->model()->rowCount();
         }
     }
     const double ours = median(v);
     const QString sql = rankedSql(words);
     const double limit = shell.perStatement(sql + cut, 3, 3);
     int fetched = 0;
-    const double open = recordsetMs(sql, &fetched);
+    const double open = queryMs(sql, maxline + 1, &fetched);
     say(QStringLiteral("  ranked name search \"%1\" -> %2: %3 rows shown, messages: %4")
             .arg(name, words.join(QStringLiteral("、")))
             .arg(shown)
             .arg(answers.texts.isEmpty() ? QStringLiteral("-") : answers.texts.first()));
     say(QStringLiteral("    limit: its statement%1 in the shell").arg(cut));
     say(QStringLiteral(
-            "    ours ~ popup shown and painted without a name %1 ms + Recordset open %2 ms (%3 rows) "
-            "+ items, paint %4 ms")
+            "    ours ~ popup shown and painted without a name %1 ms + its query in this process %2 ms (%3 "
+            "rows) + list, paint %4 ms")
             .arg(ms(median(bare)), ms(open))
             .arg(fetched)
             .arg(ms(ours - median(bare) - open)));
     rows << Row{QStringLiteral("ranked name, %1 words").arg(words.size()), ours, limit,
-                QStringLiteral("<=100 ms"), ours <= 100 ? 1 : 0};
+                QStringLiteral("<=1.3x"), ours <= 1.3 * limit ? 1 : 0};
 }
 
 // --- goods ledger and stock ---------------------------------------------------------------------
@@ -860,13 +870,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     const char* usage =
-        "usage: bench_all BIG GOODS [--runs N] [--no-generate] [--day YYYYMMDD] [--sqlite3 PATH]\n";
+        "usage: bench_all BIG GOODS [--runs N] [--no-generate] [--day YYYYMMDD] [--sqlite3 PATH] "
+        "[--lookup-only]\n";
     if (args.size() < 2 || !QFileInfo(args[0]).isDir() || !QFileInfo(args[1]).isDir()) {
         std::fputs(usage, stderr);
         return 2;
     }
     int runs = 7;
-    bool generate = true;
+    bool generate = true, lookupOnly = false;
     QString day, shellName = QStringLiteral("sqlite3");
     for (int i = 2; i < args.size(); ++i) {
         const bool value = i + 1 < args.size();
@@ -874,6 +885,8 @@ int main(int argc, char** argv) {
             runs = qMax(1, args[++i].toInt());
         else if (args[i] == u"--no-generate")
             generate = false;
+        else if (args[i] == u"--lookup-only")
+            lookupOnly = true;
         else if (args[i] == u"--day" && value)
             day = args[++i];
         else if (args[i] == u"--sqlite3" && value)
@@ -907,26 +920,27 @@ int main(int argc, char** argv) {
         shell.measureStart();
         benchLookup(shell, runs, answers, rows);
         fnCloseDB();
+        if (!lookupOnly) {
+            fnSetProgramFolder(big);
+            if (!fnOpenDB()) return 2;
+            shell.dbFile = dataFile(big);
+            shell.measureStart();
+            const int d = day.isEmpty() ? middleDay() : day.toInt();
+            if (!toDate(d).isValid()) return fail(QStringLiteral("--day takes a calendar day YYYYMMDD"));
+            say(QStringLiteral("ledger database %1, D = %2, shell start on it %3 ms")
+                    .arg(shell.dbFile)
+                    .arg(d)
+                    .arg(ms(shell.startMs)));
+            benchLedger(shell, runs, d, rows);
+            if (!gcnData && !fnOpenDB()) return 2;
+            benchReceipts(shell, d, rows);
+            fnCloseDB();
 
-        fnSetProgramFolder(big);
-        if (!fnOpenDB()) return 2;
-        shell.dbFile = dataFile(big);
-        shell.measureStart();
-        const int d = day.isEmpty() ? middleDay() : day.toInt();
-        if (!toDate(d).isValid()) return fail(QStringLiteral("--day takes a calendar day YYYYMMDD"));
-        say(QStringLiteral("ledger database %1, D = %2, shell start on it %3 ms")
-                .arg(shell.dbFile)
-                .arg(d)
-                .arg(ms(shell.startMs)));
-        benchLedger(shell, runs, d, rows);
-        if (!gcnData && !fnOpenDB()) return 2;
-        benchReceipts(shell, d, rows);
-        fnCloseDB();
-
-        say(QStringLiteral("current-stock list (bench_stock_list):"));
-        benchStockList(big, day, shell.path, rows);
-        benchStartup(shell, big, runs, rows);
-        if (generate) benchGenerate(shell, QFileInfo(big).absolutePath(), rows);
+            say(QStringLiteral("current-stock list (bench_stock_list):"));
+            benchStockList(big, day, shell.path, rows);
+            benchStartup(shell, big, runs, rows);
+            if (generate) benchGenerate(shell, QFileInfo(big).absolutePath(), rows);
+        }
     } catch (const DbError& e) {
         return fail(e.description());
     }

@@ -6,15 +6,14 @@
 #include "data/DbError.h"
 #include "data/DialogSeam.h"
 #include "data/basDb.h"
+#include "popups/LookupView.h"
 #include "ui/BusyGuard.h"
 #include "ui/basInput.h"
 #include "ui/basToolbar.h"
 
-#include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <climits>
 
@@ -22,11 +21,6 @@ namespace {
 
 constexpr int kTwipsPerPixel = 15;
 const QString kMask = QStringLiteral("1000-0000-0001");
-
-QString fieldText(const Recordset& rec, const QString& name) {
-    const QVariant v = rec.Fields(name);
-    return v.isNull() ? QString() : v.toString();
-}
 
 } // namespace
 
@@ -36,17 +30,24 @@ frmPopup::frmPopup(QWidget* parent) : FormBase(FormKind::Popup, parent) {
     // Up and Down belong to the list.
     setArrowsMove(false);
 
-    m_list = newListView(body(), 0);
+    m_list = new LookupView(body(), 0);
     setTabStop(m_list, true);
+    // Kind 2 rows: the code right-justified to 6, the name, for the shipping kinds the order
+    // right-justified to 3.
+    m_list->rows()->setFields({QStringLiteral("Code"), QStringLiteral("Name"), QStringLiteral("jun")});
+    m_list->rows()->setCellText([](const QVariant* row, int column) {
+        const QString text = row[column].isNull() ? QString() : row[column].toString();
+        return column == 0 ? fnPadLeft(text, 6) : column == 2 ? fnPadLeft(text, 3) : text;
+    });
 
     // The list fills the form with the same margin on every side, whatever its size.
     auto* layout = new QVBoxLayout(body());
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(m_list);
 
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        if (item) {
-            m_list->setCurrentItem(item);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) {
+            m_list->setCurrentRow(index.row());
             fnChoose();
         }
     });
@@ -76,13 +77,13 @@ frmPopup::~frmPopup() {
 }
 
 void frmPopup::addColumn(const QString& header, int widthTwips) {
-    const int column = m_list->columnCount();
-    m_list->setColumnCount(column + 1);
-    m_list->headerItem()->setText(column, header);
+    const int column = m_list->rows()->columnCount();
+    // Codes and orders in the fixed-pitch font, so their blanks line up.
+    m_list->rows()->addColumn(header, Qt::AlignLeft | Qt::AlignVCenter, column != 1);
     m_list->setColumnWidth(column, widthTwips / kTwipsPerPixel);
     // Wide enough to show every column without scrolling.
     int total = 0;
-    for (int i = 0; i < m_list->columnCount(); ++i)
+    for (int i = 0; i < m_list->rows()->columnCount(); ++i)
         total += m_list->columnWidth(i);
     if (total + 40 > width()) resize(total + 40, height());
 }
@@ -109,15 +110,12 @@ void frmPopup::fnLoadList() {
     bool ok = true;
     {
         BusyGuard busy(this);
-        m_list->clear();
+        m_list->rows()->clear();
         if (gbytMode == 2) ok = fnLoadBunrui(rows);
     }
 
     if (rows > 0) {
-        QTreeWidgetItem* first = m_list->topLevelItem(0);
-        m_list->setCurrentItem(first);
-        first->setSelected(true);
-        m_list->scrollToItem(first);
+        m_list->setCurrentRow(0);
         m_list->setFocus();
         enableToolbar(kMask);
         return;
@@ -137,29 +135,9 @@ bool frmPopup::fnLoadBunrui(int& rows) {
     try {
         Recordset rec;
         fnOpenRecordset(rec, sql);
-        const bool withOrder = kubun == u"3";
-        // Blanks as wide as digits, so the right-justified codes line up.
-        QFont codeFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        codeFont.setPointSizeF(m_list->font().pointSizeF());
-        int counter = 1;
-        while (!rec.Eof()) {
-            if (counter > m_maxLine) {
-                fnMessage(QStringLiteral("最大行"));
-                break;
-            }
-            auto* item = new QTreeWidgetItem;
-            item->setText(0, fnPadLeft(fieldText(rec, QStringLiteral("Code")), 6));
-            item->setFont(0, codeFont);
-            item->setText(1, fieldText(rec, QStringLiteral("Name")));
-            if (withOrder) {
-                item->setText(2, fnPadLeft(fieldText(rec, QStringLiteral("jun")), 3));
-                item->setFont(2, codeFont);
-            }
-            m_list->addTopLevelItem(item);
-            ++rows;
-            ++counter;
-            rec.MoveNext();
-        }
+        const bool tooMany = m_list->rows()->fill(rec, m_maxLine == INT_MAX ? -1 : qMax(0, m_maxLine));
+        rows = m_list->rowCount();
+        if (tooMany) fnMessage(QStringLiteral("最大行"));
         rec.Close();
     } catch (const DbError& e) {
         fnShowDbError(e.description());
@@ -169,18 +147,15 @@ bool frmPopup::fnLoadBunrui(int& rows) {
 }
 
 void frmPopup::fnChoose() {
-    QTreeWidgetItem* item = m_list->currentItem();
-    if (!item || !item->isSelected()) return;
-    gstrKey2 = item->text(0);
+    const int row = m_list->chosenRow();
+    if (row < 0) return;
+    gstrKey2 = m_list->text(row, 0);
     close();
 }
 
 void frmPopup::fnSortColumn(int column) {
-    if (m_list->topLevelItemCount() == 0) return;
-    m_list->header()->setSortIndicatorShown(true);
-    m_list->header()->setSortIndicator(column, Qt::AscendingOrder);
-    m_list->sortItems(column, Qt::AscendingOrder);
-    if (QTreeWidgetItem* item = m_list->currentItem()) m_list->scrollToItem(item);
+    if (m_list->rowCount() == 0) return;
+    m_list->sortOn(column, true);
 }
 
 void frmPopup::formKeyDown(int& key, Qt::KeyboardModifiers modifiers) {

@@ -4,8 +4,7 @@
 
 #include <QString>
 
-class QTreeWidget;
-class QTreeWidgetItem;
+class LookupView;
 
 // The code-list dialog driven by clsPopup: loads the list on its first activation, starting at
 // the caller's code, and hands the chosen code back in gstrKey2.
@@ -24,7 +23,7 @@ public:
     // Adds a list column (width in twips).
     void addColumn(const QString& header, int widthTwips);
 
-    QTreeWidget* listView() const { return m_list; }
+    LookupView* listView() const { return m_list; }
     int maxLine() const { return m_maxLine; }
     bool isListLoaded() const { return m_loaded; }
 
@@ -42,7 +41,7 @@ private:
     void fnChoose();
     void fnSortColumn(int column);
 
-    QTreeWidget* m_list = nullptr;
+    LookupView* m_list = nullptr;
     int m_maxLine = 0;
     bool m_loaded = false;
     bool m_activationQueued = false;

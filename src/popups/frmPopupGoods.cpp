@@ -6,6 +6,7 @@
 #include "core/basPadding.h"
 #include "data/Recordset.h"
 #include "data/SqlDialect.h"
+#include "popups/LookupView.h"
 #include "popups/clsPopup.h"
 #include "ui/BusyGuard.h"
 #include "ui/basInput.h"
@@ -14,7 +15,6 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,7 +26,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <climits>
 
@@ -76,28 +75,15 @@ bool digitsOnly(const QString& text) {
     return true;
 }
 
-// Column text in the database's order for codes and names: ASCII letters compare without case
-// (COLLATE NOCASE), everything else by code point, as SQLite compares UTF-8.
-int compareNoCase(const QString& a, const QString& b) {
-    const auto fold = [](char32_t c) { return c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c; };
-    const QList<uint> x = a.toUcs4(), y = b.toUcs4();
-    const qsizetype n = qMin(x.size(), y.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char32_t cx = fold(x[i]), cy = fold(y[i]);
-        if (cx != cy) return cx < cy ? -1 : 1;
-    }
-    return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
+// A code already as fnPadLeft makes it: 12 characters, blanks only before the code, none after.
+bool isPadded(const QVariant& v) {
+    if (v.typeId() != QMetaType::QString) return false;
+    const QString& s = *static_cast<const QString*>(v.constData());
+    if (s.size() != kCodeLength || s.back().isSpace()) return false;
+    for (const QChar c : s)
+        if (c != u' ') return !c.isSpace();
+    return false;
 }
-
-// A list row that a header click sorts as the database orders: "a5" and "A5" side by side. Rows that
-// compare equal keep their order (the tree sorts stably), which is the query's.
-class GoodsItem : public QTreeWidgetItem {
-public:
-    bool operator<(const QTreeWidgetItem& other) const override {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        return compareNoCase(text(column), other.text(column)) < 0;
-    }
-};
 
 // Typed search text for a LIKE pattern: "-" dropped, trimmed, apostrophes doubled.
 QString likeText(const QString& typed) {
@@ -177,19 +163,24 @@ frmPopupGoods::frmPopupGoods(QWidget* parent) : FormBase(FormKind::Popup, parent
     grid->setColumnStretch(1, 2);
     grid->setColumnStretch(3, 3);
 
-    // The list.
-    ListView = newListView(body(), 6);
-    // Blanks as wide as digits, so the right-justified codes line up.
-    m_codeFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    m_codeFont.setPointSizeF(ListView->font().pointSizeF());
+    // The list: the rows as fetched, each cell made when it is shown. A header click orders them as
+    // the database orders codes and names ("a5" and "A5" side by side).
+    ListView = new LookupView(body(), 6);
     setTabStop(ListView, true);
+    LookupModel* model = ListView->rows();
     const int columns = int(std::size(kColumns));
-    ListView->setColumnCount(columns);
-    for (int i = 0; i < columns; ++i) {
-        ListView->headerItem()->setText(i, QString::fromUtf16(kColumns[i].header));
-        if (kColumns[i].right) ListView->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
+    for (int i = 0; i < columns; ++i)
+        model->addColumn(QString::fromUtf16(kColumns[i].header),
+                         (kColumns[i].right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, i == 0);
+    for (int i = 0; i < columns; ++i)
         ListView->setColumnWidth(i, kColumns[i].twips / kTwipsPerPixel);
-    }
+    model->setFields({QStringLiteral("code"), QStringLiteral("kana"), QStringLiteral("gname"),
+                      QStringLiteral("tanka1"), QStringLiteral("tanka2"), QStringLiteral("tanka3"),
+                      QStringLiteral("unit"), QStringLiteral("bcode"), QStringLiteral("gkubun"),
+                      QStringLiteral("tkubun"), QStringLiteral("zkubun"), QStringLiteral("stop")});
+    model->setCellText([this](const QVariant* row, int column) { return fnCellText(row, column); });
+    model->setRowColour([](const QVariant* row) { return row[11].toInt() == 1 ? kStopColor : QColor(); });
+    model->setOrder(LookupModel::Order::TextNoCase);
 
     // Notice shown over the list while the ranked name search runs.
     txtMsg = new QLabel(QStringLiteral("商品名称で検索中・・・\nしばらくお待ちください。"), body());
@@ -206,9 +197,9 @@ frmPopupGoods::frmPopupGoods(QWidget* parent) : FormBase(FormKind::Popup, parent
     layout->addWidget(ListView, 1);
 
     connect(cmdFind, &QPushButton::clicked, this, &frmPopupGoods::fnFind);
-    connect(ListView, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        if (item) {
-            ListView->setCurrentItem(item);
+    connect(ListView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) {
+            ListView->setCurrentRow(index.row());
             fnChoose();
         }
     });
@@ -292,7 +283,7 @@ void frmPopupGoods::fnFind() {
     if (gstrGkbn != u"1" && gstrGkbn != u"2" && gstrGkbn != u"3") setWindowTitle(m_baseCaption);
 
     BusyGuard busy(this);
-    ListView->clear();
+    ListView->rows()->clear();
     m_hasRows = false;
     m_sorted = true;
 
@@ -330,7 +321,7 @@ void frmPopupGoods::fnNameSearch() {
     BusyGuard busy(this);
     fnPlaceNotice();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); // let the notice paint
-    ListView->clear();
+    ListView->rows()->clear();
     m_hasRows = false;
     m_sorted = false; // the query's order, best match first
 
@@ -375,24 +366,10 @@ int frmPopupGoods::fetchLimit() const {
 
 void frmPopupGoods::fnFillList(Recordset& rec) {
     fnLoadBunruiNames();
-    // Built aside and handed to the list at once, painting off meanwhile.
-    QList<QTreeWidgetItem*> items;
-    bool tooMany = false;
-    int counter = 1;
-    while (!rec.Eof()) {
-        if (counter > m_maxLine) {
-            tooMany = true;
-            break;
-        }
-        m_hasRows = true;
-        items.append(fnMakeRow(rec));
-        ++counter;
-        rec.MoveNext();
-    }
-    ListView->setUpdatesEnabled(false);
-    ListView->addTopLevelItems(items);
-    if (m_sorted && m_hasRows) ListView->sortItems(m_sortColumn, Qt::AscendingOrder);
-    ListView->setUpdatesEnabled(true);
+    // The rows are kept as fetched; at most maxline of them, "最大行" when a further one is there.
+    const bool tooMany = ListView->rows()->fill(rec, m_maxLine == INT_MAX ? -1 : qMax(0, m_maxLine));
+    m_hasRows = ListView->rowCount() > 0;
+    if (m_sorted && m_hasRows) ListView->sortOn(m_sortColumn, false);
     if (tooMany) fnMessage(QStringLiteral("最大行"));
 }
 
@@ -409,38 +386,43 @@ void frmPopupGoods::fnLoadBunruiNames() {
     }
 }
 
-QTreeWidgetItem* frmPopupGoods::fnMakeRow(const Recordset& rec) {
+QString frmPopupGoods::fnCellText(const QVariant* row, int column) const {
     static const QStringList gkubunLabels = {QStringLiteral("通常"), QStringLiteral("送料"),
                                              QStringLiteral("手数料"), QStringLiteral("値引き")};
     static const QStringList tkubunLabels = {QStringLiteral("外税"), QStringLiteral("内税"),
                                              QStringLiteral("非課税")};
     static const QStringList zkubunLabels = {QStringLiteral("対象"), QStringLiteral("対象外")};
-
-    auto* item = new GoodsItem;
-    item->setText(0, fnPadLeft(fieldText(rec, QStringLiteral("code")), kCodeLength));
-    item->setFont(0, m_codeFont);
-    item->setText(1, fieldText(rec, QStringLiteral("kana")).trimmed());
-    item->setText(2, fieldText(rec, QStringLiteral("gname")).trimmed());
-    item->setText(3, fnFormat(rec.Fields(QStringLiteral("tanka1")), QStringLiteral("##,###,##0")));
-    item->setText(4, fnFormat(rec.Fields(QStringLiteral("tanka2")), QStringLiteral("##,###,##0")));
-    item->setText(5, fnFormat(rec.Fields(QStringLiteral("tanka3")), QStringLiteral("##,###,##0")));
-    item->setText(6, fieldText(rec, QStringLiteral("unit")).trimmed());
-    item->setText(7, fnBunruiName(rec.Fields(QStringLiteral("bcode"))));
-    item->setText(8, kindText(rec.Fields(QStringLiteral("gkubun")), gkubunLabels));
-    item->setText(9, kindText(rec.Fields(QStringLiteral("tkubun")), tkubunLabels));
-    item->setText(10, kindText(rec.Fields(QStringLiteral("zkubun")), zkubunLabels));
-    const bool stopped = rec.Fields(QStringLiteral("stop")).toInt() == 1;
-    if (stopped) item->setText(11, QStringLiteral("中止"));
-    for (int i = 3; i <= 5; ++i)
-        item->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
-    if (stopped) {
-        for (int i = 0; i < ListView->columnCount(); ++i)
-            item->setForeground(i, kStopColor);
+    const auto text = [row](int i) { return row[i].isNull() ? QString() : row[i].toString(); };
+    // The fields in the order of setFields: code, kana, gname, tanka1..3, unit, bcode, gkubun,
+    // tkubun, zkubun, stop.
+    switch (column) {
+    case 0:
+        // Codes are stored right-justified already: those are shown as they are, not made again.
+        return isPadded(row[0]) ? row[0].toString() : fnPadLeft(text(0), kCodeLength);
+    case 1:
+    case 2:
+    case 6:
+        return text(column).trimmed();
+    case 3:
+    case 4:
+    case 5:
+        return fnFormat(row[column], QStringLiteral("##,###,##0"));
+    case 7:
+        return fnBunruiName(row[7]);
+    case 8:
+        return kindText(row[8], gkubunLabels);
+    case 9:
+        return kindText(row[9], tkubunLabels);
+    case 10:
+        return kindText(row[10], zkubunLabels);
+    case 11:
+        return row[11].toInt() == 1 ? QStringLiteral("中止") : QString();
+    default:
+        return QString();
     }
-    return item;
 }
 
-QString frmPopupGoods::fnBunruiName(const QVariant& code) {
+QString frmPopupGoods::fnBunruiName(const QVariant& code) const {
     const QString text = code.isNull() ? QString() : code.toString().trimmed();
     bool ok = false;
     const qint64 key = text.toLongLong(&ok);
@@ -451,10 +433,7 @@ QString frmPopupGoods::fnBunruiName(const QVariant& code) {
 
 void frmPopupGoods::fnAfterSearch(bool found) {
     if (found) {
-        QTreeWidgetItem* first = ListView->topLevelItem(0);
-        ListView->setCurrentItem(first);
-        first->setSelected(true);
-        ListView->scrollToItem(first);
+        ListView->setCurrentRow(0);
         if (fnCanFocus(ListView)) ListView->setFocus();
         return;
     }
@@ -536,15 +515,15 @@ void frmPopupGoods::fnClear() {
     txtKana->clear();
     txtname->clear();
     txtCode->clear();
-    ListView->clear();
+    ListView->rows()->clear();
     m_hasRows = false;
     if (txtCode->isEnabled()) txtCode->setFocus();
 }
 
 void frmPopupGoods::fnChoose() {
-    QTreeWidgetItem* item = ListView->currentItem();
-    if (!item || !item->isSelected()) return;
-    gstrCode = item->text(0);
+    const int row = ListView->chosenRow();
+    if (row < 0) return;
+    gstrCode = ListView->text(row, 0);
     done(QDialog::Accepted); // hidden, still loaded: the caller reads gstrCode
 }
 
@@ -552,10 +531,7 @@ void frmPopupGoods::fnSortColumn(int column) {
     if (!m_hasRows) return;
     m_sortColumn = column;
     m_sorted = true;
-    ListView->header()->setSortIndicatorShown(true);
-    ListView->header()->setSortIndicator(column, Qt::AscendingOrder);
-    ListView->sortItems(column, Qt::AscendingOrder);
-    if (QTreeWidgetItem* item = ListView->currentItem()) ListView->scrollToItem(item);
+    ListView->sortOn(column, true);
 }
 
 void frmPopupGoods::formKeyDown(int& key, Qt::KeyboardModifiers modifiers) {

@@ -3,7 +3,6 @@
 #include "data/clsDbClass.h"
 #include "ui/FormBase.h"
 
-#include <QFont>
 #include <QHash>
 #include <QString>
 
@@ -11,8 +10,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class LookupView;
 class Recordset;
 
 // The goods lookup ("商品一覧"): narrows the goods master by category, start code, kana, name and
@@ -64,11 +62,12 @@ private:
     void fnNameSearch();
     void fnFillList(Recordset& rec);
     void fnAfterSearch(bool found);
-    QTreeWidgetItem* fnMakeRow(const Recordset& rec);
+    // A cell of the list from the row's fetched values, made when it is shown or sorted.
+    QString fnCellText(const QVariant* row, int column) const;
     void fnLoadBunruiNames();
     // How many rows a search reads: maxline and one more (-1: all).
     int fetchLimit() const;
-    QString fnBunruiName(const QVariant& code);
+    QString fnBunruiName(const QVariant& code) const;
     void fnStepBunrui(bool next);
     void fnBunruiList();
     void fnCheckBunrui();
@@ -85,7 +84,6 @@ private:
     int m_sortColumn = 0;
     bool m_shown = false;
     QHash<qint64, QString> m_bunruiNames; // the category names, read once per search
-    QFont m_codeFont;
 
     QLineEdit* txtBunrui = nullptr;
     QLabel* lblBunruiName = nullptr;
@@ -94,6 +92,6 @@ private:
     QLineEdit* txtname = nullptr;
     QCheckBox* chkStop = nullptr;
     QPushButton* cmdFind = nullptr;
-    QTreeWidget* ListView = nullptr;
+    LookupView* ListView = nullptr;
     QLabel* txtMsg = nullptr;
 };

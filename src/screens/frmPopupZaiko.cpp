@@ -4,6 +4,7 @@
 #include "core/basDateNumber.h"
 #include "core/basFormat.h"
 #include "data/basDb.h"
+#include "popups/LookupView.h"
 #include "screens/basStockEntry.h"
 #include "ui/DateFields.h"
 #include "ui/basInput.h"
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -135,12 +135,21 @@ void frmPopupZaiko::buildControls() {
     grid->setColumnStretch(1, 1);
     outer->addWidget(frame);
 
-    ListView = newListView(b, 7);
+    ListView = new LookupView(b, 7);
     setTabStop(ListView, true);
+    ListView->rows()->setFields(
+        {QStringLiteral("day"), QStringLiteral("gcode"), QStringLiteral("name"), QStringLiteral("suu")});
+    ListView->rows()->setCellText([](const QVariant* row, int column) {
+        if (column == 0) return fnFormat(row[0], QStringLiteral("####/##/##"));
+        if (column == 3) return fnFormat(row[3], QStringLiteral("###,##0"));
+        return row[column].isNull() ? QString() : row[column].toString().trimmed();
+    });
     outer->addWidget(ListView, 1);
 
     connect(cmdFind, &QPushButton::clicked, this, [this] { fnFind(); });
-    connect(ListView, &QTreeWidget::itemDoubleClicked, this, [this] { fnPick(); });
+    connect(ListView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) fnPick();
+    });
     connect(ListView->header(), &QHeaderView::sectionClicked, this, [this](int column) { fnSort(column); });
 
     for (QLabel* l : {lblBunruiName, lblGoodsName})
@@ -166,18 +175,17 @@ void frmPopupZaiko::setMode(int mode) {
     }
     setWindowTitle(caption);
     lblDay->setText(day);
-    ListView->clear();
-    ListView->setColumnCount(4);
-    ListView->setHeaderLabels({day, QStringLiteral("商品コード"), QStringLiteral("商品名"), quantity});
+    LookupModel* model = ListView->rows();
+    model->clearColumns();
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter, right = Qt::AlignRight | Qt::AlignVCenter;
+    model->addColumn(day, left);
+    model->addColumn(QStringLiteral("商品コード"), right);
+    model->addColumn(QStringLiteral("商品名"), left);
+    model->addColumn(quantity, right);
     const int twips[] = {1400, 1700, 5000, 1100};
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     for (int i = 0; i < 4; ++i)
         ListView->setColumnWidth(i, twips[i] * dpi / 1440);
-    QTreeWidgetItem* header = ListView->headerItem();
-    header->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
-    header->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    header->setTextAlignment(2, Qt::AlignLeft | Qt::AlignVCenter);
-    header->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     m_found = false;
 }
 
@@ -307,30 +315,17 @@ void frmPopupZaiko::fnFind() {
         if (!txtGcode->text().trimmed().isEmpty()) sql += " and gcode='" + fnGcodeSql(txtGcode->text()) + "'";
         sql += " order by day";
 
-        ListView->clear();
+        ListView->rows()->clear();
         m_found = false;
         Recordset rec;
         if (fnOpenClass(gclsDb, rec, sql)) {
-            QList<QTreeWidgetItem*> items;
-            for (; !rec.Eof(); rec.MoveNext()) {
-                auto* item = new QTreeWidgetItem;
-                item->setText(0, fnFormat(rec.Fields(QStringLiteral("day")), QStringLiteral("####/##/##")));
-                item->setText(1, fnGetFieldValue(rec, QStringLiteral("gcode"), 2).trimmed());
-                item->setText(2, fnGetFieldValue(rec, QStringLiteral("name"), 3).trimmed());
-                item->setText(3, fnFormat(rec.Fields(QStringLiteral("suu")), QStringLiteral("###,##0")));
-                item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-                item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-                items.append(item);
-            }
-            ListView->addTopLevelItems(items);
-            if (m_sortColumn >= 0) ListView->sortItems(m_sortColumn, Qt::AscendingOrder);
-            m_found = !items.isEmpty();
+            ListView->rows()->fill(rec);
+            if (m_sortColumn >= 0) ListView->sortOn(m_sortColumn, false);
+            m_found = ListView->rowCount() > 0;
         }
         found = m_found;
         if (found) {
-            QTreeWidgetItem* first = ListView->topLevelItem(0);
-            ListView->setCurrentItem(first);
-            ListView->scrollToItem(first);
+            ListView->setCurrentRow(0);
             busy.setFocusAfter(ListView);
         }
     }
@@ -340,19 +335,18 @@ void frmPopupZaiko::fnFind() {
 void frmPopupZaiko::fnSort(int column) {
     if (!m_found) return;
     m_sortColumn = column;
-    ListView->sortItems(column, Qt::AscendingOrder);
-    if (QTreeWidgetItem* item = ListView->currentItem()) ListView->scrollToItem(item);
+    ListView->sortOn(column, false);
 }
 
 void frmPopupZaiko::fnPick() {
     if (!m_found) return;
-    QTreeWidgetItem* item = ListView->currentItem();
-    if (!item) return;
+    const int row = ListView->currentRow();
+    if (row < 0) return;
     bool ok = false;
-    const qint32 day = fnFormat(item->text(0), QStringLiteral("YYYYMMDD")).toInt(&ok);
+    const qint32 day = fnFormat(ListView->text(row, 0), QStringLiteral("YYYYMMDD")).toInt(&ok);
     if (!ok) return;
     FindDay = day;
-    FindGcode = item->text(1);
+    FindGcode = ListView->text(row, 1);
     hide();
 }
 

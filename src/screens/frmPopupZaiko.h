@@ -11,7 +11,7 @@ class QCalendarWidget;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
+class LookupView;
 
 // The list of recorded receipts (Mode 0) or stock counts (Mode 9) from which the entry screens
 // reopen a row. Writes nothing.
@@ -34,7 +34,7 @@ public:
     qint32 FindDay = 0;
     QString FindGcode;
 
-    QTreeWidget* listView() const { return ListView; }
+    LookupView* listView() const { return ListView; }
     bool hasRows() const { return m_found; }
 
 protected:
@@ -79,5 +79,5 @@ private:
     QLineEdit* txtGcode = nullptr;
     QLabel* lblGoodsName = nullptr;
     QPushButton* cmdFind = nullptr;
-    QTreeWidget* ListView = nullptr;
+    LookupView* ListView = nullptr;
 };

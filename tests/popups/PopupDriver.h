@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -50,19 +50,27 @@ private:
 inline const QString kNoData = QStringLiteral("該当データがありません"),
                      kMaxLine = QStringLiteral("最大表示行数を超えました");
 
-// One column of an item, or (col < 0) every column joined by '|'.
-inline QString itemText(const QTreeWidgetItem* item, int columns, int col = -1) {
+// One column of a list's row (-1: its header), or (col < 0) every column joined by '|'.
+inline QString rowText(const QAbstractItemView* list, int row, int col = -1) {
+    const QAbstractItemModel* m = list->model();
     QStringList cells;
-    for (int c = 0; c < columns; ++c)
-        if (col < 0 || c == col) cells << item->text(c);
+    for (int c = 0; c < m->columnCount(); ++c)
+        if (col < 0 || c == col)
+            cells << (row < 0 ? m->headerData(c, Qt::Horizontal) : m->index(row, c).data()).toString();
     return cells.join(u'|');
 }
 
-inline QStringList rowTexts(const QTreeWidget* list, int col = -1) {
+inline QStringList rowTexts(const QAbstractItemView* list, int col = -1) {
     QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << itemText(list->topLevelItem(i), list->columnCount(), col);
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        out << rowText(list, i, col);
     return out;
+}
+
+// The row Enter would choose: current and selected (-1: none).
+inline int chosenRow(const QAbstractItemView* list) {
+    const QModelIndex i = list->currentIndex();
+    return i.isValid() && list->selectionModel()->isRowSelected(i.row(), {}) ? i.row() : -1;
 }
 
 inline QStringList messageTexts(const ScriptedDialogs& dialogs) {
@@ -72,7 +80,7 @@ inline QStringList messageTexts(const ScriptedDialogs& dialogs) {
     return out;
 }
 
-inline void clickHeader(QTreeWidget* list, int section) {
+inline void clickHeader(QTreeView* list, int section) {
     QHeaderView* h = list->header();
     const QPoint p(h->sectionViewportPosition(section) + h->sectionSize(section) / 2, h->height() / 2);
     QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, p);
@@ -87,11 +95,11 @@ inline void categories(const TempProgramDir& dir) {
 // tb12 (the toolbar's F12), frame (the window frame's close), dclick2 (double-click on row 3),
 // sortN (a click on the header of column N).
 // Returns what went wrong: the popup closed before a step, or F1 showing no help.
-inline QString play(FormBase* dlg, QTreeWidget* list, const QString& script) {
+inline QString play(FormBase* dlg, QTreeView* list, const QString& script) {
     const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Return, Qt::Key_Escape, Qt::Key_F1, Qt::Key_F12};
     for (const QString& step : script.split(u' ', Qt::SkipEmptyParts)) {
         if (!dlg->isVisible()) return QStringLiteral("closed before ") + step;
-        const QPoint row3 = list->visualItemRect(list->topLevelItem(2)).center();
+        const QPoint row3 = list->visualRect(list->model()->index(2, 0)).center();
         if (const int k = QStringLiteral("down enter esc f1 f12").split(u' ').indexOf(step); k >= 0)
             QTest::keyClick(list, keys[k]);
         if (step == u"tb12") dlg->tlbFunction()->findChild<QAction*>(QStringLiteral("F12"))->trigger();
@@ -113,10 +121,9 @@ template <class Lookup> std::unique_ptr<ModalDriver<Lookup>> pickInGoodsLookup(c
         [code](Lookup* d) {
             d->template findChild<QLineEdit*>(QStringLiteral("txtCode"))->clear();
             QTest::mouseClick(d->template findChild<QPushButton*>(QStringLiteral("cmdFind")), Qt::LeftButton);
-            auto* list = d->template findChild<QTreeWidget*>(QStringLiteral("ListView"));
-            for (int i = 0; i < list->topLevelItemCount(); ++i)
-                if (list->topLevelItem(i)->text(0).trimmed() == code)
-                    list->setCurrentItem(list->topLevelItem(i));
+            auto* list = d->template findChild<QTreeView*>(QStringLiteral("ListView"));
+            for (int i = 0; i < list->model()->rowCount(); ++i)
+                if (rowText(list, i, 0).trimmed() == code) list->setCurrentIndex(list->model()->index(i, 0));
             QTest::keyClick(list, Qt::Key_Return);
         });
 }

@@ -1,4 +1,5 @@
 #include "PopupDriver.h"
+#include "popups/LookupView.h"
 #include "popups/clsPopup.h"
 #include "popups/frmPopup.h"
 
@@ -76,12 +77,12 @@ void TestPopup::categoryList() {
     QString title, page, problem;
     bool ready = false; // the list focused on its first row, F12 on, F2 off
     ModalDriver<frmPopup> driver(loaded, [&](frmPopup* dlg) {
-        QTreeWidget* list = dlg->listView();
+        QTreeView* list = dlg->listView();
         shown = rowTexts(list);
         title = dlg->windowTitle();
         page = dlg->helpPage();
-        ready = list->hasFocus() && list->currentItem() == list->topLevelItem(0) &&
-                dlg->isToolbarEnabled(12) && !dlg->isToolbarEnabled(2);
+        ready = list->hasFocus() && chosenRow(list) == 0 && dlg->isToolbarEnabled(12) &&
+                !dlg->isToolbarEnabled(2);
         problem = play(dlg, list, c.script);
         after = rowTexts(list);
     });

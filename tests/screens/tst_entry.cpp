@@ -11,6 +11,7 @@
 #include "core/basPadding.h"
 #include "data/Connection.h"
 #include "data/basDb.h"
+#include "popups/LookupView.h"
 #include "screens/frmPopupZaiko.h"
 #include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
@@ -19,7 +20,6 @@
 #include <QDateEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QtTest>
 #include <functional>
 
@@ -118,9 +118,9 @@ class TestEntry : public QObject, DataRows {
                     if (!d || !d->isEnabled()) return QTimer::singleShot(10, b->form.get(), pickDay);
                     QTest::mouseClick(child<QPushButton>(d, "cmdFind"), Qt::LeftButton);
                     listedInPopup = QStringList{d->windowTitle()} + listed(d->listView());
-                    const auto items = d->listView()->findItems(arg, Qt::MatchExactly, 0);
-                    if (items.size() == 1)
-                        doubleClick(d->listView(), d->listView()->indexFromItem(items.first()));
+                    QAbstractItemModel* m = d->listView()->model();
+                    const auto rows = m->match(m->index(0, 0), Qt::DisplayRole, arg, -1, Qt::MatchExactly);
+                    if (rows.size() == 1) doubleClick(d->listView(), rows.first());
                     if (d->isVisible()) d->hide(); // the pick failed
                 };
                 QTimer::singleShot(10, b->form.get(), pickDay);

@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTableWidget>
-#include <QTreeWidget>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -151,12 +150,13 @@ void typeDate(QWidget* form, int yyyymmdd, const char* next) {
     type(form, next, {});
 }
 
-QStringList listed(const QTreeWidget* list) {
+QStringList listed(const QAbstractItemView* list) {
+    const QAbstractItemModel* m = list->model();
     QStringList out;
-    for (int i = -1; i < list->topLevelItemCount(); ++i) {
+    for (int i = -1; i < m->rowCount(); ++i) {
         QStringList cells;
-        for (int c = 0; c < list->columnCount(); ++c)
-            cells << (i < 0 ? list->headerItem() : list->topLevelItem(i))->text(c);
+        for (int c = 0; c < m->columnCount(); ++c)
+            cells << (i < 0 ? m->headerData(c, Qt::Horizontal) : m->index(i, c).data()).toString();
         out << cells.join(u'|');
     }
     return out;

@@ -14,7 +14,6 @@
 #include <functional>
 #include <memory>
 
-class QTreeWidget;
 class QTableWidget;
 
 // Ledger rows "day kind qty [denno line [code]]" separated by ';', of goods `code` unless named.
@@ -52,7 +51,7 @@ void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
 // A date typed into txtYy, txtMm and txtDd, left for `next`.
 void typeDate(QWidget* form, int yyyymmdd, const char* next = "txtGcode");
 // Each row of a list as its cells joined with '|', the header first.
-QStringList listed(const QTreeWidget* list);
+QStringList listed(const QAbstractItemView* list);
 // Each row of a grid, cells joined with '|' ("<none>" for no item).
 QStringList gridRows(const QTableWidget* grid);
 // A click, then a double-click, at the middle of a row's cell, as a real double-click delivers them.
