@@ -106,23 +106,6 @@ QLineEdit* FormBase::newTextBox(QWidget* parent, const QString& name, int tabInd
     return box;
 }
 
-QTreeWidget* FormBase::newListView(QWidget* parent, int tabIndex) {
-    auto* list = new QTreeWidget(parent);
-    list->setObjectName(QStringLiteral("ListView"));
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setColumnCount(0);
-    list->header()->setStretchLastSection(false);
-    list->header()->setSectionsClickable(true);
-    list->header()->setSectionsMovable(false);
-    setTabIndex(list, tabIndex);
-    return list;
-}
-
 void FormBase::formKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
     m_modifiers = modifiers;
     runKeyNavigation(key);

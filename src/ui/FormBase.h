@@ -12,7 +12,6 @@
 #include <QPointer>
 
 #include <QLineEdit>
-#include <QTreeWidget>
 class BoxInput;
 class QToolBar;
 
@@ -132,9 +131,6 @@ public:
     // A QLineEdit with object name, TabIndex, input mode and byte MaxLength set.
     static QLineEdit* newTextBox(QWidget* parent, const QString& name, int tabIndex, const QString& mode,
                                  int maxBytes);
-    // A list in report view named "ListView": whole rows, one at a time, not editable, headers
-    // clickable, no columns yet.
-    static QTreeWidget* newListView(QWidget* parent, int tabIndex);
 
     // Puts text into box as if it were typed there: the box gets the focus if it lacks it, Escape
     // can undo it, and what the box's input mode and byte limit let through replaces the selection
