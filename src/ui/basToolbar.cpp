@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QFont>
+#include <QHash>
 #include <QImage>
 #include <QLayout>
 #include <QPainter>
@@ -157,6 +158,9 @@ QString fnToolbarTip(int n) {
 }
 
 QIcon fnToolbarPicture(int n) {
+    // Drawn once a key: every form and popup sets its toolbar when it opens.
+    static QHash<int, QIcon> drawn;
+    if (const auto it = drawn.constFind(n); it != drawn.constEnd()) return *it;
     QIcon icon;
     for (int size : {24, 32, 48}) {
         QPixmap pm(size, size);
@@ -177,6 +181,7 @@ QIcon fnToolbarPicture(int n) {
         icon.addPixmap(pm);
         icon.addPixmap(disabledPicture(pm), QIcon::Disabled);
     }
+    drawn.insert(n, icon);
     return icon;
 }
 
