@@ -26,13 +26,21 @@ BulkInsert::BulkInsert(Connection& cn, const QString& table, const QStringList& 
                          columns.join(QStringLiteral(", ")) + QStringLiteral(") values ");
     if (cn.engine() == SqlEngine::Sqlite) {
         if (sqlite3* db = sqliteHandle(cn.database())) {
+            // Many rows a statement: each statement run costs as much as a few rows' work.
+            m_columns = int(columns.size());
             QStringList marks;
             for (int i = 0; i < columns.size(); ++i)
                 marks << QStringLiteral("?");
-            const QByteArray sql = (head + u'(' + marks.join(u',') + u')').toUtf8();
-            if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &m_stmt, nullptr) != SQLITE_OK)
-                throw DbError(QString::fromUtf8(sqlite3_errmsg(db)));
-            m_textBuffer.reserve(256);
+            const QString row = u'(' + marks.join(u',') + u')';
+            QStringList rows;
+            for (int i = 0; i < kStatementRows; ++i)
+                rows << row;
+            for (auto [stmt, values] : {std::pair{&m_stmt, rows.join(u',')}, std::pair{&m_single, row}}) {
+                const QByteArray sql = (head + values).toUtf8();
+                if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), stmt, nullptr) != SQLITE_OK)
+                    throw DbError(QString::fromUtf8(sqlite3_errmsg(db)));
+            }
+            m_pending.reserve(size_t(kStatementRows * m_columns));
             return;
         }
     }
@@ -42,11 +50,12 @@ BulkInsert::BulkInsert(Connection& cn, const QString& table, const QStringList& 
 
 BulkInsert::~BulkInsert() {
     if (m_stmt) sqlite3_finalize(m_stmt);
+    if (m_single) sqlite3_finalize(m_single);
 }
 
 void BulkInsert::check(int rc) {
     if (rc == SQLITE_OK || rc == SQLITE_DONE) return;
-    throw DbError(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_stmt))));
+    throw DbError(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_single))));
 }
 
 void BulkInsert::separate() {
@@ -58,10 +67,7 @@ void BulkInsert::separate() {
 
 void BulkInsert::text(const QString& value) {
     if (m_stmt) {
-        // SQLITE_TRANSIENT: SQLite keeps its own copy, so the buffer is free for the next value.
-        m_textBuffer = value.toUtf8();
-        check(sqlite3_bind_text(m_stmt, ++m_column, m_textBuffer.constData(), int(m_textBuffer.size()),
-                                SQLITE_TRANSIENT));
+        m_pending.push_back({Value::Text, value.toUtf8(), 0, 0});
         return;
     }
     separate();
@@ -70,7 +76,7 @@ void BulkInsert::text(const QString& value) {
 
 void BulkInsert::integer(qint64 value) {
     if (m_stmt) {
-        check(sqlite3_bind_int64(m_stmt, ++m_column, value));
+        m_pending.push_back({Value::Integer, {}, value, 0});
         return;
     }
     separate();
@@ -79,7 +85,7 @@ void BulkInsert::integer(qint64 value) {
 
 void BulkInsert::real(double value, int decimals) {
     if (m_stmt) {
-        check(sqlite3_bind_double(m_stmt, ++m_column, value));
+        m_pending.push_back({Value::Real, {}, 0, value});
         return;
     }
     separate();
@@ -89,8 +95,7 @@ void BulkInsert::real(double value, int decimals) {
 void BulkInsert::endRow() {
     m_column = 0;
     if (m_stmt) {
-        check(sqlite3_step(m_stmt));
-        check(sqlite3_reset(m_stmt));
+        if (m_pending.size() == size_t(kStatementRows * m_columns)) stepRows(m_stmt, kStatementRows);
         return;
     }
     m_sql += u')';
@@ -104,6 +109,33 @@ void BulkInsert::sendBatch() {
     m_rows = 0;
 }
 
+void BulkInsert::stepRows(sqlite3_stmt* stmt, int rows) {
+    // SQLITE_STATIC: the texts stay in m_pending until the statement has run.
+    for (int i = 0; i < rows * m_columns; ++i) {
+        const Value& v = m_pending[size_t(i)];
+        switch (v.kind) {
+        case Value::Text:
+            check(sqlite3_bind_text(stmt, i + 1, v.text.constData(), int(v.text.size()), SQLITE_STATIC));
+            break;
+        case Value::Integer:
+            check(sqlite3_bind_int64(stmt, i + 1, v.integer));
+            break;
+        case Value::Real:
+            check(sqlite3_bind_double(stmt, i + 1, v.real));
+            break;
+        }
+    }
+    check(sqlite3_step(stmt));
+    check(sqlite3_reset(stmt));
+    check(sqlite3_clear_bindings(stmt));
+    m_pending.erase(m_pending.begin(), m_pending.begin() + rows * m_columns);
+}
+
 void BulkInsert::finish() {
-    if (!m_stmt) sendBatch();
+    if (!m_stmt) {
+        sendBatch();
+        return;
+    }
+    while (!m_pending.empty())
+        stepRows(m_single, 1);
 }

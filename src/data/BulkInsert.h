@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 class Connection;
 struct sqlite3_stmt;
@@ -27,14 +28,24 @@ public:
     void finish();
 
 private:
-    static constexpr int kBatchRows = 500;
+    static constexpr int kBatchRows = 500;    // a server statement's rows
+    static constexpr int kStatementRows = 64; // rows a prepared SQLite statement binds at once
+    struct Value {
+        enum Kind { Text, Integer, Real } kind = Integer;
+        QByteArray text;
+        qint64 integer = 0;
+        double real = 0;
+    };
     void check(int rc);
     void sendBatch();
     void separate();
+    void stepRows(sqlite3_stmt* stmt, int rows);
 
-    sqlite3_stmt* m_stmt = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;   // kStatementRows rows
+    sqlite3_stmt* m_single = nullptr; // one row, for the last few
+    int m_columns = 0;
     int m_column = 0;
-    QByteArray m_textBuffer; // the bound texts live until the row is stepped
+    std::vector<Value> m_pending; // the values of the rows not sent yet
     QSqlQuery m_query;
     QString m_head;
     QString m_sql;
