@@ -186,8 +186,7 @@ private slots:
             "", "0");
         row("the discontinued mark follows the goods", "in", "", "",
             "?lblStop=この商品は中止商品です;?hidden:lblStop;txtGcode=40;Enter;?visible:lblStop;txtGcode=12;"
-            "Enter;"
-            "?hidden:lblStop",
+            "Enter;?hidden:lblStop",
             "", "*", "", "0");
         // Saves refused by the input check.
         row("no day", "in", "", "", "txtGcode=12;Enter;txtDd=;Backspace;txtSuu=4;F5;?focus=txtMm",
@@ -196,14 +195,12 @@ private slots:
         // F2 skips goods whose stock is not managed, F3 does not; neither runs the leave check.
         row("not stock-managed", "in", "", "",
             "date:20240105;txtGcode=31;F3;?lblGoodsName=送料;F2;?lblGoodsName=旧みかん;F3;?lblGoodsName=送料;"
-            "F3;"
-            "?lblGoodsName=石鹸;F3;?lblGoodsName=みかん;F2;?lblGoodsName=石鹸;F2;?lblGoodsName=旧みかん;F3;"
-            "?lblGoodsName=送料;F5;?focus=txtGcode",
+            "F3;?lblGoodsName=石鹸;F3;?lblGoodsName=みかん;F2;?lblGoodsName=石鹸;F2;?lblGoodsName=旧みかん;"
+            "F3;?lblGoodsName=送料;F5;?focus=txtGcode",
             "入力された商品は在庫対象外です", "*", "", "0");
         row("goods gone after the check", "in", "", "",
             "date:20240105;txtGcode=12;Enter;?lblGoodsName=みかん;sql:delete from goods where code='         "
-            " 12';"
-            "keys:5;F5;?focus=txtGcode",
+            " 12';keys:5;F5;?focus=txtGcode",
             "未登録です (ＰＥＬＫＯ)", "*", "", "0");
         // Delete resets to today with or without a row; the day's count is not touched; a failing
         // delete ("削除エラー") changes nothing.

@@ -166,8 +166,8 @@ private slots:
             "txtCode=1001;Enter;txtYy=2024;txtMm=12;Enter;clear;F2;?focus=msgMei;?grid=2025/01/"
             "03|9001|2||4|||6;F3;?grid=" +
                 dec + ";F3;?txtMm=11;?grid=;?said=" + kNoData +
-                ";clear;F2;?txtMm=12;click:txtCode;F2;?txtCode=        1004;"
-                "?grid=2024/12/03|||12||||12;F2;?lblName=テスト商品Ｄ;F3;F3;?focus=txtCode;?txtYy=2024",
+                ";clear;F2;?txtMm=12;click:txtCode;F2;?txtCode=        "
+                "1004;?grid=2024/12/03|||12||||12;F2;?lblName=テスト商品Ｄ;F3;F3;?focus=txtCode;?txtYy=2024",
             a, dec, "*", "");
         // A double-click on a row starts the program that wrote it: vouchers, the two entry screens.
         const QString a7 =

@@ -129,8 +129,8 @@ private slots:
         row("picker: the day typed again", 0,
             "date:20240103;txtDd=;Backspace;txtGcode=;date:20240105;?picker=2024/01/05", "*", "", "0|", true);
         row("picker: the year emptied, then picked", 0,
-            "date:20240103;txtYy=;Backspace;txtGcode=;?picker=;?boxes=| 1| 3;pick:20240210;?picker=2024/02/"
-            "10;?boxes=2024| 2|10",
+            "date:20240103;txtYy=;Backspace;txtGcode=;?picker=;?boxes=| 1| "
+            "3;pick:20240210;?picker=2024/02/10;?boxes=2024| 2|10",
             "*", "", "0|", true);
         row("picker after F6, then picked", 0,
             "date:20240103;yes;F6;?picker=;?boxes=||;pick:20240103;" + day3, "*", "*", "0|", true);
@@ -144,15 +144,14 @@ private slots:
         // A header click sorts by that column's text, and the next search's rows come sorted the same way.
         row("the sort stays for the next search", 0,
             "click:cmdFind;sort:1;?listed=" + in +
-                "#2024/01/03|12|みかん|3#2024/01/10|12|みかん|1,500#2024/01/03|7|石鹸|20;"
-                "date:20240103;click:cmdFind",
+                "#2024/01/03|12|みかん|3#2024/01/10|12|みかん|1,500#2024/01/"
+                "03|7|石鹸|20;date:20240103;click:cmdFind",
             in + "#2024/01/03|12|みかん|3#2024/01/03|7|石鹸|20", "", "0|", true);
         row("leaving the picker goes to the month", 0, "focusPicker;txtGcode=;?focus=txtMm", "*", "", "0|",
             true);
         row("F6 clears the conditions, not the list", 0,
             "date:20240103;txtGcode=12;Enter;click:cmdFind;yes;F6;?txtYy=;?txtMm=;?txtDd=;?txtBunrui=;?"
-            "txtGcode=;?lblGoodsName=;"
-            "?focus=txtYy",
+            "txtGcode=;?lblGoodsName=;?focus=txtYy",
             in + '#' + r3b, "入力項目を無効にします (ＰＥＬＫＯ)", "0|", true);
     }
     void scenario() {
