@@ -1,7 +1,6 @@
 #pragma once
 
-#include "support/ScriptedDialogs.h"
-#include "support/TempProgramDir.h"
+#include "support/ScreenBench.h"
 #include "ui/FormBase.h"
 
 #include <QAction>
@@ -73,12 +72,7 @@ inline int chosenRow(const QAbstractItemView* list) {
     return i.isValid() && list->selectionModel()->isRowSelected(i.row(), {}) ? i.row() : -1;
 }
 
-inline QStringList messageTexts(const ScriptedDialogs& dialogs) {
-    QStringList out;
-    for (const MessageRequest& m : dialogs.messages)
-        out << m.text;
-    return out;
-}
+using screen::messageTexts;
 
 inline void clickHeader(QTreeView* list, int section) {
     QHeaderView* h = list->header();
@@ -99,14 +93,12 @@ inline QString play(FormBase* dlg, QTreeView* list, const QString& script) {
     const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Return, Qt::Key_Escape, Qt::Key_F1, Qt::Key_F12};
     for (const QString& step : script.split(u' ', Qt::SkipEmptyParts)) {
         if (!dlg->isVisible()) return QStringLiteral("closed before ") + step;
-        const QPoint row3 = list->visualRect(list->model()->index(2, 0)).center();
         if (const int k = QStringLiteral("down enter esc f1 f12").split(u' ').indexOf(step); k >= 0)
             QTest::keyClick(list, keys[k]);
         if (step == u"tb12") dlg->tlbFunction()->findChild<QAction*>(QStringLiteral("F12"))->trigger();
         if (step == u"frame") dlg->close();
         if (step.startsWith(u"sort")) clickHeader(list, step.mid(4).toInt());
-        if (step == u"dclick2") QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row3);
-        if (step == u"dclick2") QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row3);
+        if (step == u"dclick2") screen::doubleClick(list, list->model()->index(2, 0));
         if (step == u"f1" && !(dlg->helpWindow() && dlg->helpWindow()->isVisible()))
             return QStringLiteral("no help");
         if (step == u"f1") dlg->helpWindow()->close();

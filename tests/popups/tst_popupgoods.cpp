@@ -6,12 +6,11 @@
 
 #include <QCheckBox>
 #include <QClipboard>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
+using screen::joined, screen::like, screen::showAndActivate;
 
 namespace {
 
@@ -53,13 +52,6 @@ void typeText(QWidget* w, const QString& text) {
         else
             QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
-}
-
-// Shown as a user sees it: on the screen and active, so focus moves reach the form.
-bool showActive(frmPopupGoods& d) {
-    d.show();
-    d.activateWindow();
-    return QTest::qWaitForWindowActive(&d);
 }
 
 // A program folder with the categories 1, 3, 7 and (unless told not to) the goods below.
@@ -122,8 +114,6 @@ class TestPopupGoods : public QObject, DataRows {
 private slots:
     void search_data();
     void search();
-    void rankedNameSearch_data();
-    void rankedNameSearch();
     void categoryKeys_data();
     void categoryKeys();
     void categoryGoesInAsANumber_data();
@@ -194,7 +184,7 @@ void TestPopupGoods::search() {
     frmPopupGoods d;
     d.gbytMode = c.mode;
     d.gstrGkbn = c.kind;
-    QVERIFY(showActive(d));
+    QVERIFY(showAndActivate(&d));
     QCOMPARE(d.windowTitle(), c.shown);
     if (c.ticked) QTest::mouseClick(d.findChild<QCheckBox*>(u"chkStop"_s), Qt::LeftButton);
     for (const QString& part : c.typed.split(u'|', Qt::SkipEmptyParts)) {
@@ -208,12 +198,10 @@ void TestPopupGoods::search() {
     QCOMPARE(rowText(lv, -1), u"コード|フリガナ|名称|単価１|単価２|単価３|単位|分類|区分|税|在庫|中止"_s);
     if (!c.rows.isEmpty()) QCOMPARE(rowTexts(lv), c.rows);
     // Nothing found is told as such: the statement itself did not fail.
-    QCOMPARE(messageTexts(env.dialogs), c.message.isEmpty() ? QStringList() : QStringList{c.message});
-    QCOMPARE(env.dir.count(u"select count(*) from goods"_s), 6);
-    QCOMPARE(d.windowTitle(), c.searched);
-    QCOMPARE(d.listHasRows(), !c.codes.isEmpty());
-    QVERIFY(d.isVisible() && d.findChild<QWidget*>(c.focus)->hasFocus());
-    QCOMPARE(chosenRow(lv), rows(lv) ? 0 : -1);
+    QCOMPARE(joined(messageTexts(env.dialogs).join(u'/'), d.windowTitle(),
+                    env.dir.count(u"select count(*) from goods"_s), d.listHasRows(),
+                    d.isVisible() && d.findChild<QWidget*>(c.focus)->hasFocus(), chosenRow(lv)),
+             joined(c.message, c.searched, 6, !c.codes.isEmpty(), true, rows(lv) ? 0 : -1));
     // Discontinued rows say so and are red in every column (and painted so, unless selected);
     // prices are right-aligned, headers too.
     const QAbstractItemModel* m = lv->model();
@@ -237,43 +225,6 @@ void TestPopupGoods::search() {
     clickFind(d); // the filters stay once the caption is gone
     QCOMPARE(rowTexts(lv, 0), padded(c.after));
     QCOMPARE(chosenRow(lv), rows(lv) ? 0 : -1);
-}
-
-void TestPopupGoods::rankedNameSearch_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("codes");
-    QTest::newRow("best match first")
-        << u"【特価】りんごジュース(500)"_s << u"商品一覧（特価、りんご、ジュース、500）"_s << u"30 20 10"_s;
-    QTest::newRow("apostrophe") << u"O'Neil 牛肉"_s << QString() << u"50"_s;
-}
-
-void TestPopupGoods::rankedNameSearch() {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QString, codes);
-    Env env(false);
-    // Neither stock-managed nor active: still listed.
-    env.dir.addGoods(u"10"_s, u"オレンジジュース"_s, 1, 1, 1);
-    for (const QString& g :
-         u"20 りんごジュース|30 特価りんごジュース500|40 みかん|50 O'Neil 牛肉|60 豚肉"_s.split(u'|'))
-        env.dir.addGoods(g.section(u' ', 0, 0), g.section(u' ', 1));
-    frmPopupGoods d;
-    d.gbytMode = 1;
-    d.gstrCode = pad(u"25"_s);
-    d.gstrGname = name;
-    QVERIFY(showActive(d));
-    QTRY_VERIFY(d.gstrGname.isEmpty() && d.isEnabled());
-
-    if (!caption.isEmpty()) QCOMPARE(d.windowTitle(), caption);
-    QCOMPARE(rowTexts(list(d), 0), padded(codes));
-    QVERIFY(!d.findChild<QLabel*>(u"txtMsg"_s)->isVisible());
-    QCOMPARE(box(d, u"txtCode"_s)->text(), QString()); // the ranked search clears the conditions
-    QVERIFY(list(d)->hasFocus());
-    QVERIFY(env.dialogs.messages.isEmpty());
-    QTest::keyClick(list(d), Qt::Key_Return); // Enter takes the best match
-    QCOMPARE(d.gstrCode, padded(codes).first());
-    QVERIFY(!d.isVisible());
 }
 
 void TestPopupGoods::categoryKeys_data() {
@@ -301,7 +252,7 @@ void TestPopupGoods::categoryKeys() {
     frmPopupGoods d;
     d.Gbun(3);
     d.Gbun(c.start); // 0, the caller's blank, clears the category
-    QVERIFY(showActive(d));
+    QVERIFY(showAndActivate(&d));
     QLineEdit *bunrui = box(d, u"txtBunrui"_s), *code = box(d, u"txtCode"_s);
     QVERIFY(bunrui->hasFocus());
     const bool f4 = c.key == Qt::Key_F4;
@@ -318,20 +269,16 @@ void TestPopupGoods::categoryKeys() {
         typeText(bunrui, c.input); // replaces the selected text
     QTest::keyClick(bunrui, Qt::Key(c.key));
 
-    QCOMPARE(driver && driver->driven, f4);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QCOMPARE(listed, (f4 ? QStringList{u"     3"_s, u"     7"_s} : QStringList()));
-    QCOMPARE(bunrui->text(), c.text);
-    QCOMPARE(bunruiName(d), c.name);
-    QVERIFY(d.isVisible() && env.dialogs.messages.isEmpty());
+    QCOMPARE(joined(driver && driver->driven, problem, listed.join(u','), bunrui->text(), bunruiName(d),
+                    d.isVisible(), env.dialogs.messages.size()),
+             joined(f4, QString(), f4 ? u"     3,     7"_s : QString(), c.text, c.name, true, 0));
     QTRY_VERIFY((c.key == Qt::Key_Return ? code : bunrui)->hasFocus());
     if (bunrui->hasFocus()) QCOMPARE(bunrui->selectedText(), c.text);
     // Elsewhere the key leaves the category alone (F4 opens no list).
     QTest::keyClick(code, Qt::Key(c.key));
     QVERIFY(QApplication::activeModalWidget() == nullptr || QApplication::activeModalWidget() == &d);
-    QCOMPARE(bunrui->text().trimmed(), c.text.trimmed());
-    QCOMPARE(bunruiName(d), c.name);
-    QVERIFY(!driver || !driver->timedOut);
+    QCOMPARE(joined(bunrui->text().trimmed(), bunruiName(d), driver && driver->timedOut),
+             joined(c.text.trimmed(), c.name, false));
 }
 
 // Whatever reaches the category field, the statements get a number: typed keys and pastes pass the
@@ -356,7 +303,7 @@ void TestPopupGoods::categoryGoesInAsANumber() {
     env.dir.addGoods(u"400"_s, u"りんご旧2"_s, 1, 0, 1); // category 1, discontinued: stays out
     const QString tables = env.dir.schemaNames();
     frmPopupGoods d;
-    QVERIFY(showActive(d));
+    QVERIFY(showAndActivate(&d));
     QLineEdit* bunrui = box(d, u"txtBunrui"_s);
     QVERIFY(bunrui->hasFocus());
     if (how == u"elsewhere") box(d, u"txtCode"_s)->setFocus(); // no check on leaving before the search
@@ -373,10 +320,10 @@ void TestPopupGoods::categoryGoesInAsANumber() {
     QCOMPARE(bunrui->text(), field);
     QCOMPARE(bunruiName(d), known && how != u"elsewhere" ? u"食品"_s : QString());
     QCOMPARE(rowTexts(list(d), 0), padded(known ? u"1"_s : kActive));
-    QVERIFY(env.dialogs.messages.isEmpty());
-    QCOMPARE(env.dir.schemaNames(), tables);
-    QCOMPARE(env.dir.count(u"select count(*) from goods"_s), 7);
-    QCOMPARE(env.dir.count(u"select count(*) from bunrui"_s), 3);
+    QCOMPARE(joined(env.dialogs.messages.size(), env.dir.schemaNames(),
+                    env.dir.count(u"select count(*) from goods"_s),
+                    env.dir.count(u"select count(*) from bunrui"_s)),
+             joined(0, tables, 7, 3));
     // The category keys read the same number.
     bunrui->setFocus();
     bunrui->setText(input);
@@ -387,32 +334,27 @@ void TestPopupGoods::categoryGoesInAsANumber() {
 void TestPopupGoods::clearByF6AndEscape() {
     Env env;
     frmPopupGoods d;
-    QVERIFY(showActive(d));
+    QVERIFY(showAndActivate(&d));
     QLineEdit *name = box(d, u"txtname"_s), *kana = box(d, u"txtKana"_s), *code = box(d, u"txtCode"_s);
     QTreeView* lv = list(d);
+    // code|kana|name, the rows listed, whether it has rows, the focus, whether shown
+    const auto state = [&] {
+        return joined(code->text(), kana->text(), name->text(), rows(lv), d.listHasRows(),
+                      screen::focusName(), d.isVisible());
+    };
     typeText(name, u"りんご"_s);
     clickFind(d);
-    QCOMPARE(rows(lv), 2);
-
-    // The first Escape undoes the typing in the field; the second one clears.
     kana->setFocus();
     typeText(kana, u"ｱ"_s);
-    QTest::keyClick(kana, Qt::Key_Escape);
-    QCOMPARE(kana->text() + u'|' + name->text(), u"|りんご"_s);
-    QCOMPARE(rows(lv), 2);
-    QTest::keyClick(kana, Qt::Key_Escape);
-    QCOMPARE(name->text(), QString());
-    QCOMPARE(rows(lv), 0);
-    QVERIFY(!d.listHasRows());
-    QVERIFY(code->hasFocus() && d.isVisible());
-
-    typeText(code, u"2"_s); // F6 from the list
+    QTest::keyClick(kana, Qt::Key_Escape); // the first Escape undoes the typing in the field
+    QCOMPARE(state(), u"||りんご|2|true|txtKana|true"_s);
+    QTest::keyClick(kana, Qt::Key_Escape); // the second one clears
+    QCOMPARE(state(), u"|||0|false|txtCode|true"_s);
+    typeText(code, u"2"_s);
     clickFind(d);
     QVERIFY(lv->hasFocus());
     QTest::keyClick(lv, Qt::Key_F6);
-    QCOMPARE(code->text(), QString());
-    QCOMPARE(rows(lv), 0);
-    QVERIFY(code->hasFocus());
+    QCOMPARE(state(), u"|||0|false|txtCode|true"_s);
     lv->setFocus(); // Enter on the emptied list chooses nothing
     QTest::keyClick(lv, Qt::Key_Return);
     QVERIFY(d.isVisible());
@@ -449,11 +391,8 @@ void TestPopupGoods::choosingAndClosing() {
     const QString chosen = d->gstrCode;
     delete d;
 
-    QVERIFY(driver.driven && !driver.timedOut);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QCOMPARE(startCode, pad(u"2"_s));
-    QCOMPARE(chosen, c.code);
-    QCOMPARE(result, c.result);
+    QCOMPARE(joined(driver.driven, driver.timedOut, problem, startCode, chosen, result),
+             joined(true, false, QString(), pad(u"2"_s), c.code, c.result));
 }
 
 // Searches over goods of their own. A header click orders the list as the database orders it:
@@ -461,7 +400,8 @@ void TestPopupGoods::choosingAndClosing() {
 // is the database's (`order`: the column the database orders by, checked against it). A backslash
 // typed into the name or kana field matches itself on every engine: the server takes no escape
 // character in the lookup's patterns either, so a trailing one is no error and "a\b" does not find
-// "ab".
+// "ab". A name handed over by the caller ("ranked=NAME=CAPTION") is searched word by word, the best
+// match first (neither stock-managed nor active goods left out), and Enter takes it.
 void TestPopupGoods::ownGoods_data() {
     cols<QString, QString, QString, QString, QString>("goods", "typed", "clicks", "order", "codes");
     const char* letters =
@@ -479,6 +419,12 @@ void TestPopupGoods::ownGoods_data() {
     row("kana: a backslash", slashes, "txtKana=\\", "", "", "1");
     row("kana: a backslash between kana", slashes, "txtKana=ｺﾛﾝ\\ﾍﾟ", "", "", "1");
     row("name: no backslash", slashes, "txtname=50%", "", "", "5");
+    const char* ranked =
+        "10|オレンジジュース||1|1|1;20|りんごジュース|;30|特価りんごジュース500|;40|みかん|;50|O'Neil 牛肉|;"
+        "60|豚肉|";
+    row("ranked: best match first", ranked,
+        "ranked=【特価】りんごジュース(500)=商品一覧（特価、りんご、ジュース、500）", "", "", "30 20 10");
+    row("ranked: apostrophe", ranked, "ranked=O'Neil 牛肉=*", "", "", "50");
 }
 
 void TestPopupGoods::ownGoods() {
@@ -488,14 +434,30 @@ void TestPopupGoods::ownGoods() {
     Env env(false);
     for (const QString& g : fetch<QString>("goods").split(u';')) {
         const QStringList f = g.split(u'|');
-        env.dir.addGoods(f[0], f[1], 1, 0, 0, f[2]);
+        env.dir.addGoods(f[0], f[1], f.value(3, u"1"_s).toInt(), f.value(4).toInt(), f.value(5).toInt(),
+                         f[2]);
     }
     if (!order.isEmpty())
         QCOMPARE(env.dir.rows(u"select trim(code) from goods order by "_s + order + u", code"_s, {}, u" "_s),
                  codes);
     frmPopupGoods d;
-    QVERIFY(showActive(d));
     const QString field = typed.section(u'=', 0, 0), text = typed.section(u'=', 1);
+    if (field == u"ranked") {
+        d.gbytMode = 1;
+        d.gstrCode = pad(u"25"_s);
+        d.gstrGname = typed.section(u'=', 1, 1);
+    }
+    QVERIFY(showAndActivate(&d));
+    if (field == u"ranked") { // the ranked search clears the conditions
+        QTRY_VERIFY(d.gstrGname.isEmpty() && d.isEnabled());
+        QVERIFY(like(d.windowTitle(), typed.section(u'=', 2)));
+        QCOMPARE(joined(rowTexts(list(d), 0).join(u','), d.findChild<QLabel*>(u"txtMsg"_s)->isVisible(),
+                        box(d, u"txtCode"_s)->text(), list(d)->hasFocus(), env.dialogs.messages.size()),
+                 joined(padded(codes).join(u','), false, QString(), true, 0));
+        QTest::keyClick(list(d), Qt::Key_Return);
+        QCOMPARE(joined(d.gstrCode, d.isVisible()), joined(padded(codes).first(), false));
+        return;
+    }
     if (!typed.isEmpty()) {
         typeText(box(d, field), text);
         QCOMPARE(box(d, field)->text(), text);

@@ -74,7 +74,9 @@ class TestLedger : public QObject, DataRows {
             else if (s == u"dclickEmpty") { // under the last row, and on the header
                 QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
                 QTest::mouseDClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
-            } else if (s.startsWith(u"?grid="))
+            } else if (s.startsWith(u"?inputMode="))
+                QCOMPARE(inputMode(child<QLineEdit>(b->form.get(), "txtCode")), s.mid(11));
+            else if (s.startsWith(u"?grid="))
                 QCOMPARE(gridRows(grid()).join(u';'), s.mid(6));
             else if (s.startsWith(u"?totals="))
                 QVERIFY2(like(totals(), s.mid(8)), qPrintable(totals()));
@@ -164,8 +166,8 @@ private slots:
             "txtCode=1001;Enter;txtYy=2024;txtMm=12;Enter;clear;F2;?focus=msgMei;?grid=2025/01/"
             "03|9001|2||4|||6;F3;?grid=" +
                 dec + ";F3;?txtMm=11;?grid=;?said=" + kNoData +
-                ";clear;F2;?txtMm=12;click:txtCode;F2;?txtCode=        1004;"
-                "?grid=2024/12/03|||12||||12;F2;?lblName=テスト商品Ｄ;F3;F3;?focus=txtCode;?txtYy=2024",
+                ";clear;F2;?txtMm=12;click:txtCode;F2;?txtCode=        "
+                "1004;?grid=2024/12/03|||12||||12;F2;?lblName=テスト商品Ｄ;F3;F3;?focus=txtCode;?txtYy=2024",
             a, dec, "*", "");
         // A double-click on a row starts the program that wrote it: vouchers, the two entry screens.
         const QString a7 =
@@ -183,6 +185,12 @@ private slots:
             "txtCode=1001;Enter;txtYy=2024;txtMm=06;Enter;dclickEmpty;F3;clear;click:txtCode;keys:9999;row:0;"
             "?focus=txtCode",
             "*", "*", "*", "未登録です (ＰＥＬＫＯ)*");
+        // What the code box lets in follows Sysfile.gno.
+        for (auto [gno, mode, kept] : {std::tuple{"0", "4", "A-1x"}, {"1", "6", "1"}, {"2", "", "A-1'x"}})
+            row(qPrintable(u"gno "_s + gno), "",
+                u"sql:update sysfile set gno = "_s + gno + u" where id = 1;reopen;?inputMode="_s + mode +
+                    u";keysTo:txtCode:A-1'x;?txtCode="_s + kept,
+                "*", "*", "*", "*");
         // Rows on days that are no dates (another program wrote them) are listed as they are.
         row("impossible days listed", "20230231 9 8; 20230229 0 5; 20230200 0 1; 20230301 0 2",
             "txtCode=1001;Enter;txtYy=2023;txtMm=02;Enter;clear;row:0;?started=zanmo 2 20230231 1001", a,
@@ -192,70 +200,41 @@ private slots:
         open(fetch<QString>("before"));
         const QString failure = b->play(fetch<QString>("steps"));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        const QString code = text(b->form.get(), "txtCode") + u'|' + text(b->form.get(), "lblName");
-        QVERIFY2(like(code, fetch<QString>("code")), qPrintable(code));
-        QVERIFY2(like(gridRows(grid()).join(u';'), fetch<QString>("grid")),
-                 qPrintable(gridRows(grid()).join(u';')));
-        QVERIFY2(like(totals(), fetch<QString>("totals")), qPrintable(totals()));
-        QVERIFY2(like(b->said(), fetch<QString>("said")), qPrintable(b->said()));
+        const QString got = joined(text(b->form.get(), "txtCode"), text(b->form.get(), "lblName")) + u'#' +
+                            gridRows(grid()).join(u';') + u'#' + totals() + u'#' + b->said();
+        QVERIFY2(like(got, QStringList{fetch<QString>("code"), fetch<QString>("grid"),
+                                       fetch<QString>("totals"), fetch<QString>("said")}
+                               .join(u'#')),
+                 qPrintable(got));
         QVERIFY(b->form->isEnabled());
         if (!fetch<QString>("steps").contains(u"?started"_s)) QCOMPARE(b->dialogs.starts.size(), 0);
-        if (QByteArray(QTest::currentDataTag()) == "every kind") { // the newest row current, selected across
-            QCOMPARE(grid()->item(0, frmGdai::ColStock)->textAlignment(),
-                     int(Qt::AlignRight | Qt::AlignVCenter));
-            QCOMPARE(grid()->currentRow(), 0);
-            QCOMPARE(grid()->selectionModel()->selectedIndexes().size(), 8);
-        }
+        if (QByteArray(QTest::currentDataTag()) == "every kind") // the newest row current, selected across
+            QCOMPARE(joined(grid()->item(0, frmGdai::ColStock)->textAlignment(), grid()->currentRow(),
+                            grid()->selectionModel()->selectedIndexes().size()),
+                     joined(int(Qt::AlignRight | Qt::AlignVCenter), 0, 8));
     }
 
-    void openAndCloseAreLogged() {
+    // A database error is shown and the screen goes on; the ledger ends the shared connection.
+    void openDatabaseErrorAndClose() {
         open();
         QCOMPARE(text(b->form.get(), "txtYy") + text(b->form.get(), "txtMm"),
                  QDate::currentDate().toString(u"yyyyMM"_s));
-        QCOMPARE(b->play(u"F12"_s), QString());
-        QVERIFY(!b->form->isVisible() && gcnData == nullptr); // the ledger ends the shared connection
+        fnCloseDB();
+        QCOMPARE(b->play(u"txtCode=1001;Enter"_s), QString());
+        QCOMPARE(joined(b->dialogs.messages.size(), int(b->dialogs.lastMessage().icon),
+                        b->dialogs.lastMessage().text.isEmpty(), b->form->isEnabled()),
+                 joined(1, int(MsgIcon::Critical), false, true));
+        QVERIFY(fnOpenDB());
+        QCOMPARE(b->play(u"click:txtCode;Enter;?lblName=テスト商品Ａ;F12"_s), QString());
+        QVERIFY(!b->form->isVisible() && gcnData == nullptr);
         QVERIFY(fnOpenDB());
         QCOMPARE(b->logs(u"商品台帳"_s), u"0, 9"_s);
     }
 
-    void codeInputModeFollowsSysfile() {
-        for (auto [gno, mode, kept] : {std::tuple{0, "4", "A-1x"}, {1, "6", "1"}, {2, "", "A-1'x"}}) {
-            open();
-            b->dir.exec(u"update sysfile set gno = %1 where id = 1"_s.arg(gno));
-            b->form.reset();
-            b->open<frmGdai>();
-            QCOMPARE(inputMode(child<QLineEdit>(b->form.get(), "txtCode")), QString::fromLatin1(mode));
-            QCOMPARE(b->play(u"keysTo:txtCode:A-1'x;?txtCode="_s + QString::fromLatin1(kept)), QString());
-        }
-    }
-
-    void databaseErrorIsShown() {
-        open();
-        fnCloseDB(); // the shared connection is gone
-        QCOMPARE(b->play(u"txtCode=1001;Enter"_s), QString());
-        QCOMPARE(b->dialogs.messages.size(), 1);
-        QVERIFY(b->dialogs.lastMessage().icon == MsgIcon::Critical &&
-                !b->dialogs.lastMessage().text.isEmpty());
-        QVERIFY(b->form->isEnabled());
-        QVERIFY(fnOpenDB());
-        QCOMPARE(b->play(u"click:txtCode;Enter;?lblName=テスト商品Ａ"_s), QString());
-    }
-
-    // The grid's own menu, enabled while a month is shown; F6 answered Yes empties the screen.
-    void exportMenu() {
-        open(kMay);
-        QCOMPARE(grid()->contextMenuPolicy(), Qt::ActionsContextMenu);
-        QStringList texts;
-        for (QAction* a : grid()->actions())
-            texts << a->text() + u':' + QString::number(a->isEnabled());
-        QCOMPARE(texts, QStringList({u"CSV出力:0"_s, u"Excel出力:0"_s}));
-        QCOMPARE(b->play(kShow + u"yes;F6"_s), QString());
-        QVERIFY(!b->form->findChild<QAction*>(u"mnuXlsx"_s)->isEnabled());
-    }
-
-    // The month shown written as CSV (the second time appended without a caption line) or Excel, or
-    // nothing when the dialog is cancelled; the screen stays as it was. The writers' encodings and
-    // failures are the report exports' (tst_reportexport).
+    // The grid's own menu, enabled while a month is shown, writes it as CSV (the second time appended
+    // without a caption line) or Excel, or nothing when the dialog is cancelled; the screen stays as it
+    // was, and F6 answered Yes empties it. The writers' encodings and failures are the report exports'
+    // (tst_reportexport).
     void exports_data() {
         cols<QString, QString, QString>("menu", "filter", "said");
         row("Excel", "mnuXlsx", "", "出力しました。");
@@ -267,7 +246,15 @@ private slots:
         const QString filter = fetch<QString>("filter");
         open(kMay);
         QAction* menu = b->form->findChild<QAction*>(fetch<QString>("menu"));
+        const auto menus = [&] {
+            QStringList texts{QString::number(grid()->contextMenuPolicy())};
+            for (QAction* a : grid()->actions())
+                texts << a->text() + u':' + QString::number(a->isEnabled());
+            return texts.join(u'|');
+        };
+        QCOMPARE(menus(), u"2|CSV出力:0|Excel出力:0"_s);
         QCOMPARE(b->play(kShow + u"clear"_s), QString());
+        QCOMPARE(menus(), u"2|CSV出力:1|Excel出力:1"_s);
         const QString file = m_out.filePath(filter.isEmpty() ? u"台帳.xlsx"_s : u"台帳.csv"_s);
         QFile::remove(file);
         if (filter != u"cancel"_s) b->dialogs.answerSaveFile(file, filter);
@@ -276,7 +263,11 @@ private slots:
         QCOMPARE(b->dialogs.saveRequests.size(), 1);
         QCOMPARE(gridRows(grid()), kMayGrid);
         QCOMPARE(QFile::exists(file), filter != u"cancel"_s);
-        if (filter == u"cancel"_s) return;
+        if (filter == u"cancel"_s) {
+            QCOMPARE(b->play(u"yes;F6;?grid="_s), QString());
+            QCOMPARE(menus(), u"2|CSV出力:0|Excel出力:0"_s);
+            return;
+        }
         const QString rows =
             u"2024/05/28,5003,3,,\"1,500\",,,640|2024/05/22,,,\"2,000\",,,,\"2,140\"|2024/05/20,,,,,,140,140|"
             u"2024/05/15,6001,1,,,3,,133|2024/05/07,5002,1,,5,,,130|2024/05/07,5001,2,,15,,,135|"

@@ -121,20 +121,19 @@ private slots:
             "該当データがありません*", "0|", true);
         // The picker shows no date while the boxes hold none: not on opening, nor after a box was
         // emptied or F6 cleared them; a date typed or picked shows.
+        const QString day3 = u"?picker=2024/01/03;?boxes=2024| 1| 3;"_s;
         row("picker on opening", 0, "?picker=;?boxes=||", "*", "", "0|", true);
-        row("picker: a date typed", 0, "date:20240103;?picker=2024/01/03;?boxes=2024| 1| 3", "*", "", "0|",
-            true);
+        row("picker: a date typed", 0, "date:20240103;" + day3, "*", "", "0|", true);
         row("picker: the day emptied", 0, "date:20240103;txtDd=;Backspace;txtGcode=;?picker=;?boxes=2024| 1|",
-            "*", "", "0|", true);
-        row("picker: the year emptied", 0, "date:20240103;txtYy=;Backspace;txtGcode=;?picker=;?boxes=| 1| 3",
             "*", "", "0|", true);
         row("picker: the day typed again", 0,
             "date:20240103;txtDd=;Backspace;txtGcode=;date:20240105;?picker=2024/01/05", "*", "", "0|", true);
-        row("picker after F6", 0, "date:20240103;yes;F6;?picker=;?boxes=||", "*", "*", "0|", true);
-        row("picked in the calendar", 0, "pick:20240210;?picker=2024/02/10;?boxes=2024| 2|10", "*", "", "0|",
-            true);
-        row("picked after F6", 0, "date:20240103;yes;F6;pick:20240103;?picker=2024/01/03;?boxes=2024| 1| 3",
-            "*", "*", "0|", true);
+        row("picker: the year emptied, then picked", 0,
+            "date:20240103;txtYy=;Backspace;txtGcode=;?picker=;?boxes=| 1| "
+            "3;pick:20240210;?picker=2024/02/10;?boxes=2024| 2|10",
+            "*", "", "0|", true);
+        row("picker after F6, then picked", 0,
+            "date:20240103;yes;F6;?picker=;?boxes=||;pick:20240103;" + day3, "*", "*", "0|", true);
         // Text set into the category box goes into no statement: the goods check reads it as a number
         // (category 2: no category condition finds goods 7).
         for (const char* input : {"1 or 1=1", "1{semicolon}drop table goods", "1'", "2 or 1=1"})
@@ -145,15 +144,14 @@ private slots:
         // A header click sorts by that column's text, and the next search's rows come sorted the same way.
         row("the sort stays for the next search", 0,
             "click:cmdFind;sort:1;?listed=" + in +
-                "#2024/01/03|12|みかん|3#2024/01/10|12|みかん|1,500#2024/01/03|7|石鹸|20;"
-                "date:20240103;click:cmdFind",
+                "#2024/01/03|12|みかん|3#2024/01/10|12|みかん|1,500#2024/01/"
+                "03|7|石鹸|20;date:20240103;click:cmdFind",
             in + "#2024/01/03|12|みかん|3#2024/01/03|7|石鹸|20", "", "0|", true);
         row("leaving the picker goes to the month", 0, "focusPicker;txtGcode=;?focus=txtMm", "*", "", "0|",
             true);
         row("F6 clears the conditions, not the list", 0,
             "date:20240103;txtGcode=12;Enter;click:cmdFind;yes;F6;?txtYy=;?txtMm=;?txtDd=;?txtBunrui=;?"
-            "txtGcode=;?lblGoodsName=;"
-            "?focus=txtYy",
+            "txtGcode=;?lblGoodsName=;?focus=txtYy",
             in + '#' + r3b, "入力項目を無効にします (ＰＥＬＫＯ)", "0|", true);
     }
     void scenario() {
@@ -170,31 +168,22 @@ private slots:
         QVERIFY2(like(u"%1|%2"_s.arg(popup()->FindDay).arg(popup()->FindGcode), fetch<QString>("picked")),
                  qPrintable(u"%1|%2"_s.arg(popup()->FindDay).arg(popup()->FindGcode)));
         QCOMPARE(popup()->isVisible(), fetch<bool>("open"));
-        QCOMPARE(b->dir.schemaNames(), tables);
-        QCOMPARE(b->dir.count(u"select count(*) from goods"_s) * 100 +
-                     b->dir.count(u"select count(*) from gdai"_s),
-                 205);
-        QCOMPARE(b->dir.count(u"select count(*) from operatlog"_s), 0); // this popup writes no log
-        if (fetch<bool>("open") && list()->rowCount() &&
-            QByteArray(QTest::currentDataTag()).startsWith("everything")) {
-            QCOMPARE(list()->currentRow(), 0);
-            QVERIFY(list()->model()->headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
-                    Qt::AlignRight);
-        }
+        // Nothing changed, and this popup writes no log.
+        QCOMPARE(joined(b->dir.schemaNames(), b->dir.count(u"select count(*) from goods"_s),
+                        b->dir.count(u"select count(*) from gdai"_s),
+                        b->dir.count(u"select count(*) from operatlog"_s)),
+                 joined(tables, 2, 5, 0));
+        if (QByteArray(QTest::currentDataTag()).startsWith("everything"))
+            QCOMPARE(joined(list()->currentRow(),
+                            list()->model()->headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+                                Qt::AlignRight),
+                     joined(0, int(Qt::AlignRight)));
     }
 
     // Leaving the date boxes adds 2000 to a year that is not four digits long (and the picker takes
     // the date, within its limits).
     void yearIsCompletedOnLeaving() {
-        for (auto [typed, year] : {std::pair{5, 2005},
-                                   {24, 2024},
-                                   {50, 2050},
-                                   {51, 2051},
-                                   {75, 2075},
-                                   {99, 2099},
-                                   {0, 2000},
-                                   {123, 2123},
-                                   {1999, 1999}}) {
+        for (auto [typed, year] : {std::pair{5, 2005}, {99, 2099}, {0, 2000}, {123, 2123}, {1999, 1999}}) {
             open(0);
             QStringList years; // the picker may clamp the year it is given and write its own back
             connect(child<QLineEdit>(popup(), "txtYy"), &QLineEdit::textChanged, this,
@@ -203,8 +192,7 @@ private slots:
             QVERIFY2(years.contains(QString::number(year)), qPrintable(years.join(u',')));
             auto* picker = child<QDateEdit>(popup(), "DTPicker");
             const QDate taken = qMin(QDate(year, 2, 3), picker->maximumDate());
-            QCOMPARE(picker->date(), taken);
-            QCOMPARE(text(popup(), "txtYy"), QString::number(taken.year()));
+            QCOMPARE(joined(picker->date(), text(popup(), "txtYy")), joined(taken, taken.year()));
         }
     }
 };

@@ -57,6 +57,10 @@ QStringList gridRows(const QTableWidget* grid);
 // A click, then a double-click, at the middle of a row's cell, as a real double-click delivers them.
 void doubleClick(QAbstractItemView* view, const QModelIndex& at);
 QStringList messageTexts(const ScriptedDialogs& dialogs);
+// Values as text, '|' between: several values compared in one go.
+template <class... T> QString joined(const T&... values) {
+    return QStringList{QVariant(values).toString()...}.join(u'|');
+}
 // Whether the text is the expected one, where '*' in it stands for any text.
 bool like(const QString& got, const QString& expected);
 // Another program's window, active with the focus in its box: where text is dragged from.
