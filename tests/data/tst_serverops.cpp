@@ -61,12 +61,9 @@ class TestServerOps : public QObject, DataRows {
                                  "denno=0 and line=0"_s.arg(day));
             if (rec.Eof()) {
                 rec.AddNew();
-                for (const auto& [field, value] : {std::pair{u"gcode"_s, QVariant(u"          12"_s)},
-                                                   {u"day"_s, QVariant(day)},
-                                                   {u"kubun"_s, QVariant(0)},
-                                                   {u"denno"_s, QVariant(0)},
-                                                   {u"line"_s, QVariant(0)}})
-                    rec.setField(field, value);
+                rec.setField(u"gcode"_s, u"          12"_s), rec.setField(u"day"_s, day);
+                for (const QString& key : {u"kubun"_s, u"denno"_s, u"line"_s})
+                    rec.setField(key, 0);
             }
             rec.setField(u"suu"_s, suu);
             rec.Update();
@@ -78,6 +75,10 @@ class TestServerOps : public QObject, DataRows {
             .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)
             .filter(u".building"_s)
             .join(u',');
+    }
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     }
     void serverSetting(const QString& statement) {
         m_cluster->psql(statement);
@@ -411,11 +412,7 @@ private slots:
             m_cluster->psql(u"create role shopper login createdb password 'k4gi-no-ana'"_s);
             QFile hba(m_cluster->dir() + u"/data/pg_hba.conf"_s);
             QVERIFY(hba.open(QIODevice::ReadOnly));
-            const QByteArray rules = hba.readAll();
-            hba.close();
-            QVERIFY(hba.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            hba.write("host all shopper 127.0.0.1/32 scram-sha-256\n" + rules);
-            hba.close();
+            writeFile(hba.fileName(), "host all shopper 127.0.0.1/32 scram-sha-256\n" + hba.readAll());
             m_cluster->psql(u"select pg_reload_conf()"_s);
             prepared = true;
         }
@@ -426,10 +423,7 @@ private slots:
         const QString db = TestServer::createDatabase();
         m_cluster->psql(u"alter database %1 owner to shopper"_s.arg(db));
         const QString pgpass = files.path() + u"/pgpass"_s;
-        QFile f(pgpass);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(u"127.0.0.1:%1:*:shopper:k4gi-no-ana\n"_s.arg(m_cluster->port()).toUtf8());
-        f.close();
+        writeFile(pgpass, u"127.0.0.1:%1:*:shopper:k4gi-no-ana\n"_s.arg(m_cluster->port()).toUtf8());
         QFile::setPermissions(pgpass, QFile::ReadOwner | QFile::WriteOwner);
         // Neither the user's own password file nor the test run's environment may answer; a later
         // value of a variable wins, an empty PGPASSWORD is none.
@@ -493,10 +487,7 @@ private slots:
     void iniEncodings() {
         const bool read = fetch<bool>("read");
         TempProgramDir dir(false, false);
-        QFile ini(dir.path() + u"/zanmo.ini"_s);
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(fetch<QByteArray>("bytes"));
-        ini.close();
+        writeFile(dir.path() + u"/zanmo.ini"_s, fetch<QByteArray>("bytes"));
         const QString problem = fnIniProblem();
         QCOMPARE(problem.isEmpty(), read);
         QCOMPARE(int(fnGetDbMode()), read ? 1 : 0);
@@ -504,8 +495,7 @@ private slots:
         if (read) return;
         ScriptedDialogs dialogs;
         QVERIFY(!fnCheckDataFile());
-        QCOMPARE(dialogs.messages.size(), 1);
-        QCOMPARE(dialogs.lastMessage().text, problem);
+        QCOMPARE(u"%1|"_s.arg(dialogs.messages.size()) + dialogs.lastMessage().text, u"1|"_s + problem);
         QVERIFY2(problem.contains(dir.path() + u"/zanmo.ini"_s) &&
                      problem.contains(u"文字コードを読み取れません"_s),
                  qPrintable(problem));
@@ -534,14 +524,13 @@ private slots:
         const mode_t previous = ::umask(022);
         const ToolRun r = runTool({u"init"_s, shop});
         QVERIFY2(r.status == 0, r.err.constData());
-        QCOMPARE(modeOf(data), file);
         // The program's own connection (WAL on a local disk) writes: -wal and -shm appear.
         Connection cn;
         cn.Open(TempProgramDir::fileConnectString(data));
         cn.Execute(u"insert into bunrui (kubun, code, name, jun) values (4, 1, 'x', 1)"_s);
         ::umask(previous);
-        QCOMPARE(modeOf(data + u"-wal"_s), file);
-        QCOMPARE(modeOf(data + u"-shm"_s), file);
+        QCOMPARE(u"%1|%2|%3"_s.arg(modeOf(data)).arg(modeOf(data + u"-wal"_s)).arg(modeOf(data + u"-shm"_s)),
+                 u"%1|%1|%1"_s.arg(file));
     }
 
     // Build files of this computer whose process is gone go at the next build into the folder;
@@ -554,15 +543,11 @@ private slots:
             u".data1.dat.%1@%2.building"_s.arg(QCoreApplication::applicationPid()).arg(host);
         QStringList kept{u".data1.dat.2147483001.building"_s, u".data1.dat.77@another-pc.building"_s,
                          running};
-        for (const QString& name : kept + QStringList{gone, gone + u"-journal"_s, u"data1.dat"_s}) {
-            QFile f(dir.path() + u'/' + name);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        for (const QString& name : kept + QStringList{gone, gone + u"-journal"_s, u"data1.dat"_s})
+            writeFile(dir.path() + u'/' + name, {});
         QCOMPARE(Schema::removeAbandonedBuilds(dir.path()), 2);
-        QStringList left = hiddenFiles(dir.path()).split(u',');
-        left.sort();
         kept.sort();
-        QCOMPARE(left, kept);
+        QCOMPARE(hiddenFiles(dir.path()), kept.join(u','));
         QVERIFY(QFileInfo::exists(dir.path() + u"/data1.dat"_s));
         QCOMPARE(Schema::buildFileFor(dir.path() + u"/data1.dat"_s), dir.path() + u'/' + running);
     }
