@@ -114,6 +114,25 @@ private slots:
     // workbook OUT (XlsxReader::mismatches), "png:WxH" / "svg:text" a picture alone in its folder;
     // otherwise parts of stderr, "A|!B" holding A and not B (or "out~" of stdout), with no OUT written. A
     // tail "@@SQL@@ROWS": afterwards the query reads ROWS in the folder's database.
+    // The commands that draw nothing run with no display and no platform plugin at all (a server's
+    // scheduled job); one that made a GUI application would abort here.
+    void headless() {
+        if (TestServer::active()) QSKIP("the same program on either engine");
+        const QTemporaryDir dir;
+        const QStringList none = {u"QT_QPA_PLATFORM=no-such-platform"_s, u"QT_PLUGIN_PATH=/nonexistent"_s,
+                                  u"DISPLAY="_s, u"WAYLAND_DISPLAY="_s};
+        for (const QString& args : {u"init A"_s, u"stock A 1 20240101"_s, u"generate B --goods 2 --rows 9"_s,
+                                    u"backup A C"_s, u"optimize A"_s}) {
+            const ToolRun r = runTool(QString(args)
+                                          .replace(u'A', dir.filePath(u"a"_s))
+                                          .replace(u'B', dir.filePath(u"b"_s))
+                                          .replace(u'C', dir.filePath(u"c.dat"_s))
+                                          .split(u' '),
+                                      none);
+            QVERIFY2(r.status == 0, qPrintable(args + u": "_s + QString::fromUtf8(r.err)));
+        }
+    }
+
     void commandLine_data() {
         cols<QString, QString, int, QString>("set", "args", "status", "expected");
         row("help", "", "--help", 0,
