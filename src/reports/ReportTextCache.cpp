@@ -1,8 +1,6 @@
 #include "reports/ReportTextCache.h"
 
-#include <QFontMetricsF>
 #include <QTextLayout>
-#include <QtMath>
 
 namespace {
 
@@ -53,19 +51,10 @@ int ReportTextCache::fontId(const QString& family, double pointSize, bool bold) 
     f->raw = QRawFont::fromFont(f->font);
     const Shaped probe = layOut(*f, kProbe);
     f->height = probe.height;
-    {
-        QTextLayout layout(kProbe, f->font);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        layout.endLayout();
-        f->ascent = line.ascent();
-    }
+    f->ascent = probe.ascent;
     // The glyphs one by one must give what the layout gives, else this font always takes the layout.
-    QList<quint32> indexes;
-    QList<QPointF> positions;
     qreal w = 0;
-    if (!f->raw.isValid() || !glyphsOf(*f, kProbe, &indexes, &positions, &w) || qAbs(w - probe.width) > 0.5)
-        f->raw = QRawFont();
+    if (!glyphsOf(*f, kProbe, &w) || qAbs(w - probe.width) > 0.5) f->raw = QRawFont();
     m_fonts.push_back(std::move(f));
     return int(m_fonts.size()) - 1;
 }
@@ -74,14 +63,9 @@ const QFont& ReportTextCache::font(int id) const {
     return m_fonts.at(size_t(id))->font;
 }
 
-bool ReportTextCache::glyphsOf(FontEntry& f, const QString& text, QList<quint32>* indexes,
-                               QList<QPointF>* positions, qreal* width) {
+bool ReportTextCache::glyphsOf(FontEntry& f, const QString& text, qreal* width) {
     if (!f.raw.isValid()) return false;
     qreal x = 0;
-    if (indexes) {
-        indexes->reserve(text.size());
-        positions->reserve(text.size());
-    }
     for (const QChar c : text) {
         auto it = f.glyphs.constFind(c.unicode());
         if (it == f.glyphs.constEnd()) {
@@ -96,10 +80,6 @@ bool ReportTextCache::glyphsOf(FontEntry& f, const QString& text, QList<quint32>
             it = f.glyphs.insert(c.unicode(), g);
         }
         if (it->index == 0) return false;
-        if (indexes) {
-            indexes->append(it->index);
-            positions->append(QPointF(x, f.ascent));
-        }
         x += it->advance;
     }
     *width = x;
@@ -119,20 +99,21 @@ ReportTextCache::Shaped ReportTextCache::layOut(const FontEntry& f, const QStrin
     s.runs = layout.glyphRuns();
     s.width = line.naturalTextWidth();
     s.height = line.height();
+    s.ascent = line.ascent();
     return s;
 }
 
 qreal ReportTextCache::width(int fontId, const QString& text) {
     FontEntry& f = *m_fonts.at(size_t(fontId));
     qreal w = 0;
-    if (glyphsOf(f, text, nullptr, nullptr, &w)) return w;
+    if (glyphsOf(f, text, &w)) return w;
     auto it = f.widths.constFind(text);
     if (it == f.widths.constEnd()) it = f.widths.insert(text, layOut(f, text).width);
     return *it;
 }
 
 bool ReportTextCache::plainWidth(int fontId, const QString& text, qreal* width) {
-    return glyphsOf(*m_fonts.at(size_t(fontId)), text, nullptr, nullptr, width);
+    return glyphsOf(*m_fonts.at(size_t(fontId)), text, width);
 }
 
 void ReportTextCache::appendGlyphs(int fontId, const QString& text, const QPointF& topLeft,

@@ -19,6 +19,7 @@ public:
         QList<QGlyphRun> runs; // positions from the line's left end, baseline at ascent
         qreal width = 0;       // natural width
         qreal height = 0;      // ascent + descent, as a one-line text box counts it
+        qreal ascent = 0;
     };
 
     ReportTextCache();
@@ -61,8 +62,8 @@ private:
         QHash<QString, std::shared_ptr<Shaped>> shaped;
     };
 
-    bool glyphsOf(FontEntry& f, const QString& text, QList<quint32>* indexes, QList<QPointF>* positions,
-                  qreal* width);
+    // The width of a text drawn glyph by glyph; false when a character needs the layout.
+    bool glyphsOf(FontEntry& f, const QString& text, qreal* width);
     Shaped layOut(const FontEntry& f, const QString& text) const;
 
     std::vector<std::unique_ptr<FontEntry>> m_fonts;
