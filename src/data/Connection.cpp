@@ -239,6 +239,10 @@ void Connection::setStatementTimeout(int milliseconds) {
     m_rules->applyStatementTimeout(database(), m_statementTimeoutMs);
 }
 
+void Connection::setDefaultStatementTimeout(int milliseconds) {
+    s_defaultStatementTimeoutMs = qMax(0, milliseconds);
+}
+
 int Connection::statementTimeout() const {
     return m_statementTimeoutMs;
 }

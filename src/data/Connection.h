@@ -55,6 +55,9 @@ public:
     // watch for a silent server, for the tool's bulk work). May be set before Open.
     void setStatementTimeout(int milliseconds);
     int statementTimeout() const;
+    // The limit connections made from now on start with; the silent-server tests shorten it for
+    // connections a screen or a report opens itself.
+    static void setDefaultStatementTimeout(int milliseconds);
     // True when the server was lost and could not be reached again. The next statement tries to
     // open the connection again; trying a save again at once is of no use.
     bool serverAway() const;
@@ -85,7 +88,8 @@ private:
     QString m_name;
     QString m_file;
     int m_busyTimeoutMs = 5000;
-    int m_statementTimeoutMs = kStatementTimeoutMs;
+    static inline int s_defaultStatementTimeoutMs = kStatementTimeoutMs;
+    int m_statementTimeoutMs = s_defaultStatementTimeoutMs;
     const DbEngine* m_rules = &DbEngine::byDefault();
 
     void applyBusyTimeout();

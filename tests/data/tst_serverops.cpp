@@ -158,6 +158,8 @@ private slots:
         const bool stopped = action == u"stopped";
         Shop shop;
         QCOMPARE(shop.cn.statementTimeout(), kStatementTimeoutMs);
+        constexpr int kLimitMs = 2500; // shorter than the default only to keep the run short
+        shop.cn.setStatementTimeout(kLimitMs);
         if (stopped)
             QVERIFY(m_cluster->down());
         else
@@ -179,16 +181,20 @@ private slots:
             // Not a measure of speed: a silent statement had its time, and the silence did not hold it
             // for good; a refused connection is told without waiting.
             const qint64 waited = timer.elapsed();
-            QVERIFY2((stopped || waited >= kStatementTimeoutMs) && waited < (stopped ? 30000 : 60000),
+            QVERIFY2((stopped || waited >= kLimitMs) && waited < (stopped ? 30000 : 60000),
                      qPrintable(QString::number(waited)));
             QVERIFY(shop.cn.serverAway());
         }
-        // Another connection to the same silent server does not wait again as long.
-        Connection other;
-        QElapsedTimer timer;
-        timer.start();
-        QVERIFY_THROWS_EXCEPTION(DbError, other.Open(TestServer::connectString(shop.dir.serverDatabase())));
-        QVERIFY(timer.elapsed() < 30000);
+        // Another connection to the same server away does not wait again as long (the same opening
+        // whatever the first one did, so looked at once for each way of being away).
+        if (stopped || action == u"read") {
+            Connection other;
+            QElapsedTimer timer;
+            timer.start();
+            QVERIFY_THROWS_EXCEPTION(DbError,
+                                     other.Open(TestServer::connectString(shop.dir.serverDatabase())));
+            QVERIFY(timer.elapsed() < 30000);
+        }
         if (stopped)
             QVERIFY(m_cluster->up());
         else
@@ -314,7 +320,7 @@ private slots:
         if (qEnvironmentVariableIsEmpty("ZANMO_TOOL")) QSKIP("ZANMO_TOOL is not set (run through CTest)");
         TempProgramDir files(false, false);
         const ToolRun g = runTool(
-            {u"generate"_s, files.path() + u"/src"_s, u"--goods"_s, u"300"_s, u"--rows"_s, u"150000"_s});
+            {u"generate"_s, files.path() + u"/src"_s, u"--goods"_s, u"300"_s, u"--rows"_s, u"50000"_s});
         QVERIFY2(g.status == 0, g.err.constData());
         const QString source = files.path() + u"/src/data1.dat"_s, folder = files.path() + u"/dst"_s;
         QVERIFY(QDir().mkpath(folder));

@@ -6,6 +6,7 @@
 #include "ui/DataRows.h"
 
 #include "app/basMain.h"
+#include "data/Connection.h"
 #include "reports/ActiveReport.h"
 #include "reports/PrintScreenDriver.h"
 #include "reports/frmPrintZaiko.h"
@@ -73,6 +74,7 @@ private slots:
         if (!TestServer::active()) QSKIP("the server run (-pg) only");
         m_cluster = std::make_unique<OwnCluster>();
         QVERIFY2(m_cluster->started(), qPrintable(m_cluster->why()));
+        Connection::setDefaultStatementTimeout(2500); // a silent server is given up on sooner
     }
     void init() {
         b = std::make_unique<ScreenBench>();
