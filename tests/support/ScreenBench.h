@@ -44,8 +44,9 @@ QString text(const QWidget* form, const char* name);
 QString focusName();
 bool showAndActivate(QWidget* form);
 // Puts the focus in the box (as a click would) and types; the box selects its text on entry, so
-// typing replaces it.
+// typing replaces it. Characters past ASCII come as the key events an input method sends.
 void type(QWidget* form, const char* name, const QString& keys);
+void typeKeys(QWidget* w, const QString& keys);
 // A key on whatever has the focus.
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
 // A date typed into txtYy, txtMm and txtDd, left for `next`.
@@ -56,6 +57,8 @@ QStringList listed(const QAbstractItemView* list);
 QStringList gridRows(const QTableWidget* grid);
 // A click, then a double-click, at the middle of a row's cell, as a real double-click delivers them.
 void doubleClick(QAbstractItemView* view, const QModelIndex& at);
+// The row Enter would take: current and selected (-1: none).
+int chosenRow(const QAbstractItemView* list);
 QStringList messageTexts(const ScriptedDialogs& dialogs);
 // Values as text, '|' between: several values compared in one go.
 template <class... T> QString joined(const T&... values) {
@@ -101,8 +104,11 @@ public:
     //   run on the folder's database ?NAME=TEXT   the control shows TEXT        ?focus=NAME the focus is
     //   there (within 5 s) ?said=TEXT   said() so far (then clear)    clear  the boxes so far forgotten
     //   ?title=TEXT  the window's title            ?hidden:NAME ?visible:NAME ?enabled:NAME ?disabled:NAME
-    // Any other step goes to `extraStep`, which says whether it knew it.
-    QString play(const QString& steps);
+    //   set:NAME=TEXT  the text set, not typed ({semicolon} for ';')   toolbar:N  the toolbar's button
+    //   close  the window frame's close   and on the list named ListView: dclick:ROW  sort:COLUMN (a
+    //   header click)  ?list=ROWS (listed(), '#' between)  ?codes=C C (first column trimmed)  ?chosen=ROW
+    // Any other step goes to `extraStep`, which says whether it knew it. `on`: a window other than form.
+    QString play(const QString& steps, QWidget* on = nullptr);
     std::function<bool(const QString& step)> extraStep;
     // Every box's text in turn, " (TITLE)" after it when the title is not the program's name, '/'
     // between boxes.
