@@ -236,7 +236,7 @@ QString ScreenBench::play(const QString& steps, QWidget* on) {
     static const QStringList states{u"?hidden:"_s, u"?visible:"_s, u"?enabled:"_s, u"?disabled:"_s};
     static const QRegularExpression boxStep(u"^[A-Za-z_][A-Za-z0-9_]*="_s);
     for (const QString& raw : steps.split(u';', Qt::SkipEmptyParts)) {
-        QString step = raw; // the blanks before it dropped, those at its end kept (typed)
+        QString step = QString(raw).replace(u"{semicolon}"_s, u";"_s); // blanks at its end kept (typed)
         while (step.startsWith(u' ') || step.startsWith(u'\n'))
             step.remove(0, 1);
         if (step.isEmpty()) continue;
@@ -280,8 +280,7 @@ QString ScreenBench::play(const QString& steps, QWidget* on) {
         } else if (verb == u"click") {
             QTest::mouseClick(screen::find(f, arg), Qt::LeftButton);
         } else if (verb == u"set") {
-            screen::child<QLineEdit>(f, qPrintable(arg.section(u'=', 0, 0)))
-                ->setText(arg.section(u'=', 1).replace(u"{semicolon}"_s, u";"_s));
+            screen::child<QLineEdit>(f, qPrintable(arg.section(u'=', 0, 0)))->setText(arg.section(u'=', 1));
         } else if (verb == u"toolbar") {
             f->findChild<QAction*>(u"F"_s + arg)->trigger();
         } else if (step == u"close") {

@@ -95,7 +95,8 @@ public:
         if (!screen::showAndActivate(f)) qWarning("the screen did not become active");
         return f;
     }
-    // Plays steps separated by ';' (blanks around a step dropped) and returns what went wrong, or "":
+    // Plays steps separated by ';' ({semicolon} in one), blanks before a step dropped, and returns what
+    // went wrong, or "":
     //   NAME=TEXT  TEXT typed into box NAME (NAME= only puts the focus there)
     //   keys:TEXT  typed where the focus is        Enter, Tab, Up, Down, Esc, Backspace, Delete,
     //   F1..F12, Shift+F9, ...: keys pressed where the focus is
@@ -104,7 +105,7 @@ public:
     //   run on the folder's database ?NAME=TEXT   the control shows TEXT        ?focus=NAME the focus is
     //   there (within 5 s) ?said=TEXT   said() so far (then clear)    clear  the boxes so far forgotten
     //   ?title=TEXT  the window's title            ?hidden:NAME ?visible:NAME ?enabled:NAME ?disabled:NAME
-    //   set:NAME=TEXT  the text set, not typed ({semicolon} for ';')   toolbar:N  the toolbar's button
+    //   set:NAME=TEXT  the text set, not typed   toolbar:N  the toolbar's button
     //   close  the window frame's close   and on the list named ListView: dclick:ROW  sort:COLUMN (a
     //   header click)  ?list=ROWS (listed(), '#' between)  ?codes=C C (first column trimmed)  ?chosen=ROW
     // Any other step goes to `extraStep`, which says whether it knew it. `on`: a window other than form.
