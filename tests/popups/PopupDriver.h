@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
-#include <QtTest>
 
 // Drives a modal dialog while the code under test sits in its exec(): once a dialog of type T is
 // the active modal widget and `ready` says it has settled, `drive` runs on it. Whatever is still

@@ -1,5 +1,4 @@
 #include "PopupDriver.h"
-#include "popups/LookupView.h"
 #include "popups/frmPopup.h"
 #include "popups/frmPopupGoods.h"
 #include "ui/DataRows.h"
@@ -46,15 +45,6 @@ void addGoods(const TempProgramDir& dir) {
             u"update goods set unit='箱', tanka1=%1, tanka2=12, gkubun=%2, tkubun=%3 where code='%4'"_s.arg(
                 g[8], g[4], g[5], pad(g[0])));
     }
-}
-
-frmPopupGoods* openLookup(ScreenBench& b, int mode = 0, const QString& kind = {}) {
-    auto* d = new frmPopupGoods;
-    d->gbytMode = mode;
-    d->gstrGkbn = kind;
-    b.form.reset(d);
-    if (!showAndActivate(d)) qWarning("the lookup did not become active");
-    return d;
 }
 
 } // namespace
@@ -111,11 +101,9 @@ private slots:
         // The first Escape undoes the typing in the field, the second clears, as F6 does; Enter on the
         // emptied list chooses nothing.
         row("Escape and F6 clear", 0, "", 0,
-            "txtname=りんご;find;txtKana=ｱ;Esc;?txtname=りんご;?txtKana=;?codes=1 "
-            "2;?focus=txtKana;Esc;?txtname=;"
-            "?codes=;?focus=txtCode;focusOn:ListView;Enter;txtCode=2;find;F6;?txtCode=;?codes=;?focus="
-            "txtCode;"
-            "focusOn:ListView;Enter;" +
+            "txtname=りんご;find;txtKana=ｱ;Esc;?txtname=りんご;?txtKana=;?codes=1 2;?focus=txtKana;Esc;"
+            "?txtname=;?codes=;?focus=txtCode;focusOn:ListView;Enter;txtCode=2;find;F6;?txtCode=;"
+            "?codes=;?focus=txtCode;focusOn:ListView;Enter;" +
                 all);
         // The selected row stays with a header click.
         row("sorted by name", 0, "", 0, "txtCode=2;find;?codes=2 3 15 20;sort:2;?codes=20 15 2 3;?chosen=2");
@@ -128,17 +116,19 @@ private slots:
         if (fetch<int>("maxline"))
             b.dir.exec(u"update sysfile set maxline = %1 where id = 1"_s.arg(fetch<int>("maxline")));
         const QString postage = kStock + u"（送料のみ検索）"_s;
-        frmPopupGoods* d = openLookup(b, fetch<int>("mode"), kind);
+        auto* d = b.open<frmPopupGoods>([&](frmPopupGoods* d) {
+            d->gbytMode = fetch<int>("mode");
+            d->gstrGkbn = kind;
+        });
         QCOMPARE(d->windowTitle(), fetch<int>("mode") == 0 ? kBase : kind == u"1" ? postage : kStock);
         QTreeView* lv = d->findChild<QTreeView*>(u"ListView"_s);
         b.extraStep = [&](const QString& s) {
             if (s != u"find") return false;
             QTest::mouseClick(child<QPushButton>(d, "cmdFind"), Qt::LeftButton);
             const int n = lv->model()->rowCount();
-            [&] {
-                QCOMPARE(joined(d->listHasRows(), chosenRow(lv), !n || lv->hasFocus()),
-                         joined(n > 0, n ? 0 : -1, true));
-            }();
+            QTest::qVerify(d->listHasRows() == (n > 0) && chosenRow(lv) == (n ? 0 : -1) &&
+                               (!n || lv->hasFocus()),
+                           "find", "the list after the search", __FILE__, __LINE__);
             return true;
         };
         const QString failure = b.play(steps + (steps.contains(u"?said="_s) ? QString() : u";?said="_s));
@@ -195,11 +185,10 @@ private slots:
         const auto key = fetch<QString>("key"), text = fetch<QString>("text"), name = fetch<QString>("name");
         ScreenBench b;
         categories(b.dir);
-        auto* d = new frmPopupGoods;
-        d->Gbun(3);
-        d->Gbun(fetch<int>("start")); // 0, the caller's blank, clears the category
-        b.form.reset(d);
-        QVERIFY(showAndActivate(d));
+        auto* d = b.open<frmPopupGoods>([&](frmPopupGoods* d) {
+            d->Gbun(3);
+            d->Gbun(fetch<int>("start")); // 0, the caller's blank, clears the category
+        });
         std::optional<ModalDriver<frmPopup>> driver;
         QString problem;
         b.extraStep = [&](const QString& s) {
@@ -245,7 +234,7 @@ private slots:
         addGoods(b.dir);
         b.dir.addGoods(u"400"_s, u"りんご旧2"_s, 1, 0, 1); // category 1, discontinued: stays out
         const QString tables = b.dir.schemaNames();
-        frmPopupGoods* d = openLookup(b);
+        auto* d = b.open<frmPopupGoods>();
         b.extraStep = [](const QString& s) {
             if (s.startsWith(u"paste:")) QGuiApplication::clipboard()->setText(s.mid(6));
             if (s.startsWith(u"paste:")) QTest::keySequence(QApplication::focusWidget(), QKeySequence::Paste);
@@ -354,12 +343,11 @@ private slots:
                 b.dir.rows(u"select trim(code) from goods order by "_s + order + u", code"_s, {}, u" "_s),
                 codes);
         const bool ranked = steps.startsWith(u"ranked=");
-        auto* d = new frmPopupGoods;
-        d->gbytMode = ranked;
-        d->gstrCode = ranked ? pad(u"25"_s) : QString();
-        d->gstrGname = ranked ? steps.section(u';', 0, 0).mid(7) : QString();
-        b.form.reset(d);
-        QVERIFY(showAndActivate(d));
+        auto* d = b.open<frmPopupGoods>([&](frmPopupGoods* d) {
+            d->gbytMode = ranked;
+            d->gstrCode = ranked ? pad(u"25"_s) : QString();
+            d->gstrGname = ranked ? steps.section(u';', 0, 0).mid(7) : QString();
+        });
         QTRY_VERIFY(d->gstrGname.isEmpty() && d->isEnabled()); // the ranked search clears the conditions
         // The next search keeps the column; Enter takes the best match.
         QCOMPARE(b.play((ranked ? steps.section(u';', 1) : steps) + u";?codes="_s + codes + u";?said=;"_s +

@@ -222,8 +222,8 @@ QString listShows(const QWidget* f, const QString& what) {
     if (what == u"list") return screen::listed(list).join(u'#');
     if (what == u"chosen") return QString::number(screen::chosenRow(list));
     QStringList codes;
-    for (int i = 0; i < list->model()->rowCount(); ++i)
-        codes << list->model()->index(i, 0).data().toString().trimmed();
+    for (const QString& row : screen::listed(list).mid(1))
+        codes << row.section(u'|', 0, 0).trimmed();
     return codes.join(u' ');
 }
 } // namespace

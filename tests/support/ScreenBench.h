@@ -88,10 +88,12 @@ public:
     ScriptedDialogs dialogs;
     std::unique_ptr<QWidget> form;
 
-    template <class F> F* open() {
+    // `setup` runs before the form shows.
+    template <class F> F* open(const std::function<void(F*)>& setup = {}) {
         auto owned = std::make_unique<F>();
         F* f = owned.get();
         form = std::move(owned);
+        if (setup) setup(f);
         if (!screen::showAndActivate(f)) qWarning("the screen did not become active");
         return f;
     }
