@@ -1,11 +1,13 @@
 #include "ScreenBench.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QFile>
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTableWidget>
+#include <QTreeView>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -133,7 +135,15 @@ void type(QWidget* form, const char* name, const QString& keys) {
     auto* box = child<QLineEdit>(form, name);
     box->setFocus(Qt::MouseFocusReason);
     QApplication::processEvents();
-    if (!keys.isEmpty()) QTest::keyClicks(box, keys);
+    typeKeys(box, keys);
+}
+
+void typeKeys(QWidget* w, const QString& keys) {
+    for (const QChar c : keys)
+        if (c.unicode() < 128)
+            QTest::keyClick(w, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
@@ -179,6 +189,11 @@ void doubleClick(QAbstractItemView* view, const QModelIndex& at) {
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, p);
 }
 
+int chosenRow(const QAbstractItemView* list) {
+    const QModelIndex i = list->currentIndex();
+    return i.isValid() && list->selectionModel()->isRowSelected(i.row(), {}) ? i.row() : -1;
+}
+
 QStringList messageTexts(const ScriptedDialogs& dialogs) {
     QStringList out;
     for (const MessageRequest& m : dialogs.messages)
@@ -200,19 +215,32 @@ ScreenBench::~ScreenBench() {
     form.reset();
 }
 
-QString ScreenBench::play(const QString& steps) {
+namespace {
+// What a check of the list reads: its rows, its first column's codes or the row Enter takes.
+QString listShows(const QWidget* f, const QString& what) {
+    const auto* list = screen::child<QAbstractItemView>(f, "ListView");
+    if (what == u"list") return screen::listed(list).join(u'#');
+    if (what == u"chosen") return QString::number(screen::chosenRow(list));
+    QStringList codes;
+    for (const QString& row : screen::listed(list).mid(1))
+        codes << row.section(u'|', 0, 0).trimmed();
+    return codes.join(u' ');
+}
+} // namespace
+
+QString ScreenBench::play(const QString& steps, QWidget* on) {
     static const QHash<QString, Qt::Key> keys{
-        {u"Enter"_s, Qt::Key_Return}, {u"Tab"_s, Qt::Key_Tab},    {u"Up"_s, Qt::Key_Up},
-        {u"Down"_s, Qt::Key_Down},    {u"Esc"_s, Qt::Key_Escape}, {u"Backspace"_s, Qt::Key_Backspace},
-        {u"Delete"_s, Qt::Key_Delete}};
+        {u"Enter"_s, Qt::Key_Return},  {u"Tab"_s, Qt::Key_Tab},       {u"Up"_s, Qt::Key_Up},
+        {u"Down"_s, Qt::Key_Down},     {u"Esc"_s, Qt::Key_Escape},    {u"Backspace"_s, Qt::Key_Backspace},
+        {u"Delete"_s, Qt::Key_Delete}, {u"PageUp"_s, Qt::Key_PageUp}, {u"PageDown"_s, Qt::Key_PageDown}};
     static const QStringList states{u"?hidden:"_s, u"?visible:"_s, u"?enabled:"_s, u"?disabled:"_s};
     static const QRegularExpression boxStep(u"^[A-Za-z_][A-Za-z0-9_]*="_s);
     for (const QString& raw : steps.split(u';', Qt::SkipEmptyParts)) {
-        QString step = raw; // the blanks before it dropped, those at its end kept (typed)
+        QString step = QString(raw).replace(u"{semicolon}"_s, u";"_s); // blanks at its end kept (typed)
         while (step.startsWith(u' ') || step.startsWith(u'\n'))
             step.remove(0, 1);
         if (step.isEmpty()) continue;
-        QWidget* f = form.get();
+        QWidget* f = on ? on : form.get();
         const QString verb = step.section(u':', 0, 0), arg = step.section(u':', 1);
         QString key = step;
         Qt::KeyboardModifiers mods;
@@ -243,12 +271,27 @@ QString ScreenBench::play(const QString& steps) {
         } else if (step.startsWith(u'?') && extraStep && extraStep(step)) {
         } else if (step.startsWith(u'?')) {
             const QString name = step.mid(1).section(u'=', 0, 0), want = step.section(u'=', 1);
-            const QString got = screen::text(f, name.toLatin1().constData());
+            const QString got = QStringList{u"list"_s, u"codes"_s, u"chosen"_s}.contains(name)
+                                    ? listShows(f, name)
+                                    : screen::text(f, name.toLatin1().constData());
             if (got != want) return step + u": shows '"_s + got + u'\'';
         } else if (verb == u"keys") {
-            QTest::keyClicks(QApplication::focusWidget(), arg);
+            screen::typeKeys(QApplication::focusWidget(), arg);
         } else if (verb == u"click") {
             QTest::mouseClick(screen::find(f, arg), Qt::LeftButton);
+        } else if (verb == u"set") {
+            screen::child<QLineEdit>(f, qPrintable(arg.section(u'=', 0, 0)))->setText(arg.section(u'=', 1));
+        } else if (verb == u"toolbar") {
+            f->findChild<QAction*>(u"F"_s + arg)->trigger();
+        } else if (step == u"close") {
+            f->close();
+        } else if (verb == u"dclick") {
+            auto* list = screen::child<QAbstractItemView>(f, "ListView");
+            screen::doubleClick(list, list->model()->index(arg.toInt(), 0));
+        } else if (verb == u"sort") {
+            const QHeaderView* h = screen::child<QTreeView>(f, "ListView")->header();
+            const int at = h->sectionViewportPosition(arg.toInt()) + h->sectionSize(arg.toInt()) / 2;
+            QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(at, h->height() / 2));
         } else if (verb == u"focusOn") {
             screen::find(f, arg)->setFocus();
         } else if (verb == u"date") {

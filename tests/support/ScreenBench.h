@@ -44,8 +44,9 @@ QString text(const QWidget* form, const char* name);
 QString focusName();
 bool showAndActivate(QWidget* form);
 // Puts the focus in the box (as a click would) and types; the box selects its text on entry, so
-// typing replaces it.
+// typing replaces it. Characters past ASCII come as the key events an input method sends.
 void type(QWidget* form, const char* name, const QString& keys);
+void typeKeys(QWidget* w, const QString& keys);
 // A key on whatever has the focus.
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
 // A date typed into txtYy, txtMm and txtDd, left for `next`.
@@ -56,6 +57,8 @@ QStringList listed(const QAbstractItemView* list);
 QStringList gridRows(const QTableWidget* grid);
 // A click, then a double-click, at the middle of a row's cell, as a real double-click delivers them.
 void doubleClick(QAbstractItemView* view, const QModelIndex& at);
+// The row Enter would take: current and selected (-1: none).
+int chosenRow(const QAbstractItemView* list);
 QStringList messageTexts(const ScriptedDialogs& dialogs);
 // Values as text, '|' between: several values compared in one go.
 template <class... T> QString joined(const T&... values) {
@@ -85,14 +88,17 @@ public:
     ScriptedDialogs dialogs;
     std::unique_ptr<QWidget> form;
 
-    template <class F> F* open() {
+    // `setup` runs before the form shows.
+    template <class F> F* open(const std::function<void(F*)>& setup = {}) {
         auto owned = std::make_unique<F>();
         F* f = owned.get();
         form = std::move(owned);
+        if (setup) setup(f);
         if (!screen::showAndActivate(f)) qWarning("the screen did not become active");
         return f;
     }
-    // Plays steps separated by ';' (blanks around a step dropped) and returns what went wrong, or "":
+    // Plays steps separated by ';' ({semicolon} in one), blanks before a step dropped, and returns what
+    // went wrong, or "":
     //   NAME=TEXT  TEXT typed into box NAME (NAME= only puts the focus there)
     //   keys:TEXT  typed where the focus is        Enter, Tab, Up, Down, Esc, Backspace, Delete,
     //   F1..F12, Shift+F9, ...: keys pressed where the focus is
@@ -101,8 +107,11 @@ public:
     //   run on the folder's database ?NAME=TEXT   the control shows TEXT        ?focus=NAME the focus is
     //   there (within 5 s) ?said=TEXT   said() so far (then clear)    clear  the boxes so far forgotten
     //   ?title=TEXT  the window's title            ?hidden:NAME ?visible:NAME ?enabled:NAME ?disabled:NAME
-    // Any other step goes to `extraStep`, which says whether it knew it.
-    QString play(const QString& steps);
+    //   set:NAME=TEXT  the text set, not typed   toolbar:N  the toolbar's button
+    //   close  the window frame's close   and on the list named ListView: dclick:ROW  sort:COLUMN (a
+    //   header click)  ?list=ROWS (listed(), '#' between)  ?codes=C C (first column trimmed)  ?chosen=ROW
+    // Any other step goes to `extraStep`, which says whether it knew it. `on`: a window other than form.
+    QString play(const QString& steps, QWidget* on = nullptr);
     std::function<bool(const QString& step)> extraStep;
     // Every box's text in turn, " (TITLE)" after it when the title is not the program's name, '/'
     // between boxes.
