@@ -15,7 +15,6 @@
 #include "screens/frmPopupZaiko.h"
 #include "screens/frmSiiden.h"
 #include "screens/frmTanaden.h"
-#include "ui/basToolbar.h"
 
 #include <QDateEdit>
 #include <QPushButton>
@@ -99,8 +98,6 @@ class TestEntry : public QObject, DataRows {
                     if (QWidget* w = QApplication::focusWidget()) w->clearFocus();
                     QApplication::processEvents();
                 });
-            else if (s.startsWith(u"toolbar:"))
-                fnToolbarButton(static_cast<FormBase*>(form)->tlbFunction(), arg.toInt())->trigger();
             else if (s == u"activate")
                 QVERIFY(showAndActivate(form));
             else if (s == u"otherWindow")
