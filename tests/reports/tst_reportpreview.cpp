@@ -201,32 +201,49 @@ private slots:
         r->Unload();
     }
 
-    // Printed through the printer seam or exported through the save dialog, and read back; cancelled:
-    // nothing written or said. The preview stays open, its tool asks again. (Files that cannot be
-    // written: the export tests.)
+    // Printed through the printer seam or exported through the save dialog (typed: the name given, none
+    // cancels); the type's extension goes on a name typed without one (one rule for the three types). A
+    // PDF is read back; a cancelled one leaves nothing written or said. After a print or PDF the preview
+    // stays open and its tool asks again. (Unwritable files, the workbook and CSV read back: the export
+    // tests.)
     void output_data() {
-        cols<bool, bool>("print", "cancel");
-        row("printed", true, false);
-        row("print cancelled", true, true);
-        row("PDF written", false, false);
-        row("PDF cancelled", false, true);
+        cols<QString, QString, QString>("type", "typed", "written");
+        row("printed", "print", "printed.pdf", "printed.pdf");
+        row("print cancelled", "print", "", "");
+        row("PDF written", "PDF", "一覧.PDF", "一覧.PDF");
+        row("PDF cancelled", "PDF", "", "");
+        row("PDF without extension", "PDF", "一覧", "一覧.pdf");
+        row("PDF with another extension", "PDF", "一覧.txt", "一覧.txt");
+        row("PDF in a folder with a dot", "PDF", "a.b/一覧", "a.b/一覧.pdf");
+        row("CSV without extension", "CSV", "一覧", "一覧.csv");
+        row("CSV cancelled", "CSV", "", "");
+        row("Excel without extension", "Excel", "一覧", "一覧.xlsx");
+        row("Excel cancelled", "Excel", "", "");
     }
     void output() {
-        const bool print = fetch<bool>("print"), written = !fetch<bool>("cancel");
+        const QString type = fetch<QString>("type"), typed = fetch<QString>("typed"),
+                      written = fetch<QString>("written");
+        const bool print = type == u"print"_s, pdf = print || type == u"PDF"_s;
         QTemporaryDir out;
-        ScriptedDialogs dialogs; // an unscripted save dialog cancels
+        QVERIFY(QDir(out.path()).mkdir(u"a.b"_s));
+        ScriptedDialogs dialogs;
         ScriptedPrinters printer;
-        const QString file = out.filePath(print ? u"printed.pdf"_s : u"一覧.PDF"_s);
-        printer.outputFile = file;
-        printer.cancel = !written;
-        if (!print && written) dialogs.answerSaveFile(file);
-        QPointer<GoodsListReport> r = showThreePages();
-        QCOMPARE(print ? r->PrintReport(true) : fnExportPdf(*r), written);
-        QCOMPARE(dialogs.messages.size(), print || !written ? 0 : 1);
-        printer.cancel = true;
-        r->preview()->clickTool(r->Toolbar.indexOfId(print ? int(ReportToolbar::IdPrint) : ToolPdf));
-        QCOMPARE(print ? printer.requests.size() : dialogs.saveRequests.size(), 2);
-        QCOMPARE(print ? dialogs.saveRequests.size() : printer.requests.size(), 0);
+        printer.outputFile = out.filePath(typed);
+        printer.cancel = typed.isEmpty();
+        if (!print && !typed.isEmpty()) dialogs.answerSaveFile(out.filePath(typed));
+        QPointer<GoodsListReport> r = showThreePages(false, false, true);
+        const bool done = print              ? r->PrintReport(true)
+                          : type == u"PDF"_s ? fnExportPdf(*r)
+                          : type == u"CSV"_s ? fnExportCsv(*r)
+                                             : fnExportXlsx(*r);
+        QCOMPARE(done, !written.isEmpty());
+        if (pdf) {
+            QCOMPARE(dialogs.messages.size(), print || written.isEmpty() ? 0 : 1);
+            printer.cancel = true;
+            r->preview()->clickTool(r->Toolbar.indexOfId(print ? int(ReportToolbar::IdPrint) : ToolPdf));
+            QCOMPARE(print ? printer.requests.size() : dialogs.saveRequests.size(), 2);
+            QCOMPARE(print ? dialogs.saveRequests.size() : printer.requests.size(), 0);
+        }
         QVERIFY(r && r->preview()->isVisible());
         r->Unload();
         if (print) {
@@ -234,19 +251,23 @@ private slots:
             QCOMPARE(QVariantList({asked.showDialog, asked.pageCount, asked.documentName,
                                    asked.pageLayout.pageSize().id()}),
                      QVariantList({true, 3, u"商品一覧表"_s, QPageSize::A4}));
-        } else {
+        } else if (pdf) {
             const SaveFileRequest& ask = dialogs.saveRequests.first();
             // Proposed in the user's own folder, not the program's.
             QCOMPARE(QStringList({ask.title, ask.filter, QFileInfo(ask.proposedName).fileName()}),
                      QStringList({u"商品一覧表PDF出力ﾌｧｲﾙ"_s, u"PDFﾌｧｲﾙ (*.PDF)"_s, u"商品一覧表"_s}));
             QVERIFY(QFileInfo(ask.proposedName).isAbsolute() &&
                     QFileInfo(ask.proposedName).path() != fnProgramFolder());
+            if (!written.isEmpty()) QCOMPARE(dialogs.messages.first().text, u"出力しました。"_s);
         }
-        if (!written) {
-            QVERIFY(QDir(out.path()).isEmpty());
-            return;
-        }
-        if (!print) QCOMPARE(dialogs.messages.first().text, u"出力しました。"_s);
+        QStringList files;
+        for (QDirIterator it(out.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            files << QDir(out.path()).relativeFilePath(it.next());
+        QCOMPARE(files, written.isEmpty() ? QStringList() : QStringList{written});
+        if (written.isEmpty()) return;
+        const QString file = out.filePath(written);
+        QVERIFY(QFileInfo(file).size() > 0);
+        if (!pdf) return;
         QVERIFY(poppler(u"pdfinfo"_s, {file}).contains(QRegularExpression(u"Pages:\\s+3\\n"_s)));
         const QString text = poppler(u"pdftotext"_s, {u"-layout"_s, file, u"-"_s});
         for (const QString& s : {u"商品一覧表"_s, nameOf(1), nameOf(50), nameOf(100), u"商品コード"_s})
@@ -294,38 +315,6 @@ private slots:
             seen << picture;
         }
         r->Unload();
-    }
-
-    // The file type's extension goes on a name typed without one; a name that has one is kept (one
-    // rule for the three types).
-    void exportExtension_data() {
-        cols<QString, QString, QString>("type", "typed", "written"); // in an empty folder; none: cancelled
-        row("PDF without extension", "PDF", "一覧", "一覧.pdf");
-        row("PDF with another extension", "PDF", "一覧.txt", "一覧.txt");
-        row("PDF in a folder with a dot", "PDF", "a.b/一覧", "a.b/一覧.pdf");
-        row("CSV without extension", "CSV", "一覧", "一覧.csv");
-        row("CSV cancelled", "CSV", "", "");
-        row("Excel without extension", "Excel", "一覧", "一覧.xlsx");
-        row("Excel cancelled", "Excel", "", "");
-    }
-    void exportExtension() {
-        const QString type = fetch<QString>("type"), typed = fetch<QString>("typed"),
-                      written = fetch<QString>("written");
-        QTemporaryDir out;
-        QVERIFY(QDir(out.path()).mkdir(u"a.b"_s));
-        ScriptedDialogs dialogs;
-        if (!typed.isEmpty()) dialogs.answerSaveFile(out.filePath(typed));
-        QPointer<GoodsListReport> r = showThreePages(false, false, true);
-        const bool done = type == u"PDF"_s   ? fnExportPdf(*r)
-                          : type == u"CSV"_s ? fnExportCsv(*r)
-                                             : fnExportXlsx(*r);
-        r->Unload();
-        QCOMPARE(done, !written.isEmpty());
-        QStringList files;
-        for (QDirIterator it(out.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
-            files << QDir(out.path()).relativeFilePath(it.next());
-        QCOMPARE(files, written.isEmpty() ? QStringList() : QStringList{written});
-        if (!written.isEmpty()) QVERIFY(QFileInfo(out.filePath(written)).size() > 0);
     }
 };
 
