@@ -25,15 +25,11 @@ public:
         bool present = false, bold = false;
         QString type, value, text, format; // t="s" or none, <v> as written, the shared string, number format
     };
-    // What was read: "" or why the file is no workbook; the first sheet's page setup and column widths.
-    QString error, orientation, printTitles, sheetName;
-    int frozenRows = 0, paperSize = 0;
-    QMap<int, double> widths; // by column, 1-based
 
     explicit XlsxReader(const QString& fileName) {
         QFile f(fileName);
         if (!f.open(QIODevice::ReadOnly)) {
-            error = u"cannot open "_s + fileName;
+            m_error = u"cannot open "_s + fileName;
             return;
         }
         m_zip = f.readAll();
@@ -41,7 +37,16 @@ public:
         readStyles();
         readSheet();
     }
+
+    bool isValid() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }
     Cell cell(const QString& ref) const { return m_cells.value(ref); }
+    int frozenRows() const { return m_frozenRows; }
+    double columnWidth(int column) const { return m_widths.value(column, -1); } // 1-based
+    int paperSize() const { return m_paperSize; }
+    QString orientation() const { return m_orientation; }
+    QString printTitles() const { return m_printTitles; }
+    QString sheetName() const { return m_sheetName; }
 
     // A cell as "type:value:format": s (text), n (number), d (a number in a date format, shown as
     // the day), "-" for no cell.
@@ -62,6 +67,13 @@ public:
             if (const QString ref = e.section(u'=', 0, 0), got = describe(ref); got != e.section(u'=', 1))
                 wrong << ref + u": got "_s + got + u", expected "_s + e.section(u'=', 1);
         return wrong;
+    }
+    // "A1" for row 1, column 1.
+    static QString ref(int row, int column) {
+        QString letters;
+        for (int c = column; c > 0; c = (c - 1) / 26)
+            letters.prepend(QChar(u'A' + (c - 1) % 26));
+        return letters + QString::number(row);
     }
 
 private:
@@ -109,8 +121,8 @@ private:
         }
         return true;
     }
-    bool fail(const QString& why) {
-        error = why;
+    bool fail(const QString& error) {
+        m_error = error;
         return false;
     }
     void readStyles() {
@@ -145,24 +157,24 @@ private:
     void readSheet() {
         QXmlStreamReader book(m_parts.value(u"xl/workbook.xml"_s));
         while (!book.atEnd())
-            if (book.readNext(); book.isStartElement() && book.name() == L("sheet") && sheetName.isEmpty())
-                sheetName = book.attributes().value(L("name")).toString();
+            if (book.readNext(); book.isStartElement() && book.name() == L("sheet") && m_sheetName.isEmpty())
+                m_sheetName = book.attributes().value(L("name")).toString();
             else if (book.isStartElement() && book.name() == L("definedName") &&
                      book.attributes().value(L("name")) == L("_xlnm.Print_Titles"))
-                printTitles = book.readElementText();
+                m_printTitles = book.readElementText();
         QXmlStreamReader x(m_parts.value(u"xl/worksheets/sheet1.xml"_s));
         Cell* current = nullptr;
         while (!x.atEnd()) {
             if (x.readNext(); !x.isStartElement()) continue;
             const auto a = x.attributes();
             if (x.name() == L("pane") && a.value(L("state")) == L("frozen")) {
-                frozenRows = a.value(L("ySplit")).toInt();
+                m_frozenRows = a.value(L("ySplit")).toInt();
             } else if (x.name() == L("col")) {
                 for (int c = a.value(L("min")).toInt(); c <= a.value(L("max")).toInt(); ++c)
-                    widths.insert(c, a.value(L("width")).toDouble());
+                    m_widths.insert(c, a.value(L("width")).toDouble());
             } else if (x.name() == L("pageSetup")) {
-                paperSize = a.value(L("paperSize")).toInt();
-                orientation = a.value(L("orientation")).toString();
+                m_paperSize = a.value(L("paperSize")).toInt();
+                m_orientation = a.value(L("orientation")).toString();
             } else if (x.name() == L("c")) {
                 current = &m_cells[a.value(L("r")).toString()];
                 const std::pair<int, int> style = m_styles.value(a.value(L("s")).toInt());
@@ -173,14 +185,18 @@ private:
                 if (current->type == L("s")) current->text = m_strings.value(current->value.toInt());
             }
         }
-        if (x.hasError()) error = u"sheet: "_s + x.errorString();
+        if (x.hasError()) m_error = u"sheet: "_s + x.errorString();
     }
 
     QByteArray m_zip;
+    QString m_error;
     QHash<QString, QByteArray> m_parts;
     QHash<int, QString> m_formats;
     QList<bool> m_bold;
     QList<std::pair<int, int>> m_styles; // number format, font
     QStringList m_strings;
     QHash<QString, Cell> m_cells;
+    QMap<int, double> m_widths;
+    int m_frozenRows = 0, m_paperSize = 0;
+    QString m_orientation, m_printTitles, m_sheetName;
 };

@@ -184,24 +184,24 @@ private slots:
         QVERIFY(r->preview()->isVisible());
 
         const XlsxReader sheet(file);
-        QVERIFY2(sheet.error.isEmpty(), qPrintable(sheet.error));
+        QVERIFY2(sheet.isValid(), qPrintable(sheet.error()));
         const QStringList wrong = sheet.mismatches(fetch<QString>("cells"));
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
         // The caption row is bold, stays in view and is printed on every page.
         const int captions = fetch<QString>("cells").contains(u"A6=s:商品コード"_s) ? 6 : 5;
-        QCOMPARE(sheet.frozenRows, captions);
+        QCOMPARE(sheet.frozenRows(), captions);
         QVERIFY(sheet.cell(u"A1"_s).bold && sheet.cell(u"A%1"_s.arg(captions)).bold);
         QVERIFY(!sheet.cell(u"A%1"_s.arg(captions + 1)).bold);
-        QVERIFY(sheet.printTitles.endsWith(u"$%1:$%1"_s.arg(captions)));
-        QCOMPARE(sheet.paperSize, 9);
-        QCOMPARE(sheet.orientation, fetch<QString>("orientation"));
+        QVERIFY(sheet.printTitles().endsWith(u"$%1:$%1"_s.arg(captions)));
+        QCOMPARE(sheet.paperSize(), 9);
+        QCOMPARE(sheet.orientation(), fetch<QString>("orientation"));
         // Widths fit the texts: the padded code (12 letters), the name (five kanji or kana and ", ").
         const int nameColumn =
             fetch<QString>("kind") == u"nyuuden"_s || fetch<QString>("kind") == u"adjust"_s ? 3 : 2;
-        QVERIFY(sheet.widths.value(nameColumn - 1) >= 12 && sheet.widths.value(nameColumn) >= 12);
+        QVERIFY(sheet.columnWidth(nameColumn - 1) >= 12 && sheet.columnWidth(nameColumn) >= 12);
         for (int c = 1; c <= r->ExportColumns.size(); ++c)
-            QVERIFY2(sheet.widths.value(c) >= 6, qPrintable(QString::number(c)));
-        QCOMPARE(sheet.sheetName, r->exportTitle());
+            QVERIFY2(sheet.columnWidth(c) >= 6, qPrintable(QString::number(c)));
+        QCOMPARE(sheet.sheetName(), r->exportTitle());
     }
 
     // CSV from the preview in the encoding the dialog's filter chose. A file already there ("old"): the

@@ -17,30 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Year, month and day boxes and a picker showing 5 Jan 2024 on a shown window; one more box to leave to.
-struct DateForm {
-    QWidget window;
-    DateFields fields{&window, u"txtYy"_s, u"txtMm"_s, u"txtDd"_s, u"DTPicker"_s};
-    QLineEdit other{&window};
-    QList<int> sent;
-    DateForm() {
-        fields.setDate(20240105);
-        QObject::connect(&fields, &DateFields::dateChanged, [this](qint32 d) { sent << d; });
-        window.show();
-        window.activateWindow();
-    }
-    QLineEdit* box(const QString& name) { return window.findChild<QLineEdit*>(u"txt"_s + name); }
-    QString state() const {
-        QString s = u"%1/%2/%3 = %4, picker %5"_s
-                        .arg(fields.year()->text(), fields.month()->text(), fields.day()->text())
-                        .arg(fields.date())
-                        .arg(fnDateToNumber(fields.picker()->date()));
-        for (int d : sent)
-            s += u", sent %1"_s.arg(d);
-        return s;
-    }
-};
-
 // Three boxes from "2024/ 1/ 5" and back.
 struct Boxes {
     QLineEdit y, m, d;
@@ -59,10 +35,28 @@ void split(const char* name, const QString& text, const QString& words, const QS
 // The input rules and the routines on typed text, numbers and dates; boxes on plain windows.
 class TestInputRules : public QObject, DataRows {
     Q_OBJECT
+    // Year, month and day boxes with a picker showing 5 Jan 2024 (the year box first to have the focus),
+    // a text box and a check box.
     struct Window {
         QWidget window;
+        DateFields fields{&window, u"txtYy"_s, u"txtMm"_s, u"txtDd"_s, u"DTPicker"_s};
         QLineEdit box{&window};
         QCheckBox check{u"chk"_s, &window};
+        QList<int> sent;
+        Window() {
+            fields.setDate(20240105);
+            QObject::connect(&fields, &DateFields::dateChanged, [this](qint32 d) { sent << d; });
+        }
+        QLineEdit* date(const QString& name) { return window.findChild<QLineEdit*>(u"txt"_s + name); }
+        QString state() const {
+            QString s = u"%1/%2/%3 = %4, picker %5"_s
+                            .arg(fields.year()->text(), fields.month()->text(), fields.day()->text())
+                            .arg(fields.date())
+                            .arg(fnDateToNumber(fields.picker()->date()));
+            for (int d : sent)
+                s += u", sent %1"_s.arg(d);
+            return s;
+        }
     };
     std::unique_ptr<Window> m_form;
     QLineEdit* b = nullptr;
@@ -272,8 +266,7 @@ private slots:
         row("no such day changes nothing", "set:20240230", "2024/ 1/ 5 = 20240105, picker 20240105");
     }
     void dateFields() {
-        DateForm f;
-        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        Window& f = *m_form;
         QCOMPARE(inputMode(f.fields.month()), u"6"_s);
         QCOMPARE(byteMaxLength(f.fields.year()), 4);
         for (const QString& t : fetch<QString>("steps").split(u' ')) {
@@ -285,13 +278,11 @@ private slots:
             else if (t.startsWith(u"range:"_s))
                 f.fields.setRange(fnNumberToDate(arg.left(8).toInt()), fnNumberToDate(arg.right(8).toInt()));
             else if (t.startsWith(u"leave:"_s)) {
-                f.box(arg.left(2))->setFocus();
-                QTRY_VERIFY(f.box(arg.left(2))->hasFocus());
-                f.box(arg.left(2))->setText(arg.mid(2));
-                f.other.setFocus();
-                QTRY_VERIFY(f.other.hasFocus());
+                focusOn(f.date(arg.left(2)));
+                f.date(arg.left(2))->setText(arg.mid(2));
+                focusOn(&f.box);
             } else
-                f.box(t.left(2))->setText(t.mid(2));
+                f.date(t.left(2))->setText(t.mid(2));
         }
         QTEST(f.state(), "state");
     }
