@@ -195,8 +195,7 @@ private slots:
     // older file of that name as it was, a second export of the same report goes through.
     void stoppedWork() {
         TempProgramDir dir;
-        for (int i = 1; i <= 120; ++i)
-            dir.addGoods(u"A%1"_s.arg(i), nameOf(i));
+        addGoods(dir, 120);
         {
             GoodsListReport r(kAllGoods);
             r.ProgressStep = 10;

@@ -34,11 +34,6 @@ class TestFormBase : public QObject, DataRows {
     Q_OBJECT
     std::unique_ptr<TestForm> m_owned;
     TestForm* f = nullptr; // the form m_owned holds
-    void show(QWidget* form) {
-        form->show();
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-    }
     void focus(QWidget* w) {
         w->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), w);
@@ -61,7 +56,7 @@ private slots:
     void init() {
         m_owned = std::make_unique<TestForm>();
         f = m_owned.get();
-        show(f);
+        QVERIFY(screen::showAndActivate(f));
         // The form opens with the focus on the lowest tab index.
         QTRY_COMPARE(QApplication::focusWidget(), f->txtCode);
     }
@@ -125,14 +120,13 @@ private slots:
             QWidget* w = QApplication::focusWidget();
             const QString t = m.captured(1), arg = t.section(u':', 1), name = t.section(u'=', 0, 0);
             const QString value = t.section(u'=', 1);
-            QInputMethodEvent commit;
             if (m.hasCaptured(2))
                 QTest::keyClicks(w, m.captured(2));
             else if (t.startsWith(u'@'))
                 focus(f->findChild<QWidget*>(t.mid(1)));
             else if (t == u"!popup"_s) {
                 m_owned = std::make_unique<TestForm>(FormKind::Popup);
-                show(f = m_owned.get());
+                QVERIFY(screen::showAndActivate(f = m_owned.get()));
                 f->cmdOk->setDefault(true);
             } else if (t == u"!noarrows"_s)
                 f->setArrowsMove(false);
@@ -143,7 +137,7 @@ private slots:
             else if (t.contains(u'='))
                 box(name.section(u'.', 0, 0))->setProperty(qPrintable(name.section(u'.', 1)), value);
             else if (t.startsWith(u"ime:"_s))
-                commit.setCommitString(arg), QApplication::sendEvent(w, &commit);
+                paste::bring(u"ime"_s, qobject_cast<QLineEdit*>(w), arg);
             else if (t.startsWith(u"click:"_s))
                 QTest::mouseClick(box(arg), Qt::LeftButton, {}, QPoint(5, box(arg)->height() / 2));
             else
@@ -237,19 +231,12 @@ private slots:
         QVERIFY(f->body()->geometry().top() >= f->tlbFunction()->geometry().bottom());
         QVERIFY(f->tlbFunction()->widgetForAction(fnToolbarButton(f->tlbFunction(), 12))->isVisible());
     }
-    void f1ShowsTheHelpPage() {
-        QVERIFY(!f->helpWindow());
-        QTest::keyClick(f->txtCode, Qt::Key_F1);
-        QTRY_VERIFY(f->helpWindow() && f->helpWindow()->isVisible());
-        QVERIFY(f->helpWindow()->windowTitle().contains(u"テスト画面"_s));
-        auto* browser = f->helpWindow()->findChild<QTextBrowser*>(u"helpBrowser"_s);
-        QCOMPARE(f->helpPage(), u"index"_s); // no page of its own: the contents
+    // No page of its own: the contents; a help context picks its page. (F1, the window's title and a
+    // form's own page: tst_stocktakescreen.)
+    void helpPages() {
+        QCOMPARE(f->helpPage(), u"index"_s);
+        auto* browser = f->showHelp()->findChild<QTextBrowser*>(u"helpBrowser"_s);
         QVERIFY(browser && browser->toPlainText().contains(u"入庫処理"_s));
-        f->setHelpPage(u"frmTanaden"_s);
-        f->showHelp();
-        QVERIFY(browser->toPlainText().contains(u"在庫数調整"_s) &&
-                browser->toPlainText().contains(u"F5 保存"_s));
-        f->setHelpPage(QString());
         f->setHelpContext(6101);
         f->showHelp();
         QVERIFY(browser->toPlainText().contains(u"商品分類一覧"_s));
@@ -281,7 +268,7 @@ private slots:
             paste::bring(u"drop"_s, f->txtSuu, part);
         QCOMPARE(f->txtSuu->text(), u"1234"_s);
         QCOMPARE(f->focusLog.join(u'|'), fetch<QString>("log"));
-        show(f);
+        QVERIFY(screen::showAndActivate(f));
         QTRY_COMPARE(QApplication::focusWidget(), f->txtSuu);
         QTest::keyClicks(f->txtSuu, u"5"_s); // adds to the drop: nothing selected it again
         QCOMPARE(f->txtSuu->text(), u"12345"_s);
@@ -308,7 +295,7 @@ private slots:
     void openAndCloseAreLogged() {
         TempProgramDir dir;
         TestForm form, popup(FormKind::Popup);
-        show(&form);
+        QVERIFY(screen::showAndActivate(&form));
         // The kinds logged under the form's title: 0 on opening, 9 on closing.
         const QString logged = u"select kubun from operatlog where naiyou = 'テスト画面'"_s;
         QCOMPARE(dir.rows(logged, {}, u" "_s), u"0"_s);
@@ -320,7 +307,7 @@ private slots:
         QVERIFY(form.close());
         QCOMPARE(form.unloads, 1);
         QCOMPARE(dir.rows(logged, {}, u" "_s), u"0 9"_s);
-        show(&popup); // popups are not logged
+        QVERIFY(screen::showAndActivate(&popup)); // popups are not logged
         popup.close();
         QCOMPARE(popup.unloads, 1);
         QCOMPARE(dir.count(u"select count(*) from operatlog"_s), 2);

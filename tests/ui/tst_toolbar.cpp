@@ -101,8 +101,10 @@ private slots:
         fnEnableToolbar(tb, fetch<QString>("pattern"));
         QTEST(enabledKeys(tb), "enabled");
     }
-    void fitToolbarMovesFreeControlsAndWidens() {
-        QWidget form;
+    // Free controls move down under the toolbar and the form widens to all its buttons; with fewer
+    // buttons, none or no toolbar a wide form keeps its width.
+    void fitToolbar() {
+        QWidget form, wide;
         form.resize(100, 200);
         QToolBar* tb = fnCreateFunctionToolbar(&form);
         QList<QIcon> images;
@@ -115,16 +117,13 @@ private slots:
         QCOMPARE(label->pos(), QPoint(10, 20 + h));
         QCOMPARE(form.height(), 200 + h);
         QCOMPARE(tb->pos(), QPoint(0, 0));
-    }
-    void fitToolbarWithFewerButtons() {
-        QWidget form;
-        form.resize(1000, 100);
-        auto* tb = new QToolBar(&form);
-        tb->addAction(u"F1"_s)->setObjectName(u"F1"_s);
+        wide.resize(1000, 100);
+        auto* few = new QToolBar(&wide);
+        few->addAction(u"F1"_s)->setObjectName(u"F1"_s);
         QToolBar empty;
-        for (QToolBar* t : {tb, &empty, static_cast<QToolBar*>(nullptr)}) {
-            fnFitToolbar(&form, t);
-            QCOMPARE(form.width(), 1000);
+        for (QToolBar* t : {few, &empty, static_cast<QToolBar*>(nullptr)}) {
+            fnFitToolbar(&wide, t);
+            QCOMPARE(wide.width(), 1000);
         }
     }
 };
