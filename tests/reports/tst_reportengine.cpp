@@ -92,8 +92,8 @@ private slots:
         m_dir.reset();
     }
 
-    // Centred, its tools and their captions; the page's
-    // width fits the window: the largest 10% step without sideways scrolling.
+    // Centred, its tools and their captions; the page's width fits the window: the largest 10% step
+    // without sideways scrolling.
     void previewAsOpened_data() {
         cols<bool>("landscape");
         row("portrait", false);
