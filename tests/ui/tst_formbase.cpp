@@ -252,28 +252,6 @@ private slots:
         const QString left = f->focusLog.value(0);
         QVERIFY2(left.startsWith(u"leave txtName for "_s) && left.endsWith(u" outside"_s), qPrintable(left));
     }
-    // Text dropped while another program's window is active: the box is entered (its focused rules on)
-    // before the text is measured, and once only, not again when the window comes back.
-    void dropIntoAnInactiveWindow_data() {
-        cols<QString, QString>("from", "log");
-        row("onto the box that had the focus", "txtSuu", "enter txtSuu");
-        row("onto another box", "txtCode", "leave txtCode for txtSuu inside|enter txtSuu");
-    }
-    void dropIntoAnInactiveWindow() {
-        focus(f->findChild<QWidget*>(fetch<QString>("from")));
-        screen::OtherWindow other;
-        f->focusLog.clear();
-        f->txtSuu->setText(u" 1,2 "_s); // as the quantity shows while unfocused
-        for (const QString& part : {u"3"_s, u"4"_s})
-            paste::bring(u"drop"_s, f->txtSuu, part);
-        QCOMPARE(f->txtSuu->text(), u"1234"_s);
-        QCOMPARE(f->focusLog.join(u'|'), fetch<QString>("log"));
-        QVERIFY(screen::showAndActivate(f));
-        QTRY_COMPARE(QApplication::focusWidget(), f->txtSuu);
-        QTest::keyClicks(f->txtSuu, u"5"_s); // adds to the drop: nothing selected it again
-        QCOMPARE(f->txtSuu->text(), u"12345"_s);
-        QCOMPARE(f->focusLog.join(u'|'), fetch<QString>("log"));
-    }
     void busyGuardDropsKeysTypedMeanwhile() {
         focus(f->txtName);
         {
