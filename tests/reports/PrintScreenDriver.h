@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reports/ActiveReport.h"
 #include "reports/PrinterSeam.h"
 #include "reports/ReportPreview.h"
 
@@ -19,6 +20,19 @@ inline QList<ReportPreview*> previews() {
     QList<ReportPreview*> out;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* p = qobject_cast<ReportPreview*>(w); p && p->isVisible()) out << p;
+    return out;
+}
+
+// A report's printed lines, cells trimmed (a code prints with its blanks) and joined with '|'; the
+// first `columns` cells only when set.
+inline QStringList printedLines(const ActiveReport& r, int columns = 0) {
+    QStringList out;
+    for (const QStringList& row : r.printedRows()) {
+        QStringList cells;
+        for (const QString& c : columns ? row.mid(0, columns) : row)
+            cells << c.trimmed();
+        out << cells.join(QLatin1Char('|'));
+    }
     return out;
 }
 

@@ -25,19 +25,11 @@ namespace {
 
 const QString kToday = QDate::currentDate().toString(u"yyyyMMdd"_s);
 
-// The printed lines of the one open preview, cells trimmed (a code prints with its blanks) and
-// joined with '|', lines with ','; the first `columns` cells only when set.
+// The printed lines of the one open preview (printedLines), ',' between them.
 QString previewLines(int columns = 0) {
     const QList<ReportPreview*> open = previews();
     if (open.size() != 1) return open.isEmpty() ? QString() : u"previews: %1"_s.arg(open.size());
-    QStringList out;
-    for (const QStringList& row : open.first()->report()->printedRows()) {
-        QStringList cells;
-        for (const QString& c : columns ? row.mid(0, columns) : row)
-            cells << c.trimmed();
-        out << cells.join(u'|');
-    }
-    return out.join(u',');
+    return printedLines(*open.first()->report(), columns).join(u',');
 }
 
 } // namespace

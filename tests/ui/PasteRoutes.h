@@ -18,45 +18,34 @@
 
 namespace paste {
 
-inline QStringList actionTexts(const QMenu* menu) {
-    QStringList texts;
-    for (const QAction* a : menu->actions())
-        texts << a->text();
-    return texts;
-}
-
-// Past the end of the box's text: the cursor goes to the end.
-inline QPoint endPoint(const QLineEdit* box) {
-    return {box->width() - 4, box->height() / 2};
-}
-
-// Whether the platform has the selection clipboard the middle button pastes (X11 has, others not).
-inline bool hasMiddleButtonPaste() {
-    return QApplication::clipboard()->supportsSelection();
-}
-
 // The modifiers a typing route holds: a key with text under them still types it into a line edit.
 inline std::optional<Qt::KeyboardModifiers> typedWith(const QString& route) {
     static const QHash<QString, Qt::KeyboardModifiers> held{
         {QStringLiteral("alt"), Qt::AltModifier},
         {QStringLiteral("altgr"), Qt::GroupSwitchModifier},
         {QStringLiteral("super"), Qt::MetaModifier},
+        {QStringLiteral("keypad"), Qt::KeypadModifier},
         {QStringLiteral("ctrl+alt"), Qt::ControlModifier | Qt::AltModifier},
         {QStringLiteral("shift+alt"), Qt::ShiftModifier | Qt::AltModifier},
-        {QStringLiteral("keypad"), Qt::KeypadModifier},
         {QStringLiteral("ctrl+keypad"), Qt::ControlModifier | Qt::KeypadModifier},
-        {QStringLiteral("ctrl+shift"), Qt::ControlModifier | Qt::ShiftModifier},
-    };
+        {QStringLiteral("ctrl+shift"), Qt::ControlModifier | Qt::ShiftModifier}};
     const auto it = held.find(route);
     return it == held.end() ? std::nullopt : std::optional(*it);
 }
 
 // route: "ctrl+v", "shift+insert", "menu" (Paste of the context menu), "middle" (the middle button with
-// the selection clipboard), "drop" (dragged text let go past the end of the text), "ime" (an input
-// method's commit), "ime-1" (a commit replacing the character before the cursor), or one of the
+// the selection clipboard, X11 only), "drop" (dragged text let go past the end of the text), "ime" (an
+// input method's commit), "ime-1" (a commit replacing the character before the cursor), or one of the
 // modifiers in typedWith() held while each character is typed.
 inline void bring(const QString& route, QLineEdit* box, const QString& text) {
     QClipboard* clipboard = QApplication::clipboard();
+    const QPoint end(box->width() - 4, box->height() / 2); // past the text: the cursor goes to the end
+    const auto texts = [](const QMenu* menu) {
+        QStringList out;
+        for (const QAction* a : menu->actions())
+            out << a->text();
+        return out;
+    };
     if (const auto held = typedWith(route)) {
         for (const uint u : text.toUcs4()) {
             const char32_t c = u;
@@ -71,10 +60,8 @@ inline void bring(const QString& route, QLineEdit* box, const QString& text) {
         }
     } else if (route == QLatin1String("ctrl+v") || route == QLatin1String("shift+insert")) {
         clipboard->setText(text);
-        if (route == QLatin1String("ctrl+v"))
-            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-        else
-            QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+        const bool v = route == QLatin1String("ctrl+v");
+        QTest::keyClick(box, v ? Qt::Key_V : Qt::Key_Insert, v ? Qt::ControlModifier : Qt::ShiftModifier);
     } else if (route == QLatin1String("menu")) {
         clipboard->setText(text);
         const QPoint at(4, box->height() / 2);
@@ -83,7 +70,7 @@ inline void bring(const QString& route, QLineEdit* box, const QString& text) {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         QVERIFY(menu);
         const std::unique_ptr<QMenu> standard(box->createStandardContextMenu());
-        QCOMPARE(actionTexts(menu), actionTexts(standard.get())); // the box's usual menu
+        QCOMPARE(texts(menu), texts(standard.get())); // the box's usual menu
         QAction* paste = nullptr;
         for (QAction* a : menu->actions())
             if (a->text().section(QLatin1Char('\t'), 0, 0) == QLineEdit::tr("&Paste")) paste = a;
@@ -91,19 +78,18 @@ inline void bring(const QString& route, QLineEdit* box, const QString& text) {
         paste->trigger();
         menu->close();
     } else if (route == QLatin1String("middle")) {
-        QVERIFY(hasMiddleButtonPaste());
+        QVERIFY(clipboard->supportsSelection());
         clipboard->setText(text, QClipboard::Selection);
-        QTest::mouseClick(box, Qt::MiddleButton, {}, endPoint(box));
+        QTest::mouseClick(box, Qt::MiddleButton, {}, end);
     } else if (route == QLatin1String("drop")) {
         QMimeData data;
         data.setText(text);
-        const QPoint at = endPoint(box);
         const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-        QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, {});
+        QDragEnterEvent enter(end, actions, &data, Qt::LeftButton, {});
         QApplication::sendEvent(box, &enter);
-        QDragMoveEvent move(at, actions, &data, Qt::LeftButton, {});
+        QDragMoveEvent move(end, actions, &data, Qt::LeftButton, {});
         QApplication::sendEvent(box, &move);
-        QDropEvent drop(QPointF(at), actions, &data, Qt::LeftButton, {});
+        QDropEvent drop(QPointF(end), actions, &data, Qt::LeftButton, {});
         QApplication::sendEvent(box, &drop);
     } else if (route == QLatin1String("ime") || route == QLatin1String("ime-1")) {
         const bool replace = route == QLatin1String("ime-1");

@@ -7,18 +7,12 @@
 #include "ui/basLabel.h"
 
 #include <QAction>
-#include <QGridLayout>
-#include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QStyleOptionButton>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QToolTip>
 #include <QtTest>
-#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -40,11 +34,6 @@ class TestFormBase : public QObject, DataRows {
     Q_OBJECT
     std::unique_ptr<TestForm> m_owned;
     TestForm* f = nullptr; // the form m_owned holds
-    void show(QWidget* form) {
-        form->show();
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-    }
     void focus(QWidget* w) {
         w->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), w);
@@ -67,7 +56,7 @@ private slots:
     void init() {
         m_owned = std::make_unique<TestForm>();
         f = m_owned.get();
-        show(f);
+        QVERIFY(screen::showAndActivate(f));
         // The form opens with the focus on the lowest tab index.
         QTRY_COMPARE(QApplication::focusWidget(), f->txtCode);
     }
@@ -131,14 +120,13 @@ private slots:
             QWidget* w = QApplication::focusWidget();
             const QString t = m.captured(1), arg = t.section(u':', 1), name = t.section(u'=', 0, 0);
             const QString value = t.section(u'=', 1);
-            QInputMethodEvent commit;
             if (m.hasCaptured(2))
                 QTest::keyClicks(w, m.captured(2));
             else if (t.startsWith(u'@'))
                 focus(f->findChild<QWidget*>(t.mid(1)));
             else if (t == u"!popup"_s) {
                 m_owned = std::make_unique<TestForm>(FormKind::Popup);
-                show(f = m_owned.get());
+                QVERIFY(screen::showAndActivate(f = m_owned.get()));
                 f->cmdOk->setDefault(true);
             } else if (t == u"!noarrows"_s)
                 f->setArrowsMove(false);
@@ -149,7 +137,7 @@ private slots:
             else if (t.contains(u'='))
                 box(name.section(u'.', 0, 0))->setProperty(qPrintable(name.section(u'.', 1)), value);
             else if (t.startsWith(u"ime:"_s))
-                commit.setCommitString(arg), QApplication::sendEvent(w, &commit);
+                paste::bring(u"ime"_s, qobject_cast<QLineEdit*>(w), arg);
             else if (t.startsWith(u"click:"_s))
                 QTest::mouseClick(box(arg), Qt::LeftButton, {}, QPoint(5, box(arg)->height() / 2));
             else
@@ -243,19 +231,12 @@ private slots:
         QVERIFY(f->body()->geometry().top() >= f->tlbFunction()->geometry().bottom());
         QVERIFY(f->tlbFunction()->widgetForAction(fnToolbarButton(f->tlbFunction(), 12))->isVisible());
     }
-    void f1ShowsTheHelpPage() {
-        QVERIFY(!f->helpWindow());
-        QTest::keyClick(f->txtCode, Qt::Key_F1);
-        QTRY_VERIFY(f->helpWindow() && f->helpWindow()->isVisible());
-        QVERIFY(f->helpWindow()->windowTitle().contains(u"テスト画面"_s));
-        auto* browser = f->helpWindow()->findChild<QTextBrowser*>(u"helpBrowser"_s);
-        QCOMPARE(f->helpPage(), u"index"_s); // no page of its own: the contents
+    // No page of its own: the contents; a help context picks its page. (F1, the window's title and a
+    // form's own page: tst_stocktakescreen.)
+    void helpPages() {
+        QCOMPARE(f->helpPage(), u"index"_s);
+        auto* browser = f->showHelp()->findChild<QTextBrowser*>(u"helpBrowser"_s);
         QVERIFY(browser && browser->toPlainText().contains(u"入庫処理"_s));
-        f->setHelpPage(u"frmTanaden"_s);
-        f->showHelp();
-        QVERIFY(browser->toPlainText().contains(u"在庫数調整"_s) &&
-                browser->toPlainText().contains(u"F5 保存"_s));
-        f->setHelpPage(QString());
         f->setHelpContext(6101);
         f->showHelp();
         QVERIFY(browser->toPlainText().contains(u"商品分類一覧"_s));
@@ -270,28 +251,6 @@ private slots:
         screen::OtherWindow other; // another window takes the focus
         const QString left = f->focusLog.value(0);
         QVERIFY2(left.startsWith(u"leave txtName for "_s) && left.endsWith(u" outside"_s), qPrintable(left));
-    }
-    // Text dropped while another program's window is active: the box is entered (its focused rules on)
-    // before the text is measured, and once only, not again when the window comes back.
-    void dropIntoAnInactiveWindow_data() {
-        cols<QString, QString>("from", "log");
-        row("onto the box that had the focus", "txtSuu", "enter txtSuu");
-        row("onto another box", "txtCode", "leave txtCode for txtSuu inside|enter txtSuu");
-    }
-    void dropIntoAnInactiveWindow() {
-        focus(f->findChild<QWidget*>(fetch<QString>("from")));
-        screen::OtherWindow other;
-        f->focusLog.clear();
-        f->txtSuu->setText(u" 1,2 "_s); // as the quantity shows while unfocused
-        for (const QString& part : {u"3"_s, u"4"_s})
-            paste::bring(u"drop"_s, f->txtSuu, part);
-        QCOMPARE(f->txtSuu->text(), u"1234"_s);
-        QCOMPARE(f->focusLog.join(u'|'), fetch<QString>("log"));
-        show(f);
-        QTRY_COMPARE(QApplication::focusWidget(), f->txtSuu);
-        QTest::keyClicks(f->txtSuu, u"5"_s); // adds to the drop: nothing selected it again
-        QCOMPARE(f->txtSuu->text(), u"12345"_s);
-        QCOMPARE(f->focusLog.join(u'|'), fetch<QString>("log"));
     }
     void busyGuardDropsKeysTypedMeanwhile() {
         focus(f->txtName);
@@ -314,7 +273,7 @@ private slots:
     void openAndCloseAreLogged() {
         TempProgramDir dir;
         TestForm form, popup(FormKind::Popup);
-        show(&form);
+        QVERIFY(screen::showAndActivate(&form));
         // The kinds logged under the form's title: 0 on opening, 9 on closing.
         const QString logged = u"select kubun from operatlog where naiyou = 'テスト画面'"_s;
         QCOMPARE(dir.rows(logged, {}, u" "_s), u"0"_s);
@@ -326,10 +285,95 @@ private slots:
         QVERIFY(form.close());
         QCOMPARE(form.unloads, 1);
         QCOMPARE(dir.rows(logged, {}, u" "_s), u"0 9"_s);
-        show(&popup); // popups are not logged
+        QVERIFY(screen::showAndActivate(&popup)); // popups are not logged
         popup.close();
         QCOMPARE(popup.unloads, 1);
         QCOMPARE(dir.count(u"select count(*) from operatlog"_s), 2);
+    }
+    // Text that comes into a box by any way at all meets the rules typed keys meet. "before" is the box's
+    // text, [brackets] marking the selection; text brought in (PasteRoutes.h) ends up at the cursor (the
+    // end) or over the selection.
+    void routes_data() {
+        cols<QString, QString, QString, QString, QString>("route", "box", "before", "given", "after");
+        struct Case {
+            const char *name, *box, *before, *given, *after;
+        };
+        const Case everyRoute[] = {
+            {"minus sign", "txtSuu", "", "-5", "5"},
+            {"infinity", "txtSuu", "", "inf", ""},
+            {"not a number", "txtSuu", "", "nan", ""},
+            {"exponent", "txtSuu", "", "1e9", "19"},
+            {"apostrophe", "txtSuu", "", "'7", "7"},
+            {"byte limit cuts the rest", "txtSuu", "12", "34567", "123456"},
+            {"full box takes nothing", "txtSuu", "123456", "7", "123456"},
+            {"code: no apostrophe", "txtCode", "A", "b'c-1", "Abc-1"},
+            {"name: double-byte cut at the limit", "txtName", "ABCD", "あいうえ", "ABCDあいう"},
+            {"name: line breaks dropped", "txtName", "", "A\r\nB", "AB"},
+        };
+        // Keys typed with a modifier held insert their text as well; a typed line break is Enter, the
+        // form's move key (tst_formbase's keys).
+        const char* routes[] = {"ctrl+v", "shift+insert", "menu",  "middle",   "drop",      "ime",
+                                "alt",    "altgr",        "super", "ctrl+alt", "shift+alt", "keypad"};
+        for (const char* route : routes)
+            for (const Case& c : everyRoute)
+                if (!paste::typedWith(QLatin1String(route)) || !QByteArray(c.given).contains('\n'))
+                    row(qPrintable(u"%1: %2"_s.arg(QLatin1String(route), QLatin1String(c.name))), route,
+                        c.box, c.before, c.given, c.after);
+        // Over a selection, as a typed character: measured against the whole text first.
+        const Case overSelection[] = {
+            {"whole text replaced", "txtSuu", "[123456]", "-7", "7"},
+            {"partial selection of a full box refused", "txtSuu", "1234[56]", "9", "123456"},
+            {"partial selection with room", "txtSuu", "12[34]", "9876", "129876"},
+        };
+        for (const char* route : {"ctrl+v", "shift+insert", "menu", "ime", "alt", "ctrl+alt"})
+            for (const Case& c : overSelection)
+                row(qPrintable(u"%1: %2"_s.arg(QLatin1String(route), QLatin1String(c.name))), route, c.box,
+                    c.before, c.given, c.after);
+        row("ctrl+keypad: minus sign", "ctrl+keypad", "txtSuu", "", "-5", "5");
+        row("ctrl+keypad: byte limit", "ctrl+keypad", "txtSuu", "12", "34567", "123456");
+        row("ctrl+shift: a formatting character", "ctrl+shift", "txtSuu", "1", "\u200c2", "1");
+        row("drop: where it is let go, not over the selection", "drop", "txtSuu", "12[34]", "x5", "12345");
+        row("drop onto a box without the focus takes it", "drop elsewhere", "txtSuu", "1", "-2", "12");
+        row("ime-1: the replaced character makes room", "ime-1", "txtSuu", "123456", "9", "123459");
+        row("ime-1: replacement filtered", "ime-1", "txtSuu", "12345", "-8", "12348");
+        row("ime-1: all refused, the text stays", "ime-1", "txtSuu", "123456", "e", "123456");
+    }
+    void routes() {
+        const QString route = fetch<QString>("route"), marked = fetch<QString>("before");
+        if (route == u"middle"_s && !QApplication::clipboard()->supportsSelection())
+            QSKIP("no selection clipboard on this platform");
+        QLineEdit* box = f->findChild<QLineEdit*>(fetch<QString>("box"));
+        QLineEdit* start = route == u"drop elsewhere"_s ? f->txtName : box;
+        start->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), start);
+        const QString before = QString(marked).remove(u'[').remove(u']');
+        box->setText(before);
+        if (marked.contains(u'['))
+            box->setSelection(marked.indexOf(u'['), marked.indexOf(u']') - marked.indexOf(u'[') - 1);
+
+        paste::bring(route == u"drop elsewhere"_s ? u"drop"_s : route, box, fetch<QString>("given"));
+        QTEST(box->text(), "after");
+        QCOMPARE(QApplication::focusWidget(), box);
+        // Undone by Ctrl+Z and redone (typed keys leave their undo steps to the box), and Escape brings back
+        // the text from before.
+        if (!paste::typedWith(route)) {
+            box->undo();
+            QCOMPARE(box->text(), before);
+            box->redo();
+            QTEST(box->text(), "after");
+        }
+        QTest::keyClick(box, Qt::Key_Escape);
+        QCOMPARE(box->text(), before);
+    }
+
+    // A read-only box keeps its text whatever comes.
+    void readOnlyBoxTakesNothing() {
+        f->txtName->setReadOnly(true);
+        f->txtName->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), f->txtName);
+        for (const char* route : {"ctrl+v", "drop", "ime"})
+            paste::bring(QLatin1String(route), f->txtName, u"ABC"_s);
+        QCOMPARE(f->txtName->text(), QString());
     }
 };
 

@@ -1,4 +1,5 @@
 #include "DataRows.h"
+#include "ui/AlertColour.h"
 #include "ui/basToolbar.h"
 
 #include <QAction>
@@ -19,9 +20,33 @@ QString enabledKeys(const QToolBar* tb) {
 
 } // namespace
 
+// The function-key toolbar, and warning texts readable (contrast 4.5:1 or more) on light, mid and dark
+// themes, following a theme change.
 class TestToolbar : public QObject, DataRows {
     Q_OBJECT
 private slots:
+    void readableOn_data() {
+        cols<QColor>("background");
+        row("white", QColor(Qt::white)), row("light grey (Fusion)", QColor(0xef, 0xef, 0xef));
+        row("mid grey", QColor(0x80, 0x80, 0x80)), row("dark (Breeze dark)", QColor(0x31, 0x36, 0x3b));
+        row("black", QColor(Qt::black));
+    }
+    void readableOn() {
+        const QColor background = fetch<QColor>("background");
+        const QColor red = AlertColour::forBackground(background);
+        QVERIFY2(AlertColour::contrast(red, background) >= 4.5, qPrintable(red.name()));
+        // Still a warning colour, not plain text, where a red can be read.
+        if (background.lightness() > 200 || background.lightness() < 60) QVERIFY(red.red() > red.green());
+    }
+    void followsThemeChange() {
+        QLabel label(QStringLiteral("この商品は中止商品です"));
+        AlertColour::apply(&label);
+        QPalette dark = label.palette();
+        dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+        label.setPalette(dark);
+        QVERIFY(AlertColour::contrast(label.palette().color(QPalette::WindowText),
+                                      QColor(0x20, 0x20, 0x20)) >= 4.5);
+    }
     // A usable button is in colour and an unusable one grey and faint, so a user tells them apart
     // at a glance; no usable button looks unusable (as a grey "F12 終了" did).
     void usableLooksUsable() {
@@ -76,8 +101,10 @@ private slots:
         fnEnableToolbar(tb, fetch<QString>("pattern"));
         QTEST(enabledKeys(tb), "enabled");
     }
-    void fitToolbarMovesFreeControlsAndWidens() {
-        QWidget form;
+    // Free controls move down under the toolbar and the form widens to all its buttons; with fewer
+    // buttons, none or no toolbar a wide form keeps its width.
+    void fitToolbar() {
+        QWidget form, wide;
         form.resize(100, 200);
         QToolBar* tb = fnCreateFunctionToolbar(&form);
         QList<QIcon> images;
@@ -90,16 +117,13 @@ private slots:
         QCOMPARE(label->pos(), QPoint(10, 20 + h));
         QCOMPARE(form.height(), 200 + h);
         QCOMPARE(tb->pos(), QPoint(0, 0));
-    }
-    void fitToolbarWithFewerButtons() {
-        QWidget form;
-        form.resize(1000, 100);
-        auto* tb = new QToolBar(&form);
-        tb->addAction(u"F1"_s)->setObjectName(u"F1"_s);
+        wide.resize(1000, 100);
+        auto* few = new QToolBar(&wide);
+        few->addAction(u"F1"_s)->setObjectName(u"F1"_s);
         QToolBar empty;
-        for (QToolBar* t : {tb, &empty, static_cast<QToolBar*>(nullptr)}) {
-            fnFitToolbar(&form, t);
-            QCOMPARE(form.width(), 1000);
+        for (QToolBar* t : {few, &empty, static_cast<QToolBar*>(nullptr)}) {
+            fnFitToolbar(&wide, t);
+            QCOMPARE(wide.width(), 1000);
         }
     }
 };
