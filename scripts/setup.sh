@@ -11,7 +11,7 @@ packages=(
   libsqlite3-dev qt6-charts-dev qt6-svg-dev
 )
 if [ "${1:-}" = --tests ]; then
-  packages+=(poppler-utils xvfb xauth postgresql zlib1g-dev)
+  packages+=(poppler-utils xvfb xauth postgresql libminizip-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do

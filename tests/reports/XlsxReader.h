@@ -9,14 +9,13 @@
 #include <QStringList>
 #include <QXmlStreamReader>
 
-#include <array>
-#include <zlib.h>
+#include <unzip.h>
 
 using namespace Qt::Literals::StringLiterals;
 
-// Reads back a workbook the Excel export wrote: the zip's parts found by its central directory,
-// inflated by zlib and checked against their CRC, then the first sheet's cells with their types,
-// values, number formats and fonts, the frozen rows, the column widths and the page setup.
+// Reads back a workbook the Excel export wrote: the zip's parts (minizip, CRCs checked), then the
+// first sheet's cells with their types, values, number formats and fonts, the frozen rows, the
+// column widths and the page setup.
 class XlsxReader {
     using L = QLatin1StringView;
 
@@ -27,13 +26,7 @@ public:
     };
 
     explicit XlsxReader(const QString& fileName) {
-        QFile f(fileName);
-        if (!f.open(QIODevice::ReadOnly)) {
-            m_error = u"cannot open "_s + fileName;
-            return;
-        }
-        m_zip = f.readAll();
-        if (!readDirectory()) return;
+        if (!readDirectory(fileName)) return;
         readStyles();
         readSheet();
     }
@@ -77,49 +70,26 @@ public:
     }
 
 private:
-    quint32 u16(qsizetype at) const {
-        const auto* p = reinterpret_cast<const uchar*>(m_zip.constData()) + at;
-        return p[0] | (p[1] << 8);
-    }
-    quint32 u32(qsizetype at) const { return u16(at) | (u16(at + 2) << 16); }
-    static bool inflate(const QByteArray& data, QByteArray& out) { // raw DEFLATE
-        z_stream z{};
-        if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-        z.avail_in = uInt(data.size());
-        std::array<char, 1 << 16> chunk;
-        int status = Z_OK;
-        while (status == Z_OK) {
-            z.next_out = reinterpret_cast<Bytef*>(chunk.data());
-            z.avail_out = uInt(chunk.size());
-            status = ::inflate(&z, Z_NO_FLUSH);
-            out.append(chunk.data(), qsizetype(chunk.size() - z.avail_out));
+    // minizip checks each part's CRC once the part is read to its end.
+    bool readDirectory(const QString& fileName) {
+        unzFile zip = unzOpen64(QFile::encodeName(fileName).constData());
+        if (!zip) return fail(u"not a zip file"_s);
+        for (int at = unzGoToFirstFile(zip); at == UNZ_OK; at = unzGoToNextFile(zip)) {
+            char name[512];
+            unz_file_info64 info;
+            if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
+                unzOpenCurrentFile(zip) != UNZ_OK)
+                break;
+            QByteArray content(qsizetype(info.uncompressed_size), Qt::Uninitialized);
+            const int read = unzReadCurrentFile(zip, content.data(), unsigned(content.size()));
+            if (unzCloseCurrentFile(zip) != UNZ_OK || read != content.size()) {
+                unzClose(zip);
+                return fail(u"cannot inflate "_s + QString::fromUtf8(name));
+            }
+            m_parts.insert(QString::fromUtf8(name), content);
         }
-        inflateEnd(&z);
-        return status == Z_STREAM_END;
-    }
-    bool readDirectory() {
-        qsizetype end = m_zip.size() - 22;
-        while (end >= 0 && u32(end) != 0x06054b50u)
-            --end;
-        if (end < 0) return fail(u"not a zip file"_s);
-        qsizetype at = u32(end + 16);
-        for (int e = 0, entries = int(u16(end + 10)); e < entries; ++e) {
-            if (at + 46 > m_zip.size() || u32(at) != 0x02014b50u) return fail(u"bad directory"_s);
-            const quint32 method = u16(at + 10), crc = u32(at + 16), packed = u32(at + 20);
-            const qsizetype local = u32(at + 42);
-            const QString name = QString::fromUtf8(m_zip.mid(at + 46, u16(at + 28)));
-            at += 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
-            if (local + 30 > m_zip.size() || u32(local) != 0x04034b50u) return fail(u"bad entry "_s + name);
-            const QByteArray data = m_zip.mid(local + 30 + u16(local + 26) + u16(local + 28), packed);
-            QByteArray content = method == 0 ? data : QByteArray();
-            if (method != 0 && (method != 8 || !inflate(data, content)))
-                return fail(u"cannot inflate "_s + name);
-            if (::crc32(0L, reinterpret_cast<const Bytef*>(content.constData()), uInt(content.size())) != crc)
-                return fail(u"CRC mismatch in "_s + name);
-            m_parts.insert(name, content);
-        }
-        return true;
+        unzClose(zip);
+        return !m_parts.isEmpty() || fail(u"bad directory"_s);
     }
     bool fail(const QString& error) {
         m_error = error;
@@ -188,7 +158,6 @@ private:
         if (x.hasError()) m_error = u"sheet: "_s + x.errorString();
     }
 
-    QByteArray m_zip;
     QString m_error;
     QHash<QString, QByteArray> m_parts;
     QHash<int, QString> m_formats;
