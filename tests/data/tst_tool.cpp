@@ -102,11 +102,6 @@ const char* const kDemoHolds[] = {
 class TestTool : public QObject, DataRows {
     Q_OBJECT
 
-    static ToolRun tool(QStringList args) {
-        if (qEnvironmentVariableIsEmpty("ZANMO_TOOL")) qFatal("ZANMO_TOOL is not set (run through CTest)");
-        return runTool(args);
-    }
-
 private slots:
     // set: the data set of the folder DIR ("": none, a folder without a database); OUT and OUT2 are
     // files in an empty folder, NODB an empty folder. expected: for status 0 stdout, "out~A|B" for
@@ -114,25 +109,6 @@ private slots:
     // workbook OUT (XlsxReader::mismatches), "png:WxH" / "svg:text" a picture alone in its folder;
     // otherwise parts of stderr, "A|!B" holding A and not B (or "out~" of stdout), with no OUT written. A
     // tail "@@SQL@@ROWS": afterwards the query reads ROWS in the folder's database.
-    // The commands that draw nothing run with no display and no platform plugin at all (a server's
-    // scheduled job); one that made a GUI application would abort here.
-    void headless() {
-        if (TestServer::active()) QSKIP("the same program on either engine");
-        const QTemporaryDir dir;
-        const QStringList none = {u"QT_QPA_PLATFORM=no-such-platform"_s, u"QT_PLUGIN_PATH=/nonexistent"_s,
-                                  u"DISPLAY="_s, u"WAYLAND_DISPLAY="_s};
-        for (const QString& args : {u"init A"_s, u"stock A 1 20240101"_s, u"generate B --goods 2 --rows 9"_s,
-                                    u"backup A C"_s, u"optimize A"_s}) {
-            const ToolRun r = runTool(QString(args)
-                                          .replace(u'A', dir.filePath(u"a"_s))
-                                          .replace(u'B', dir.filePath(u"b"_s))
-                                          .replace(u'C', dir.filePath(u"c.dat"_s))
-                                          .split(u' '),
-                                      none);
-            QVERIFY2(r.status == 0, qPrintable(args + u": "_s + QString::fromUtf8(r.err)));
-        }
-    }
-
     void commandLine_data() {
         cols<QString, QString, int, QString>("set", "args", "status", "expected");
         row("help", "", "--help", 0,
@@ -272,7 +248,7 @@ private slots:
             .replaceInStrings(u"OUT"_s, out.filePath(u"a.out"_s));
         args.replaceInStrings(u"NODB"_s, empty.path()).replaceInStrings(u"DIR"_s, dir.path());
         if (TestServer::active() && args.contains(dir.dataFile())) QSKIP("no data1.dat on the server");
-        const ToolRun r = tool(args);
+        const ToolRun r = runTool(args);
         QVERIFY2(r.status == status, r.err.constData());
         if (parts.size() == 3) {
             QVERIFY(fnOpenDB());
@@ -330,7 +306,7 @@ private slots:
     void initCreatesTables() {
         if (TestServer::active()) QSKIP("a data1.dat");
         TempProgramDir dir(false, false);
-        const ToolRun r = tool({u"init"_s, dir.path()});
+        const ToolRun r = runTool({u"init"_s, dir.path()});
         QCOMPARE(r.status, 0);
         QVERIFY(r.out.contains(dir.dataFile().toUtf8()));
         QVERIFY(fnOpenDB());
@@ -347,7 +323,7 @@ private slots:
         fnCloseDB();
         for (const QString& args :
              {u"init DIR"_s, u"init --demo DIR"_s, u"generate DIR --goods 1 --rows 1"_s}) {
-            const ToolRun again = tool(args.split(u' ').replaceInStrings(u"DIR"_s, dir.path()));
+            const ToolRun again = runTool(args.split(u' ').replaceInStrings(u"DIR"_s, dir.path()));
             QCOMPARE(again.status, 2);
             QVERIFY2(again.err.contains(dir.dataFile().toUtf8()), again.err.constData());
         }
@@ -369,10 +345,10 @@ private slots:
             QStringList digests;
             for (const char* seed : {"5", "5", "6"}) {
                 TempProgramDir dir(false, false);
-                QCOMPARE(
-                    tool(args.split(u' ').replaceInStrings(u"DIR"_s, dir.path()) << QString::fromLatin1(seed))
-                        .status,
-                    0);
+                QCOMPARE(runTool(args.split(u' ').replaceInStrings(u"DIR"_s, dir.path())
+                                 << QString::fromLatin1(seed))
+                             .status,
+                         0);
                 QVERIFY(fnOpenDB());
                 digests << dir.scalar(digest);
                 QCOMPARE(dir.scalar(u"pragma journal_mode"_s), u"wal"_s);
@@ -397,7 +373,7 @@ private slots:
     void optimizeAddsIndexesOnly() {
         if (TestServer::active()) QSKIP("a data1.dat");
         TempProgramDir dir(false, false);
-        QCOMPARE(tool({u"init"_s, u"--demo"_s, dir.path()}).status, 0);
+        QCOMPARE(runTool({u"init"_s, u"--demo"_s, dir.path()}).status, 0);
         QVERIFY(fnOpenDB());
         dir.exec(QStringList{u"drop index goods_name"_s, u"drop index gdai_gcode_kubun_day"_s});
         const QString rows =
@@ -406,9 +382,9 @@ private slots:
             "sqlite_master where type = 'table')"_s;
         const QString before = dir.scalar(rows);
         fnCloseDB();
-        QCOMPARE(tool({u"optimize"_s, dir.path()}).out,
+        QCOMPARE(runTool({u"optimize"_s, dir.path()}).out,
                  QByteArray("added index gdai_gcode_kubun_day\nadded index goods_name\n"));
-        QCOMPARE(tool({u"optimize"_s, dir.path()}).out, QByteArray("every index is there\n"));
+        QCOMPARE(runTool({u"optimize"_s, dir.path()}).out, QByteArray("every index is there\n"));
         QVERIFY(fnOpenDB());
         QCOMPARE(dir.scalar(rows), before);
     }

@@ -143,7 +143,7 @@ QString TempProgramDir::scalar(const QString& sql) const {
     return v.isNull() ? QString() : v.toString();
 }
 
-static QString joinRows(Recordset rec, const QString& fieldSep, const QString& rowSep) {
+QString TempProgramDir::rowsOf(Recordset& rec, const QString& fieldSep, const QString& rowSep) {
     QStringList lines;
     for (; !rec.Eof(); rec.MoveNext()) {
         QStringList fields;
@@ -155,14 +155,15 @@ static QString joinRows(Recordset rec, const QString& fieldSep, const QString& r
 }
 
 QString TempProgramDir::rows(const QString& sql, const QString& fieldSep, const QString& rowSep) const {
-    return joinRows(fixtureRows(sql), fieldSep, rowSep);
+    Recordset rec = fixtureRows(sql);
+    return rowsOf(rec, fieldSep, rowSep);
 }
 
 QString TempProgramDir::rowsOn(Connection& cn, const QString& sql, const QString& fieldSep,
                                const QString& rowSep) {
     Recordset rec;
     rec.openStatic(cn, sql);
-    return joinRows(std::move(rec), fieldSep, rowSep);
+    return rowsOf(rec, fieldSep, rowSep);
 }
 
 QString TempProgramDir::fileConnectString(const QString& file) {
