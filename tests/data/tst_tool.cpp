@@ -1,6 +1,8 @@
 // zanmo-tool as a user runs it: one table of command lines, each with its exit status and what it
 // printed or wrote, on a program folder holding one of a few small data sets; then the commands that
-// make databases, checked in the database they leave.
+// make databases, checked in the database they leave; backup and restore as a shop runs them, a
+// backup taken while another process saves without pause, a restore refused while a program holds
+// the database.
 
 #include "reports/XlsxReader.h"
 #include "support/ScreenBench.h"
@@ -8,10 +10,17 @@
 #include "support/ToolRun.h"
 #include "ui/DataRows.h"
 
+#include "data/DbError.h"
 #include "data/basDb.h"
+#include "data/basSettings.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStringEncoder>
+#include <QThread>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -59,6 +68,13 @@ void prepare(const QString& set, const TempProgramDir& dir) {
                 qFatal("%s not written", name);
         }
     }
+    if (set == u"backup") { // a text file and a database of another program
+        if (QFile f(dir.path() + u"/text.dat"_s);
+            !f.open(QIODevice::WriteOnly) || f.write(QByteArray(4096, 'x')) != 4096)
+            qFatal("text.dat not written");
+        if (QProcess::execute(u"sqlite3"_s, {dir.path() + u"/other.dat"_s, u"create table t (a)"_s}) != 0)
+            qFatal("other.dat not made");
+    }
     if (set == u"nyuuden") { // every kind on 2024-03-01..05, a receipt of goods 99 that do not exist
         addGoodsRows(dir, u"10 みかん; 20 りんご"_s);
         addLedgerRows(
@@ -97,6 +113,72 @@ const char* const kDemoHolds[] = {
     "select count(*) = 0 from gdai where gcode not in (select code from goods where zkubun = 0)",
     "select count(*) = 0 from gdai where suu <> round(suu) or suu < 0"};
 
+const QString kWriterCode = u"        W001"_s;
+
+// One query by sqlite3 on a database file of our own (a backup, a kept file): its rows, or its error.
+QString fileQuery(const QString& file, const QString& sql, bool write = false) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(u"sqlite3"_s, {write ? u"-batch"_s : u"-readonly"_s, file, sql});
+    return p.waitForFinished(30000) ? QString::fromUtf8(p.readAll()).trimmed().replace(u'\n', u',')
+                                    : u"hung"_s;
+}
+
+// The writer process: rows W001 / denno 1, 2, 3, ... each saved on its own, `pause` ms apart, until
+// the file `stop` appears; prints how many it saved. Exit 1 when a save failed.
+int writeRows(const QString& dir, const QString& stop, int pause) {
+    fnSetProgramFolder(dir);
+    if (!fnOpenDB()) return 1;
+    int n = 0;
+    try {
+        while (!QFile::exists(stop) && n < 200000) {
+            ++n;
+            gcnData->Execute(
+                QStringLiteral("insert into gdai (gcode, day, kubun, denno, line, suu) values ('%1', "
+                               "20240501, 1, %2, 1, 1)")
+                    .arg(kWriterCode)
+                    .arg(n));
+            if (pause) QThread::msleep(pause);
+        }
+    } catch (const DbError& e) {
+        std::printf("%d\nfailed: %s\n", n - 1, qPrintable(e.description()));
+        return 1;
+    }
+    std::printf("%d\n", n);
+    fnCloseDB();
+    return 0;
+}
+
+// The holder process: a connection of its own on the database file that has read it ("read") or
+// holds a write transaction ("save"); says "ready", then waits for its input to end.
+int holdFile(const QString& file, const QString& how) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s);
+        db.setDatabaseName(file);
+        QSqlQuery q(db);
+        if (!db.open() || !q.exec(how == u"save" ? u"BEGIN IMMEDIATE"_s : u"BEGIN"_s) ||
+            !q.exec(u"select count(*) from goods"_s) || !q.next())
+            return 1;
+        if (how != u"save") q.exec(u"COMMIT"_s);
+        std::printf("ready\n");
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+    }
+    return 0;
+}
+
+// Zanmo.ini's journal set for the test's folder, the shared connection reopened under it.
+void useJournal(TempProgramDir& dir, const QString& journal) {
+    fnCloseDB();
+    dir.writeIni(u"[zanmo]\njournal="_s + journal + u'\n');
+    QVERIFY(fnOpenDB());
+}
+
+QStringList oldFiles(const QString& dir) {
+    return QDir(dir).entryList({u"data1-old-*"_s, u".*building*"_s}, QDir::Files | QDir::Hidden);
+}
+
 } // namespace
 
 class TestTool : public QObject, DataRows {
@@ -107,8 +189,9 @@ private slots:
     // files in an empty folder, NODB an empty folder. expected: for status 0 stdout, "out~A|B" for
     // an stdout holding A and B, "csv:" / "sjis:" the CSV file OUT (csvFile), "xlsx:" cells of the
     // workbook OUT (XlsxReader::mismatches), "png:WxH" / "svg:text" a picture alone in its folder;
-    // otherwise parts of stderr, "A|!B" holding A and not B (or "out~" of stdout), with no OUT written. A
-    // tail "@@SQL@@ROWS": afterwards the query reads ROWS in the folder's database.
+    // otherwise parts of stderr, "A|!B" holding A and not B (or "out~" of stdout), with no OUT written
+    // and DIR as it was. A tail "@@SQL@@ROWS": afterwards the query reads ROWS in the folder's database.
+    // A set ending "/file" or "/server" runs on that engine only.
     void commandLine_data() {
         cols<QString, QString, int, QString>("set", "args", "status", "expected");
         row("help", "", "--help", 0,
@@ -191,6 +274,19 @@ private slots:
             noPassword);
         row("counts: no such file", "counts", "counts DIR DIR/none.csv --day 20240105", 2, "");
         row("counts: no such day", "counts", "counts DIR DIR/ok.tsv --day 20240230", 2, "");
+        // Backup and restore refusals.
+        row("backup without a target", "backup", "backup DIR", 2, "usage: zanmo-tool backup");
+        row("backup of no folder", "backup", "backup NODB/none OUT", 2, "no such folder");
+        row("backup into no folder", "backup", "backup DIR NODB/none/b.dat", 2, "no such folder");
+        row("backup over a file", "backup", "backup DIR DIR/text.dat", 2, "never overwritten");
+        row("backup over the database", "backup", "backup DIR DIR/data1.dat", 2, "never overwritten");
+        row("restore without a folder", "backup", "restore OUT", 2, "usage: zanmo-tool restore");
+        row("restore of no file", "backup/file", "restore NODB/none.dat DIR", 2, "no backup file");
+        row("restore of the database itself", "backup", "restore DIR/data1.dat DIR", 2,
+            "is the database itself");
+        row("restore of a text file", "backup/file", "restore DIR/text.dat DIR", 2, "is no database");
+        row("restore of another database", "backup/file", "restore DIR/other.dat DIR", 2, "lacks sysfile");
+        row("restore onto a server", "backup/server", "restore DIR/text.dat DIR", 2, "names a server");
         // The stock lists and the receipt list: the same as the screens' previews write.
         // A list's CSV says what it lists above its captions, as its workbook does ('*': any text).
         const QString z = u"csv:現在庫一覧表|日付 2024/03/05 現在|商品 *|作成日 *||"_s + kZaikoCaptions;
@@ -238,10 +334,15 @@ private slots:
         const int status = fetch<int>("status");
         const QStringList parts = fetch<QString>("expected").split(u"@@"_s);
         const QString& expected = parts[0];
-        if (set.isEmpty() && TestServer::active()) QSKIP("no database of the server's in it");
+        if (set.endsWith(u"/server") != TestServer::active() && (set.isEmpty() || set.contains(u'/')))
+            QSKIP("not on this engine");
         TempProgramDir dir(!set.isEmpty(), !set.isEmpty());
-        prepare(set, dir);
+        prepare(set.section(u'/', 0, 0), dir);
+        const QString held = u"select (select count(*) from goods) || '/' || (select count(*) from gdai)"_s;
+        const QString kept = set.isEmpty() ? QString() : dir.scalar(held);
         fnCloseDB();
+        const auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
+        const QStringList before = files();
         QTemporaryDir out, empty;
         QStringList args = fetch<QString>("args").split(u' ', Qt::SkipEmptyParts);
         args.replaceInStrings(u"OUT2"_s, out.filePath(u"b.csv"_s))
@@ -269,7 +370,9 @@ private slots:
                     QVERIFY2(r.out.isEmpty() && QString::fromUtf8(r.err).contains(
                                                     part.mid(part.startsWith(u'!'))) != part.startsWith(u'!'),
                              r.err.constData());
-            QVERIFY(QDir(out.path()).isEmpty() && (!set.isEmpty() || !QFile::exists(dir.dataFile())));
+            QVERIFY(QDir(out.path()).isEmpty());
+            QCOMPARE(files(), before);
+            if (!set.isEmpty()) QVERIFY(fnOpenDB() && dir.scalar(held) == kept);
             return;
         }
         const QString file = out.filePath(u"a.out"_s), kind = expected.section(u':', 0, 0);
@@ -388,7 +491,166 @@ private slots:
         QVERIFY(fnOpenDB());
         QCOMPARE(dir.scalar(rows), before);
     }
+
+    void backupWhileSaving_data() {
+        cols<QString, int>("journal",
+                           "pause"); // zanmo.ini's journal ("" on the server), ms between two saves
+        if (TestServer::active()) return row("server, one snapshot, saves without pause", "", 0);
+        row("WAL: saves without pause, never waiting", "wal", 0);
+        // A writer that never pauses on a rollback journal starves every reader, screens too; saves as
+        // screens make them leave moments between.
+        row("rollback journal: saves 5 ms apart wait for the read", "delete", 5);
+    }
+
+    // Backups taken while another process saves row after row: each is sound and holds the rows
+    // 1..k the writer had saved when it was taken, none missing, none half there; the writer's saves
+    // all succeed.
+    void backupWhileSaving() {
+        QFETCH(QString, journal);
+        QFETCH(int, pause);
+        TempProgramDir dir;
+        if (!journal.isEmpty()) useJournal(dir, journal);
+        dir.addGoods(u"W001"_s, u"書き込み中"_s);
+        QTemporaryDir out;
+        const QString stop = out.filePath(u"stop"_s);
+
+        QProcess writer;
+        writer.start(QCoreApplication::applicationFilePath(),
+                     {u"--writer"_s, dir.path(), stop, QString::number(pause)});
+        QVERIFY(writer.waitForStarted());
+        const QString saved = u"select count(*) from gdai where gcode = '%1'"_s.arg(kWriterCode);
+        QTRY_VERIFY_WITH_TIMEOUT(dir.count(saved) >= 20, 30000);
+
+        QStringList backups;
+        for (int i = 0; i < 3; ++i) {
+            const int seen = dir.count(saved);
+            const ToolRun r = runTool({u"backup"_s, dir.path(), out.path()});
+            QVERIFY2(r.status == 0, r.err.constData());
+            QVERIFY2(r.out.contains("integrity_check ok"), r.out.constData());
+            const QString file = out.filePath(QDir(out.path()).entryList({u"data1-*.dat"_s}).value(i));
+            QVERIFY2(QFileInfo(file).isFile(), qPrintable(QDir(out.path()).entryList().join(' ')));
+            backups << file;
+            QTRY_VERIFY_WITH_TIMEOUT(dir.count(saved) > seen + 10, 30000);
+            QTest::qWait(1000); // a dated name a second later
+        }
+        QFile(stop).open(QIODevice::WriteOnly);
+        QVERIFY(writer.waitForFinished(60000));
+        const QByteArray written = writer.readAllStandardOutput();
+        QVERIFY2(writer.exitCode() == 0, written.constData());
+        const int total = written.trimmed().toInt();
+        QCOMPARE(dir.count(saved), total);
+
+        int previous = 0;
+        for (const QString& file : backups) {
+            // Sound, in the journal mode any program opens, and a prefix: k rows numbered 1..k.
+            const int k =
+                fileQuery(file, u"select count(*) from gdai where gcode = '%1'"_s.arg(kWriterCode)).toInt();
+            QCOMPARE(
+                fileQuery(file,
+                          u"select (select group_concat(integrity_check) from pragma_integrity_check) || "
+                          "'|' || (select journal_mode from pragma_journal_mode) || '|' || (select "
+                          "group_concat(name) from goods) || '|' || count(distinct denno) || '|' || "
+                          "min(denno) || '|' || max(denno) from gdai where gcode = '%1'"_s.arg(kWriterCode)) +
+                    (QFile::exists(file + u"-wal"_s) ? u"|-wal"_s : QString()),
+                u"ok|delete|書き込み中|%1|1|%1"_s.arg(k));
+            QVERIFY2(k >= 20 && k <= total && k > previous, qPrintable(QString::number(k)));
+            previous = k;
+        }
+    }
+
+    void restoreOnlyWhenFree_data() {
+        // holder: who has data1.dat while the first restore runs; found: the refusal's words, "" when
+        // the restore goes ahead.
+        cols<QString, QString, QString>("journal", "holder", "found");
+        // clang-format off
+    row("a screen of this process, WAL", "wal", "screen", "the shared lock of WAL mode");
+    row("another program reading, WAL", "wal", "reader", "the shared lock of WAL mode");
+    row("another program saving, rollback journal", "delete", "saver", "BEGIN EXCLUSIVE refused");
+    row("another program between saves, rollback journal", "delete", "reader", "has it open");
+    row("a screen between saves, rollback journal", "delete", "screen", "has it open");
+    row("nobody, WAL", "wal", "", "");
+    row("nobody, a broken file", "wal", "broken", "");
+    row("no database yet", "wal", "missing", "");
+        // clang-format on
+    }
+
+    // A restore replaces data1.dat only when no program has it; the old file is kept under a dated
+    // name with what it held.
+    void restoreOnlyWhenFree() {
+        QFETCH(QString, journal);
+        QFETCH(QString, holder);
+        QFETCH(QString, found);
+        if (TestServer::active()) QSKIP("a restore puts back a data1.dat");
+        TempProgramDir dir;
+        useJournal(dir, journal);
+        dir.addGoods(u"A001"_s, u"バックアップ済み"_s);
+        QTemporaryDir out;
+        const QString backup = out.filePath(u"b.dat"_s);
+        QCOMPARE(runTool({u"backup"_s, dir.path(), backup}).status, 0);
+        dir.addGoods(u"M001"_s, u"後から"_s);
+        const QStringList restore{u"restore"_s, backup, dir.path()};
+
+        QProcess other; // another program: a connection of its own in another process
+        if (holder == u"reader" || holder == u"saver") {
+            fnCloseDB();
+            other.start(QCoreApplication::applicationFilePath(),
+                        {u"--hold"_s, dir.dataFile(), holder == u"saver" ? u"save"_s : QString()});
+            QVERIFY(other.waitForStarted());
+            QVERIFY(other.waitForReadyRead(10000));
+            QCOMPARE(other.readAllStandardOutput(), QByteArray("ready\n"));
+        } else if (holder != u"screen") {
+            fnCloseDB();
+            if (QFile file(dir.dataFile()); holder == u"broken")
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'z')) == 8192);
+            else if (holder == u"missing")
+                QVERIFY(file.remove());
+        }
+
+        if (!found.isEmpty()) {
+            const ToolRun refused = runTool(restore);
+            QCOMPARE(refused.status, 2);
+            QVERIFY2(refused.err.contains(found.toUtf8()) && refused.err.contains("in use"),
+                     refused.err.constData());
+            QVERIFY(oldFiles(dir.path()).isEmpty());
+            // Let go, and the same restore goes ahead.
+            if (other.state() != QProcess::NotRunning) {
+                other.closeWriteChannel();
+                QVERIFY(other.waitForFinished(10000));
+            }
+            fnCloseDB();
+        }
+        const ToolRun r = runTool(restore);
+        QVERIFY2(r.status == 0, r.err.constData());
+        QVERIFY(fnOpenDB());
+        QCOMPARE(dir.rows(u"select code from goods order by code"_s, {}, u","_s), u"        A001"_s);
+        const QStringList kept = QDir(dir.path()).entryList({u"data1-old-*.dat"_s});
+        if (holder == u"missing") {
+            QVERIFY(kept.isEmpty() && !r.out.contains("kept"));
+            return;
+        }
+        QVERIFY(kept.size() == 1 && r.out.contains(kept.first().toUtf8()));
+        QCOMPARE(oldFiles(dir.path()), kept); // no build file left
+        if (holder != u"broken")
+            QCOMPARE(
+                fileQuery(dir.path() + u'/' + kept.first(), u"select trim(code) from goods order by code"_s),
+                u"A001,M001"_s);
+    }
 };
 
-QTEST_MAIN(TestTool)
+int main(int argc, char** argv) {
+    if (argc == 5 && qstrcmp(argv[1], "--writer") == 0) {
+        QCoreApplication app(argc, argv);
+        return writeRows(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                         std::atoi(argv[4]));
+    }
+    if (argc == 4 && qstrcmp(argv[1], "--hold") == 0) {
+        QCoreApplication app(argc, argv);
+        return holdFile(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    QApplication app(argc, argv);
+    TestTool test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_tool.moc"
