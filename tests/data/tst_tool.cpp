@@ -17,8 +17,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStringEncoder>
 #include <QThread>
 #include <QtTest>
@@ -139,25 +137,6 @@ int writeRows(const QString& dir, const QString& stop, int pause) {
     }
     std::printf("%d\n", n);
     fnCloseDB();
-    return 0;
-}
-
-// The holder process: a connection of its own on the database file that has read it ("read") or
-// holds a write transaction ("save"); says "ready", then waits for its input to end.
-int holdFile(const QString& file, const QString& how) {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s);
-        db.setDatabaseName(file);
-        QSqlQuery q(db);
-        if (!db.open() || !q.exec(how == u"save" ? u"BEGIN IMMEDIATE"_s : u"BEGIN"_s) ||
-            !q.exec(u"select count(*) from goods"_s) || !q.next())
-            return 1;
-        if (how != u"save") q.exec(u"COMMIT"_s);
-        std::printf("ready\n");
-        std::fflush(stdout);
-        while (std::getchar() != EOF) {
-        }
-    }
     return 0;
 }
 
@@ -580,12 +559,12 @@ private slots:
         dir.addGoods(u"M001"_s, u"後から"_s);
         const QStringList restore{u"restore"_s, backup, dir.path()};
 
-        QProcess other; // another program: a connection of its own in another process
+        QProcess other; // another program (sqlite3) that has read the file or holds a save open
         if (holder == u"reader" || holder == u"saver") {
             fnCloseDB();
-            other.start(QCoreApplication::applicationFilePath(),
-                        {u"--hold"_s, dir.dataFile(), holder == u"saver" ? u"save"_s : QString()});
-            QVERIFY(other.waitForStarted());
+            other.start(u"sqlite3"_s, {u"-bail"_s, dir.dataFile()});
+            other.write(holder == u"saver" ? "BEGIN IMMEDIATE;\nselect 'ready';\n"
+                                           : "select code from goods where 0;\nselect 'ready';\n");
             QVERIFY(other.waitForReadyRead(10000));
             QCOMPARE(other.readAllStandardOutput(), QByteArray("ready\n"));
         } else if (holder != u"screen") {
@@ -632,10 +611,6 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return writeRows(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
                          std::atoi(argv[4]));
-    }
-    if (argc == 4 && qstrcmp(argv[1], "--hold") == 0) {
-        QCoreApplication app(argc, argv);
-        return holdFile(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
     QApplication app(argc, argv);
     TestTool test;
