@@ -407,10 +407,8 @@ private slots:
             QStringList digests;
             for (const char* seed : {"5", "5", "6"}) {
                 TempProgramDir dir(false, false);
-                QCOMPARE(runTool(args.split(u' ').replaceInStrings(u"DIR"_s, dir.path())
-                                 << QString::fromLatin1(seed))
-                             .status,
-                         0);
+                const QString line = args + u' ' + QLatin1String(seed);
+                QCOMPARE(runTool(QString(line).replace(u"DIR"_s, dir.path()).split(u' ')).status, 0);
                 QVERIFY(fnOpenDB());
                 digests << dir.scalar(digest);
                 QCOMPARE(dir.scalar(u"pragma journal_mode"_s), u"wal"_s);
@@ -432,8 +430,7 @@ private slots:
     }
 
     void backupWhileSaving_data() {
-        cols<QString, int>("journal",
-                           "pause"); // zanmo.ini's journal ("" on the server), ms between two saves
+        cols<QString, int>("journal", "pause"); // zanmo.ini's journal ("" on a server), ms between saves
         if (TestServer::active()) return row("server, one snapshot, saves without pause", "", 0);
         row("WAL: saves without pause, never waiting", "wal", 0);
         // A writer that never pauses on a rollback journal starves every reader, screens too; saves as

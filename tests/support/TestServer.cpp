@@ -51,7 +51,7 @@ QString createDatabase() {
     static QAtomicInt seq;
     const QString name =
         u"zt_%1_%2"_s.arg(QCoreApplication::applicationPid()).arg(seq.fetchAndAddRelaxed(1) + 1);
-    onMaintenance(u"DROP DATABASE IF EXISTS "_s + name + u" WITH (FORCE)"_s);
+    dropDatabase(name);
     onMaintenance(u"CREATE DATABASE "_s + name);
     return name;
 }
