@@ -1,6 +1,8 @@
 // zanmo-tool as a user runs it: one table of command lines, each with its exit status and what it
 // printed or wrote, on a program folder holding one of a few small data sets; then the commands that
-// make databases, checked in the database they leave.
+// make databases, checked in the database they leave; backup and restore as a shop runs them, a
+// backup taken while another process saves without pause, a restore refused while a program holds
+// the database.
 
 #include "reports/XlsxReader.h"
 #include "support/ScreenBench.h"
@@ -8,10 +10,15 @@
 #include "support/ToolRun.h"
 #include "ui/DataRows.h"
 
+#include "data/DbError.h"
 #include "data/basDb.h"
+#include "data/basSettings.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QProcess>
 #include <QStringEncoder>
+#include <QThread>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -20,6 +27,10 @@ namespace {
 
 // The data sets the command lines read (ScreenBench's notation).
 void prepare(const QString& set, const TempProgramDir& dir) {
+    const auto write = [&](const char* name, const QByteArray& bytes) {
+        QFile f(dir.path() + u'/' + QLatin1String(name));
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("%s not written", name);
+    };
     if (set == u"stock") // goods 12 with counts on the 10th and the 20th
         addLedgerRows(dir, u"20240110 9 50; 20240120 9 30; 20240120 0 5; 20240125 1 2"_s);
     if (set == u"quoted") { // codes with apostrophes; 12 has a later count an unquoted code would reach
@@ -36,10 +47,12 @@ void prepare(const QString& set, const TempProgramDir& dir) {
             u"20240515 2 3 6001 1; 20240520 9 140; 20240522 0 2000; 20240528 1 1500 5003 3; 20240601 0 7"_s,
             u"1001"_s);
     }
-    if (set == u"reports") { // each keeping 1; 3 discontinued, 4 not stock-managed
+    if (set == u"reports" || set == u"noindex") { // each keeping 1; 3 discontinued, 4 not stock-managed
         addGoodsRows(dir, u"1 みかん 1 0 0 1; 2 りんご 1 0 0 1; 3 なし 1 0 1 1; 4 送料 1 1"_s);
         addLedgerRows(dir, u"20240101 0 12 0 0 1; 20240305 1 3 0 0 2"_s);
     }
+    if (set == u"noindex") // an older suite database without two of the program's indexes
+        dir.exec({u"drop index goods_name"_s, u"drop index gdai_gcode_kubun_day"_s});
     if (set == u"export") { // costs and what is kept, a count after the lists' day
         addGoodsRows(dir, u"1 みかん 1 0 0 2000; 2 りんご"_s);
         dir.exec({u"update goods set stanka = 1000 where code = '           1'"_s,
@@ -50,14 +63,13 @@ void prepare(const QString& set, const TempProgramDir& dir) {
         addGoodsRows(dir, u"12 みかん; 13 りんご"_s);
         dir.exec({u"update goods set stanka = 80 where code = '          12'"_s,
                   u"update goods set stanka = 120.5 where code = '          13'"_s});
-        for (const auto& [name, bytes] :
-             {std::pair{"refused.csv",
-                        QByteArray(QStringEncoder("Shift_JIS").encode(u"ｺｰﾄﾞ,数\r\n12,5\r\n99,1\r\n"_s))},
-              std::pair{"ok.tsv", QByteArray("12\t5\n13\t7\n")}}) {
-            QFile f(dir.path() + u'/' + QLatin1String(name));
-            if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-                qFatal("%s not written", name);
-        }
+        write("refused.csv", QStringEncoder("Shift_JIS").encode(u"ｺｰﾄﾞ,数\r\n12,5\r\n99,1\r\n"_s));
+        write("ok.tsv", "12\t5\n13\t7\n");
+    }
+    if (set == u"backup") { // a text file and a database of another program
+        write("text.dat", QByteArray(4096, 'x'));
+        if (QProcess::execute(u"sqlite3"_s, {dir.path() + u"/other.dat"_s, u"create table t (a)"_s}) != 0)
+            qFatal("other.dat not made");
     }
     if (set == u"nyuuden") { // every kind on 2024-03-01..05, a receipt of goods 99 that do not exist
         addGoodsRows(dir, u"10 みかん; 20 りんご"_s);
@@ -84,12 +96,10 @@ const char* const kDemoHolds[] = {
     "select count(*) > 0 from goods where zkubun <> 0 and gkubun = 0",
     "select count(*) > 150 from goods where tanka1 > 0 and stanka > 0 and stanka < tanka1",
     "select count(*) > 1000 from gdai where kubun = 1",
-    "select count(*) > 0 from (select 1 from gdai where kubun = 1 group by denno having count(*) > "
-    "1)",
+    "select count(*) > 0 from (select 1 from gdai where kubun = 1 group by denno having count(*) > 1)",
     "select count(*) = 0 from goods where bunrui not in (select code from bunrui where kubun = 4)",
     "select count(*) = 0 from goods where length(code) <> 12 or code <> printf('%12s', trim(code))",
-    "select count(*) = 0 from goods where kana = '' or unit = '' or sname <> replace(name, '-', "
-    "'')",
+    "select count(*) = 0 from goods where kana = '' or unit = '' or sname <> replace(name, '-', '')",
     "select count(*) = 0 from gdai where kubun in (0, 9) and (denno <> 0 or line <> 0)",
     "select count(*) = 0 from (select 1 from gdai where kubun in (0, 9) group by gcode, day, kubun "
     "having count(*) > 1)",
@@ -97,42 +107,63 @@ const char* const kDemoHolds[] = {
     "select count(*) = 0 from gdai where gcode not in (select code from goods where zkubun = 0)",
     "select count(*) = 0 from gdai where suu <> round(suu) or suu < 0"};
 
+const QString kWriterCode = u"        W001"_s;
+
+// One query by sqlite3 on a database file of our own (a backup, a kept file): its rows, or its error.
+QString fileQuery(const QString& file, const QString& sql) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(u"sqlite3"_s, {u"-readonly"_s, file, sql});
+    return p.waitForFinished(30000) ? QString::fromUtf8(p.readAll()).trimmed().replace(u'\n', u',')
+                                    : u"hung"_s;
+}
+
+// The writer process: rows W001 / denno 1, 2, 3, ... each saved on its own, `pause` ms apart, until
+// the file `stop` appears; prints how many it saved. Exit 1 when a save failed.
+int writeRows(const QString& dir, const QString& stop, int pause) {
+    fnSetProgramFolder(dir);
+    if (!fnOpenDB()) return 1;
+    int n = 0;
+    try {
+        while (!QFile::exists(stop) && n < 200000) {
+            ++n;
+            gcnData->Execute(
+                u"insert into gdai values ('%1', 20240501, 1, %2, 1, 1)"_s.arg(kWriterCode).arg(n));
+            if (pause) QThread::msleep(pause);
+        }
+    } catch (const DbError& e) {
+        std::printf("%d\nfailed: %s\n", n - 1, qPrintable(e.description()));
+        return 1;
+    }
+    std::printf("%d\n", n);
+    fnCloseDB();
+    return 0;
+}
+
+// Zanmo.ini's journal set for the test's folder, the shared connection reopened under it.
+void useJournal(TempProgramDir& dir, const QString& journal) {
+    fnCloseDB();
+    dir.writeIni(u"[zanmo]\njournal="_s + journal + u'\n');
+    QVERIFY(fnOpenDB());
+}
+
+QStringList oldFiles(const QString& dir) {
+    return QDir(dir).entryList({u"data1-old-*"_s, u".*building*"_s}, QDir::Files | QDir::Hidden);
+}
+
 } // namespace
 
 class TestTool : public QObject, DataRows {
     Q_OBJECT
-
-    static ToolRun tool(QStringList args) {
-        if (qEnvironmentVariableIsEmpty("ZANMO_TOOL")) qFatal("ZANMO_TOOL is not set (run through CTest)");
-        return runTool(args);
-    }
 
 private slots:
     // set: the data set of the folder DIR ("": none, a folder without a database); OUT and OUT2 are
     // files in an empty folder, NODB an empty folder. expected: for status 0 stdout, "out~A|B" for
     // an stdout holding A and B, "csv:" / "sjis:" the CSV file OUT (csvFile), "xlsx:" cells of the
     // workbook OUT (XlsxReader::mismatches), "png:WxH" / "svg:text" a picture alone in its folder;
-    // otherwise parts of stderr, "A|!B" holding A and not B (or "out~" of stdout), with no OUT written. A
-    // tail "@@SQL@@ROWS": afterwards the query reads ROWS in the folder's database.
-    // The commands that draw nothing run with no display and no platform plugin at all (a server's
-    // scheduled job); one that made a GUI application would abort here.
-    void headless() {
-        if (TestServer::active()) QSKIP("the same program on either engine");
-        const QTemporaryDir dir;
-        const QStringList none = {u"QT_QPA_PLATFORM=no-such-platform"_s, u"QT_PLUGIN_PATH=/nonexistent"_s,
-                                  u"DISPLAY="_s, u"WAYLAND_DISPLAY="_s};
-        for (const QString& args : {u"init A"_s, u"stock A 1 20240101"_s, u"generate B --goods 2 --rows 9"_s,
-                                    u"backup A C"_s, u"optimize A"_s}) {
-            const ToolRun r = runTool(QString(args)
-                                          .replace(u'A', dir.filePath(u"a"_s))
-                                          .replace(u'B', dir.filePath(u"b"_s))
-                                          .replace(u'C', dir.filePath(u"c.dat"_s))
-                                          .split(u' '),
-                                      none);
-            QVERIFY2(r.status == 0, qPrintable(args + u": "_s + QString::fromUtf8(r.err)));
-        }
-    }
-
+    // otherwise parts of stderr, "A|!B" holding A and not B (or "out~" of stdout), with no OUT written
+    // and DIR as it was. A tail "@@SQL@@ROWS": afterwards the query reads ROWS in the folder's database.
+    // A set ending "/file" or "/server" runs on that engine only.
     void commandLine_data() {
         cols<QString, QString, int, QString>("set", "args", "status", "expected");
         row("help", "", "--help", 0,
@@ -215,6 +246,39 @@ private slots:
             noPassword);
         row("counts: no such file", "counts", "counts DIR DIR/none.csv --day 20240105", 2, "");
         row("counts: no such day", "counts", "counts DIR DIR/ok.tsv --day 20240230", 2, "");
+        // init makes the tables with their columns in order (written by position: the order is part of
+        // the contract); it never overwrites a file, nor does init --demo or generate.
+        row("init", "", "init DIR", 0,
+            "out~<dir>/data1.dat@@select m.name, group_concat(p.name) from sqlite_master m, "
+            "pragma_table_info(m.name) p where m.type = 'table' group by m.name union all select '', id || "
+            "'/' || gno || '/' || maxline || '/' || stankakbn from sysfile order by 1@@|1/0/1000/0,"
+            "bunrui|kubun,code,name,jun,gdai|gcode,day,kubun,denno,line,suu,goods|code,name,kana,sname,skana,"
+            "unit,tanka1,tanka2,tanka3,bunrui,gkubun,tkubun,zkubun,stop,stanka,kakuho,"
+            "operatlog|pcname,username,naiyou,kubun,nitiji,syousai,sysfile|id,gno,maxline,stankakbn");
+        for (const char* args : {"init DIR", "init --demo DIR", "generate DIR --goods 1 --rows 1"})
+            row(qPrintable(u"over a database: "_s + QLatin1String(args)), "stock/file", args, 2,
+                "<dir>/data1.dat");
+        // optimize adds the indexes missing, and leaves the rows as they were.
+        row("optimize", "noindex/file", "optimize DIR", 0,
+            "added index gdai_gcode_kubun_day\nadded index goods_name\n@@select (select group_concat(name) "
+            "from (select name from sqlite_master where type = 'index' and name not like 'sqlite%' order by "
+            "name)), (select group_concat(trim(code) || name) from goods), group_concat(trim(gcode) || day "
+            "|| kubun || suu) from gdai@@bunrui_kubun_code,gdai_gcode_day_kubun,gdai_gcode_kubun_day,"
+            "goods_code,goods_name|1みかん,2りんご,3なし,4送料|120240101012.0,22024030513.0");
+        row("optimize: every index there", "stock/file", "optimize DIR", 0, "every index is there\n");
+        // Backup and restore refusals.
+        row("backup without a target", "backup", "backup DIR", 2, "usage: zanmo-tool backup");
+        row("backup of no folder", "backup", "backup NODB/none OUT", 2, "no such folder");
+        row("backup into no folder", "backup", "backup DIR NODB/none/b.dat", 2, "no such folder");
+        row("backup over a file", "backup", "backup DIR DIR/text.dat", 2, "never overwritten");
+        row("backup over the database", "backup", "backup DIR DIR/data1.dat", 2, "never overwritten");
+        row("restore without a folder", "backup", "restore OUT", 2, "usage: zanmo-tool restore");
+        row("restore of no file", "backup/file", "restore NODB/none.dat DIR", 2, "no backup file");
+        row("restore of the database itself", "backup", "restore DIR/data1.dat DIR", 2,
+            "is the database itself");
+        row("restore of a text file", "backup/file", "restore DIR/text.dat DIR", 2, "is no database");
+        row("restore of another database", "backup/file", "restore DIR/other.dat DIR", 2, "lacks sysfile");
+        row("restore onto a server", "backup/server", "restore DIR/text.dat DIR", 2, "names a server");
         // The stock lists and the receipt list: the same as the screens' previews write.
         // A list's CSV says what it lists above its captions, as its workbook does ('*': any text).
         const QString z = u"csv:現在庫一覧表|日付 2024/03/05 現在|商品 *|作成日 *||"_s + kZaikoCaptions;
@@ -228,9 +292,8 @@ private slots:
         row("discontinued only", "reports", "report zaiko DIR --day 20240305 --to 3 --stop --csv OUT", 0,
             z + "|3,なし,0,0,0,0,0,0,0,0,0");
         row("shortage", "reports", "report kakuho DIR --day 20240305 --csv OUT", 0,
-            "csv:確保割れ在庫一覧表|日付 2024/03/05 現在|商品 *|作成日 "
-            "*||商品コード,商品名称,最小確保数,現在庫|"
-            "2,りんご,1,-3");
+            "csv:確保割れ在庫一覧表|日付 2024/03/05 現在|商品 *|作成日 *||"
+            "商品コード,商品名称,最小確保数,現在庫|2,りんご,1,-3");
         row("report: no such goods", "reports", "report zaiko DIR --day 20240305 --from 99 --pdf OUT", 2,
             "未登録");
         row("report: not stock-managed", "reports", "report zaiko DIR --day 20240305 --to 4 --pdf OUT", 2,
@@ -261,18 +324,23 @@ private slots:
         const QString set = fetch<QString>("set");
         const int status = fetch<int>("status");
         const QStringList parts = fetch<QString>("expected").split(u"@@"_s);
-        const QString& expected = parts[0];
-        if (set.isEmpty() && TestServer::active()) QSKIP("no database of the server's in it");
+        if (set.endsWith(u"/server") != TestServer::active() && (set.isEmpty() || set.contains(u'/')))
+            QSKIP("not on this engine");
         TempProgramDir dir(!set.isEmpty(), !set.isEmpty());
-        prepare(set, dir);
+        prepare(set.section(u'/', 0, 0), dir);
+        const QString held = u"select (select count(*) from goods) || '/' || (select count(*) from gdai)"_s;
+        const QString kept = set.isEmpty() ? QString() : dir.scalar(held);
         fnCloseDB();
+        const auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
+        const QStringList before = files();
         QTemporaryDir out, empty;
         QStringList args = fetch<QString>("args").split(u' ', Qt::SkipEmptyParts);
         args.replaceInStrings(u"OUT2"_s, out.filePath(u"b.csv"_s))
             .replaceInStrings(u"OUT"_s, out.filePath(u"a.out"_s));
         args.replaceInStrings(u"NODB"_s, empty.path()).replaceInStrings(u"DIR"_s, dir.path());
         if (TestServer::active() && args.contains(dir.dataFile())) QSKIP("no data1.dat on the server");
-        const ToolRun r = tool(args);
+        const ToolRun r = runTool(args);
+        const QString expected = QString(parts[0]).replace(u"<dir>"_s, dir.path());
         QVERIFY2(r.status == status, r.err.constData());
         if (parts.size() == 3) {
             QVERIFY(fnOpenDB());
@@ -293,7 +361,9 @@ private slots:
                     QVERIFY2(r.out.isEmpty() && QString::fromUtf8(r.err).contains(
                                                     part.mid(part.startsWith(u'!'))) != part.startsWith(u'!'),
                              r.err.constData());
-            QVERIFY(QDir(out.path()).isEmpty() && (!set.isEmpty() || !QFile::exists(dir.dataFile())));
+            QVERIFY(QDir(out.path()).isEmpty());
+            QCOMPARE(files(), before);
+            if (!set.isEmpty()) QVERIFY(fnOpenDB() && dir.scalar(held) == kept);
             return;
         }
         const QString file = out.filePath(u"a.out"_s), kind = expected.section(u':', 0, 0);
@@ -301,8 +371,7 @@ private slots:
             printed();
         } else if (kind == u"png" || kind == u"svg") {
             QFile f(file);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QByteArray bytes = f.readAll();
+            const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
             const QSize size = QImage::fromData(bytes).size();
             QVERIFY2(kind == u"png"
                          ? bytes.startsWith("\x89PNG") &&
@@ -325,37 +394,6 @@ private slots:
         if (args.value(0) == u"stock") QVERIFY(r.err.isEmpty());
     }
 
-    // init makes the tables with their columns in order (written by position: the order is part
-    // of the contract) and never overwrites a file, nor does init --demo or generate.
-    void initCreatesTables() {
-        if (TestServer::active()) QSKIP("a data1.dat");
-        TempProgramDir dir(false, false);
-        const ToolRun r = tool({u"init"_s, dir.path()});
-        QCOMPARE(r.status, 0);
-        QVERIFY(r.out.contains(dir.dataFile().toUtf8()));
-        QVERIFY(fnOpenDB());
-        QCOMPARE(
-            dir.scalar(
-                u"select group_concat(t, ' ') from (select name || ':' || (select group_concat(name) from "
-                "pragma_table_info(m.name)) as t from sqlite_master m where type = 'table' order by name)"_s),
-            u"bunrui:kubun,code,name,jun gdai:gcode,day,kubun,denno,line,suu "
-            u"goods:code,name,kana,sname,skana,"
-            "unit,tanka1,tanka2,tanka3,bunrui,gkubun,tkubun,zkubun,stop,stanka,kakuho operatlog:pcname,"
-            "username,naiyou,kubun,nitiji,syousai sysfile:id,gno,maxline,stankakbn"_s);
-        QCOMPARE(dir.rows(u"select * from sysfile"_s), u"1|0|1000|0"_s);
-        dir.addCategory(7, u"残す"_s);
-        fnCloseDB();
-        for (const QString& args :
-             {u"init DIR"_s, u"init --demo DIR"_s, u"generate DIR --goods 1 --rows 1"_s}) {
-            const ToolRun again = tool(args.split(u' ').replaceInStrings(u"DIR"_s, dir.path()));
-            QCOMPARE(again.status, 2);
-            QVERIFY2(again.err.contains(dir.dataFile().toUtf8()), again.err.constData());
-        }
-        QVERIFY(fnOpenDB());
-        QCOMPARE(dir.scalar(u"select group_concat(name) || (select count(*) from goods) from bunrui"_s),
-                 u"残す0"_s);
-    }
-
     // The same seed gives the same data, another seed other data; generate makes the rows asked for,
     // over all goods, receipts and counts unique, shipments on vouchers; the file in WAL; the demo
     // data as kDemoHolds says.
@@ -369,10 +407,8 @@ private slots:
             QStringList digests;
             for (const char* seed : {"5", "5", "6"}) {
                 TempProgramDir dir(false, false);
-                QCOMPARE(
-                    tool(args.split(u' ').replaceInStrings(u"DIR"_s, dir.path()) << QString::fromLatin1(seed))
-                        .status,
-                    0);
+                const QString line = args + u' ' + QLatin1String(seed);
+                QCOMPARE(runTool(QString(line).replace(u"DIR"_s, dir.path()).split(u' ')).status, 0);
                 QVERIFY(fnOpenDB());
                 digests << dir.scalar(digest);
                 QCOMPARE(dir.scalar(u"pragma journal_mode"_s), u"wal"_s);
@@ -393,26 +429,158 @@ private slots:
         }
     }
 
-    // An older suite database without the program's indexes gets them; its rows stay as they were.
-    void optimizeAddsIndexesOnly() {
-        if (TestServer::active()) QSKIP("a data1.dat");
-        TempProgramDir dir(false, false);
-        QCOMPARE(tool({u"init"_s, u"--demo"_s, dir.path()}).status, 0);
+    void backupWhileSaving_data() {
+        cols<QString, int>("journal", "pause"); // zanmo.ini's journal ("" on a server), ms between saves
+        if (TestServer::active()) return row("server, one snapshot, saves without pause", "", 0);
+        row("WAL: saves without pause, never waiting", "wal", 0);
+        // A writer that never pauses on a rollback journal starves every reader, screens too; saves as
+        // screens make them leave moments between.
+        row("rollback journal: saves 5 ms apart wait for the read", "delete", 5);
+    }
+
+    // Backups taken while another process saves row after row: each is sound and holds the rows
+    // 1..k the writer had saved when it was taken, none missing, none half there; the writer's saves
+    // all succeed.
+    void backupWhileSaving() {
+        QFETCH(QString, journal);
+        QFETCH(int, pause);
+        TempProgramDir dir;
+        if (!journal.isEmpty()) useJournal(dir, journal);
+        dir.addGoods(u"W001"_s, u"書き込み中"_s);
+        QTemporaryDir out;
+        const QString stop = out.filePath(u"stop"_s);
+
+        QProcess writer;
+        writer.start(QCoreApplication::applicationFilePath(),
+                     {u"--writer"_s, dir.path(), stop, QString::number(pause)});
+        QVERIFY(writer.waitForStarted());
+        const QString saved = u"select count(*) from gdai where gcode = '%1'"_s.arg(kWriterCode);
+        QTRY_VERIFY_WITH_TIMEOUT(dir.count(saved) >= 20, 30000);
+
+        QStringList backups;
+        for (int i = 0; i < 3; ++i) {
+            const int seen = dir.count(saved);
+            const ToolRun r = runTool({u"backup"_s, dir.path(), out.path()});
+            QVERIFY2(r.status == 0, r.err.constData());
+            QVERIFY2(r.out.contains("integrity_check ok"), r.out.constData());
+            const QString file = out.filePath(QDir(out.path()).entryList({u"data1-*.dat"_s}).value(i));
+            QVERIFY2(QFileInfo(file).isFile(), qPrintable(QDir(out.path()).entryList().join(' ')));
+            backups << file;
+            QTRY_VERIFY_WITH_TIMEOUT(dir.count(saved) > seen + 10, 30000);
+            QTest::qWait(1000); // a dated name a second later
+        }
+        QFile(stop).open(QIODevice::WriteOnly);
+        QVERIFY(writer.waitForFinished(60000));
+        const QByteArray written = writer.readAllStandardOutput();
+        QVERIFY2(writer.exitCode() == 0, written.constData());
+        const int total = written.trimmed().toInt();
+        QCOMPARE(dir.count(saved), total);
+
+        int previous = 0;
+        for (const QString& file : backups) {
+            // Sound, in the journal mode any program opens, and a prefix: k rows numbered 1..k.
+            const QString found =
+                fileQuery(file, u"select (select group_concat(integrity_check) from pragma_integrity_check), "
+                                "(select journal_mode from pragma_journal_mode), (select group_concat(name) "
+                                "from goods), count(*), count(distinct denno), min(denno), max(denno) from "
+                                "gdai where gcode = '%1'"_s.arg(kWriterCode));
+            const int k = found.section(u'|', 3, 3).toInt();
+            QCOMPARE(found + (QFile::exists(file + u"-wal"_s) ? u"|-wal"_s : QString()),
+                     u"ok|delete|書き込み中|%1|%1|1|%1"_s.arg(k));
+            QVERIFY2(k >= 20 && k <= total && k > previous, qPrintable(QString::number(k)));
+            previous = k;
+        }
+    }
+
+    void restoreOnlyWhenFree_data() {
+        // holder: who has data1.dat while the first restore runs; found: the refusal's words, "" when
+        // the restore goes ahead.
+        cols<QString, QString, QString>("journal", "holder", "found");
+        // clang-format off
+    row("a screen of this process, WAL", "wal", "screen", "the shared lock of WAL mode");
+    row("another program reading, WAL", "wal", "reader", "the shared lock of WAL mode");
+    row("another program saving, rollback journal", "delete", "saver", "BEGIN EXCLUSIVE refused");
+    row("another program between saves, rollback journal", "delete", "reader", "has it open");
+    row("a screen between saves, rollback journal", "delete", "screen", "has it open");
+    row("nobody, WAL", "wal", "", "");
+    row("nobody, a broken file", "wal", "broken", "");
+    row("no database yet", "wal", "missing", "");
+        // clang-format on
+    }
+
+    // A restore replaces data1.dat only when no program has it; the old file is kept under a dated
+    // name with what it held.
+    void restoreOnlyWhenFree() {
+        QFETCH(QString, journal);
+        QFETCH(QString, holder);
+        QFETCH(QString, found);
+        if (TestServer::active()) QSKIP("a restore puts back a data1.dat");
+        TempProgramDir dir;
+        useJournal(dir, journal);
+        dir.addGoods(u"A001"_s, u"バックアップ済み"_s);
+        QTemporaryDir out;
+        const QString backup = out.filePath(u"b.dat"_s);
+        QCOMPARE(runTool({u"backup"_s, dir.path(), backup}).status, 0);
+        dir.addGoods(u"M001"_s, u"後から"_s);
+        const QStringList restore{u"restore"_s, backup, dir.path()};
+
+        QProcess other; // another program (sqlite3) that has read the file or holds a save open
+        if (holder == u"reader" || holder == u"saver") {
+            fnCloseDB();
+            other.start(u"sqlite3"_s, {u"-bail"_s, dir.dataFile()});
+            other.write(holder == u"saver" ? "BEGIN IMMEDIATE;\nselect 'ready';\n"
+                                           : "select code from goods where 0;\nselect 'ready';\n");
+            QVERIFY(other.waitForReadyRead(10000));
+            QCOMPARE(other.readAllStandardOutput(), QByteArray("ready\n"));
+        } else if (holder != u"screen") {
+            fnCloseDB();
+            if (QFile file(dir.dataFile()); holder == u"broken")
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'z')) == 8192);
+            else if (holder == u"missing")
+                QVERIFY(file.remove());
+        }
+
+        if (!found.isEmpty()) {
+            const ToolRun refused = runTool(restore);
+            QCOMPARE(refused.status, 2);
+            QVERIFY2(refused.err.contains(found.toUtf8()) && refused.err.contains("in use"),
+                     refused.err.constData());
+            QVERIFY(oldFiles(dir.path()).isEmpty());
+            // Let go, and the same restore goes ahead.
+            if (other.state() != QProcess::NotRunning) {
+                other.closeWriteChannel();
+                QVERIFY(other.waitForFinished(10000));
+            }
+            fnCloseDB();
+        }
+        const ToolRun r = runTool(restore);
+        QVERIFY2(r.status == 0, r.err.constData());
         QVERIFY(fnOpenDB());
-        dir.exec(QStringList{u"drop index goods_name"_s, u"drop index gdai_gcode_kubun_day"_s});
-        const QString rows =
-            u"select (select group_concat(gcode || day || kubun || denno || line || suu) from gdai) || "
-            "(select group_concat(code || name || kakuho) from goods) || (select count(*) from "
-            "sqlite_master where type = 'table')"_s;
-        const QString before = dir.scalar(rows);
-        fnCloseDB();
-        QCOMPARE(tool({u"optimize"_s, dir.path()}).out,
-                 QByteArray("added index gdai_gcode_kubun_day\nadded index goods_name\n"));
-        QCOMPARE(tool({u"optimize"_s, dir.path()}).out, QByteArray("every index is there\n"));
-        QVERIFY(fnOpenDB());
-        QCOMPARE(dir.scalar(rows), before);
+        QCOMPARE(dir.rows(u"select code from goods order by code"_s, {}, u","_s), u"        A001"_s);
+        const QStringList kept = QDir(dir.path()).entryList({u"data1-old-*.dat"_s});
+        if (holder == u"missing") {
+            QVERIFY(kept.isEmpty() && !r.out.contains("kept"));
+            return;
+        }
+        QVERIFY(kept.size() == 1 && r.out.contains(kept.first().toUtf8()));
+        QCOMPARE(oldFiles(dir.path()), kept); // no build file left
+        if (holder != u"broken")
+            QCOMPARE(
+                fileQuery(dir.path() + u'/' + kept.first(), u"select trim(code) from goods order by code"_s),
+                u"A001,M001"_s);
     }
 };
 
-QTEST_MAIN(TestTool)
+int main(int argc, char** argv) {
+    if (argc == 5 && qstrcmp(argv[1], "--writer") == 0) {
+        QCoreApplication app(argc, argv);
+        return writeRows(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                         std::atoi(argv[4]));
+    }
+    QApplication app(argc, argv);
+    TestTool test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_tool.moc"

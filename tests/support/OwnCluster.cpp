@@ -13,55 +13,34 @@
 #error "ZANMO_SOURCE_DIR names the source tree (tests/CMakeLists.txt)"
 #endif
 
-namespace {
+using namespace Qt::StringLiterals;
 
-const QString kScript = QStringLiteral(ZANMO_SOURCE_DIR "/scripts/pg-cluster.sh");
-
-// The processes whose parent is `pid`, from /proc.
-QList<qint64> childrenOf(qint64 pid) {
-    QList<qint64> out;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& e : entries) {
-        bool ok = false;
-        const qint64 child = e.toLongLong(&ok);
-        if (!ok) continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(child));
-        if (!stat.open(QIODevice::ReadOnly)) continue;
-        // "pid (comm) state ppid ...": the name may hold blanks and parentheses.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (rest.size() > 1 && rest[1].toLongLong() == pid) out << child;
-    }
-    return out;
-}
-
-} // namespace
+static const QString kScript = QStringLiteral(ZANMO_SOURCE_DIR "/scripts/pg-cluster.sh");
 
 OwnCluster::OwnCluster() {
     QProcess p;
-    p.start(kScript, {QStringLiteral("start")});
+    p.start(kScript, {u"start"_s});
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         m_why = QString::fromUtf8(p.readAllStandardError()).trimmed();
-        if (m_why.isEmpty()) m_why = QStringLiteral("scripts/pg-cluster.sh start failed");
+        if (m_why.isEmpty()) m_why = u"scripts/pg-cluster.sh start failed"_s;
         return;
     }
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    static const QRegularExpression vars(QStringLiteral("ZANMO_TEST_PGDIR=(\\S+) ZANMO_TEST_PGPORT=(\\d+)"));
+    static const QRegularExpression vars(u"ZANMO_TEST_PGDIR=(\\S+) ZANMO_TEST_PGPORT=(\\d+)"_s);
     const auto m = vars.match(out);
     if (!m.hasMatch()) {
-        m_why = QStringLiteral("unexpected output of pg-cluster.sh: ") + out;
+        m_why = u"unexpected output of pg-cluster.sh: "_s + out;
         return;
     }
     m_dir = m.captured(1);
     m_port = m.captured(2);
     // A test killed or crashed (perhaps with its server paused) never reaches the destructor: a
     // watcher stops the cluster once this process is gone.
-    QProcess::startDetached(
-        QStringLiteral("/bin/sh"),
-        {QStringLiteral("-c"),
-         QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 1; done; exec \"$0\" stop \"$1\"")
-             .arg(QCoreApplication::applicationPid()),
-         kScript, m_dir});
+    QProcess::startDetached(u"/bin/sh"_s,
+                            {u"-c"_s,
+                             u"while kill -0 %1 2>/dev/null; do sleep 1; done; exec \"$0\" stop \"$1\""_s.arg(
+                                 QCoreApplication::applicationPid()),
+                             kScript, m_dir});
     m_previousPort = qEnvironmentVariable("ZANMO_TEST_PGPORT");
     qputenv("ZANMO_TEST_PGPORT", m_port.toUtf8());
 }
@@ -69,17 +48,15 @@ OwnCluster::OwnCluster() {
 OwnCluster::~OwnCluster() {
     if (m_dir.isEmpty()) return;
     resume();
-    script(QStringLiteral("stop"));
+    script(u"stop"_s);
     qputenv("ZANMO_TEST_PGPORT", m_previousPort.toUtf8());
 }
 
 QString OwnCluster::binDir() {
-    QStringList dirs =
-        QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QStringList dirs = QDir(u"/usr/lib/postgresql"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     std::sort(dirs.begin(), dirs.end(),
               [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
-    return dirs.isEmpty() ? QString()
-                          : QStringLiteral("/usr/lib/postgresql/") + dirs.last() + QStringLiteral("/bin");
+    return dirs.isEmpty() ? QString() : u"/usr/lib/postgresql/"_s + dirs.last() + u"/bin"_s;
 }
 
 bool OwnCluster::script(const QString& command) {
@@ -88,37 +65,18 @@ bool OwnCluster::script(const QString& command) {
     return p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-bool OwnCluster::restart() {
-    return script(QStringLiteral("restart"));
-}
-
-bool OwnCluster::down() {
-    m_down = script(QStringLiteral("down"));
-    return m_down;
-}
-
-bool OwnCluster::up() {
-    const bool started = script(QStringLiteral("up"));
-    if (started) m_down = false;
-    return started;
-}
-
-void OwnCluster::recover() {
-    resume();
-    if (m_down) up();
-}
-
 void OwnCluster::pause() {
-    QFile pidFile(m_dir + QStringLiteral("/data/postmaster.pid"));
+    QFile pidFile(m_dir + u"/data/postmaster.pid"_s);
     if (!pidFile.open(QIODevice::ReadOnly)) qFatal("OwnCluster: no postmaster.pid");
     const qint64 postmaster = pidFile.readLine().trimmed().toLongLong();
     // The postmaster first, so it starts no new process meanwhile.
     m_paused = {postmaster};
     ::kill(static_cast<pid_t>(postmaster), SIGSTOP);
-    for (qint64 child : childrenOf(postmaster)) {
-        ::kill(static_cast<pid_t>(child), SIGSTOP);
-        m_paused << child;
-    }
+    QProcess children;
+    children.start(u"pgrep"_s, {u"-P"_s, QString::number(postmaster)});
+    children.waitForFinished();
+    for (const QByteArray& child : children.readAllStandardOutput().split('\n'))
+        if (!child.isEmpty()) ::kill(static_cast<pid_t>(m_paused.emplace_back(child.toLongLong())), SIGSTOP);
 }
 
 void OwnCluster::resume() {
@@ -129,11 +87,9 @@ void OwnCluster::resume() {
 
 QString OwnCluster::psql(const QString& sql, const QString& db) const {
     QProcess p;
-    p.start(binDir() + QStringLiteral("/psql"),
-            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"), QStringLiteral("-t"),
-             QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"),
-             QStringLiteral("127.0.0.1"), QStringLiteral("-p"), m_port, QStringLiteral("-U"),
-             QStringLiteral("zanmo"), QStringLiteral("-d"), db, QStringLiteral("-c"), sql});
+    p.start(binDir() + u"/psql"_s,
+            {u"-X"_s, u"-q"_s, u"-A"_s, u"-t"_s, u"-v"_s, u"ON_ERROR_STOP=1"_s, u"-h"_s, u"127.0.0.1"_s,
+             u"-p"_s, m_port, u"-U"_s, u"zanmo"_s, u"-d"_s, db, u"-c"_s, sql});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         qWarning("psql failed: %s: %s", qPrintable(sql), p.readAllStandardError().constData());
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();

@@ -23,16 +23,23 @@ public:
     static QString binDir();
 
     // A fast restart: every connection of a client ends.
-    bool restart();
+    bool restart() { return script(QStringLiteral("restart")); }
     // Stops the server (the folder stays) and starts it again on the same port.
-    bool down();
-    bool up();
+    bool down() { return m_down = script(QStringLiteral("down")); }
+    bool up() {
+        const bool started = script(QStringLiteral("up"));
+        if (started) m_down = false;
+        return started;
+    }
     // The server stops answering: SIGSTOP to the postmaster and every process it started, as a
     // stopped or swapped-out machine; resume() lets them go on.
     void pause();
     void resume();
     // Whatever a test left: the server running and answering.
-    void recover();
+    void recover() {
+        resume();
+        if (m_down) up();
+    }
     // Runs statements with psql as the superuser on database `db`; the output's lines.
     QString psql(const QString& sql, const QString& db = QStringLiteral("postgres")) const;
 

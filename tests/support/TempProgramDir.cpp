@@ -14,6 +14,8 @@
 #include <cmath>
 #include <stdexcept>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A fixture statement that fails makes the test fail where it stands, naming the statement.
@@ -62,39 +64,35 @@ static QString takeServerDatabase() {
     const QString name = free.takeLast();
     Connection cn;
     cn.Open(TestServer::connectString(name));
-    cn.Execute(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
-                              "current_database() AND pid <> pg_backend_pid()"));
-    cn.Execute(QStringLiteral("ALTER DATABASE ") + name + QStringLiteral(" RESET ALL"));
-    cn.Execute(QStringLiteral("DROP SCHEMA public CASCADE"));
-    cn.Execute(QStringLiteral("CREATE SCHEMA public"));
+    cn.Execute(u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+               "current_database() AND pid <> pg_backend_pid()"_s);
+    cn.Execute(u"ALTER DATABASE "_s + name + u" RESET ALL"_s);
+    cn.Execute(u"DROP SCHEMA public CASCADE"_s);
+    cn.Execute(u"CREATE SCHEMA public"_s);
     return name;
 }
 
 TempProgramDir::TempProgramDir(bool openShared, bool createDatabase) {
     if (!m_dir.isValid()) qFatal("TempProgramDir: cannot create a temporary folder");
-    if (createDatabase && TestServer::active()) {
-        try {
+    try {
+        if (createDatabase && TestServer::active()) {
             m_server = takeServerDatabase();
-            writeIni(QStringLiteral("[zanmo]\n") + TestServer::iniLines(m_server));
+            writeIni(u"[zanmo]\n"_s + TestServer::iniLines(m_server));
             Connection cn;
             cn.Open(TestServer::connectString(m_server));
             Schema::createOnServer(cn);
-        } catch (const DbError& e) {
-            qFatal("TempProgramDir: %s", qPrintable(e.description()));
-        }
-    } else if (createDatabase) {
-        try {
+        } else if (createDatabase) {
             Schema::createDatabase(dataFile());
-        } catch (const DbError& e) {
-            qFatal("TempProgramDir: %s", qPrintable(e.description()));
         }
+    } catch (const DbError& e) {
+        qFatal("TempProgramDir: %s", qPrintable(e.description()));
     }
     m_previousFolder = fnProgramFolder();
     fnSetProgramFolder(m_dir.path());
     if (openShared && !fnOpenDB())
         qFatal("TempProgramDir: the shared connection did not open on %s", qPrintable(dataFile()));
     // Fixture rows need no flush to disk per statement; the file is thrown away after the test.
-    if (openShared && m_server.isEmpty()) gcnData->Execute(QStringLiteral("PRAGMA synchronous=OFF"));
+    if (openShared && m_server.isEmpty()) gcnData->Execute(u"PRAGMA synchronous=OFF"_s);
 }
 
 TempProgramDir::~TempProgramDir() {
@@ -105,12 +103,11 @@ TempProgramDir::~TempProgramDir() {
 }
 
 QString TempProgramDir::dataFile() const {
-    return m_dir.path() + QStringLiteral("/data1.dat");
+    return m_dir.path() + u"/data1.dat"_s;
 }
 
 void TempProgramDir::exec(const QString& sql) const {
-    if (!gcnData || gcnData->State() != 1)
-        fixtureFailure(sql, QStringLiteral("the shared connection is not open"));
+    if (!gcnData || gcnData->State() != 1) fixtureFailure(sql, u"the shared connection is not open"_s);
     try {
         gcnData->Execute(sql);
     } catch (const DbError& e) {
@@ -125,8 +122,7 @@ void TempProgramDir::exec(const QStringList& sqls) const {
 
 // The query's rows on the shared connection; a failure fails the test.
 static Recordset fixtureRows(const QString& sql) {
-    if (!gcnData || gcnData->State() != 1)
-        fixtureFailure(sql, QStringLiteral("the shared connection is not open"));
+    if (!gcnData || gcnData->State() != 1) fixtureFailure(sql, u"the shared connection is not open"_s);
     Recordset rec;
     try {
         rec.openStatic(*gcnData, sql);
@@ -143,7 +139,7 @@ QString TempProgramDir::scalar(const QString& sql) const {
     return v.isNull() ? QString() : v.toString();
 }
 
-static QString joinRows(Recordset rec, const QString& fieldSep, const QString& rowSep) {
+QString TempProgramDir::rowsOf(Recordset& rec, const QString& fieldSep, const QString& rowSep) {
     QStringList lines;
     for (; !rec.Eof(); rec.MoveNext()) {
         QStringList fields;
@@ -155,19 +151,20 @@ static QString joinRows(Recordset rec, const QString& fieldSep, const QString& r
 }
 
 QString TempProgramDir::rows(const QString& sql, const QString& fieldSep, const QString& rowSep) const {
-    return joinRows(fixtureRows(sql), fieldSep, rowSep);
+    Recordset rec = fixtureRows(sql);
+    return rowsOf(rec, fieldSep, rowSep);
 }
 
 QString TempProgramDir::rowsOn(Connection& cn, const QString& sql, const QString& fieldSep,
                                const QString& rowSep) {
     Recordset rec;
     rec.openStatic(cn, sql);
-    return joinRows(std::move(rec), fieldSep, rowSep);
+    return rowsOf(rec, fieldSep, rowSep);
 }
 
 QString TempProgramDir::fileConnectString(const QString& file) {
-    return QStringLiteral("provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
-           QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword);
+    return u"provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + file + u";Jet OLEDB:Database Password="_s +
+           QLatin1String(kDbPassword);
 }
 
 void TempProgramDir::holdWriteLock(Connection& other) const {
@@ -175,13 +172,13 @@ void TempProgramDir::holdWriteLock(Connection& other) const {
         other.Open(fnConnectString(fnGetDbMode(), QLatin1String(kDataFileName)));
         // SQLite: the database's write lock. The server: no row of the ledger can be locked or added.
         if (other.engine() == SqlEngine::Postgres) {
-            other.Execute(QStringLiteral("BEGIN"));
-            other.Execute(QStringLiteral("LOCK TABLE gdai IN EXCLUSIVE MODE"));
+            other.Execute(u"BEGIN"_s);
+            other.Execute(u"LOCK TABLE gdai IN EXCLUSIVE MODE"_s);
         } else {
-            other.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+            other.Execute(u"BEGIN IMMEDIATE"_s);
         }
     } catch (const DbError& e) {
-        fixtureFailure(QStringLiteral("write lock"), e.description());
+        fixtureFailure(u"write lock"_s, e.description());
     }
 }
 
@@ -194,59 +191,49 @@ QString TempProgramDir::typedValue(const QString& sql) const {
     const Recordset rec = fixtureRows(sql);
     if (rec.Eof()) return QString();
     const QVariant v = rec.Fields(0);
-    QString kind = QStringLiteral("text");
+    QString kind = u"text"_s;
     if (v.isNull())
-        kind = QStringLiteral("null");
+        kind = u"null"_s;
     else if (v.metaType().id() == QMetaType::Double)
-        kind = QStringLiteral("real");
+        kind = u"real"_s;
     else if (v.metaType().id() == QMetaType::Int || v.metaType().id() == QMetaType::LongLong)
-        kind = QStringLiteral("integer");
+        kind = u"integer"_s;
     return kind + u':' + fieldText(v);
 }
 
 QString TempProgramDir::schemaNames() const {
     const bool server = gcnData && gcnData->engine() == SqlEngine::Postgres;
-    return rows(server ? QStringLiteral(
-                             "select name from (select tablename as name from pg_tables where schemaname = "
-                             "current_schema() union all select indexname from pg_indexes where "
-                             "schemaname = current_schema()) order by name")
-                       : QStringLiteral("select name from sqlite_master order by name"),
-                QString(), QStringLiteral(","));
+    return rows(server ? u"select name from (select tablename as name from pg_tables where schemaname = "
+                         "current_schema() union all select indexname from pg_indexes where "
+                         "schemaname = current_schema()) order by name"_s
+                       : u"select name from sqlite_master order by name"_s,
+                QString(), u","_s);
 }
 
 void TempProgramDir::addCategory(int code, const QString& name) const {
-    exec(QStringLiteral("insert into bunrui (kubun, code, name, jun) values (4, %1, '%2', %1)")
-             .arg(code)
-             .arg(fnSqlText(name)));
+    exec(u"insert into bunrui (kubun, code, name, jun) values (4, %1, '%2', %1)"_s.arg(QString::number(code),
+                                                                                       fnSqlText(name)));
 }
 
 void TempProgramDir::addGoods(const QString& code, const QString& name, int bunrui, int zkubun, int stop,
                               const QString& kana) const {
-    exec(QStringLiteral(
-             "insert into goods (code, name, kana, sname, skana, unit, tanka1, tanka2, tanka3, bunrui, "
-             "gkubun, tkubun, zkubun, stop, stanka, kakuho) values ('%1', '%2', '%3', '%4', '%5', '個', "
-             "0, 0, 0, %6, 0, 0, %7, %8, 0, 0)")
-             .arg(fnSqlText(padCode(code)), fnSqlText(name), fnSqlText(kana),
-                  fnSqlText(QString(name).remove(u'-')), fnSqlText(QString(kana).remove(u'-')))
-             .arg(bunrui)
-             .arg(zkubun)
-             .arg(stop));
+    exec(u"insert into goods (code, name, kana, sname, skana, unit, tanka1, tanka2, tanka3, bunrui, gkubun, "
+         "tkubun, zkubun, stop, stanka, kakuho) values ('%1', '%2', '%3', '%4', '%5', '個', 0, 0, 0, %6, 0, "
+         "0, %7, %8, 0, 0)"_s.arg(fnSqlText(padCode(code)), fnSqlText(name), fnSqlText(kana),
+                                  fnSqlText(QString(name).remove(u'-')),
+                                  fnSqlText(QString(kana).remove(u'-')), QString::number(bunrui),
+                                  QString::number(zkubun), QString::number(stop)));
 }
 
 void TempProgramDir::addLedger(const QString& code, int day, int kubun, double suu, int denno,
                                int line) const {
-    exec(QStringLiteral(
-             "insert into gdai (gcode, day, kubun, denno, line, suu) values ('%1', %2, %3, %4, %5, %6)")
-             .arg(fnSqlText(padCode(code)))
-             .arg(day)
-             .arg(kubun)
-             .arg(denno)
-             .arg(line)
-             .arg(suu, 0, 'g', 15));
+    exec(u"insert into gdai (gcode, day, kubun, denno, line, suu) values ('%1', %2, %3, %4, %5, %6)"_s.arg(
+        fnSqlText(padCode(code)), QString::number(day), QString::number(kubun), QString::number(denno),
+        QString::number(line), QString::number(suu, 'g', 15)));
 }
 
 void TempProgramDir::writeIni(const QString& text) const {
-    QFile f(m_dir.path() + QStringLiteral("/zanmo.ini"));
+    QFile f(m_dir.path() + u"/zanmo.ini"_s);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("TempProgramDir: cannot write zanmo.ini");
     f.write(text.toUtf8());
 }

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 class Connection;
+class Recordset;
 
 // A temporary program folder with a real data1.dat, made the program folder for the test's lifetime.
 // Opens the shared connection (gcnData) on it unless told not to. In a run on the test server
@@ -29,6 +30,9 @@ public:
                  const QString& rowSep = QStringLiteral(",")) const;
     // The same rows of a query on another connection; an error of the query rises as DbError.
     static QString rowsOn(Connection& cn, const QString& sql, const QString& fieldSep = QStringLiteral("|"),
+                          const QString& rowSep = QStringLiteral(","));
+    // The same of an open cursor, from its current row on; it is left past its last row.
+    static QString rowsOf(Recordset& rec, const QString& fieldSep = QStringLiteral("|"),
                           const QString& rowSep = QStringLiteral(","));
     // The connection text of a database file, as the program writes it for data1.dat.
     static QString fileConnectString(const QString& file);

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace Qt::StringLiterals;
+
 namespace TestServer {
 
 namespace {
@@ -18,7 +20,7 @@ QString port() {
 void onMaintenance(const QString& sql) {
     Connection cn;
     try {
-        cn.Open(connectString(QStringLiteral("postgres")));
+        cn.Open(connectString(u"postgres"_s));
         cn.Execute(sql);
     } catch (const DbError& e) {
         qFatal("test server: %s: %s", qPrintable(sql), qPrintable(e.description()));
@@ -38,26 +40,24 @@ bool active() {
 }
 
 QString iniLines(const QString& name) {
-    return QStringLiteral("dbmode=2\ndbhost=127.0.0.1\ndbport=%1\ndbname=%2\ndbuser=zanmo\n")
-        .arg(port(), name);
+    return u"dbmode=2\ndbhost=127.0.0.1\ndbport=%1\ndbname=%2\ndbuser=zanmo\n"_s.arg(port(), name);
 }
 
 QString connectString(const QString& name) {
-    return QStringLiteral("Provider=PostgreSQL;Host=127.0.0.1;Port=%1;Database=%2;User ID=zanmo")
-        .arg(port(), name);
+    return u"Provider=PostgreSQL;Host=127.0.0.1;Port=%1;Database=%2;User ID=zanmo"_s.arg(port(), name);
 }
 
 QString createDatabase() {
     static QAtomicInt seq;
     const QString name =
-        QStringLiteral("zt_%1_%2").arg(QCoreApplication::applicationPid()).arg(seq.fetchAndAddRelaxed(1) + 1);
-    onMaintenance(QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)"));
-    onMaintenance(QStringLiteral("CREATE DATABASE ") + name);
+        u"zt_%1_%2"_s.arg(QCoreApplication::applicationPid()).arg(seq.fetchAndAddRelaxed(1) + 1);
+    dropDatabase(name);
+    onMaintenance(u"CREATE DATABASE "_s + name);
     return name;
 }
 
 void dropDatabase(const QString& name) {
-    onMaintenance(QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)"));
+    onMaintenance(u"DROP DATABASE IF EXISTS "_s + name + u" WITH (FORCE)"_s);
 }
 
 } // namespace TestServer
