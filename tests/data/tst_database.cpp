@@ -24,6 +24,7 @@
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringEncoder>
 #include <QtTest>
 #include <limits>
 
@@ -61,10 +62,12 @@ static void set(Recordset& rec, const QStringList& pairs) {
 }
 
 // One settings file read four ways: zanmo/dbpath (default DEF), zanmo/dbmode (default 7), the db mode, and
-// the folder in the connection text (<dir>: the program folder; null: no connection).
+// the folder in the connection text (<dir>: the program folder; null: no connection). A file none of the
+// encodings reads (readable false) is refused at start-up, naming the file, never taken for an empty one.
 static void iniRow(const char* name, const QByteArray& file, const char* path, int value = 7, int mode = 0,
-                   const char* folder = "<dir>") {
-    QTest::newRow(name) << file << QString::fromUtf8(path) << value << mode << QString::fromUtf8(folder);
+                   const char* folder = "<dir>", bool readable = true) {
+    QTest::newRow(name) << file << QString::fromUtf8(path) << value << mode << QString::fromUtf8(folder)
+                        << readable;
 }
 
 // The data layer on real data1.dat files: settings, connection and cursor, the clsDbClass object of each
@@ -87,9 +90,25 @@ private slots:
             if (TestServer::active() && qstrcmp(QTest::currentTestFunction(), f) == 0) QSKIP("a data1.dat");
     }
     void cleanup() { fnCloseDB(); }
-    // The encodings and line ends Windows editors save are tst_serverops' (iniEncodings).
     void iniRead_data() {
-        cols<QByteArray, QString, int, int, QString>("file", "path", "value", "mode", "folder");
+        cols<QByteArray, QString, int, int, QString, bool>("file", "path", "value", "mode", "folder",
+                                                           "readable");
+        // As Windows editors save it.
+        const QString text = u"; 設定\r\n[zanmo]\r\ndbmode=1\r\ndbpath=/srv/在庫\r\n"_s;
+        const auto as = [&](const char* name) { return QByteArray(QStringEncoder(name).encode(text)); };
+        const char* const shop = "/srv/在庫";
+        iniRow("UTF-8", text.toUtf8(), shop, 1, 1, shop);
+        iniRow("UTF-8 with its mark", "\xEF\xBB\xBF" + text.toUtf8(), shop, 1, 1, shop);
+        iniRow("Shift-JIS", as("Shift_JIS"), shop, 1, 1, shop);
+        iniRow("UTF-16LE with its mark (Notepad's Unicode)", "\xFF\xFE" + as("UTF-16LE"), shop, 1, 1, shop);
+        iniRow("UTF-16BE with its mark", "\xFE\xFF" + as("UTF-16BE"), shop, 1, 1, shop);
+        iniRow("UTF-16LE without a mark", as("UTF-16LE"), shop, 1, 1, shop);
+        iniRow("UTF-16BE without a mark", as("UTF-16BE"), shop, 1, 1, shop);
+        iniRow("UTF-32LE", QByteArray("\xFF\xFE\0\0", 4) + as("UTF-32LE"), "DEF", 7, 0, "<dir>", false);
+        iniRow("UTF-16LE cut in a character", ("\xFF\xFE" + as("UTF-16LE")).chopped(1), "DEF", 7, 0, "<dir>",
+               false);
+        iniRow("bytes of no encoding", "[zanmo]\ndbmode=1\ndbpath=\x81\x20\x81\x7F\n", "DEF", 7, 0, "<dir>",
+               false);
         iniRow("plain", "[zanmo]\ndbpath=/srv/pelko\n", "/srv/pelko"); // mode 0 ignores dbpath
         iniRow("section and key case, mode 3", "[ZANMO]\nDbPath=/a\nDBMODE=3\n", "/a", 3, 3, nullptr);
         iniRow("value trimmed", "[zanmo]\n  dbpath =   /a b  \n dbmode =  1  \n", "/a b", 1, 1, "/a b");
@@ -120,6 +139,14 @@ private slots:
         QTEST(int(fnGetDbMode()), "mode");
         QCOMPARE(fnConnectString(fnGetDbMode(), "data1.dat"),
                  folder.isNull() ? QString() : jet(folder.replace("<dir>", dir.path()) + "\\data1.dat"));
+        const QString problem = fnIniProblem();
+        QCOMPARE(problem.isEmpty(), fetch<bool>("readable"));
+        if (problem.isEmpty()) return;
+        ScriptedDialogs dialogs;
+        QVERIFY(!fnCheckDataFile());
+        QCOMPARE(u"%1|"_s.arg(dialogs.messages.size()) + dialogs.lastMessage().text, u"1|"_s + problem);
+        QVERIFY2(problem.contains(ini) && problem.contains(u"文字コードを読み取れません"_s),
+                 qPrintable(problem));
     }
 
     // ini: when set, the connection text comes from it, and connect says what lies at <dir>/sub/data1.dat;

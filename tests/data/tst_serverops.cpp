@@ -1,12 +1,9 @@
-#include "app/basStartCheck.h"
 #include "data/Connection.h"
 #include "data/DbError.h"
 #include "data/Recordset.h"
 #include "data/Schema.h"
 #include "data/basDb.h"
-#include "data/basSettings.h"
 #include "support/OwnCluster.h"
-#include "support/ScriptedDialogs.h"
 #include "support/TempProgramDir.h"
 #include "support/TestServer.h"
 #include "support/ToolRun.h"
@@ -14,7 +11,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QStringEncoder>
 #include <QSysInfo>
 #include <QtTest>
 
@@ -26,8 +22,7 @@ using namespace Qt::StringLiterals;
 
 // The server as a shop runs it: restarted, stopped or silent under an open connection, saves whose
 // commit answer was lost, copies analysed and killed half-way, passwords kept off the command
-// line; and on every engine the settings file as Windows editors save it and the permissions of
-// new database files in a shared folder.
+// line; and on every engine the permissions of new database files in a shared folder.
 //
 // The server cases run in the -pg run, on a cluster of the test's own (OwnCluster): restarting or
 // pausing the run's shared server would disturb the tests running beside this one.
@@ -428,41 +423,6 @@ private slots:
                  (r.out + r.err).constData());
         if (r.status == 0) QVERIFY(m_cluster->psql(u"select count(*) from goods"_s, db).toInt() > 0);
         TestServer::dropDatabase(db);
-    }
-
-    // zanmo.ini as Windows editors save it is read; what none of the encodings reads is refused
-    // at start-up with a message naming the file, never taken for an empty file.
-    void iniEncodings_data() {
-        cols<QByteArray, bool>("bytes", "read");
-        const QString text = u"; 設定\r\n[zanmo]\r\ndbmode=1\r\ndbpath=/srv/在庫\r\n"_s;
-        const auto encoded = [&](const char* name) { return QByteArray(QStringEncoder(name).encode(text)); };
-        const QByteArray utf8 = text.toUtf8();
-        row("UTF-8", utf8, true);
-        row("UTF-8 with its mark", "\xEF\xBB\xBF" + utf8, true);
-        row("Shift-JIS", encoded("Shift_JIS"), true);
-        row("UTF-16LE with its mark (Notepad's Unicode)", "\xFF\xFE" + encoded("UTF-16LE"), true);
-        row("UTF-16BE with its mark", "\xFE\xFF" + encoded("UTF-16BE"), true);
-        row("UTF-16LE without a mark", encoded("UTF-16LE"), true);
-        row("UTF-16BE without a mark", encoded("UTF-16BE"), true);
-        row("UTF-32LE", QByteArray("\xFF\xFE\0\0", 4) + encoded("UTF-32LE"), false);
-        row("UTF-16LE cut in a character", ("\xFF\xFE" + encoded("UTF-16LE")).chopped(1), false);
-        row("bytes of no encoding", QByteArray("[zanmo]\ndbmode=1\ndbpath=\x81\x20\x81\x7F\n"), false);
-    }
-    void iniEncodings() {
-        const bool read = fetch<bool>("read");
-        TempProgramDir dir(false, false);
-        writeFile(dir.path() + u"/zanmo.ini"_s, fetch<QByteArray>("bytes"));
-        const QString problem = fnIniProblem();
-        QCOMPARE(problem.isEmpty(), read);
-        QCOMPARE(int(fnGetDbMode()), read ? 1 : 0);
-        QCOMPARE(fnDataFilePath(1), read ? u"/srv/在庫/data1.dat"_s : dir.path() + u"/data1.dat"_s);
-        if (read) return;
-        ScriptedDialogs dialogs;
-        QVERIFY(!fnCheckDataFile());
-        QCOMPARE(u"%1|"_s.arg(dialogs.messages.size()) + dialogs.lastMessage().text, u"1|"_s + problem);
-        QVERIFY2(problem.contains(dir.path() + u"/zanmo.ini"_s) &&
-                     problem.contains(u"文字コードを読み取れません"_s),
-                 qPrintable(problem));
     }
 
     // A new database in a group-writable folder is group-writable whatever the umask, and so are
