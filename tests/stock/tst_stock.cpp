@@ -27,11 +27,7 @@ class TestStock : public QObject, DataRows {
     static QString code(const QString& c) { return fnPadLeft(c, 12); }
     // "P R H T F Z count".
     static QString text(const StockDayFigures& f) {
-        QStringList n;
-        for (const qint64 v :
-             {qint64(f.P), qint64(f.R), qint64(f.H), qint64(f.T), qint64(f.F), qint64(f.Z), qint64(f.count)})
-            n << QString::number(v);
-        return n.join(u' ');
+        return u"%1 %2 %3 %4 %5 %6 %7"_s.arg(f.P).arg(f.R).arg(f.H).arg(f.T).arg(f.F).arg(f.Z).arg(f.count);
     }
 
     struct Row {
@@ -199,11 +195,8 @@ private slots:
         const QString typed = fetch<QString>("code");
         m_dir->addGoods(typed, u"クォート"_s);
         m_dir->addGoods(u"12"_s, u"みかん"_s);
-        m_dir->addLedger(typed, 20240110, 9, 50);
-        m_dir->addLedger(typed, 20240120, 0, 5);
-        m_dir->addLedger(typed, 20240125, 1, 2);
-        m_dir->addLedger(u"12"_s, 20240115, 9, 900);
-        m_dir->addLedger(u"12"_s, 20240121, 0, 1);
+        addLedgerRows(*m_dir, u"20240110 9 50; 20240120 0 5; 20240125 1 2"_s, typed);
+        addLedgerRows(*m_dir, u"20240115 9 900; 20240121 0 1"_s);
         for (const QString& g : {typed, code(typed)}) {
             QCOMPARE(fnGetStock(g, 20240125), 53);
             QCOMPARE(fnGetStock(g, 20240115), 50);
