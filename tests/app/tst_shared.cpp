@@ -35,15 +35,6 @@ static void box(const char* name, const QString& key, const QString& extra, cons
     QTest::newRow(name) << key << extra << prompt << buttons << icon << button;
 }
 
-static void cut(const char* name, const QString& text, int n, const QString& head, const QString& rest) {
-    QTest::newRow(name) << text << n << head << rest;
-}
-
-// "@" stands for a real folder holding "my pelko/denpyo".
-static void start(const char* name, const QString& commandLine, const QString& program, const QString& args) {
-    QTest::newRow(name) << commandLine << program << args.split(u' ', Qt::SkipEmptyParts);
-}
-
 // Real boxes, answered by keys: runs `act` on the box once it is shown.
 static void whenBoxShows(std::function<void(QMessageBox*)> act) {
     QTimer::singleShot(0, [act] {
@@ -141,17 +132,17 @@ private slots:
     void cutBytes_data() {
         cols<QString, int, QString, QString>("text", "n", "head", "rest");
         const QString a = u"あ"_s, p = u"品"_s, s = u"ｼｮｳﾋﾝ"_s, ka = u"ｱ"_s, A = u"A"_s;
-        cut("45 double-byte at 80", a.repeated(45), 80, a.repeated(40), a.repeated(5));
-        cut("ASCII, 45 double-byte: 79 bytes", A + a.repeated(45), 80, A + a.repeated(39), a.repeated(6));
-        cut("exactly 80 bytes whole", a.repeated(40), 80, a.repeated(40), {});
-        cut("half-width katakana at 80", ka.repeated(90), 80, ka.repeated(80), ka.repeated(10));
-        cut("half-width, double-byte at 50", s + p.repeated(25), 50, s + p.repeated(22), p.repeated(3));
-        cut("odd split at 50: 49 bytes", u"ﾃ"_s + p.repeated(30), 50, u"ﾃ"_s + p.repeated(24), p.repeated(6));
-        cut("exactly 50 bytes whole", p.repeated(25), 50, p.repeated(25), {});
-        cut("empty", {}, 80, {}, {});
-        cut("no room", u"あい"_s, 0, {}, u"あい"_s);
-        cut("one byte of room", u"あい"_s, 1, {}, u"あい"_s);
-        cut("outside Shift-JIS stays whole", u"A😀B"_s, 2, u"A"_s, u"😀B"_s);
+        row("45 double-byte at 80", a.repeated(45), 80, a.repeated(40), a.repeated(5));
+        row("ASCII, 45 double-byte: 79 bytes", A + a.repeated(45), 80, A + a.repeated(39), a.repeated(6));
+        row("exactly 80 bytes whole", a.repeated(40), 80, a.repeated(40), "");
+        row("half-width katakana at 80", ka.repeated(90), 80, ka.repeated(80), ka.repeated(10));
+        row("half-width, double-byte at 50", s + p.repeated(25), 50, s + p.repeated(22), p.repeated(3));
+        row("odd split at 50: 49 bytes", u"ﾃ"_s + p.repeated(30), 50, u"ﾃ"_s + p.repeated(24), p.repeated(6));
+        row("exactly 50 bytes whole", p.repeated(25), 50, p.repeated(25), "");
+        row("empty", "", 80, "", "");
+        row("no room", u"あい"_s, 0, "", u"あい"_s);
+        row("one byte of room", u"あい"_s, 1, "", u"あい"_s);
+        row("outside Shift-JIS stays whole", u"A😀B"_s, 2, u"A"_s, u"😀B"_s);
     }
     void cutBytes() {
         QFETCH(QString, text);
@@ -218,14 +209,14 @@ private slots:
         QCOMPARE(edit->text(), flush ? u"2"_s : u"112"_s);
     }
 
+    // "@" stands for a real folder holding "my pelko/denpyo".
     void shellExe_data() {
-        cols<QString, QString, QStringList>("commandLine", "program", "args");
-        start("voucher entry", u"/opt/pelko\\denpyo 1 1234"_s, u"/opt/pelko/denpyo"_s, u"1 1234"_s);
-        start("three arguments", u"/opt/zanmo 2 20261206 A-100"_s, u"/opt/zanmo"_s, u"2 20261206 A-100"_s);
-        start("no arguments", u"/opt/pelko/zanmo"_s, u"/opt/pelko/zanmo"_s, {});
-        start("quoted program", u"\"/opt/my pelko/zanmo\" 1"_s, u"/opt/my pelko/zanmo"_s, u"1"_s);
-        start("existing folder with a blank", u"@/my pelko\\denpyo 6 42"_s, u"@/my pelko/denpyo"_s,
-              u"6 42"_s);
+        cols<QString, QString, QString>("commandLine", "program", "args");
+        row("voucher entry", u"/opt/pelko\\denpyo 1 1234"_s, u"/opt/pelko/denpyo"_s, u"1 1234"_s);
+        row("three arguments", u"/opt/zanmo 2 20261206 A-100"_s, u"/opt/zanmo"_s, u"2 20261206 A-100"_s);
+        row("no arguments", u"/opt/pelko/zanmo"_s, u"/opt/pelko/zanmo"_s, u""_s);
+        row("quoted program", u"\"/opt/my pelko/zanmo\" 1"_s, u"/opt/my pelko/zanmo"_s, u"1"_s);
+        row("existing folder with a blank", u"@/my pelko\\denpyo 6 42"_s, u"@/my pelko/denpyo"_s, u"6 42"_s);
     }
     void shellExe() {
         QFETCH(QString, commandLine);
@@ -239,7 +230,7 @@ private slots:
         QCOMPARE(dialogs.starts.size(), 1);
         QCOMPARE(dialogs.starts[0].commandLine, commandLine);
         QCOMPARE(dialogs.starts[0].program, program.replace(u'@', dir.path()));
-        QTEST(dialogs.starts[0].args, "args");
+        QCOMPARE(dialogs.starts[0].args, fetch<QString>("args").split(u' ', Qt::SkipEmptyParts));
         QVERIFY(dialogs.messages.isEmpty());
     }
     // After a failed start, the box names the error (see msgExeLoadErr above).
