@@ -1,4 +1,5 @@
 #include "core/basFormat.h"
+#include "ui/DataRows.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -6,13 +7,11 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestFormat : public QObject {
+class TestFormat : public QObject, DataRows {
     Q_OBJECT
 private slots:
     void format_data() {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("expected");
+        cols<QVariant, QString, QString>("value", "pattern", "expected");
         const auto add = [](const QVariant& value, const char* pattern, const char* expected) {
             const QString tag = u"%1 %2 as %3"_s.arg(QString::fromLatin1(value.typeName()), value.toString(),
                                                      QString::fromLatin1(pattern));
@@ -47,22 +46,14 @@ private slots:
             add(1e300, "YYYY/MM/DD", "1e+300");
     }
     void format() {
-        QFETCH(QVariant, value);
-        QFETCH(QString, pattern);
-        QTEST(fnFormat(value, pattern), "expected");
+        QCOMPARE(fnFormat(fetch<QVariant>("value"), fetch<QString>("pattern")), fetch<QString>("expected"));
     }
 
-    void str_data() {
-        QTest::addColumn<qint64>("value");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("zero") << qint64(0) << u" 0"_s;
-        QTest::newRow("positive, no grouping") << qint64(12345) << u" 12345"_s;
-        QTest::newRow("negative") << qint64(-7) << u"-7"_s;
-        QTest::newRow("past 32 bits") << qint64(4294967296) << u" 4294967296"_s;
-    }
+    // A sign place, no grouping, past 32 bits.
     void str() {
-        QFETCH(qint64, value);
-        QTEST(fnStr(value), "expected");
+        for (const auto& [value, text] : QList<std::pair<qint64, QString>>{
+                 {0, u" 0"_s}, {12345, u" 12345"_s}, {-7, u"-7"_s}, {4294967296, u" 4294967296"_s}})
+            QCOMPARE(fnStr(value), text);
     }
 };
 
