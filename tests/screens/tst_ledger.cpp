@@ -1,6 +1,6 @@
 // The goods ledger (商品台帳) worked as a user works it, and its exports: codes and months typed,
 // function keys, double-clicks on rows, the grid's menu writing the month shown as CSV or Excel;
-// grid cells, labels, boxes, program starts, log rows and the files read back.
+// grid cells, labels, boxes, program starts, log rows and the files read back; the chart follows the grid.
 
 #include "reports/XlsxReader.h"
 #include "support/ScreenBench.h"
@@ -13,7 +13,14 @@
 #include "ui/basInput.h"
 
 #include <QAction>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QHeaderView>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QScreen>
+#include <QStackedBarSeries>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -46,6 +53,43 @@ class TestLedger : public QObject, DataRows {
             t << text(b->form.get(), l);
         return t.join(u'|');
     }
+    // The chart as "DAYS-ON-ITS-AXIS D:stock receipts returns shipments[counts] ..." for the days the
+    // grid has rows on, '|', then the same as the grid's rows say (a day's stock its top row's).
+    QString chartAndGrid() const {
+        QChart* chart = child<QChartView>(b->form.get(), "chtLedger")->chart();
+        const auto* stock = chart->findChild<QLineSeries*>(u"stock"_s);
+        const auto* counts = chart->findChild<QScatterSeries*>(u"counts"_s);
+        const auto* bars = chart->findChild<QStackedBarSeries*>(u"movements"_s);
+        if (chart->series().isEmpty()) return u"|"_s;
+        if (!stock || !counts || !bars) return u"no chart"_s;
+        QMap<int, QList<qint64>> days; // stock, receipts, returns, shipments
+        QMap<int, QString> marks;
+        const auto number = [](const QString& s) { return QString(s).remove(u',').toLongLong(); };
+        for (int r = grid()->rowCount() - 1; r >= 0; --r) {
+            const auto cell = [&](int c) { return grid()->item(r, c)->text(); };
+            const int d = cell(frmGdai::ColDay).right(2).toInt();
+            QList<qint64>& f = days[d];
+            f = {number(cell(frmGdai::ColStock)), f.value(1) + number(cell(frmGdai::ColIn)),
+                 f.value(2) + number(cell(frmGdai::ColReturn)), f.value(3) - number(cell(frmGdai::ColOut))};
+            if (!cell(frmGdai::ColCount).isEmpty())
+                marks[d] += u'[' + cell(frmGdai::ColCount).remove(u',') + u']';
+        }
+        QStringList fromChart{QString::number(stock->count() / 2)}, fromGrid = fromChart;
+        for (auto it = days.cbegin(); it != days.cend(); ++it) {
+            const int i = it.key() - 1;
+            QStringList c{QString::number(stock->at(2 * i).y())}, g;
+            for (QBarSet* set : bars->barSets())
+                c << QString::number(set->at(i));
+            for (const qint64 v : it.value())
+                g << QString::number(v);
+            QString dots;
+            for (const QPointF& p : counts->points())
+                if (p.x() == i) dots += u'[' + QString::number(p.y()) + u']';
+            fromChart << QString::number(it.key()) + u':' + c.join(u' ') + dots;
+            fromGrid << QString::number(it.key()) + u':' + g.join(u' ') + marks.value(it.key());
+        }
+        return fromChart.join(u' ') + u'|' + fromGrid.join(u' ');
+    }
     // Goods 1001, 1002 discontinued, 1003 not stock-managed, 1004; the ledger rows of 1001 unless named.
     void open(const QString& rows = {}) {
         b.reset(); // the old folder gives the program folder back before the new one takes it
@@ -76,6 +120,8 @@ class TestLedger : public QObject, DataRows {
                 QTest::mouseDClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
             } else if (s.startsWith(u"?inputMode="))
                 QCOMPARE(inputMode(child<QLineEdit>(b->form.get(), "txtCode")), s.mid(11));
+            else if (s.startsWith(u"?chart="))
+                QCOMPARE(chartAndGrid(), s.mid(7) + u'|' + s.mid(7));
             else if (s.startsWith(u"?grid="))
                 QCOMPARE(gridRows(grid()).join(u';'), s.mid(6));
             else if (s.startsWith(u"?totals="))
@@ -217,6 +263,8 @@ private slots:
     // A database error is shown and the screen goes on; the ledger ends the shared connection.
     void openDatabaseErrorAndClose() {
         open();
+        QVERIFY(b->form->frameGeometry().height() <= b->form->screen()->availableGeometry().height());
+        QCOMPARE(child<QChartView>(b->form.get(), "chtLedger")->focusPolicy(), Qt::NoFocus);
         QCOMPARE(text(b->form.get(), "txtYy") + text(b->form.get(), "txtMm"),
                  QDate::currentDate().toString(u"yyyyMM"_s));
         fnCloseDB();
