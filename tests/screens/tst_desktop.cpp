@@ -36,34 +36,21 @@ const QRect kLaptop(0, 0, 1366, 738);
 
 // The screen of command-line number `token`, opened on the bench.
 FormBase* openScreen(ScreenBench& b, int token) {
-    switch (token) {
-    case 1:
-        return b.open<frmSiiden>();
-    case 2:
-        return b.open<frmTanaden>();
-    case 3:
-        return b.open<frmGdai>();
-    case 4:
-        return b.open<frmPrintZaiko>();
-    case 5:
-        return b.open<frmPrintNTden>();
-    default:
-        return b.open<frmStocktake>();
-    }
+    const std::function<FormBase*()> opens[] = {
+        [&] { return b.open<frmSiiden>(); },     [&] { return b.open<frmTanaden>(); },
+        [&] { return b.open<frmGdai>(); },       [&] { return b.open<frmPrintZaiko>(); },
+        [&] { return b.open<frmPrintNTden>(); }, [&] { return b.open<frmStocktake>(); }};
+    return opens[token - 1]();
 }
 
 // Why a window does not lie inside its screen, or "" when it does.
 QString outside(const QWidget* w) {
     const QRect area = w->screen()->availableGeometry(), f = w->frameGeometry();
-    if (area.contains(f)) return {};
-    return u"%1 frame %2,%3 %4x%5 outside %6x%7 (scale %8)"_s.arg(QLatin1String(w->metaObject()->className()))
-        .arg(f.x())
-        .arg(f.y())
-        .arg(f.width())
-        .arg(f.height())
-        .arg(area.width())
-        .arg(area.height())
-        .arg(qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s));
+    QString why;
+    if (!area.contains(f))
+        QDebug(&why).nospace() << w->metaObject()->className() << " frame " << f << " outside " << area
+                               << " (scale " << qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s) << ')';
+    return why;
 }
 
 // Lets the delayed frame check run, then says where the window lies.
