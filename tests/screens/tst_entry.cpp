@@ -2,6 +2,7 @@
 // keyboard, the mouse, drops and the input method on a real database: each scenario one row of
 // steps (ScreenBench::play) and what the boxes said, the screen shows, the ledger and the log hold.
 
+#include "popups/PopupDriver.h"
 #include "support/ScreenBench.h"
 #include "ui/DataRows.h"
 #include "ui/PasteRoutes.h"
@@ -56,7 +57,6 @@ class TestEntry : public QObject, DataRows {
     std::unique_ptr<ScreenBench> b;
     std::unique_ptr<BeforeBoxes> focusTaking; // a real box takes the focus out of the screen
     std::unique_ptr<OtherWindow> otherWindow; // the program the text is dragged from
-    std::function<void()> pickDay;
     QStringList listedInPopup;
     Connection other; // another program holding the write lock
     DisabledPaints paints;
@@ -111,18 +111,17 @@ class TestEntry : public QObject, DataRows {
             } else if (s == u"?unselected") {
                 QVERIFY(!child<QLineEdit>(form, "txtSuu")->hasSelectedText()); // a key typed next adds to it
             } else if (s.startsWith(u"list:")) { // F4: the list searched, the row of that day picked
-                // Retried until the popup is up: F4 opens it in a loop of its own.
-                pickDay = [this, arg] {
-                    auto* d = qobject_cast<frmPopupZaiko*>(QApplication::activeModalWidget());
-                    if (!d || !d->isEnabled()) return QTimer::singleShot(10, b->form.get(), pickDay);
-                    QTest::mouseClick(child<QPushButton>(d, "cmdFind"), Qt::LeftButton);
-                    listedInPopup = QStringList{d->windowTitle()} + listed(d->listView());
-                    QAbstractItemModel* m = d->listView()->model();
-                    const auto rows = m->match(m->index(0, 0), Qt::DisplayRole, arg, -1, Qt::MatchExactly);
-                    if (rows.size() == 1) doubleClick(d->listView(), rows.first());
-                    if (d->isVisible()) d->hide(); // the pick failed
-                };
-                QTimer::singleShot(10, b->form.get(), pickDay);
+                ModalDriver<frmPopupZaiko> pick(
+                    [](frmPopupZaiko* d) { return d->isEnabled(); },
+                    [&](frmPopupZaiko* d) {
+                        b->play(u"click:cmdFind"_s, d);
+                        listedInPopup = QStringList{d->windowTitle()} + listed(d->listView());
+                        QAbstractItemModel* m = d->listView()->model();
+                        const auto rows =
+                            m->match(m->index(0, 0), Qt::DisplayRole, arg, -1, Qt::MatchExactly);
+                        if (rows.size() == 1) doubleClick(d->listView(), rows.first());
+                        if (d->isVisible()) d->hide(); // the pick failed
+                    });
                 press(Qt::Key_F4);
             } else if (s.startsWith(u"?listed=")) {
                 QCOMPARE(listedInPopup.join(u'#'), s.mid(8));
@@ -278,8 +277,7 @@ private slots:
                   {"year 2100 refused", "2100", true, ""},
                   {"changed year, F5 in the box", "2023", true, "20230105"}}) {
                 const QString d = QString::fromLatin1(day);
-                const QString shownDay =
-                    d.isEmpty() ? QString() : d.left(4) + u'/' + d.mid(4, 2) + u'/' + d.mid(6);
+                const QString shownDay = QDate::fromString(d, u"yyyyMMdd"_s).toString(u"yyyy/MM/dd"_s);
                 row(qPrintable(s + u": "_s + QLatin1String(name)), s, "", "",
                     u"focusTakingBoxes;date:20240105;txtGcode=12;Enter;txtSuu=7;txtYy="_s + year +
                         (inBox ? u";yes;F5"_s : u";txtSuu=;yes;F5"_s),
@@ -295,11 +293,9 @@ private slots:
                                      {"day 0", "0"},
                                      {"before 1900", "18991231"},
                                      {"after 2099", "21000101"}}) {
-                const QString d = QString::fromLatin1(day),
-                              rows = d + u' ' + kind + u" 42; TODAY "_s + kind + u" 3"_s;
-                const QString early = d + u' ' + kind + u" 42"_s, now = kToday + u' ' + kind + u" 3"_s;
-                const QString kept =
-                    d.toInt() < kToday.toInt() ? early + u"; "_s + now : now + u"; "_s + early;
+                const QString d = QString::fromLatin1(day), early = d + u' ' + kind + u" 42"_s,
+                              now = kToday + u' ' + kind + u" 3"_s, rows = early + u"; "_s + now;
+                const QString kept = d.toInt() < kToday.toInt() ? rows : now + u"; "_s + early;
                 row(qPrintable(s + u", command line: "_s + QLatin1String(name)), s, rows, d + u"|12"_s,
                     "yes;F8;F5", missing + u"/削除します (ＰＥＬＫＯ)/商品を入力してください"_s, "TODAY|||||",
                     kept, "*");
