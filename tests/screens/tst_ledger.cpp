@@ -129,10 +129,10 @@ class TestLedger : public QObject, DataRows {
             else if (s.startsWith(u"?started=")) { // the command line after the program folder and '\'
                 QCOMPARE(b->dialogs.starts.size(), 1);
                 const ProgramStart& p = b->dialogs.starts.first();
-                QCOMPARE(p.commandLine, b->dir.path() + u'\\' + s.mid(9));
-                QStringList args = s.mid(9).split(u' ');
-                QCOMPARE(p.program, b->dir.path() + u'/' + args.takeFirst());
-                QCOMPARE(p.args, args);
+                QCOMPARE(joined(p.commandLine, p.program, p.args.join(u' ')),
+                         joined(b->dir.path() + u'\\' + s.mid(9),
+                                b->dir.path() + u'/' + s.mid(9).section(u' ', 0, 0),
+                                s.mid(9).section(u' ', 1)));
             } else
                 known = false;
         }();

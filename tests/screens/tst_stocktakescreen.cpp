@@ -154,11 +154,10 @@ private slots:
     void differenceList() {
         QCOMPARE(b->play(read(file(u"c.csv"_s, "12,100\n99,1\n")) + u";F9"_s), QString());
         QCOMPARE(previews().size(), 1);
-        ActiveReport* report = previews().first()->report();
-        QCOMPARE(report->Caption, u"棚卸差異表"_s);
-        QCOMPARE(report->printedRows().size(), 2);
-        QCOMPARE(report->printedRows().at(0).value(1), u"99"_s);
-        QCOMPARE(report->printedRows().at(1).join(u'|'), u"1|12|みかん|96|100|4|80|320|新規"_s);
+        const ActiveReport* report = previews().first()->report();
+        const auto rows = report->printedRows();
+        QCOMPARE(joined(report->Caption, rows.size(), rows.value(0).value(1), rows.value(1).join(u'|')),
+                 joined(u"棚卸差異表"_s, 2, u"99"_s, u"1|12|みかん|96|100|4|80|320|新規"_s));
         QCOMPARE(b->logs(u"棚卸取込"_s), u"0, 4 棚卸差異表:確認"_s);
     }
 
