@@ -121,13 +121,10 @@ private slots:
             const auto check = [&why](FormBase* popup) { why = settledOutside(popup), popup->reject(); };
             const auto ready = [](FormBase* popup) { return popup->isVisible(); };
             type(form, token == 3 ? "txtCode" : open == u"goods"_s ? "txtGcode" : "txtBunrui", {});
-            if (open == u"goods"_s) {
-                ModalDriver<frmPopupGoods> driver(ready, check);
-                press(Qt::Key_F4);
-            } else {
-                ModalDriver<frmPopup> driver(ready, check);
-                press(Qt::Key_F4);
-            }
+            auto goods =
+                open == u"goods"_s ? std::make_unique<ModalDriver<frmPopupGoods>>(ready, check) : nullptr;
+            auto list = goods ? nullptr : std::make_unique<ModalDriver<frmPopup>>(ready, check);
+            press(Qt::Key_F4);
         } else if (open == u"preview"_s) {
             const QString steps =
                 token == 4 ? u"txtCode_0=1;txtCode_1=40;click:cmdBtn_1"_s : u"click:cmdPre"_s;

@@ -36,10 +36,8 @@ const QString kAsk = u"入力された商品は同日中に入庫処理がされ
 QString shownOn(const QWidget* form) {
     const int day = text(form, "txtYy").trimmed().toInt() * 10000 +
                     text(form, "txtMm").trimmed().toInt() * 100 + text(form, "txtDd").trimmed().toInt();
-    return QStringList{
-        QString::number(day),       text(form, "txtBunrui"),   text(form, "txtGcode").trimmed(),
-        text(form, "lblGoodsName"), text(form, "lblZaikoSuu"), text(form, "txtSuu")}
-        .join(u'|');
+    return joined(day, text(form, "txtBunrui"), text(form, "txtGcode").trimmed(), text(form, "lblGoodsName"),
+                  text(form, "lblZaikoSuu"), text(form, "txtSuu"));
 }
 
 struct DisabledPaints : QObject {

@@ -323,9 +323,7 @@ private slots:
             u"2024/05/28,5003,3,,\"1,500\",,,640|2024/05/22,,,\"2,000\",,,,\"2,140\"|2024/05/20,,,,,,140,140|"
             u"2024/05/15,6001,1,,,3,,133|2024/05/07,5002,1,,5,,,130|2024/05/07,5001,2,,15,,,135|"
             u"2024/05/02,,,30,,,,150|入庫合計,\"2,030\"|出庫合計,\"1,520\"|返品入庫合計,3|現在庫数,640"_s;
-        QStringList captions; // the grid's own
-        for (int c = 0; c < grid()->columnCount(); ++c)
-            captions << grid()->horizontalHeaderItem(c)->text();
+        const QStringList captions = listed(grid()).first().split(u'|'); // the grid's own
         if (!filter.isEmpty()) {
             QCOMPARE(csvFile(file), captions.join(u',') + u'|' + rows);
             b->dialogs.answerSaveFile(file, filter);

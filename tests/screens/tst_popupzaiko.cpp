@@ -153,8 +153,8 @@ private slots:
             QCOMPARE(fetch<QString>("steps").contains(u"sort:"_s) ? shown.join(u'#') : byDay(shown), want);
         }
         QVERIFY2(like(b->said(), fetch<QString>("said")), qPrintable(b->said()));
-        QVERIFY2(like(u"%1|%2"_s.arg(popup()->FindDay).arg(popup()->FindGcode), fetch<QString>("picked")),
-                 qPrintable(u"%1|%2"_s.arg(popup()->FindDay).arg(popup()->FindGcode)));
+        const QString picked = joined(popup()->FindDay, popup()->FindGcode);
+        QVERIFY2(like(picked, fetch<QString>("picked")), qPrintable(picked));
         QCOMPARE(popup()->isVisible(), fetch<bool>("open"));
         // Nothing changed, and this popup writes no log.
         QCOMPARE(joined(b->dir.schemaNames(), b->dir.count(u"select count(*) from goods"_s),
