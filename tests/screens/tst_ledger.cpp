@@ -48,10 +48,8 @@ class TestLedger : public QObject, DataRows {
 
     QTableWidget* grid() const { return child<QTableWidget>(b->form.get(), "msgMei"); }
     QString totals() const {
-        QStringList t;
-        for (const char* l : {"lblNsuu", "lblSsuu", "lblHsuu", "lblZsuu"})
-            t << text(b->form.get(), l);
-        return t.join(u'|');
+        const QWidget* f = b->form.get();
+        return joined(text(f, "lblNsuu"), text(f, "lblSsuu"), text(f, "lblHsuu"), text(f, "lblZsuu"));
     }
     // The chart: the days on its axis, then "D:stock receipts returns shipments[counts]" for each day
     // with a bar or a count ("" while nothing is shown).
@@ -111,12 +109,11 @@ class TestLedger : public QObject, DataRows {
             else if (s.startsWith(u"?totals="))
                 QVERIFY2(like(totals(), s.mid(8)), qPrintable(totals()));
             else if (s.startsWith(u"?started=")) { // the command line after the program folder and '\'
-                QCOMPARE(b->dialogs.starts.size(), 1);
-                const ProgramStart& p = b->dialogs.starts.first();
-                QCOMPARE(joined(p.commandLine, p.program, p.args.join(u' ')),
-                         joined(b->dir.path() + u'\\' + s.mid(9),
-                                b->dir.path() + u'/' + s.mid(9).section(u' ', 0, 0),
-                                s.mid(9).section(u' ', 1)));
+                const ProgramStart p = b->dialogs.starts.value(0);
+                const QString run = s.mid(9), at = b->dir.path();
+                QCOMPARE(
+                    joined(b->dialogs.starts.size(), p.commandLine, p.program, p.args.join(u' ')),
+                    joined(1, at + u'\\' + run, at + u'/' + run.section(u' ', 0, 0), run.section(u' ', 1)));
             } else
                 known = false;
         }();
@@ -311,9 +308,8 @@ private slots:
         if (filter != u"cancel"_s) b->dialogs.answerSaveFile(file, filter);
         menu->trigger();
         QVERIFY2(like(b->said(), fetch<QString>("said")), qPrintable(b->said()));
-        QCOMPARE(b->dialogs.saveRequests.size(), 1);
-        QCOMPARE(gridRows(grid()), kMayGrid);
-        QCOMPARE(QFile::exists(file), filter != u"cancel"_s);
+        QCOMPARE(joined(b->dialogs.saveRequests.size(), gridRows(grid()).join(u';'), QFile::exists(file)),
+                 joined(1, kMayGrid.join(u';'), filter != u"cancel"_s));
         if (filter == u"cancel"_s) {
             QCOMPARE(b->play(u"yes;F6;?grid="_s), QString());
             QCOMPARE(menus(), u"2|CSV出力:0|Excel出力:0"_s);

@@ -31,7 +31,6 @@ class TestPopupZaiko : public QObject, DataRows {
     Q_OBJECT
     std::unique_ptr<ScreenBench> b;
     frmPopupZaiko* popup() const { return static_cast<frmPopupZaiko*>(b->form.get()); }
-    LookupView* list() const { return popup()->listView(); }
 
     void open(int mode) {
         b.reset();
@@ -47,10 +46,9 @@ class TestPopupZaiko : public QObject, DataRows {
     bool step(const QString& s) {
         bool known = true;
         [&] {
-            const QString arg = s.section(u':', 1);
             auto* picker = child<QDateEdit>(popup(), "DTPicker");
             if (s.startsWith(u"pick:"))
-                picker->setDate(QDate::fromString(arg, u"yyyyMMdd"_s)); // as the calendar does
+                picker->setDate(QDate::fromString(s.mid(5), u"yyyyMMdd"_s)); // as the calendar does
             else if (s.startsWith(u"?picker=")) { // a blank picker's calendar opens on this month
                 QCOMPARE(picker->text().trimmed(), s.mid(8));
                 QCalendarWidget* calendar = picker->calendarWidget();
@@ -149,7 +147,7 @@ private slots:
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         // "*": the list is not looked at; after a header click it is compared in the order shown.
         if (const QString want = fetch<QString>("listed"); want != u"*"_s) {
-            const QStringList shown = listed(list());
+            const QStringList shown = listed(popup()->listView());
             QCOMPARE(fetch<QString>("steps").contains(u"sort:"_s) ? shown.join(u'#') : byDay(shown), want);
         }
         QVERIFY2(like(b->said(), fetch<QString>("said")), qPrintable(b->said()));
@@ -161,7 +159,7 @@ private slots:
                         b->dir.count(u"select count(*) from gdai"_s),
                         b->dir.count(u"select count(*) from operatlog"_s)),
                  joined(tables, 2, 5, 0));
-        QCOMPARE(list()->model()->headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+        QCOMPARE(popup()->listView()->model()->headerData(3, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
                      Qt::AlignRight,
                  int(Qt::AlignRight)); // the quantity's header
     }
