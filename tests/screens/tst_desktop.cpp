@@ -110,8 +110,8 @@ private slots:
         ScreenBench b;
         b.dir.addCategory(1, u"食品"_s);
         for (int i = 1; i <= 40; ++i)
-            b.dir.addGoods(QString::number(i), u"とても長い名前の商品 %1 号（業務用・大容量パック）"_s.arg(i),
-                           1);
+            b.dir.addGoods(QString::number(i),
+                           u"とても長い名前の商品 %1 号（業務用・大容量パック）"_s.arg(i));
         b.dir.addLedger(u"1"_s, QDate::currentDate().toString(u"yyyyMMdd"_s).toInt(), 0, 5);
         FormBase* form = openScreen(b, token);
         QVERIFY2(settledOutside(form).isEmpty(), qPrintable(outside(form)));
@@ -140,12 +140,11 @@ private slots:
             QAccessible::setActive(true);
             QStringList unnamed;
             for (QWidget* w : form->findChildren<QWidget*>()) {
-                const bool field = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
-                                   qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w) ||
-                                   qobject_cast<QAbstractItemView*>(w);
+                const bool field =
+                    (qobject_cast<QLineEdit*>(w) && !qobject_cast<QAbstractSpinBox*>(w->parentWidget())) ||
+                    qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w) ||
+                    qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractItemView*>(w);
                 if (!field || !w->isVisibleTo(form) || w->focusPolicy() == Qt::NoFocus) continue;
-                if (qobject_cast<QLineEdit*>(w) && qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
-                    continue;
                 QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
                 QVERIFY(a);
                 if (a->state().invisible) continue; // a focus trap, hidden from the reader
@@ -172,14 +171,17 @@ private slots:
         form->move(area.topLeft() + QPoint(20, 20));
         settledOutside(form);
         const QRect left = form->geometry();
-        const auto reopen = [&] { return b.form->close(), b.form.reset(), b.open<frmGdai>(); };
-        settledOutside(form = reopen());
+        form->close();
+        b.form.reset();
+        settledOutside(form = b.open<frmGdai>());
         QCOMPARE(form->geometry(), left);
+        form->close(); // its place saved, before the test writes another
+        b.form.reset();
         // A place on a screen that is gone (a projector unplugged) is not restored: the window opens on
         // the screen there is, from the start, not pulled in later by the frame check.
         QSettings(QSettings::NativeFormat, QSettings::UserScope, u"zanmo"_s, u"zanmo"_s)
             .setValue(u"windows/frmGdai/pos"_s, QPoint(area.right() + 400, 100));
-        form = reopen();
+        form = b.open<frmGdai>();
         QVERIFY2(outside(form).isEmpty(), qPrintable(outside(form)));
         QVERIFY2(settledOutside(form).isEmpty(), qPrintable(outside(form)));
     }
