@@ -1,6 +1,6 @@
 // The goods ledger (商品台帳) worked as a user works it, and its exports: codes and months typed,
 // function keys, double-clicks on rows, the grid's menu writing the month shown as CSV or Excel;
-// grid cells, labels, boxes, program starts, log rows and the files read back.
+// grid cells, labels, boxes, program starts, log rows and the files read back; the chart follows the grid.
 
 #include "reports/XlsxReader.h"
 #include "support/ScreenBench.h"
@@ -13,7 +13,14 @@
 #include "ui/basInput.h"
 
 #include <QAction>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QHeaderView>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QScreen>
+#include <QStackedBarSeries>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -41,10 +48,29 @@ class TestLedger : public QObject, DataRows {
 
     QTableWidget* grid() const { return child<QTableWidget>(b->form.get(), "msgMei"); }
     QString totals() const {
-        QStringList t;
-        for (const char* l : {"lblNsuu", "lblSsuu", "lblHsuu", "lblZsuu"})
-            t << text(b->form.get(), l);
-        return t.join(u'|');
+        const QWidget* f = b->form.get();
+        return joined(text(f, "lblNsuu"), text(f, "lblSsuu"), text(f, "lblHsuu"), text(f, "lblZsuu"));
+    }
+    // The chart: the days on its axis, then "D:stock receipts returns shipments[counts]" for each day
+    // with a bar or a count ("" while nothing is shown).
+    QString chartDays() const {
+        QChart* chart = child<QChartView>(b->form.get(), "chtLedger")->chart();
+        if (chart->series().isEmpty()) return {};
+        const auto* stock = chart->findChild<QLineSeries*>(u"stock"_s);
+        const auto* counts = chart->findChild<QScatterSeries*>(u"counts"_s);
+        const auto* bars = chart->findChild<QStackedBarSeries*>(u"movements"_s);
+        if (!stock || !counts || !bars) return u"no chart"_s;
+        QStringList out{QString::number(stock->count() / 2)};
+        for (int i = 0; i < stock->count() / 2; ++i) {
+            QString day = QString::number(i + 1) + u':' + QString::number(stock->at(2 * i).y());
+            bool shown = false;
+            for (QBarSet* set : bars->barSets())
+                day += u' ' + QString::number(set->at(i)), shown = shown || set->at(i) != 0;
+            for (const QPointF& p : counts->points())
+                if (p.x() == i) day += u'[' + QString::number(p.y()) + u']', shown = true;
+            if (shown) out << day;
+        }
+        return out.join(u' ');
     }
     // Goods 1001, 1002 discontinued, 1003 not stock-managed, 1004; the ledger rows of 1001 unless named.
     void open(const QString& rows = {}) {
@@ -76,17 +102,18 @@ class TestLedger : public QObject, DataRows {
                 QTest::mouseDClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
             } else if (s.startsWith(u"?inputMode="))
                 QCOMPARE(inputMode(child<QLineEdit>(b->form.get(), "txtCode")), s.mid(11));
+            else if (s.startsWith(u"?chart="))
+                QCOMPARE(chartDays(), s.mid(7));
             else if (s.startsWith(u"?grid="))
                 QCOMPARE(gridRows(grid()).join(u';'), s.mid(6));
             else if (s.startsWith(u"?totals="))
                 QVERIFY2(like(totals(), s.mid(8)), qPrintable(totals()));
             else if (s.startsWith(u"?started=")) { // the command line after the program folder and '\'
-                QCOMPARE(b->dialogs.starts.size(), 1);
-                const ProgramStart& p = b->dialogs.starts.first();
-                QCOMPARE(p.commandLine, b->dir.path() + u'\\' + s.mid(9));
-                QStringList args = s.mid(9).split(u' ');
-                QCOMPARE(p.program, b->dir.path() + u'/' + args.takeFirst());
-                QCOMPARE(p.args, args);
+                const ProgramStart p = b->dialogs.starts.value(0);
+                const QString run = s.mid(9), at = b->dir.path();
+                QCOMPARE(
+                    joined(b->dialogs.starts.size(), p.commandLine, p.program, p.args.join(u' ')),
+                    joined(1, at + u'\\' + run, at + u'/' + run.section(u' ', 0, 0), run.section(u' ', 1)));
             } else
                 known = false;
         }();
@@ -195,11 +222,29 @@ private slots:
         row("impossible days listed", "20230231 9 8; 20230229 0 5; 20230200 0 1; 20230301 0 2",
             "txtCode=1001;Enter;txtYy=2023;txtMm=02;Enter;clear;row:0;?started=zanmo 2 20230231 1001", a,
             "2023/02/31||||||8|8;2023/02/29|||5||||6;2023/02/00|||1||||1", "*", "");
+        // The chart shows the month and goods the grid shows, after F2 and F3 in the grid and in the code.
+        const QString chart = u"20240430 0 40; 20240503 0 10; 20240510 1 4 7001 1; 20240515 2 2 7002 1;"
+                              u"20240520 9 30; 20240520 0 5; 20240602 1 1200 7003 1; 20240507 0 3 0 0 1004"_s;
+        const QString may = u";?txtMm=05;?chart=31 3:50 10 0 0 10:46 0 0 -4 15:48 0 2 0 20:35 5 0 0[30]"_s;
+        const QString mayGrid = u"2024/05/20|||5||||35;2024/05/20||||||30|30;2024/05/15|7002|1|||2||48;"
+                                u"2024/05/10|7001|1||4|||46;2024/05/03|||10||||50"_s;
+        row("chart before a month", chart, "?chart=", "*", "", "*", "");
+        row("chart of the month", chart, kShow + may, a, mayGrid, "*", "*");
+        row("chart, month stepped", chart,
+            kShow +
+                "click:msgMei;F2;?txtMm=06;?grid=2024/06/02|7003|1||1,200|||-1,170;?chart=30 2:-1170 0 0 "
+                "-1200;F3" +
+                may,
+            a, mayGrid, "*", "*");
+        row("chart, goods stepped", chart,
+            kShow +
+                "click:txtCode;F2;?txtCode=        1004;?grid=2024/05/07|||3||||3;?chart=31 7:3 3 0 0;F3" +
+                may,
+            a, mayGrid, "*", "*");
     }
     void scenario() {
         open(fetch<QString>("before"));
-        const QString failure = b->play(fetch<QString>("steps"));
-        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QCOMPARE(b->play(fetch<QString>("steps")), QString());
         const QString got = joined(text(b->form.get(), "txtCode"), text(b->form.get(), "lblName")) + u'#' +
                             gridRows(grid()).join(u';') + u'#' + totals() + u'#' + b->said();
         QVERIFY2(like(got, QStringList{fetch<QString>("code"), fetch<QString>("grid"),
@@ -217,6 +262,8 @@ private slots:
     // A database error is shown and the screen goes on; the ledger ends the shared connection.
     void openDatabaseErrorAndClose() {
         open();
+        QVERIFY(b->form->frameGeometry().height() <= b->form->screen()->availableGeometry().height());
+        QCOMPARE(child<QChartView>(b->form.get(), "chtLedger")->focusPolicy(), Qt::NoFocus);
         QCOMPARE(text(b->form.get(), "txtYy") + text(b->form.get(), "txtMm"),
                  QDate::currentDate().toString(u"yyyyMM"_s));
         fnCloseDB();
@@ -260,9 +307,8 @@ private slots:
         if (filter != u"cancel"_s) b->dialogs.answerSaveFile(file, filter);
         menu->trigger();
         QVERIFY2(like(b->said(), fetch<QString>("said")), qPrintable(b->said()));
-        QCOMPARE(b->dialogs.saveRequests.size(), 1);
-        QCOMPARE(gridRows(grid()), kMayGrid);
-        QCOMPARE(QFile::exists(file), filter != u"cancel"_s);
+        QCOMPARE(joined(b->dialogs.saveRequests.size(), gridRows(grid()).join(u';'), QFile::exists(file)),
+                 joined(1, kMayGrid.join(u';'), filter != u"cancel"_s));
         if (filter == u"cancel"_s) {
             QCOMPARE(b->play(u"yes;F6;?grid="_s), QString());
             QCOMPARE(menus(), u"2|CSV出力:0|Excel出力:0"_s);
@@ -272,9 +318,7 @@ private slots:
             u"2024/05/28,5003,3,,\"1,500\",,,640|2024/05/22,,,\"2,000\",,,,\"2,140\"|2024/05/20,,,,,,140,140|"
             u"2024/05/15,6001,1,,,3,,133|2024/05/07,5002,1,,5,,,130|2024/05/07,5001,2,,15,,,135|"
             u"2024/05/02,,,30,,,,150|入庫合計,\"2,030\"|出庫合計,\"1,520\"|返品入庫合計,3|現在庫数,640"_s;
-        QStringList captions; // the grid's own
-        for (int c = 0; c < grid()->columnCount(); ++c)
-            captions << grid()->horizontalHeaderItem(c)->text();
+        const QStringList captions = listed(grid()).first().split(u'|'); // the grid's own
         if (!filter.isEmpty()) {
             QCOMPARE(csvFile(file), captions.join(u',') + u'|' + rows);
             b->dialogs.answerSaveFile(file, filter);
