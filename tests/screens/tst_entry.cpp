@@ -11,6 +11,7 @@
 #include "app/basStartCheck.h"
 #include "core/basPadding.h"
 #include "data/Connection.h"
+#include "data/SqlDialect.h"
 #include "data/basDb.h"
 #include "popups/LookupView.h"
 #include "screens/frmPopupZaiko.h"
@@ -108,6 +109,10 @@ class TestEntry : public QObject, DataRows {
                 QCOMPARE(child<QLineEdit>(form, "txtGcode")->selectedText(), arg);
             else if (s == u"?unselected")
                 QVERIFY(!child<QLineEdit>(form, "txtSuu")->hasSelectedText()); // a key typed next adds to it
+            else if (s.startsWith(u"?logged=")) // one log row of exactly this detail, blanks and all
+                QCOMPARE(b->dir.count(u"select count(*) from operatlog where syousai = '"_s +
+                                      fnSqlText(s.mid(8)) + u'\''),
+                         1);
             else if (s.startsWith(u"list:")) { // F4: the list searched, the row of that day picked
                 ModalDriver<frmPopupZaiko> pick(
                     [](frmPopupZaiko* d) { return d->isEnabled(); },
@@ -342,15 +347,17 @@ private slots:
         for (const char* code : {"O'NEIL", "1' or ''='", "'"})
             for (const bool receipt : {true, false}) {
                 const QString c = QString::fromLatin1(code), of = u" 0 0 "_s + c,
-                              s = receipt ? u"in"_s : u"count"_s;
+                              s = receipt ? u"in"_s : u"count"_s,
+                              caption = receipt ? u"入庫処理"_s : u"在庫数調整"_s;
                 const QString kept = "20240101 9 40" + of + "; 20240102 9 900; 20240103 0 2" + of;
                 row(qPrintable(s + u": "_s + c), s,
                     kept + (receipt ? "; 20240105 0 7" : "; 20240105 9 50") + of, "20240105|" + c,
                     "?said=;?txtGcode=" + fnPadLeft(c, 12) +
                         (receipt ? ";?lblZaikoSuu=49;?txtSuu=7" : ";?lblZaikoSuu=42;?txtSuu=50") +
-                        ";?lblGoodsName=クォート;yes;F8",
+                        ";?lblGoodsName=クォート;yes;F8;?logged=" + caption + ":[" + fnPadLeft(c, 12) +
+                        "]2024/01/05",
                     "削除します (ＰＥＬＫＯ)", "TODAY|||||", kept,
-                    "0, 3 " + QString(receipt ? "入庫処理" : "在庫数調整") + ":[ " + c + "]2024/01/05");
+                    "0, 3 " + caption + ":[ " + c + "]2024/01/05");
             }
     }
     void scenario() {
