@@ -159,7 +159,7 @@ private slots:
         const bool stopped = action == u"stopped";
         Shop shop;
         QCOMPARE(shop.cn.statementTimeout(), kStatementTimeoutMs);
-        constexpr int kLimitMs = 2500; // shorter than the default only to keep the run short
+        constexpr int kLimitMs = 2000; // shorter than the default only to keep the run short
         shop.cn.setStatementTimeout(kLimitMs);
         if (stopped)
             QVERIFY(m_cluster->down());
@@ -315,6 +315,8 @@ private slots:
             row("SIGINT", int(SIGINT), false);
     }
     void killedCopyLeavesNothing() {
+        // One handler takes SIGINT and SIGTERM; a copy to a server has no build file for it to remove.
+        if (server() && fetch<int>("signal") == SIGINT) QSKIP("as SIGTERM on a server");
         TempProgramDir files(false, false);
         const ToolRun g = runTool(
             {u"generate"_s, files.path() + u"/src"_s, u"--goods"_s, u"300"_s, u"--rows"_s, u"50000"_s});

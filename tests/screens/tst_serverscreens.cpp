@@ -74,7 +74,7 @@ private slots:
         if (!TestServer::active()) QSKIP("the server run (-pg) only");
         m_cluster = std::make_unique<OwnCluster>();
         QVERIFY2(m_cluster->started(), qPrintable(m_cluster->why()));
-        Connection::setDefaultStatementTimeout(2500); // a silent server is given up on sooner
+        Connection::setDefaultStatementTimeout(2000); // a silent server is given up on sooner
     }
     void init() {
         b = std::make_unique<ScreenBench>();
